@@ -1,0 +1,59 @@
+#include "calendar/broadcast.h"
+
+#include <cstdio>
+
+namespace global {
+BroadcastYearTable broadcastYear;
+}
+
+void computeBroadcastYear(int year) {
+    global::broadcastYear = {};
+    // The table is filled on first use too, so the calendar core works without a main window.
+    if (global::monthLengths[1] == 0) fillMonthLengths();
+    global::monthLengths[2] = 28 + isLeapYear(year);
+    const DateNumber firstDay = weekdayOnOrBefore(dateNumber(1, 1, year), Monday);
+    global::broadcastYear.firstDay = firstDay;
+    DateNumber previousEnd = firstDay - 1;
+    for (int m = 1; m <= 12; ++m) {
+        global::broadcastYear.monthStart[m] = previousEnd + 1;
+        global::broadcastYear.monthEnd[m] =
+            weekdayOnOrBefore(dateNumber(m, global::monthLengths[m], year), Sunday);
+        previousEnd = global::broadcastYear.monthEnd[m];
+    }
+}
+
+void broadcastMonthBounds(int month, int year, DateNumber& start, DateNumber& end) {
+    start = weekdayOnOrBefore(dateNumber(month, 1, year), Monday);
+    const int nextMonth = month == 12 ? 1 : month + 1;
+    const int nextYear = month == 12 ? year + 1 : year;
+    end = weekdayOnOrBefore(dateNumber(nextMonth, 1, nextYear) - 1, Sunday);
+}
+
+int weeksInBroadcastMonth(int month, int year) {
+    DateNumber start = 0, end = 0;
+    broadcastMonthBounds(month, year, start, end);
+    return (end - start + 1) / 7;
+}
+
+int weeksInTableMonth(int month) {
+    return (global::broadcastYear.monthEnd[month] - global::broadcastYear.monthStart[month] + 1) /
+           7;
+}
+
+int broadcastMonthOfDate(DateNumber date, int& year) {
+    const DateNumber sunday = date + (7 - weekdayNumber(date));
+    int month = 0, day = 0;
+    calendarDate(sunday, month, day, year);
+    return month;
+}
+
+int weekNumber(DateNumber monday) { return (monday + 6 - global::broadcastYear.firstDay + 1) / 7; }
+
+std::string quarterLabel(int month, DateNumber monday) {
+    const int quarter = (month + 2) / 3;
+    const int firstMonth = 3 * quarter - 2;
+    const int week = (monday - global::broadcastYear.monthStart[firstMonth]) / 7 + 1;
+    char text[24];
+    std::snprintf(text, sizeof text, "%dQ%02d", quarter, week);
+    return text;
+}

@@ -1,0 +1,68 @@
+#include "calendar/dates.h"
+
+#include "calendar/build_info.h"
+
+#include <cstdio>
+
+namespace global {
+int monthLengths[13];
+}
+
+const char* const kMonthNames[13] = {"",     "January", "February",  "March",   "April",
+                                     "May",  "June",    "July",      "August",  "September",
+                                     "October", "November", "December"};
+const char* const kWeekdayNames[8] = {"",         "Monday", "Tuesday",  "Wednesday",
+                                      "Thursday", "Friday", "Saturday", "Sunday"};
+
+void fillMonthLengths() {
+    static const int lengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int m = 0; m <= 12; ++m) global::monthLengths[m] = lengths[m];
+}
+
+int isLeapYear(int year) {
+    if (year % 4 != 0) return 0;
+    if (year % 100 != 0) return 1;
+    return (year / 100) % 4 == 0 ? 1 : 0;
+}
+
+// C++ integer division truncates toward zero, which the month term relies on for
+// January and February.
+DateNumber dateNumber(int month, int day, int year) {
+    const int a = (month - 14) / 12;
+    return (day - 32075) + (1461 * (year + 4800 + a)) / 4 + (367 * (month - 2 - 12 * a)) / 12 -
+           (3 * ((year + 4900 + a) / 100)) / 4;
+}
+
+void calendarDate(DateNumber date, int& month, int& day, int& year) {
+    int l = date + 68569;
+    const int n = (4 * l) / 146097;
+    l = l - (146097 * n + 3) / 4;
+    const int i = (4000 * (l + 1)) / 1461001;
+    l = l - (1461 * i) / 4 + 31;
+    const int j = (80 * l) / 2447;
+    day = l - (2447 * j) / 80;
+    l = j / 11;
+    month = j + 2 - 12 * l;
+    year = 100 * (n - 49) + i + l;
+}
+
+int weekdayNumber(DateNumber date) {
+    const int weekday = date % 7 + 1;
+    return weekday == 0 ? 7 : weekday;
+}
+
+DateNumber weekdayOnOrBefore(DateNumber date, int weekday) {
+    int offset = weekday - weekdayNumber(date);
+    if (offset > 0) offset -= 7;
+    return date + offset;
+}
+
+std::string buildDateText() {
+    // The Unix epoch is date number 2440588.
+    const DateNumber buildDay = static_cast<DateNumber>(2440588 + kBuildEpochSeconds / 86400);
+    int month = 0, day = 0, year = 0;
+    calendarDate(buildDay, month, day, year);
+    char text[32];
+    std::snprintf(text, sizeof text, "%d-%02d-%02d", year, month, day);
+    return text;
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Date numbers are Julian Day Numbers: 1 January 2000 is 2451545.
+using DateNumber = std::int32_t;
+
+enum Weekday { Monday = 1, Tuesday, Wednesday, Thursday, Friday, Saturday, Sunday };
+
+namespace global {
+// Calendar month lengths, indexed 1 to 12; February follows the most recently computed year.
+extern int monthLengths[13];
+} // namespace global
+
+void fillMonthLengths();
+int isLeapYear(int year);
+DateNumber dateNumber(int month, int day, int year);
+void calendarDate(DateNumber date, int& month, int& day, int& year);
+int weekdayNumber(DateNumber date);
+DateNumber weekdayOnOrBefore(DateNumber date, int weekday);
+std::string buildDateText();
+
+// English names, indexed 1 to 12 and 1 (Monday) to 7 (Sunday); entry 0 is empty.
+extern const char* const kMonthNames[13];
+extern const char* const kWeekdayNames[8];

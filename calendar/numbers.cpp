@@ -1,0 +1,49 @@
+#include "calendar/numbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+// The longest numeric prefix of a text gives its value: leading blanks and one sign are
+// allowed, then digits with an optional fraction and exponent; anything after that is
+// ignored, and a text without digits reads as 0. Parsing never depends on the locale.
+double leadingNumber(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    // from_chars would also take "inf" and "nan"; only digits and a point may start a number.
+    if (pos >= text.size()) return 0.0;
+    const char first = text[pos];
+    const bool startsNumber = (first >= '0' && first <= '9') ||
+                              (first == '.' && pos + 1 < text.size() && text[pos + 1] >= '0' &&
+                               text[pos + 1] <= '9');
+    if (!startsNumber) return 0.0;
+    double value = 0.0;
+    const char* begin = text.data() + pos;
+    const auto result = std::from_chars(begin, text.data() + text.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // A number too large for a double still reads as the largest one rather than as 0.
+        value = std::numeric_limits<double>::max();
+    } else if (result.ec != std::errc()) {
+        return 0.0;
+    }
+    return negative ? -value : value;
+}
+
+// Halves go to the even neighbour; values beyond the int range are clamped.
+int roundHalfEven(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (value <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(std::nearbyint(value));
+}
+
+int leadingInteger(std::string_view text) { return roundHalfEven(leadingNumber(text)); }
+
+int leadingFlag(std::string_view text) { return leadingInteger(text) & 1; }

@@ -1,0 +1,40 @@
+#include "render/layouts/month_block.h"
+
+#include "calendar/broadcast.h"
+#include "render/primitives.h"
+
+#include <string>
+
+void drawWeekdayHeading(GenerationRequest& request, int leftX, int y, const int offsets[8],
+                        int size) {
+    HPDF_Page page = request.drawing.page;
+    drawRule(page, leftX, leftX + offsets[7], y - 6, global::black, 0.1f);
+    drawRule(page, leftX, leftX + offsets[7], y + 1, global::black, 0.1f);
+    for (int weekday = Monday; weekday <= Sunday; ++weekday) {
+        const std::string name(kWeekdayNames[weekday], 2);
+        drawText(page, name, leftX + offsets[weekday], y, request.drawing.boldObliqueFont, size,
+                 AlignRight);
+    }
+}
+
+// Days of even calendar months print bold, so a week crossing a month end shows the change.
+DateNumber drawWeekRow(DateNumber monday, GenerationRequest& request, int leftX, int y,
+                       const int offsets[8], int size, int labelX) {
+    HPDF_Page page = request.drawing.page;
+    int month = 0, day = 0, year = 0;
+    for (int weekday = Monday; weekday <= Sunday; ++weekday) {
+        calendarDate(monday + weekday - 1, month, day, year);
+        const HPDF_Font font = month % 2 == 0 ? request.drawing.boldFont : request.drawing.regularFont;
+        drawText(page, std::to_string(day), leftX + offsets[weekday], y, font, size, AlignRight);
+    }
+    const int style = request.calendar.style;
+    if (style == Year || style == ThreeYears) {
+        std::string label = std::to_string(weekNumber(monday));
+        // month now holds the calendar month of the week's Sunday.
+        if (request.calendar.showQuarterWeeks) label += "-" + quarterLabel(month, monday);
+        setFillColour(page, global::red);
+        drawText(page, label, labelX, y, request.drawing.boldObliqueFont, size - 1, AlignRight);
+        setFillColour(page, global::black);
+    }
+    return monday + 7;
+}

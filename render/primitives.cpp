@@ -1,0 +1,68 @@
+#include "render/primitives.h"
+
+namespace global {
+Colour black = {0.0f, 0.0f, 0.0f};
+Colour red = {1.0f, 0.0f, 0.0f};
+} // namespace global
+
+namespace {
+// The real page height, so the conversion matches the page whatever the request records.
+float upward(HPDF_Page page, int y) { return HPDF_Page_GetHeight(page) - static_cast<float>(y); }
+} // namespace
+
+void drawText(HPDF_Page page, const std::string& text, int x, int y, HPDF_Font font, int size,
+              int alignment) {
+    HPDF_Page_BeginText(page);
+    HPDF_Page_SetFontAndSize(page, font, static_cast<float>(size));
+    const float width = HPDF_Page_TextWidth(page, text.c_str());
+    float left = static_cast<float>(x);
+    bool draw = true;
+    switch (alignment) {
+    case AlignLeft: break;
+    case AlignRight: left -= width; break;
+    case AlignCentre: left -= width / 2.0f; break;
+    default: draw = false; break;
+    }
+    if (draw) HPDF_Page_TextOut(page, left, upward(page, y), text.c_str());
+    HPDF_Page_EndText(page);
+}
+
+void drawRule(HPDF_Page page, int x1, int x2, int y, Colour colour, float width) {
+    HPDF_Page_SetRGBStroke(page, colour.red, colour.green, colour.blue);
+    HPDF_Page_SetLineWidth(page, width);
+    HPDF_Page_MoveTo(page, static_cast<float>(x1), upward(page, y));
+    HPDF_Page_LineTo(page, static_cast<float>(x2), upward(page, y));
+    HPDF_Page_Stroke(page);
+    HPDF_Page_SetRGBStroke(page, 0.0f, 0.0f, 0.0f);
+}
+
+void drawLine(HPDF_Page page, int x1, int y1, int x2, int y2, int width) {
+    HPDF_Page_SetLineWidth(page, static_cast<float>(width));
+    HPDF_Page_MoveTo(page, static_cast<float>(x1), upward(page, y1));
+    HPDF_Page_LineTo(page, static_cast<float>(x2), upward(page, y2));
+    HPDF_Page_Stroke(page);
+}
+
+void drawVerticalLine(HPDF_Page page, int x, int y, int rise, int length) {
+    const float top = upward(page, y - rise);
+    HPDF_Page_MoveTo(page, static_cast<float>(x), top);
+    HPDF_Page_LineTo(page, static_cast<float>(x), top - static_cast<float>(length));
+    HPDF_Page_Stroke(page);
+}
+
+void fillRectangle(HPDF_Page page, Colour colour, int bottomY, int x, int width, int height,
+                   int outlined) {
+    HPDF_Page_SetLineWidth(page, 0.6f);
+    const Colour outline = outlined != 0 ? global::black : colour;
+    HPDF_Page_SetRGBStroke(page, outline.red, outline.green, outline.blue);
+    HPDF_Page_SetRGBFill(page, colour.red, colour.green, colour.blue);
+    HPDF_Page_Rectangle(page, static_cast<float>(x), upward(page, bottomY),
+                        static_cast<float>(width), static_cast<float>(height));
+    HPDF_Page_FillStroke(page);
+    HPDF_Page_SetRGBStroke(page, 0.0f, 0.0f, 0.0f);
+    HPDF_Page_SetRGBFill(page, 0.0f, 0.0f, 0.0f);
+}
+
+void setFillColour(HPDF_Page page, Colour colour) {
+    HPDF_Page_SetRGBFill(page, colour.red, colour.green, colour.blue);
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include <hpdf.h>
+
+enum CalendarStyle {
+    Month = 1,
+    Quarter = 2,
+    Year = 3,
+    ThreeYears = 4,
+    KeyboardStrips = 5,
+    PlanningCalendar = 6,
+};
+
+// Selection value that asks for every month (Month style) or every quarter (Quarter style).
+constexpr int kSelectAll = 13;
+
+// What to print; filled by the caller before generation.
+struct CalendarRequest {
+    int style;
+    int year;
+    int selection;
+    bool showQuarterWeeks;
+};
+
+// The drawing state of one document, cleared at the start of every generation.
+struct DrawingState {
+    HPDF_Doc document;
+    HPDF_Page page;
+    HPDF_Font regularFont;
+    HPDF_Font boldFont;
+    HPDF_Font boldObliqueFont;
+    int runningY;
+    int pageWidth;
+    int pageHeight;
+    int leftMarginX;
+    int rightMarginX;
+    int centreX;
+};
+
+// The record every layout receives.
+struct GenerationRequest {
+    CalendarRequest calendar;
+    DrawingState drawing;
+};

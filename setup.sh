@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package Merivane needs to build, run and test, then builds it.
+# Safe to run again: packages already present are not fetched twice.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  libhpdf-dev qt6-base-dev libcurl4-openssl-dev
+  libgtest-dev libbenchmark-dev
+  xdg-utils
+  qpdf libqpdf-dev poppler-utils xvfb xauth nginx-light openssl
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build

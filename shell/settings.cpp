@@ -1,0 +1,242 @@
+#include "shell/settings.h"
+
+#include "calendar/numbers.h"
+#include "shell/paths.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace global {
+PreferenceRecord preferences;
+void (*preferencesSaved)();
+} // namespace global
+
+namespace {
+
+constexpr std::size_t kNameLimit = 299;
+constexpr std::size_t kReadLimit = 3999;
+constexpr std::size_t kValueLimit = 999;
+// A settings file larger than this is not ours; reading stops there rather than exhausting memory.
+constexpr std::size_t kFileLimit = 4 * 1024 * 1024;
+
+std::string trimBlanks(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
+    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::string cut(std::string_view text, std::size_t limit) {
+    return std::string(text.substr(0, limit));
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+enum class ReadResult { Missing, Failed, Read };
+
+ReadResult readWholeFile(const std::string& path, std::string& content) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return access(path.c_str(), F_OK) == 0 ? ReadResult::Failed : ReadResult::Missing;
+    content.clear();
+    char buffer[8192];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0 && content.size() < kFileLimit)
+        content.append(buffer, got);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return failed ? ReadResult::Failed : ReadResult::Read;
+}
+
+std::vector<std::string> splitLines(const std::string& content) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string::npos) end = content.size();
+        std::size_t stop = end;
+        if (stop > start && content[stop - 1] == '\r') --stop;
+        lines.push_back(content.substr(start, stop - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The section name of a "[name]" line, or false for any other line.
+bool sectionOf(const std::string& line, std::string& name) {
+    const std::string trimmed = trimBlanks(line);
+    if (trimmed.empty() || trimmed[0] != '[') return false;
+    const std::size_t close = trimmed.find(']');
+    name = trimBlanks(std::string_view(trimmed).substr(1, close == std::string::npos
+                                                              ? std::string::npos
+                                                              : close - 1));
+    return true;
+}
+
+// The key and value of a "key=value" line; comment lines (";" or "#") have none.
+bool entryOf(const std::string& line, std::string& key, std::string& value) {
+    const std::string trimmed = trimBlanks(line);
+    if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '#') return false;
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string::npos) return false;
+    key = trimBlanks(std::string_view(trimmed).substr(0, equals));
+    value = trimBlanks(std::string_view(trimmed).substr(equals + 1));
+    return true;
+}
+
+bool hasLineBreakOrNul(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// Writes content beside path and renames it into place, so the old file stays whole on failure.
+bool replaceFileAtomically(const std::string& path, const std::string& content) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return false;
+    struct stat old {};
+    if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
+    else fchmod(fd, 0644);
+    std::size_t written = 0;
+    bool ok = true;
+    while (ok && written < content.size()) {
+        const ssize_t n = write(fd, content.data() + written, content.size() - written);
+        if (n < 0) ok = false;
+        else written += static_cast<std::size_t>(n);
+    }
+    if (ok && fsync(fd) != 0) ok = false;
+    if (close(fd) != 0) ok = false;
+    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) unlink(temporary.c_str());
+    return ok;
+}
+
+} // namespace
+
+// The file is a Windows-style INI file: "[section]" lines, each followed by "key=value"
+// lines; names compare without regard to case, blanks around names and values are
+// dropped, lines starting with ";" or "#" are comments, and any other line is ignored.
+// Either line end is accepted. The first matching section and key win.
+std::string ReadSetting(const std::string& file, const std::string& section,
+                        const std::string& key, const std::string& defaultValue) {
+    const std::string fallback = trimBlanks(cut(defaultValue, kNameLimit));
+    std::string content;
+    if (readWholeFile(cut(file, kNameLimit), content) != ReadResult::Read) return fallback;
+    const std::string wantedSection = trimBlanks(cut(section, kNameLimit));
+    const std::string wantedKey = trimBlanks(cut(key, kNameLimit));
+    bool inSection = false;
+    std::string name, entryKey, entryValue;
+    for (const std::string& line : splitLines(content)) {
+        if (sectionOf(line, name)) {
+            inSection = sameName(name, wantedSection);
+            continue;
+        }
+        if (!inSection || !entryOf(line, entryKey, entryValue)) continue;
+        if (!sameName(entryKey, wantedKey)) continue;
+        // Values are C strings to their readers: a stray NUL ends them.
+        const std::size_t nul = entryValue.find('\0');
+        if (nul != std::string::npos) entryValue.resize(nul);
+        return trimBlanks(cut(entryValue, kReadLimit));
+    }
+    return fallback;
+}
+
+bool WriteSetting(const std::string& file, const std::string& section, const std::string& key,
+                  const std::string& value) {
+    const std::string path = cut(trimBlanks(file), kNameLimit);
+    const std::string wantedSection = cut(trimBlanks(section), kNameLimit);
+    const std::string wantedKey = cut(trimBlanks(key), kNameLimit);
+    const std::string newValue = cut(trimBlanks(value), kValueLimit);
+    // A line break in any part would write a second, unintended entry into the file.
+    if (path.empty() || wantedSection.empty() || wantedKey.empty()) return false;
+    if (hasLineBreakOrNul(wantedSection) || hasLineBreakOrNul(wantedKey) ||
+        hasLineBreakOrNul(newValue) || wantedKey.find('=') != std::string::npos ||
+        wantedSection.find(']') != std::string::npos)
+        return false;
+
+    std::string content;
+    const ReadResult read = readWholeFile(path, content);
+    // A file that exists but cannot be read is never replaced: its settings would be lost.
+    if (read == ReadResult::Failed) return false;
+    if (content.size() >= kFileLimit) return false;
+    const std::string lineEnd = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    std::vector<std::string> lines = splitLines(content);
+    const std::string entry = wantedKey + "=" + newValue;
+
+    std::size_t sectionLine = std::string::npos, lastInSection = 0, keyLine = std::string::npos;
+    bool inSection = false;
+    std::string name, entryKey, entryValue;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (sectionOf(lines[i], name)) {
+            if (sectionLine != std::string::npos && inSection) break;
+            inSection = sameName(name, wantedSection);
+            if (inSection) sectionLine = lastInSection = i;
+            continue;
+        }
+        if (!inSection) continue;
+        if (!trimBlanks(lines[i]).empty()) lastInSection = i;
+        if (entryOf(lines[i], entryKey, entryValue) && sameName(entryKey, wantedKey)) {
+            keyLine = i;
+            break;
+        }
+    }
+
+    if (keyLine != std::string::npos) {
+        const std::size_t equals = lines[keyLine].find('=');
+        lines[keyLine] = trimBlanks(std::string_view(lines[keyLine]).substr(0, equals)) + "=" +
+                         newValue;
+    } else if (sectionLine != std::string::npos) {
+        lines.insert(lines.begin() + static_cast<long>(lastInSection) + 1, entry);
+    } else {
+        if (!lines.empty() && !trimBlanks(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + wantedSection + "]");
+        lines.push_back(entry);
+    }
+
+    std::string output;
+    for (const std::string& line : lines) output += line + lineEnd;
+    return replaceFileAtomically(path, output);
+}
+
+namespace {
+
+void loadFlag(const char* key, const char* defaultValue, std::uint16_t bit) {
+    const std::string text = ReadSetting(global::settingsPath, "Preferences", key,
+                                         defaultValue);
+    if (leadingFlag(text)) global::preferences.flags |= bit;
+    else global::preferences.flags &= static_cast<std::uint16_t>(~bit);
+}
+
+} // namespace
+
+void LoadPreferences() {
+    loadFlag("Style", "1", kRememberStyleFlag);
+    loadFlag("IntelYear", "0", kIntelligentYearFlag);
+    loadFlag("Quarters", "0", kQuarterWeeksFlag);
+    loadFlag("ShowTips", "1", kTooltipsFlag);
+    loadFlag("Update", "1", kUpdateAlertFlag);
+}
+
+void SavePreferences(const PreferenceRecord& working) {
+    global::preferences = working;
+    const auto flagText = [](std::uint16_t bit) {
+        return (global::preferences.flags & bit) ? "1" : "0";
+    };
+    WriteSetting(global::settingsPath, "Preferences", "Style", flagText(kRememberStyleFlag));
+    WriteSetting(global::settingsPath, "Preferences", "IntelYear", flagText(kIntelligentYearFlag));
+    WriteSetting(global::settingsPath, "Preferences", "Quarters", flagText(kQuarterWeeksFlag));
+    WriteSetting(global::settingsPath, "Preferences", "Update", flagText(kUpdateAlertFlag));
+    WriteSetting(global::settingsPath, "Preferences", "ShowTips", flagText(kTooltipsFlag));
+    if (global::preferencesSaved) global::preferencesSaved();
+}

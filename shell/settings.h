@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+std::string ReadSetting(const std::string& file, const std::string& section,
+                        const std::string& key, const std::string& defaultValue);
+bool WriteSetting(const std::string& file, const std::string& section, const std::string& key,
+                  const std::string& value);
+
+// The in-memory preferences; the flag bits are fixed because the dialog copies them as a whole.
+struct PreferenceRecord {
+    std::int32_t style;
+    std::uint16_t flags;
+};
+
+enum PreferenceFlag : std::uint16_t {
+    kUpdateAlertFlag = 1u << 0,
+    kTooltipsFlag = 1u << 1,
+    kQuarterWeeksFlag = 1u << 2,
+    kRememberStyleFlag = 1u << 3,
+    kIntelligentYearFlag = 1u << 4,
+    kReaderFoundFlag = 1u << 6,
+};
+
+namespace global {
+extern PreferenceRecord preferences;
+// Called at the end of SavePreferences; the preferences dialog disables its Save button here.
+extern void (*preferencesSaved)();
+} // namespace global
+
+void LoadPreferences();
+void SavePreferences(const PreferenceRecord& working);
