@@ -1,4 +1,116 @@
+#include "calendar/broadcast.h"
+#include "calendar/numbers.h"
 #include "render/layouts/layouts.h"
+#include "render/primitives.h"
 
-// Work in progress: drawn by the layout's author.
-void drawMonthPage(GenerationRequest& request, int month) { (void)request; (void)month; }
+#include <string>
+
+namespace {
+constexpr int kPageWidth = 792;
+constexpr int kPageHeight = 612;
+constexpr int kLeftX = 72;
+constexpr int kRightX = 720;
+constexpr int kCentreX = kPageWidth / 2;
+constexpr int kHeadingY = 36;
+constexpr int kSubtitleY = 51;
+constexpr int kGridTopY = 54;
+constexpr int kWeekdayNameY = 67;
+constexpr int kFirstRowY = 70;
+constexpr int kGridBottomY = 576;
+constexpr int kFooterY = 583;
+constexpr float kRuleWidth = 0.3f;
+// The column rules take the rule width to an integer: 0, the thinnest line a viewer draws.
+constexpr int kColumnLineWidth = 0;
+constexpr int kDayInsetX = 3;
+constexpr int kWeekLabelInsetX = 2;
+
+// Column i (Monday = 1) lies between edges[i] and edges[i + 1]; the widths step by a 32-bit
+// real, so the columns differ by a point here and there.
+void buildColumnEdges(int edges[9]) {
+    const float step = static_cast<float>(kRightX - kLeftX) / 7.0f;
+    float x = static_cast<float>(kLeftX);
+    for (int column = 1; column <= 7; ++column) {
+        edges[column] = roundHalfEven(x);
+        x += step;
+    }
+    edges[8] = kRightX;
+}
+
+std::string weekLabel(const GenerationRequest& request, int month, DateNumber monday) {
+    std::string label = std::to_string(weekNumber(monday));
+    if (request.calendar.showQuarterWeeks) label += "/" + quarterLabel(month, monday);
+    return label;
+}
+} // namespace
+
+// One broadcast month as a wall-calendar grid on a landscape Letter page.
+void drawMonthPage(GenerationRequest& request, int month) {
+    DrawingState& drawing = request.drawing;
+    drawing.page = HPDF_AddPage(drawing.document);
+    HPDF_Page page = drawing.page;
+    HPDF_Page_SetSize(page, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_LANDSCAPE);
+    // Later pages of the same document keep the geometry of the first.
+    if (drawing.pageWidth == 0) {
+        drawing.pageWidth = kPageWidth;
+        drawing.pageHeight = kPageHeight;
+        drawing.leftMarginX = kLeftX;
+        drawing.rightMarginX = kRightX;
+        drawing.centreX = kCentreX;
+    }
+
+    int edges[9] = {};
+    buildColumnEdges(edges);
+    const DateNumber firstMonday = global::broadcastYear.monthStart[month];
+    const int weeks = weeksInTableMonth(month);
+    const bool fiveWeeks = weeks == 5;
+
+    std::string heading =
+        std::string(kMonthNames[month]) + " " + std::to_string(request.calendar.year);
+    if (fiveWeeks) heading += "*";
+    drawText(page, heading, kCentreX, kHeadingY, drawing.boldFont, 20, AlignCentre);
+    drawText(page, "STANDARD BROADCAST CALENDAR", kCentreX, kSubtitleY, drawing.boldFont, 12,
+             AlignCentre);
+    drawRule(page, kLeftX, kRightX, kGridTopY, global::black, kRuleWidth);
+    for (int edge = 1; edge <= 8; ++edge)
+        drawLine(page, edges[edge], kGridTopY, edges[edge], kGridBottomY, kColumnLineWidth);
+    for (int weekday = Monday; weekday <= Sunday; ++weekday) {
+        const int centre = edges[weekday] + (edges[weekday + 1] - edges[weekday]) / 2;
+        drawText(page, kWeekdayNames[weekday], centre, kWeekdayNameY, drawing.boldFont, 14,
+                 AlignCentre);
+    }
+
+    const double rowHeight = static_cast<double>(kGridBottomY - kFirstRowY) / weeks;
+    int rowTops[6] = {};
+    int y = kFirstRowY;
+    for (int row = 1; row <= weeks; ++row) {
+        rowTops[row] = y;
+        drawRule(page, kLeftX, kRightX, y, global::black, kRuleWidth);
+        y += roundHalfEven(rowHeight);
+    }
+    drawRule(page, kLeftX, kRightX, kGridBottomY, global::black, kRuleWidth);
+
+    const int weekLabelDrop = roundHalfEven(rowHeight - 2.0);
+    DateNumber date = firstMonday;
+    for (int row = 1; row <= weeks; ++row) {
+        const int dayY = roundHalfEven(rowTops[row] + 19.5);
+        for (int column = 1; column <= 7; ++column) {
+            int dateMonth = 0, day = 0, dateYear = 0;
+            calendarDate(date, dateMonth, day, dateYear);
+            const HPDF_Font font = dateMonth % 2 == 0 ? drawing.boldFont : drawing.regularFont;
+            drawText(page, std::to_string(day), edges[column + 1] - kDayInsetX, dayY, font, 20,
+                     AlignRight);
+            if (column == 1) {
+                setFillColour(page, global::red);
+                drawText(page, weekLabel(request, month, date), edges[1] + kWeekLabelInsetX,
+                         rowTops[row] + weekLabelDrop, drawing.boldFont, 14, AlignLeft);
+                setFillColour(page, global::black);
+            }
+            ++date;
+        }
+    }
+
+    if (fiveWeeks)
+        drawText(page, "* denotes 5-week month", edges[1], kFooterY, drawing.regularFont, 8,
+                 AlignLeft);
+    drawText(page, kCreditLine, edges[8], kFooterY, drawing.regularFont, 8, AlignRight);
+}

@@ -1,4 +1,118 @@
+#include "calendar/broadcast.h"
 #include "render/layouts/layouts.h"
+#include "render/primitives.h"
 
-// Work in progress: drawn by the layout's author.
-void drawPlannerPage(GenerationRequest& request) { (void)request; }
+#include <string>
+
+namespace {
+constexpr float kPageWidth = 612.0f;
+constexpr float kPageHeight = 792.0f;
+constexpr int kCentreX = 306;
+// Text anchors: week number (right), month name (left), the seven weekday letters (centred)
+// and the BUDGET heading.
+constexpr int kAnchors[10] = {51, 60, 146, 163, 180, 197, 214, 231, 248, 315};
+// Column rules: week, month, Monday to Sunday, BUDGET, notes.
+constexpr int kColumnRules[11] = {36, 58, 137, 154, 171, 188, 205, 222, 239, 256, 319};
+constexpr int kTableLeftX = 36;
+constexpr int kTableRightX = 576;
+constexpr Colour kWhite = {1.0f, 1.0f, 1.0f};
+constexpr Colour kNavy = {0.0f, 0.0f, 0.6f};
+constexpr float kRuleWidth = 0.6f;
+constexpr float kMonthRuleWidth = 1.2f;
+constexpr int kTitleY = 49;
+constexpr int kHeaderBandHeight = 13;
+constexpr int kRowStep = 11;
+constexpr int kDayInsetX = 5;
+constexpr int kBudgetInsetX = 8;
+constexpr int kFooterGap = 26;
+constexpr int kFooterStep = 19;
+
+void drawHeaderBand(const DrawingState& drawing, int tableTop) {
+    HPDF_Page page = drawing.page;
+    fillRectangle(page, kNavy, tableTop, kTableLeftX, kTableRightX - kTableLeftX, kHeaderBandHeight,
+                  0);
+    const int y = tableTop - 3;
+    setFillColour(page, kWhite);
+    drawText(page, "WK", kAnchors[0], y, drawing.boldFont, 8, AlignRight);
+    drawText(page, "MONTH", kAnchors[1], y, drawing.boldFont, 8, AlignLeft);
+    const std::string letters = " MTWTFSS";
+    for (int weekday = Monday; weekday <= Sunday; ++weekday)
+        drawText(page, letters.substr(weekday, 1), kAnchors[weekday + 1], y, drawing.boldFont, 8,
+                 AlignCentre);
+    drawText(page, "BUDGET", kAnchors[9] - kBudgetInsetX, y, drawing.boldFont, 8, AlignRight);
+    setFillColour(page, global::black);
+}
+
+std::string monthCaption(int month, int year) {
+    if (weeksInBroadcastMonth(month, year) != 5) return kMonthNames[month];
+    return std::string("*") + kMonthNames[month] + "*";
+}
+} // namespace
+
+// The broadcast year as one table of weekly rows with an empty budget column to fill in.
+void drawPlannerPage(GenerationRequest& request) {
+    DrawingState& drawing = request.drawing;
+    drawing.page = HPDF_AddPage(drawing.document);
+    HPDF_Page page = drawing.page;
+    HPDF_Page_SetHeight(page, kPageHeight);
+    HPDF_Page_SetWidth(page, kPageWidth);
+
+    const int year = request.calendar.year;
+    const DateNumber firstDay = weekdayOnOrBefore(dateNumber(1, 1, year), Monday);
+    const DateNumber lastDay = weekdayOnOrBefore(dateNumber(12, 31, year), Sunday);
+    int& y = drawing.runningY;
+    y = kTitleY;
+    drawText(page, "BROADCAST CALENDAR " + std::to_string(year), kCentreX, y, drawing.boldFont, 28,
+             AlignCentre);
+    y += 14;
+    drawRule(page, kTableLeftX, kTableRightX, y + 2, global::black, kRuleWidth);
+    y += 26;
+    const int tableTop = y;
+    drawHeaderBand(drawing, tableTop);
+
+    y += kRowStep;
+    int week = 1;
+    int previousMonth = 0;
+    for (DateNumber monday = firstDay; monday <= lastDay; monday += 7) {
+        drawText(page, std::to_string(week), kAnchors[0], y - 2, drawing.boldFont, 9, AlignRight);
+        int monthYear = 0;
+        const int month = broadcastMonthOfDate(monday, monthYear);
+        if (month != previousMonth) {
+            previousMonth = month;
+            drawText(page, monthCaption(month, monthYear), kAnchors[1], y - 2, drawing.boldFont, 9,
+                     AlignLeft);
+            // The heavy rule lies over the previous row's bottom rule, so none tops January.
+            if (monday > firstDay)
+                drawRule(page, kTableLeftX, kTableRightX, y - 10, global::black, kMonthRuleWidth);
+        }
+        for (int weekday = Monday; weekday <= Sunday; ++weekday) {
+            int dateMonth = 0, day = 0, dateYear = 0;
+            calendarDate(monday + weekday - 1, dateMonth, day, dateYear);
+            const HPDF_Font font = dateMonth % 2 == 0 ? drawing.boldFont : drawing.regularFont;
+            drawText(page, std::to_string(day), kAnchors[weekday + 1] + kDayInsetX, y - 2, font, 9,
+                     AlignRight);
+        }
+        // No rule crosses the month column between weeks, so a month's name spans its weeks.
+        drawRule(page, kColumnRules[0], kColumnRules[1], y + 1, global::black, kRuleWidth);
+        drawRule(page, kColumnRules[2], kTableRightX, y + 1, global::black, kRuleWidth);
+        ++week;
+        y += kRowStep;
+    }
+    y -= kRowStep;
+    const int tableHeight = y - tableTop + 1;
+    drawRule(page, kTableLeftX, kTableRightX, y + 1, global::black, kRuleWidth);
+    // The bottom rule leaves the stroke black at the ordinary width for the column lines.
+    for (int rule = 0; rule <= 10; ++rule)
+        drawVerticalLine(page, kColumnRules[rule], tableTop, 0, tableHeight);
+    drawVerticalLine(page, kTableRightX, tableTop, 0, tableHeight);
+
+    y += kFooterGap;
+    drawText(page,
+             "Broadcast Calendar: Standard Billing Week; Monday thru Sunday -- Standard Billing "
+             "Month; Ending on Last Sunday",
+             kCentreX, y, drawing.regularFont, 8, AlignCentre);
+    y += kFooterStep;
+    drawText(page, "* Denotes 5-week month", kCentreX, y, drawing.regularFont, 8, AlignCentre);
+    y += kFooterStep;
+    drawText(page, kCreditLine, kCentreX, y, drawing.regularFont, 8, AlignCentre);
+}

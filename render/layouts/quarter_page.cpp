@@ -1,4 +1,122 @@
+#include "calendar/broadcast.h"
 #include "render/layouts/layouts.h"
+#include "render/primitives.h"
 
-// Work in progress: drawn by the layout's author.
-void drawQuarterPage(GenerationRequest& request, int firstMonth) { (void)request; (void)firstMonth; }
+#include <string>
+
+namespace {
+constexpr int kPageWidth = 612;
+constexpr int kPageHeight = 792;
+constexpr int kLeftX = 72;
+constexpr int kRightX = 540;
+constexpr int kCentreX = kPageWidth / 2;
+// Right edges of the day columns, Monday first; entry 1 anchors the week column.
+constexpr int kColumnEdges[9] = {0, 78, 150, 214, 278, 342, 406, 470, 534};
+constexpr int kTitleTopRuleY = 26;
+constexpr int kTitleY = 39;
+constexpr int kTitleBottomRuleY = 41;
+constexpr float kTitleRuleWidth = 0.5f;
+constexpr float kBoxRuleWidth = 0.3f;
+constexpr float kHeadingRuleWidth = 0.1f;
+// The box sides take the rule width to an integer: 0, the thinnest line a viewer draws.
+constexpr int kBoxSideWidth = 0;
+constexpr int kFirstBandY = 75;
+constexpr int kBandPitch = 225;
+constexpr int kRowStep = 31;
+constexpr int kBoxBottomGap = 12;
+// The quarter label lengthens the week label, so its right edge moves right.
+constexpr int kWeekLabelX = 94;
+constexpr int kQuarterWeekLabelX = 122;
+constexpr int kFooterY = 748;
+
+std::string weekLabel(const GenerationRequest& request, int month, DateNumber monday) {
+    std::string label = std::to_string(weekNumber(monday));
+    if (request.calendar.showQuarterWeeks) label += "/" + quarterLabel(month, monday);
+    return label;
+}
+
+// One boxed month grid whose heading baseline is top; returns nothing, the band pitch is fixed.
+void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
+    const DrawingState& drawing = request.drawing;
+    HPDF_Page page = drawing.page;
+    const int weeks = weeksInTableMonth(month);
+    const std::string star = weeks == 5 ? "*" : "";
+    const std::string heading = star + kMonthNames[month] + " " + std::to_string(year) + star;
+    drawText(page, heading, kCentreX, top, drawing.boldFont, 18, AlignCentre);
+    const int boxTop = top + 4;
+    drawRule(page, kLeftX, kRightX, boxTop, global::black, kBoxRuleWidth);
+
+    const int headingY = top + 17;
+    setFillColour(page, global::red);
+    drawText(page, "Wk#", kColumnEdges[1], headingY, drawing.boldObliqueFont, 10, AlignLeft);
+    setFillColour(page, global::black);
+    for (int weekday = Monday; weekday <= Sunday; ++weekday) {
+        const std::string name(kWeekdayNames[weekday], 3);
+        drawText(page, name, kColumnEdges[weekday + 1], headingY, drawing.boldFont, 12, AlignRight);
+    }
+    drawRule(page, kLeftX + 5, kRightX - 5, top + 19, global::black, kHeadingRuleWidth);
+
+    const int labelX = request.calendar.showQuarterWeeks ? kQuarterWeekLabelX : kWeekLabelX;
+    int y = top + 19;
+    DateNumber date = global::broadcastYear.monthStart[month];
+    for (int row = 1; row <= weeks; ++row) {
+        y += kRowStep;
+        for (int weekday = Monday; weekday <= Sunday; ++weekday) {
+            int dateMonth = 0, day = 0, dateYear = 0;
+            calendarDate(date, dateMonth, day, dateYear);
+            if (weekday == Monday) {
+                setFillColour(page, global::red);
+                drawText(page, weekLabel(request, month, date), labelX, y, drawing.boldObliqueFont,
+                         13, AlignRight);
+                setFillColour(page, global::black);
+            }
+            const HPDF_Font font = dateMonth % 2 == 0 ? drawing.boldFont : drawing.regularFont;
+            drawText(page, std::to_string(day), kColumnEdges[weekday + 1], y, font, 18, AlignRight);
+            ++date;
+        }
+    }
+    const int boxBottom = y + kBoxBottomGap;
+    drawRule(page, kLeftX, kRightX, boxBottom, global::black, kBoxRuleWidth);
+    drawLine(page, kLeftX, boxTop, kLeftX, boxBottom, kBoxSideWidth);
+    drawLine(page, kRightX, boxTop, kRightX, boxBottom, kBoxSideWidth);
+}
+} // namespace
+
+// Three consecutive broadcast months on a portrait Letter page; the page may run into the
+// next year, whose broadcast calendar then replaces the current one.
+void drawQuarterPage(GenerationRequest& request, int firstMonth) {
+    DrawingState& drawing = request.drawing;
+    drawing.page = HPDF_AddPage(drawing.document);
+    HPDF_Page page = drawing.page;
+    HPDF_Page_SetSize(page, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
+    // Later pages of the same document keep the geometry of the first.
+    if (drawing.pageWidth == 0) {
+        drawing.pageWidth = kPageWidth;
+        drawing.pageHeight = kPageHeight;
+        drawing.leftMarginX = kLeftX;
+        drawing.rightMarginX = kRightX;
+        drawing.centreX = kCentreX;
+    }
+
+    drawRule(page, kLeftX, kRightX, kTitleTopRuleY, global::black, kTitleRuleWidth);
+    drawText(page, "S T A N D A R D  B R O A D C A S T  C A L E N D A R", kCentreX, kTitleY,
+             drawing.boldFont, 16, AlignCentre);
+    drawRule(page, kLeftX, kRightX, kTitleBottomRuleY, global::black, kTitleRuleWidth);
+
+    int month = firstMonth;
+    int year = request.calendar.year;
+    int top = kFirstBandY;
+    for (int band = 1; band <= 3; ++band) {
+        drawMonthBand(request, month, year, top);
+        ++month;
+        if (month > 12) {
+            month = 1;
+            ++year;
+            computeBroadcastYear(year);
+        }
+        top += kBandPitch;
+    }
+
+    drawText(page, "* denotes 5-week month", kLeftX, kFooterY, drawing.regularFont, 9, AlignLeft);
+    drawText(page, kCreditLine, kRightX, kFooterY, drawing.regularFont, 9, AlignRight);
+}

@@ -1,4 +1,100 @@
+#include "calendar/broadcast.h"
 #include "render/layouts/layouts.h"
+#include "render/layouts/month_block.h"
+#include "render/primitives.h"
 
-// Work in progress: drawn by the layout's author.
-void drawThreeYearPage(GenerationRequest& request) { (void)request; }
+#include <string>
+
+namespace {
+constexpr int kPageWidth = 612;
+constexpr int kPageHeight = 792;
+constexpr int kLeftX = 72;
+constexpr int kRightX = 540;
+constexpr int kCentreX = kPageWidth / 2;
+constexpr int kColumns = 3;
+constexpr int kColumnLeftX[kColumns + 1] = {0, 76, 256, 436};
+constexpr int kColumnHeadingX[kColumns + 1] = {0, 126, 306, 486};
+// Right edges of the day columns from a block's left edge, Monday first.
+constexpr int kDayOffsets[8] = {0, 8, 24, 40, 56, 72, 88, 104};
+constexpr int kWeekLabelGap = 8;
+constexpr int kTitleInset = 80;
+constexpr int kTitleY = 30;
+constexpr float kTitleRuleWidth = 0.7f;
+constexpr float kWeekdayRuleWidth = 0.2f;
+constexpr int kRowStep = 9;
+constexpr int kFooterY = 760;
+
+// One year's twelve months stacked in the column whose left edge is leftX; the broadcast
+// calendar must already describe that year.
+void drawYearColumn(GenerationRequest& request, int column, int year, int top) {
+    const DrawingState& drawing = request.drawing;
+    HPDF_Page page = drawing.page;
+    const int leftX = kColumnLeftX[column];
+    const int headingX = kColumnHeadingX[column];
+    const int labelX = leftX - kWeekLabelGap;
+
+    int y = top;
+    setFillColour(page, global::red);
+    drawText(page, std::to_string(year), headingX, y, drawing.boldFont, 14, AlignCentre);
+    setFillColour(page, global::black);
+    y += kRowStep;
+
+    for (int month = 1; month <= 12; ++month) {
+        const int weeks = weeksInTableMonth(month);
+        const std::string star = weeks == 5 ? "*" : "";
+        drawText(page, star + kMonthNames[month] + star, headingX, y, drawing.boldFont, 9,
+                 AlignCentre);
+        if (month == 1) {
+            setFillColour(page, global::red);
+            drawText(page, "Wk#", labelX, y, drawing.boldFont, 8, AlignRight);
+            setFillColour(page, global::black);
+        }
+        y += 6;
+        drawRule(page, leftX, leftX + kDayOffsets[7], y + 1, global::black, kWeekdayRuleWidth);
+        for (int weekday = Monday; weekday <= Sunday; ++weekday) {
+            const std::string letters(kWeekdayNames[weekday], 2);
+            drawText(page, letters, leftX + kDayOffsets[weekday], y, drawing.boldObliqueFont, 6,
+                     AlignRight);
+        }
+        DateNumber monday = global::broadcastYear.monthStart[month];
+        for (int row = 1; row <= weeks; ++row) {
+            y += kRowStep;
+            monday = drawWeekRow(monday, request, leftX, y, kDayOffsets, 9, labelX);
+        }
+        y += 13;
+    }
+}
+} // namespace
+
+// Three consecutive broadcast years side by side on a portrait Letter page. Each column
+// recomputes the broadcast calendar for its own year, so week numbers restart at 1.
+void drawThreeYearPage(GenerationRequest& request) {
+    DrawingState& drawing = request.drawing;
+    drawing.page = HPDF_AddPage(drawing.document);
+    HPDF_Page page = drawing.page;
+    HPDF_Page_SetSize(page, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
+    drawing.pageWidth = kPageWidth;
+    drawing.pageHeight = kPageHeight;
+    drawing.leftMarginX = kLeftX;
+    drawing.rightMarginX = kRightX;
+    drawing.centreX = kCentreX;
+
+    int y = kTitleY;
+    drawRule(page, kLeftX + kTitleInset, kRightX - kTitleInset, y - 11, global::black,
+             kTitleRuleWidth);
+    drawRule(page, kLeftX + kTitleInset, kRightX - kTitleInset, y + 2, global::black,
+             kTitleRuleWidth);
+    drawText(page, "THREE YEAR STANDARD BROADCAST CALENDAR", kCentreX, y, drawing.boldFont, 12,
+             AlignCentre);
+
+    const int columnTop = y + 16;
+    int year = request.calendar.year;
+    for (int column = 1; column <= kColumns; ++column) {
+        drawYearColumn(request, column, year, columnTop);
+        ++year;
+        computeBroadcastYear(year);
+    }
+
+    drawText(page, "* denotes 5-week month", kLeftX, kFooterY, drawing.regularFont, 7, AlignLeft);
+    drawText(page, kCreditLine, kRightX, kFooterY, drawing.regularFont, 7, AlignRight);
+}

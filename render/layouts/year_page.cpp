@@ -1,4 +1,128 @@
 #include "render/layouts/layouts.h"
 
-// Work in progress: drawn by the layout's author.
-void drawYearPage(GenerationRequest& request) { (void)request; }
+#include "calendar/broadcast.h"
+#include "calendar/numbers.h"
+#include "render/layouts/month_block.h"
+#include "render/primitives.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr int kPageWidth = 612;
+constexpr int kPageHeight = 792;
+constexpr int kLeftEdge = 54;
+constexpr int kRightEdge = 540;
+constexpr int kLeftBlockX = 54;
+constexpr int kRightBlockX = 378;
+// Width of a month block, from its left edge to the right edge of its Sunday column.
+constexpr int kBlockWidth = 175;
+constexpr int kLeftWeekLabelX = 280;
+constexpr int kRightWeekLabelX = 345;
+// Quarter labels lengthen the right column's week labels, so they move right into the gap.
+constexpr int kRightQuarterWeekLabelX = 363;
+constexpr int kRowStep = 13;
+constexpr int kFirstBandY = 126;
+constexpr int kTitleRuleLeft = 154;
+constexpr int kTitleRuleRight = 458;
+constexpr int kTitleRuleTopY = 49;
+constexpr int kTitleRuleBottomY = 61;
+constexpr int kTitleY = 60;
+constexpr int kYearY = 96;
+constexpr int kFooterY = 748;
+constexpr int kBandHeadingSize = 12;
+constexpr int kWeekdaySize = 8;
+constexpr int kDaySize = 12;
+constexpr const char* kSpacedTitle = "S T A N D A R D  B R O A D C A S T  C A L E N D A R";
+constexpr const char* kFiveWeekNote = "* denotes 5-week month";
+
+// Seven columns spread evenly from 13 to 175 points; entry i is rounded before the i-th step.
+void buildDayColumns(int offsets[8]) {
+    const double first = 13.0;
+    const double step = (kBlockWidth - first) / 6.0;
+    double x = first;
+    offsets[0] = 0;
+    for (int i = 1; i <= 7; ++i) {
+        offsets[i] = roundHalfEven(x);
+        x += step;
+    }
+}
+
+// A five-week month carries a star straight after its name.
+std::string monthHeading(int month) {
+    std::string heading = kMonthNames[month];
+    if (weeksInTableMonth(month) == 5) heading += "*";
+    return heading;
+}
+
+void drawMonthHeading(GenerationRequest& request, int month, int blockX, int y) {
+    HPDF_Page page = request.drawing.page;
+    HPDF_Font bold = request.drawing.boldFont;
+    drawText(page, monthHeading(month), blockX, y, bold, kBandHeadingSize, AlignLeft);
+    drawText(page, std::to_string(request.calendar.year), blockX + kBlockWidth, y, bold,
+             kBandHeadingSize, AlignRight);
+}
+
+} // namespace
+
+void drawYearPage(GenerationRequest& request) {
+    DrawingState& drawing = request.drawing;
+    drawing.page = HPDF_AddPage(drawing.document);
+    HPDF_Page page = drawing.page;
+    HPDF_Page_SetSize(page, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
+    drawing.pageWidth = kPageWidth;
+    drawing.pageHeight = kPageHeight;
+    drawing.leftMarginX = kLeftEdge;
+    drawing.rightMarginX = kRightEdge;
+    drawing.centreX = kPageWidth / 2;
+
+    int offsets[8];
+    buildDayColumns(offsets);
+
+    drawRule(page, kTitleRuleLeft, kTitleRuleRight, kTitleRuleTopY, global::black, 0.7f);
+    drawRule(page, kTitleRuleLeft, kTitleRuleRight, kTitleRuleBottomY, global::black, 0.7f);
+    drawText(page, kSpacedTitle, drawing.centreX, kTitleY, drawing.boldFont, 12, AlignCentre);
+    setFillColour(page, global::red);
+    drawText(page, std::to_string(request.calendar.year), drawing.centreX, kYearY,
+             drawing.boldFont, 40, AlignCentre);
+    setFillColour(page, global::black);
+
+    const int rightLabelX =
+        request.calendar.showQuarterWeeks ? kRightQuarterWeekLabelX : kRightWeekLabelX;
+    int y = kFirstBandY;
+    // Each band pairs a month of the first half-year with the month six later.
+    for (int leftMonth = 1; leftMonth <= 6; ++leftMonth) {
+        const int rightMonth = leftMonth + 6;
+        y += kRowStep;
+        const int leftWeeks = weeksInTableMonth(leftMonth);
+        const int rightWeeks = weeksInTableMonth(rightMonth);
+        drawMonthHeading(request, leftMonth, kLeftBlockX, y + 2);
+        drawMonthHeading(request, rightMonth, kRightBlockX, y + 2);
+        if (leftMonth == 1) {
+            drawText(page, "Wk", kLeftWeekLabelX, y, drawing.boldObliqueFont, 11, AlignRight);
+            drawText(page, "Wk", kRightWeekLabelX, y, drawing.boldObliqueFont, 11, AlignRight);
+        }
+
+        y += kRowStep;
+        drawWeekdayHeading(request, kLeftBlockX, y, offsets, kWeekdaySize);
+        drawWeekdayHeading(request, kRightBlockX, y, offsets, kWeekdaySize);
+
+        y += kRowStep;
+        DateNumber leftMonday = global::broadcastYear.monthStart[leftMonth];
+        DateNumber rightMonday = global::broadcastYear.monthStart[rightMonth];
+        const int rows = std::max(leftWeeks, rightWeeks);
+        for (int row = 1; row <= rows; ++row) {
+            if (row <= leftWeeks)
+                leftMonday = drawWeekRow(leftMonday, request, kLeftBlockX, y, offsets, kDaySize,
+                                         kLeftWeekLabelX);
+            if (row <= rightWeeks)
+                rightMonday = drawWeekRow(rightMonday, request, kRightBlockX, y, offsets,
+                                          kDaySize, rightLabelX);
+            y += kRowStep;
+        }
+    }
+
+    drawText(page, kFiveWeekNote, kLeftEdge, kFooterY, drawing.regularFont, 7, AlignLeft);
+    drawText(page, kCreditLine, kRightEdge, kFooterY, drawing.regularFont, 7, AlignRight);
+}

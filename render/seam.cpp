@@ -1,0 +1,40 @@
+#include "render/seam.h"
+
+#include <cstdio>
+
+namespace {
+
+void printMessage(const std::string& title, const std::string& mainText,
+                  const std::string& detailText) {
+    std::string text = plainMessageText(title);
+    const std::string main = plainMessageText(mainText);
+    const std::string detail = plainMessageText(detailText);
+    if (!main.empty()) text += (text.empty() ? "" : ": ") + main;
+    if (!detail.empty()) text += (text.empty() ? "" : "\n") + detail;
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void openNothing(const std::string&) {}
+
+std::string trimSpaces(const std::string& text) {
+    const std::size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos) return "";
+    const std::size_t end = text.find_last_not_of(' ');
+    return text.substr(begin, end - begin + 1);
+}
+
+} // namespace
+
+namespace global {
+// Without a GUI, messages go to standard error and documents stay unopened.
+RenderSeam renderSeam = {printMessage, openNothing, nullptr};
+} // namespace global
+
+// Markup is the shown text, then an optional option block from the first "{" to the end;
+// "|" separates lines.
+std::string plainMessageText(const std::string& markup) {
+    std::string text = trimSpaces(markup.substr(0, markup.find('{')));
+    for (char& c : text)
+        if (c == '|') c = '\n';
+    return text;
+}

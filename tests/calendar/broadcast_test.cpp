@@ -1,0 +1,151 @@
+#include "calendar/broadcast.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+int monthOf(DateNumber date) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    return month;
+}
+
+int dayOf(DateNumber date) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    return day;
+}
+
+std::string fiveWeekMonths(int year) {
+    computeBroadcastYear(year);
+    std::string names;
+    for (int m = 1; m <= 12; ++m)
+        if (weeksInTableMonth(m) == 5) names += std::string(names.empty() ? "" : ",") + kMonthNames[m];
+    return names;
+}
+
+TEST(BroadcastYear, TableInvariantsHoldFrom1920To9999) {
+    DateNumber previousYearEnd = 0;
+    for (int year = 1920; year <= 9999; ++year) {
+        computeBroadcastYear(year);
+        const BroadcastYearTable table = global::broadcastYear;
+        ASSERT_EQ(weekdayNumber(table.firstDay), Monday) << year;
+        ASSERT_EQ(table.monthStart[1], table.firstDay) << year;
+        ASSERT_LE(table.firstDay, dateNumber(1, 1, year)) << year;
+        ASSERT_GT(table.firstDay + 7, dateNumber(1, 1, year)) << year;
+        if (previousYearEnd) {
+            ASSERT_EQ(table.firstDay, previousYearEnd + 1) << year;
+        }
+        for (int m = 1; m <= 12; ++m) {
+            const int days = table.monthEnd[m] - table.monthStart[m] + 1;
+            ASSERT_TRUE(days == 28 || days == 35) << year << "/" << m;
+            if (m > 1) {
+                ASSERT_EQ(table.monthStart[m], table.monthEnd[m - 1] + 1) << year << "/" << m;
+            }
+            ASSERT_EQ(weekdayNumber(table.monthEnd[m]), Sunday);
+            // The month ends on the last Sunday of its calendar month.
+            ASSERT_EQ(monthOf(table.monthEnd[m]), m) << year << "/" << m;
+            ASSERT_NE(monthOf(table.monthEnd[m] + 7), m) << year << "/" << m;
+            DateNumber start = 0, end = 0;
+            broadcastMonthBounds(m, year, start, end);
+            ASSERT_EQ(start, table.monthStart[m]) << year << "/" << m;
+            ASSERT_EQ(end, table.monthEnd[m]) << year << "/" << m;
+            ASSERT_EQ(weeksInBroadcastMonth(m, year), days / 7) << year << "/" << m;
+        }
+        const int weeks = (table.monthEnd[12] - table.firstDay + 1) / 7;
+        ASSERT_TRUE(weeks == 52 || weeks == 53) << year;
+        ASSERT_EQ(global::monthLengths[2], 28 + isLeapYear(year));
+        previousYearEnd = table.monthEnd[12];
+    }
+}
+
+TEST(BroadcastYear, Year2024StartsOnNewYearsDay) {
+    computeBroadcastYear(2024);
+    const BroadcastYearTable& t = global::broadcastYear;
+    EXPECT_EQ(t.firstDay, dateNumber(1, 1, 2024));
+    EXPECT_EQ(t.monthEnd[1], dateNumber(1, 28, 2024));
+    EXPECT_EQ(t.monthStart[2], dateNumber(1, 29, 2024));
+    EXPECT_EQ(t.monthEnd[2], dateNumber(2, 25, 2024));
+    EXPECT_EQ(t.monthStart[3], dateNumber(2, 26, 2024));
+    EXPECT_EQ(t.monthEnd[3], dateNumber(3, 31, 2024));
+    EXPECT_EQ(t.monthStart[4], dateNumber(4, 1, 2024));
+    EXPECT_EQ(t.monthEnd[4], dateNumber(4, 28, 2024));
+    EXPECT_EQ(t.monthStart[12], dateNumber(11, 25, 2024));
+    EXPECT_EQ(t.monthEnd[12], dateNumber(12, 29, 2024));
+    EXPECT_EQ((t.monthEnd[12] - t.firstDay + 1) / 7, 52);
+}
+
+TEST(BroadcastYear, LateDecemberBelongsToTheNextYear) {
+    computeBroadcastYear(2025);
+    EXPECT_EQ(global::broadcastYear.firstDay, dateNumber(12, 30, 2024));
+    EXPECT_EQ(global::broadcastYear.monthStart[12], dateNumber(12, 1, 2025));
+    EXPECT_EQ(global::broadcastYear.monthEnd[12], dateNumber(12, 28, 2025));
+    int year = 0;
+    EXPECT_EQ(broadcastMonthOfDate(dateNumber(12, 29, 2025), year), 1);
+    EXPECT_EQ(year, 2026);
+    EXPECT_EQ(broadcastMonthOfDate(dateNumber(12, 28, 2025), year), 12);
+    EXPECT_EQ(year, 2025);
+    EXPECT_EQ(broadcastMonthOfDate(dateNumber(12, 31, 2025), year), 1);
+    EXPECT_EQ(year, 2026);
+}
+
+TEST(BroadcastYear, FiveWeekMonthsFollowTheLastSunday) {
+    EXPECT_EQ(fiveWeekMonths(2024), "March,June,September,December");
+    EXPECT_EQ(fiveWeekMonths(2025), "March,June,August,November");
+    // 31 October 2026 is a Saturday, so October ends on the 25th and November has five weeks.
+    EXPECT_EQ(weekdayNumber(dateNumber(10, 31, 2026)), Saturday);
+    EXPECT_EQ(fiveWeekMonths(2026), "March,May,August,November");
+}
+
+TEST(BroadcastYear, FiftyThreeWeekYear2023) {
+    computeBroadcastYear(2023);
+    const BroadcastYearTable& t = global::broadcastYear;
+    EXPECT_EQ(t.firstDay, dateNumber(12, 26, 2022));
+    EXPECT_EQ(t.monthEnd[12], dateNumber(12, 31, 2023));
+    const DateNumber lastWeek = dateNumber(12, 25, 2023);
+    EXPECT_EQ(weekNumber(lastWeek), 53);
+    EXPECT_EQ(quarterLabel(12, lastWeek), "4Q14");
+}
+
+TEST(BroadcastYear, QuarterLengthsOf2018) {
+    computeBroadcastYear(2018);
+    const BroadcastYearTable& t = global::broadcastYear;
+    EXPECT_EQ(t.monthEnd[3], dateNumber(3, 25, 2018));
+    EXPECT_EQ((t.monthEnd[3] - t.monthStart[1] + 1) / 7, 12);
+    EXPECT_EQ((t.monthEnd[9] - t.monthStart[7] + 1) / 7, 14);
+    EXPECT_EQ(quarterLabel(9, dateNumber(9, 24, 2018)), "3Q14");
+    EXPECT_EQ((t.monthEnd[12] - t.firstDay + 1) / 7, 52);
+}
+
+TEST(BroadcastYear, WeekNumbersAndQuarterLabels) {
+    computeBroadcastYear(2024);
+    EXPECT_EQ(weekNumber(dateNumber(3, 25, 2024)), 13);
+    EXPECT_EQ(quarterLabel(3, dateNumber(3, 25, 2024)), "1Q13");
+    EXPECT_EQ(weekNumber(dateNumber(4, 1, 2024)), 14);
+    EXPECT_EQ(quarterLabel(4, dateNumber(4, 1, 2024)), "2Q01");
+    for (int year = 1920; year <= 2100; ++year) {
+        computeBroadcastYear(year);
+        const DateNumber first = global::broadcastYear.firstDay;
+        int sundayMonth = 0, ignoredYear = 0;
+        sundayMonth = broadcastMonthOfDate(first, ignoredYear);
+        EXPECT_EQ(sundayMonth, 1) << year;
+        EXPECT_EQ(weekNumber(first), 1) << year;
+        EXPECT_EQ(quarterLabel(1, first), "1Q01") << year;
+        // Each quarter's weeks are numbered 1 upward without gaps.
+        for (int q = 1; q <= 4; ++q) {
+            const int firstMonth = 3 * q - 2;
+            int expected = 1;
+            for (DateNumber d = global::broadcastYear.monthStart[firstMonth];
+                 d <= global::broadcastYear.monthEnd[firstMonth + 2]; d += 7, ++expected) {
+                int y = 0;
+                const int m = broadcastMonthOfDate(d, y);
+                char label[24];
+                std::snprintf(label, sizeof label, "%dQ%02d", q, expected);
+                ASSERT_EQ(quarterLabel(m, d), label) << year << " " << dayOf(d);
+            }
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,52 @@
+#include "calendar/numbers.h"
+
+#include <climits>
+#include <clocale>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(LeadingNumber, TakesTheLongestNumericPrefix) {
+    EXPECT_EQ(leadingNumber("2025"), 2025);
+    EXPECT_EQ(leadingNumber("  42abc"), 42);
+    EXPECT_EQ(leadingNumber("-3.5 points"), -3.5);
+    EXPECT_EQ(leadingNumber("+7"), 7);
+    EXPECT_EQ(leadingNumber(".5"), 0.5);
+    EXPECT_EQ(leadingNumber("1e3x"), 1000);
+    EXPECT_EQ(leadingNumber("abc"), 0);
+    EXPECT_EQ(leadingNumber(""), 0);
+    EXPECT_EQ(leadingNumber("-"), 0);
+    EXPECT_EQ(leadingNumber("inf"), 0);
+    EXPECT_EQ(leadingNumber("nan"), 0);
+    EXPECT_EQ(leadingNumber("."), 0);
+}
+
+TEST(LeadingNumber, IgnoresTheLocale) {
+    const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    EXPECT_EQ(leadingNumber("2.5"), 2.5);
+    if (previous) std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(roundHalfEven(0.5), 0);
+    EXPECT_EQ(roundHalfEven(1.5), 2);
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+    EXPECT_EQ(roundHalfEven(19.5 + 70), 90);
+    EXPECT_EQ(roundHalfEven(101.2), 101);
+    EXPECT_EQ(roundHalfEven(1e30), INT_MAX);
+    EXPECT_EQ(roundHalfEven(-1e30), INT_MIN);
+}
+
+TEST(LeadingFlag, LowestBitOfTheRoundedNumber) {
+    EXPECT_EQ(leadingFlag("1"), 1);
+    EXPECT_EQ(leadingFlag("3"), 1);
+    EXPECT_EQ(leadingFlag("2"), 0);
+    EXPECT_EQ(leadingFlag(" 1 "), 1);
+    EXPECT_EQ(leadingFlag("abc"), 0);
+    EXPECT_EQ(leadingFlag("0.6"), 1);
+    EXPECT_EQ(leadingFlag("99999999999999999999"), 1);
+    EXPECT_EQ(leadingInteger("1e400"), INT_MAX);
+}
+
+} // namespace

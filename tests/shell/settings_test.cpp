@@ -1,0 +1,218 @@
+// The settings store against real files in a scratch folder.
+#include "shell/paths.h"
+#include "shell/settings.h"
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ScratchFolder {
+    fs::path path;
+};
+
+ScratchFolder makeScratch() {
+    char pattern[] = "/tmp/merivane-settings-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    return {made ? fs::path(made) : fs::path()};
+}
+
+void removeScratch(const ScratchFolder& scratch) {
+    std::error_code ignored;
+    fs::permissions(scratch.path, fs::perms::owner_all, ignored);
+    fs::remove_all(scratch.path, ignored);
+}
+
+void writeFile(const fs::path& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+// Runs the step in a child process that cannot override file permissions, since the tests may
+// run as root; returns the child's exit code.
+int runUnprivileged(const std::function<int()>& step) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(90);
+        _exit(step());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+
+class SettingsFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        scratch = makeScratch();
+        ASSERT_FALSE(scratch.path.empty());
+        ini = (scratch.path / "Zarn.ini").string();
+    }
+    void TearDown() override { removeScratch(scratch); }
+    ScratchFolder scratch;
+    std::string ini;
+};
+
+TEST_F(SettingsFile, MissingFileSectionOrKeyGivesTheDefault) {
+    EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "0");
+    EXPECT_FALSE(fs::exists(ini)) << "reading never creates the file";
+    writeFile(ini, "[PDF]\nNumber=7\n");
+    EXPECT_EQ(ReadSetting(ini, "Last", "Year", " 2026 "), "2026");
+    EXPECT_EQ(ReadSetting(ini, "PDF", "Other", ""), "");
+    EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "7");
+}
+
+TEST_F(SettingsFile, NamesIgnoreCaseAndValuesLoseTheirBlanks) {
+    writeFile(ini, "[preferences]\n  showtips =  1  \nSTYLE=0\n");
+    EXPECT_EQ(ReadSetting(ini, "Preferences", "ShowTips", "0"), "1");
+    EXPECT_EQ(ReadSetting(ini, "PREFERENCES", "Style", "1"), "0");
+    WriteSetting(ini, "Preferences", "ShowTips", "  0  ");
+    EXPECT_EQ(ReadSetting(ini, "preferences", "SHOWTIPS", "1"), "0");
+    const std::string text = readFile(ini);
+    EXPECT_EQ(text.find("ShowTips="), std::string::npos) << "the existing key line is reused:\n" << text;
+    EXPECT_NE(text.find("showtips=0"), std::string::npos) << text;
+}
+
+TEST_F(SettingsFile, FirstWriteCreatesFileSectionAndKey) {
+    EXPECT_TRUE(WriteSetting(ini, "PDF", "Number", "1"));
+    EXPECT_EQ(readFile(ini), "[PDF]\nNumber=1\n");
+    EXPECT_TRUE(WriteSetting(ini, "Last", "Year", "2025"));
+    EXPECT_TRUE(WriteSetting(ini, "PDF", "Extra", "x"));
+    EXPECT_EQ(readFile(ini), "[PDF]\nNumber=1\nExtra=x\n\n[Last]\nYear=2025\n");
+}
+
+TEST_F(SettingsFile, CommentsUnknownKeysAndOtherSectionsSurviveAWrite) {
+    const std::string original = "; written by hand\n[Preferences]\n# keep me\nStyle=1\nFancy=yes\n\n"
+                                 "[Custom]\nWhatever = 12\n[Last]\nYear=2024\n";
+    writeFile(ini, original);
+    WriteSetting(ini, "Last", "Year", "2025");
+    WriteSetting(ini, "Preferences", "Quarters", "1");
+    const std::string text = readFile(ini);
+    for (const char* kept : {"; written by hand", "# keep me", "Fancy=yes", "[Custom]", "Whatever = 12",
+                             "Style=1"})
+        EXPECT_NE(text.find(kept), std::string::npos) << kept << " lost:\n" << text;
+    EXPECT_EQ(ReadSetting(ini, "Last", "Year", ""), "2025");
+    EXPECT_EQ(ReadSetting(ini, "Preferences", "Quarters", ""), "1");
+    // The new key joins its own section, not the end of the file.
+    EXPECT_LT(text.find("Quarters=1"), text.find("[Custom]"));
+}
+
+TEST_F(SettingsFile, CrlfAndLfFilesReadAlikeAndKeepTheirLineEnds) {
+    writeFile(ini, "[Last]\r\nYear=2030\r\nStyle=4\r\n");
+    EXPECT_EQ(ReadSetting(ini, "Last", "Year", ""), "2030");
+    EXPECT_EQ(ReadSetting(ini, "Last", "Style", ""), "4");
+    WriteSetting(ini, "Last", "Style", "5");
+    EXPECT_EQ(readFile(ini), "[Last]\r\nYear=2030\r\nStyle=5\r\n");
+    writeFile(ini, "[Last]\nYear=2031");
+    EXPECT_EQ(ReadSetting(ini, "Last", "Year", ""), "2031");
+    WriteSetting(ini, "Last", "Style", "6");
+    EXPECT_EQ(readFile(ini), "[Last]\nYear=2031\nStyle=6\n");
+}
+
+TEST_F(SettingsFile, LongValuesAreCutAtTheLimits) {
+    WriteSetting(ini, "Update", "Install", std::string(1500, 'a'));
+    EXPECT_EQ(ReadSetting(ini, "Update", "Install", "").size(), 999u);
+    writeFile(ini, "[Update]\nInstall=" + std::string(5000, 'b') + "\n");
+    EXPECT_EQ(ReadSetting(ini, "Update", "Install", "").size(), 3999u);
+    EXPECT_EQ(ReadSetting(ini, "Update", "Missing", std::string(400, 'c')).size(), 299u);
+}
+
+TEST_F(SettingsFile, BinaryGarbageReadsAsDefaultsAndIsNotLost) {
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);
+    writeFile(ini, garbage);
+    EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "0");
+    EXPECT_EQ(ReadSetting(ini, "", "", "d"), "d");
+    EXPECT_TRUE(WriteSetting(ini, "PDF", "Number", "3"));
+    EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "3");
+}
+
+TEST_F(SettingsFile, LineBreaksCannotSmuggleInEntries) {
+    WriteSetting(ini, "Last", "Year", "2025");
+    EXPECT_FALSE(WriteSetting(ini, "Last", "Year", "2026\n[PDF]\nNumber=998"));
+    EXPECT_FALSE(WriteSetting(ini, "Last", "Key=With", "1"));
+    EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "0");
+    EXPECT_EQ(ReadSetting(ini, "Last", "Year", ""), "2025");
+}
+
+TEST_F(SettingsFile, ReadOnlyFolderLosesTheWriteButKeepsTheOldValue) {
+    WriteSetting(ini, "Last", "Year", "2024");
+    fs::permissions(scratch.path, fs::perms::owner_read | fs::perms::owner_exec |
+                                      fs::perms::group_read | fs::perms::group_exec |
+                                      fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(ini, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string path = ini;
+    const int code = runUnprivileged([path] {
+        const bool written = WriteSetting(path, "Last", "Year", "2099");
+        if (written) return 1;
+        return ReadSetting(path, "Last", "Year", "") == "2024" ? 0 : 2;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadSetting(ini, "Last", "Year", ""), "2024");
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path), fs::directory_iterator()), 1)
+        << "no temporary file is left behind";
+}
+
+TEST_F(SettingsFile, AFullDiskNeverTearsTheFile) {
+    std::string original = "[Update]\nNotes=" + std::string(3000, 'n') + "\n";
+    writeFile(ini, original);
+    const std::string path = ini;
+    // A file size limit below the new file's size makes every write fail as a full disk does.
+    const int code = runUnprivileged([path] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        return WriteSetting(path, "Update", "LastCheck", "2461000") ? 1 : 0;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(readFile(ini), original);
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path), fs::directory_iterator()), 1);
+}
+
+TEST_F(SettingsFile, PreferencesLoadWithDefaultsAndSaveAsFlags) {
+    global::settingsPath = ini;
+    global::preferences = {3, kReaderFoundFlag};
+    LoadPreferences();
+    EXPECT_EQ(global::preferences.flags,
+              kRememberStyleFlag | kTooltipsFlag | kUpdateAlertFlag | kReaderFoundFlag);
+    EXPECT_EQ(global::preferences.style, 3);
+
+    writeFile(ini, "[Preferences]\nStyle=2\nIntelYear=3\nQuarters=abc\nShowTips= 1 \nUpdate=0\n");
+    LoadPreferences();
+    EXPECT_EQ(global::preferences.flags, kIntelligentYearFlag | kTooltipsFlag | kReaderFoundFlag);
+
+    static int savedCalls = 0;
+    global::preferencesSaved = [] { ++savedCalls; };
+    SavePreferences({5, kQuarterWeeksFlag | kRememberStyleFlag});
+    global::preferencesSaved = nullptr;
+    EXPECT_EQ(savedCalls, 1);
+    EXPECT_EQ(global::preferences.style, 5);
+    EXPECT_EQ(ReadSetting(ini, "Preferences", "Style", ""), "1");
+    EXPECT_EQ(ReadSetting(ini, "Preferences", "IntelYear", ""), "0");
+    EXPECT_EQ(ReadSetting(ini, "Preferences", "Quarters", ""), "1");
+    EXPECT_EQ(ReadSetting(ini, "Preferences", "ShowTips", ""), "0");
+    EXPECT_EQ(ReadSetting(ini, "Preferences", "Update", ""), "0");
+    // The remember-style flag and the last style are separate keys.
+    WriteSetting(ini, "Last", "Style", "4");
+    SavePreferences({5, 0});
+    EXPECT_EQ(ReadSetting(ini, "Preferences", "Style", ""), "0");
+    EXPECT_EQ(ReadSetting(ini, "Last", "Style", ""), "4");
+    global::settingsPath.clear();
+}
+
+} // namespace
