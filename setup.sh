@@ -9,7 +9,7 @@ packages=(
   libhpdf-dev qt6-base-dev libcurl4-openssl-dev
   libgtest-dev libbenchmark-dev
   xdg-utils
-  qpdf libqpdf-dev poppler-utils xvfb xauth nginx-light openssl
+  qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
   clang libclang-rt-14-dev
 )
 

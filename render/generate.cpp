@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 const char* const kCreditLine = "Merivane Broadcast Calendar Generator by the Merivane Project";
@@ -37,8 +36,7 @@ void recordLibraryError(HPDF_STATUS error, HPDF_STATUS detail, void* userData) {
 
 void showMessage(const std::string& title, const std::string& mainText,
                  const std::string& detailText) {
-    if (global::renderSeam.showMessage)
-        global::renderSeam.showMessage(title, mainText, detailText);
+    if (global::renderSeam.showMessage) global::renderSeam.showMessage(title, mainText, detailText);
 }
 
 std::string libraryErrorText(const LibraryError& error) {
@@ -70,7 +68,8 @@ void drawPages(GenerationRequest& request) {
             drawMonthPage(request, selection);
             break;
         }
-        for (int month = 1; month <= 12; ++month) drawMonthPage(request, month);
+        for (int month = 1; month <= 12; ++month)
+            drawMonthPage(request, month);
         break;
     case Quarter:
         if (selection != kSelectAll) {
@@ -80,11 +79,20 @@ void drawPages(GenerationRequest& request) {
         for (int firstMonth = 1; firstMonth <= 10; firstMonth += 3)
             drawQuarterPage(request, firstMonth);
         break;
-    case Year: drawYearPage(request); break;
-    case ThreeYears: drawThreeYearPage(request); break;
-    case KeyboardStrips: drawKeyboardStripPage(request); break;
-    case PlanningCalendar: drawPlannerPage(request); break;
-    default: break;
+    case Year:
+        drawYearPage(request);
+        break;
+    case ThreeYears:
+        drawThreeYearPage(request);
+        break;
+    case KeyboardStrips:
+        drawKeyboardStripPage(request);
+        break;
+    case PlanningCalendar:
+        drawPlannerPage(request);
+        break;
+    default:
+        break;
     }
 }
 
@@ -124,15 +132,10 @@ std::string temporaryPathFor(const std::string& path) {
     return folder + "." + name + "." + std::to_string(getpid()) + ".part";
 }
 
-bool flushToDisk(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0) return false;
-    const bool flushed = fsync(fd) == 0;
-    return close(fd) == 0 && flushed;
-}
-
 // The document goes to a file beside path first and replaces path only when written whole, so
-// an existing file is never left torn. Library failures land in error; others are shown here.
+// an existing file is never left torn. No fsync: a calendar can always be made again, and the
+// rename alone keeps readers from ever seeing half a file. Library failures land in error;
+// others are shown here.
 bool saveDocument(HPDF_Doc document, const std::string& path, LibraryError& error) {
     const std::string temporary = temporaryPathFor(path);
     // A leftover or a link planted under this name is removed, never written through.
@@ -143,7 +146,7 @@ bool saveDocument(HPDF_Doc document, const std::string& path, LibraryError& erro
         unlink(temporary.c_str());
         return false;
     }
-    if (!flushToDisk(temporary) || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         const int reason = errno;
         unlink(temporary.c_str());
         showMessage(kErrorTitle, "Unable to save the calendar file.{f11,t4}",

@@ -84,8 +84,8 @@ void drawYearPage(GenerationRequest& request) {
     drawRule(page, kTitleRuleLeft, kTitleRuleRight, kTitleRuleBottomY, global::black, 0.7f);
     drawText(page, kSpacedTitle, drawing.centreX, kTitleY, drawing.boldFont, 12, AlignCentre);
     setFillColour(page, global::red);
-    drawText(page, std::to_string(request.calendar.year), drawing.centreX, kYearY,
-             drawing.boldFont, 40, AlignCentre);
+    drawText(page, std::to_string(request.calendar.year), drawing.centreX, kYearY, drawing.boldFont,
+             40, AlignCentre);
     setFillColour(page, global::black);
 
     const int rightLabelX =
@@ -117,8 +117,8 @@ void drawYearPage(GenerationRequest& request) {
                 leftMonday = drawWeekRow(leftMonday, request, kLeftBlockX, y, offsets, kDaySize,
                                          kLeftWeekLabelX);
             if (row <= rightWeeks)
-                rightMonday = drawWeekRow(rightMonday, request, kRightBlockX, y, offsets,
-                                          kDaySize, rightLabelX);
+                rightMonday = drawWeekRow(rightMonday, request, kRightBlockX, y, offsets, kDaySize,
+                                          rightLabelX);
             y += kRowStep;
         }
     }

@@ -1,0 +1,256 @@
+// The command-line program run as a user runs it: its output, exit status, the files it leaves
+// and the PDFs read back.
+#include "support/pdf_content.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string fileText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the real binary in folder with the given arguments; no shell is involved.
+CliRun runCli(const fs::path& folder, const std::vector<std::string>& arguments) {
+    const fs::path outPath = folder.parent_path() / (folder.filename().string() + ".out");
+    const fs::path errPath = folder.parent_path() / (folder.filename().string() + ".err");
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(127);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0) _exit(127);
+        dup2(out, 1);
+        dup2(err, 2);
+        std::vector<char*> argv;
+        std::string program = MERIVANE_CLI;
+        argv.push_back(program.data());
+        std::vector<std::string> copies = arguments;
+        for (std::string& a : copies)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, fileText(outPath), fileText(errPath)};
+    fs::remove(outPath);
+    fs::remove(errPath);
+    return run;
+}
+
+std::vector<std::string> folderNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+std::vector<PdfPage> pagesOf(const fs::path& path) {
+    std::vector<PdfPage> pages;
+    std::string error;
+    EXPECT_TRUE(readPdf(path.string(), pages, error)) << path << ": " << error;
+    return pages;
+}
+
+class CommandLine : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    fs::path folder;
+};
+
+TEST_F(CommandLine, HelpNamesBothCommands) {
+    const CliRun run = runCli(folder, {"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("merivane-cli pdf --style STYLE --year YEAR"), std::string::npos);
+    EXPECT_NE(run.out.find("merivane-cli weeks FIRST_YEAR [LAST_YEAR]"), std::string::npos);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(CommandLine, YearCalendarGoesToADescriptiveFileInTheCurrentFolder) {
+    const CliRun run = runCli(folder, {"pdf", "--style", "year", "--year", "2025"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Broadcast-Year-2025.pdf\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(folderNames(folder), (std::vector<std::string>{"Broadcast-Year-2025.pdf"}));
+    const auto pages = pagesOf(folder / "Broadcast-Year-2025.pdf");
+    ASSERT_EQ(pages.size(), 1u);
+    const auto years = textsEqualTo(pages[0], "2025");
+    EXPECT_TRUE(std::any_of(years.begin(), years.end(), [](const PdfText& t) {
+        return t.size == 40 && t.fill.red == 1 && t.fill.green == 0;
+    }));
+    EXPECT_NE(findText(pages[0], "14"), nullptr);
+    EXPECT_EQ(findText(pages[0], "14-2Q01"), nullptr);
+}
+
+TEST_F(CommandLine, StyleNumbersQuarterLabelsAndAnOutputPathAreHonoured) {
+    fs::create_directory(folder / "out");
+    const CliRun run = runCli(
+        folder, {"pdf", "--style=3", "--year=2024", "--quarters", "--output", "out/mine.pdf"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "out/mine.pdf\n");
+    const auto pages = pagesOf(folder / "out" / "mine.pdf");
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NE(findText(pages[0], "14-2Q01"), nullptr);
+    EXPECT_NE(findText(pages[0], "13-1Q13"), nullptr);
+    EXPECT_EQ(folderNames(folder / "out"), (std::vector<std::string>{"mine.pdf"}));
+}
+
+TEST_F(CommandLine, EveryStyleHasItsOwnDefaultName) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string name;
+        std::size_t pages;
+    };
+    const Case cases[] = {
+        {{"--style", "month"}, "Broadcast-Month-2025.pdf", 12},
+        {{"--style", "month", "--month", "5"}, "Broadcast-Month-2025-05.pdf", 1},
+        {{"--style", "quarter", "--all"}, "Broadcast-Quarter-2025.pdf", 4},
+        {{"--style", "2", "--month", "11"}, "Broadcast-Quarter-2025-11.pdf", 1},
+        {{"--style", "3years"}, "Broadcast-3Years-2025-2027.pdf", 1},
+        {{"--style", "strip"}, "Broadcast-Keyboard-Strip-2025.pdf", 1},
+        {{"--style", "planner"}, "Broadcast-Planner-2025.pdf", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> arguments = {"pdf", "--year", "2025"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const CliRun run = runCli(folder, arguments);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.name + "\n");
+        EXPECT_EQ(pagesOf(folder / c.name).size(), c.pages);
+    }
+}
+
+// Each mistake is named in one line on standard error, the status is 2, and no file appears.
+TEST_F(CommandLine, BadArgumentsGiveOneLineAndStatusTwoAndLeaveNoFile) {
+    fs::create_directory(folder / "taken.pdf");
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"print"},
+        {"pdf"},
+        {"pdf", "--style", "year"},
+        {"pdf", "--year", "2025"},
+        {"pdf", "--style", "year", "--year", "1919"},
+        {"pdf", "--style", "year", "--year", "20x5"},
+        {"pdf", "--style", "year", "--year", "2025.0"},
+        {"pdf", "--style", "year", "--year", "-2025"},
+        {"pdf", "--style", "year", "--year", " 2025"},
+        {"pdf", "--style", "year", "--year", ""},
+        {"pdf", "--style", "year", "--year", "99999999999999999999"},
+        {"pdf", "--style", "year", "--year", "10000"},
+        {"pdf", "--style", "weekly", "--year", "2025"},
+        {"pdf", "--style", "0", "--year", "2025"},
+        {"pdf", "--style", "7", "--year", "2025"},
+        {"pdf", "--style", "month", "--year", "2025", "--month", "13"},
+        {"pdf", "--style", "month", "--year", "2025", "--month", "0"},
+        {"pdf", "--style", "month", "--year", "2025", "--month", "5x"},
+        {"pdf", "--style", "month", "--year", "2025", "--month", "5", "--all"},
+        {"pdf", "--style", "year", "--year", "2025", "--month", "5"},
+        {"pdf", "--style", "planner", "--year", "2025", "--all"},
+        {"pdf", "--style", "year", "--year", "2025", "--colour"},
+        {"pdf", "--style", "year", "--year", "2025", "--output"},
+        {"pdf", "--style", "year", "--year", "2025", "--output", "missing/x.pdf"},
+        {"pdf", "--style", "year", "--year", "2025", "--output", "taken.pdf"},
+        {"pdf", "--style", "year", "--year", "2025", "--output", "taken.pdf/"},
+        {"weeks"},
+        {"weeks", "1919"},
+        {"weeks", "2025", "2024"},
+        {"weeks", "abc"},
+        {"weeks", "2024", "2025", "2026"},
+    };
+    for (const auto& arguments : mistakes) {
+        std::string shown;
+        for (const std::string& a : arguments)
+            shown += " '" + a + "'";
+        SCOPED_TRACE("merivane-cli" + shown);
+        const CliRun run = runCli(folder, arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        ASSERT_FALSE(run.err.empty());
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(run.err.back(), '\n');
+        EXPECT_EQ(run.err.rfind("merivane-cli: ", 0), 0u) << run.err;
+        EXPECT_EQ(folderNames(folder), (std::vector<std::string>{"taken.pdf"}));
+        EXPECT_TRUE(fs::is_empty(folder / "taken.pdf"));
+    }
+}
+
+// The weeks table, checked against consecutive Mondays worked out here.
+TEST_F(CommandLine, WeeksListsEveryBroadcastWeekAsCsv) {
+    using namespace std::chrono;
+    const CliRun run = runCli(folder, {"weeks", "2023", "2025"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto table = lines(run.out);
+    ASSERT_EQ(table.size(), 1u + 53 + 52 + 52);
+    EXPECT_EQ(table[0], "monday,week,month,year,quarter_week");
+    EXPECT_EQ(table[1], "2022-12-26,1,1,2023,1Q01");
+    EXPECT_EQ(table[53], "2023-12-25,53,12,2023,4Q14");
+    EXPECT_EQ(table[54], "2024-01-01,1,1,2024,1Q01");
+    EXPECT_NE(std::find(table.begin(), table.end(), "2024-04-01,14,4,2024,2Q01"), table.end());
+    EXPECT_NE(std::find(table.begin(), table.end(), "2024-03-25,13,3,2024,1Q13"), table.end());
+    EXPECT_EQ(table.back(), "2025-12-22,52,12,2025,4Q13");
+
+    sys_days monday = year{2022} / December / 26;
+    for (std::size_t i = 1; i < table.size(); ++i, monday += days{7}) {
+        const year_month_day date{monday};
+        const year_month_day sunday{monday + days{6}};
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%04d-%02u-%02u,", int(date.year()),
+                      unsigned(date.month()), unsigned(date.day()));
+        ASSERT_EQ(table[i].rfind(expected, 0), 0u) << table[i];
+        // The week's broadcast month is the calendar month of its Sunday.
+        const std::string monthAndYear = "," + std::to_string(unsigned(sunday.month())) + "," +
+                                         std::to_string(int(sunday.year())) + ",";
+        EXPECT_NE(table[i].find(monthAndYear), std::string::npos) << table[i];
+    }
+}
+
+TEST_F(CommandLine, WeeksOfOneYear) {
+    const CliRun run = runCli(folder, {"weeks", "2018"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto table = lines(run.out);
+    ASSERT_EQ(table.size(), 53u);
+    EXPECT_NE(std::find(table.begin(), table.end(), "2018-09-24,39,9,2018,3Q14"), table.end());
+    EXPECT_NE(std::find(table.begin(), table.end(), "2018-03-19,12,3,2018,1Q12"), table.end());
+}
+
+} // namespace
