@@ -27,6 +27,8 @@ struct RtfParagraphFormat {
     RtfAlignment alignment;
     int leftIndentTwips;
     int firstLineIndentTwips; // relative to the left indent; negative for hanging bullets
+    int spaceBeforeTwips;
+    int spaceAfterTwips;
 };
 
 // Run text is UTF-8; "\n" is a line break inside the paragraph and "\t" a tab.
@@ -47,12 +49,15 @@ struct RtfDocument {
 
 // Bounds that keep hostile input from using unbounded memory or stack.
 inline constexpr std::size_t kRtfMaximumGroupDepth = 200;
-inline constexpr std::size_t kRtfMaximumOutputBytes = 4 * 1024 * 1024;
+inline constexpr std::size_t kRtfMaximumOutputBytes = 1024 * 1024;
 inline constexpr int kRtfMinimumHalfPoints = 2;
 inline constexpr int kRtfMaximumHalfPoints = 288;
 inline constexpr int kRtfMaximumIndentTwips = 31680;
 inline constexpr std::size_t kRtfMaximumColours = 1024;
 inline constexpr std::size_t kRtfRecordCost = 64; // charged per run and per paragraph
+// Longer paragraphs are split: Qt's line breaking slows down sharply on very long paragraphs,
+// seconds for 64 KiB without a space.
+inline constexpr std::size_t kRtfMaximumParagraphBytes = 16 * 1024;
 
 // Input that does not begin with "{\rtf" is plain text: one paragraph per line.
 RtfDocument readRtf(const std::string& input);

@@ -45,6 +45,8 @@ std::string weekLabel(const GenerationRequest& request, int month, DateNumber mo
 
 // One broadcast month as a wall-calendar grid on a landscape Letter page.
 void drawMonthPage(GenerationRequest& request, int month) {
+    // Only calendar months have a page; any other number would read past the month tables.
+    if (month < 1 || month > 12) return;
     DrawingState& drawing = request.drawing;
     drawing.page = HPDF_AddPage(drawing.document);
     HPDF_Page page = drawing.page;

@@ -35,7 +35,7 @@ std::string weekLabel(const GenerationRequest& request, int month, DateNumber mo
     return label;
 }
 
-// One boxed month grid whose heading baseline is top; returns nothing, the band pitch is fixed.
+// One boxed month grid under its heading, whose baseline is top.
 void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
     const DrawingState& drawing = request.drawing;
     HPDF_Page page = drawing.page;
@@ -85,6 +85,8 @@ void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
 // Three consecutive broadcast months on a portrait Letter page; the page may run into the
 // next year, whose broadcast calendar then replaces the current one.
 void drawQuarterPage(GenerationRequest& request, int firstMonth) {
+    // Only calendar months start a page; any other number would read past the month tables.
+    if (firstMonth < 1 || firstMonth > 12) return;
     DrawingState& drawing = request.drawing;
     drawing.page = HPDF_AddPage(drawing.document);
     HPDF_Page page = drawing.page;

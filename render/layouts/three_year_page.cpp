@@ -24,8 +24,8 @@ constexpr float kWeekdayRuleWidth = 0.2f;
 constexpr int kRowStep = 9;
 constexpr int kFooterY = 760;
 
-// One year's twelve months stacked in the column whose left edge is leftX; the broadcast
-// calendar must already describe that year.
+// One year's twelve months stacked in the given column (1 to 3); the broadcast calendar must
+// already describe that year.
 void drawYearColumn(GenerationRequest& request, int column, int year, int top) {
     const DrawingState& drawing = request.drawing;
     HPDF_Page page = drawing.page;

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+// The desktop's default application for PDF files, as `xdg-mime query default
+// application/pdf` names it (a desktop entry such as "org.gnome.Evince.desktop"); "" when
+// there is none or xdg-mime is missing.
+std::string appDefaultPdfViewer();
+
+// Opens a saved calendar in the desktop's PDF viewer: through the desktop platform, or where
+// that cannot open files, through xdg-open started on its own. False when neither could start.
+bool appOpenDocument(const std::string& path);

@@ -1,0 +1,354 @@
+#include "shell/main_window.h"
+
+#include "calendar/numbers.h"
+#include "gui/ezgui.h"
+#include "msgbox/msgbox.h"
+#include "render/generate.h"
+#include "shell/paths.h"
+#include "shell/preferences_dialog.h"
+#include "shell/print_range_dialog.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+#include "shell/update_calls.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kYearField = 100;
+constexpr int kYearLabel = 105;
+constexpr int kPreviewPicture = 140;
+constexpr int kGenerateButton = 145;
+constexpr int kExitButton = 150;
+constexpr int kHelpButton = 155;
+constexpr int kYearFrame = 160;
+constexpr int kStyleFrame = 165;
+constexpr int kStatusBar = 175;
+
+constexpr int kProgramMenu = 9000;
+constexpr int kPreferencesItem = 9005;
+constexpr int kProgramSeparator = 9010;
+constexpr int kExitItem = 9015;
+constexpr int kHelpMenu = 9100;
+constexpr int kHelpContentsItem = 9105;
+constexpr int kHelpSeparator = 9110;
+constexpr int kUpdateItem = 9115;
+constexpr int kAboutSeparator = 9120;
+constexpr int kAboutItem = 9125;
+
+constexpr int kMenuBar = 0;
+constexpr int kProgramDropDown = 1;
+constexpr int kHelpDropDown = 2;
+
+// The year field holds four characters; Generate needs all four.
+constexpr int kYearDigits = 4;
+// Posted to the year field once the window runs, to put the caret after the year.
+constexpr int kCaretToEnd = 1;
+constexpr int kStatusBarFont = 7;
+constexpr int kFirstMonthOfLateYear = 10;
+
+constexpr const char* kVersionMajor = "6.0";
+constexpr const char* kVersionMinor = "0.0";
+constexpr const char* kMakerNotice = "Broadcast calendars from the Merivane Project";
+
+struct StyleChoice {
+    int radioId;
+    const char* label;
+    double row;
+    double width;
+    const char* properties;
+    const char* preview;
+    const char* tooltip;
+};
+
+// Indexed by CalendarStyle; entry 0 is no style.
+const StyleChoice kStyles[] = {
+    {0, "", 0, 0, "", "", ""},
+    {110, "Month", 2.375, 8, "GT", "$CALMONTH",
+     "Print a single month from the selected year or a full year, one month per page"},
+    {115, "Quarter", 4.5, 8.75, "T", "$CALQUARTER",
+     "Print a three-month quarter from the selected year or all four quarters on separate "
+     "pages"},
+    {120, "Year", 6.625, 6.5, "T", "$CALYEAR",
+     "Print a 12-month calendar of the selected year on a single page"},
+    {125, "3 Years", 8.75, 8.25, "T", "$CALTHREEYR",
+     "Print a 3-year calendar on a single page starting with the selected year"},
+    {130, "Keyboard strips", 10.875, 14.25, "T", "$CALSTRIP",
+     "Print a 12-month strip suitable for positioning above a computer keyboard"},
+    {135, "Planning calendar", 13, 15.5, "T", "$CALPLANNER", "Hello!"},
+};
+
+// The Year preview, loaded with the first window and kept for the whole run.
+std::string yearPreview;
+// The last print range chosen; Generate passes it on for the Month and Quarter styles.
+int selection;
+
+bool isStyle(int style) { return style >= Month && style <= PlanningCalendar; }
+
+int styleOfRadio(int controlId) {
+    for (int style = Month; style <= PlanningCalendar; ++style)
+        if (kStyles[style].radioId == controlId) return style;
+    return 0;
+}
+
+bool tooltipsOn() { return (global::preferences.flags & kTooltipsFlag) != 0; }
+
+void ShowStylePreview() {
+    const int style = global::preferences.style;
+    const std::string picture = isStyle(style) ? ezLoadPicture(kStyles[style].preview) : "";
+    ezSetImage(kMainForm, kPreviewPicture, picture);
+}
+
+void designMenus() {
+    const int menuBar = ezGetMenu(kMainForm, kMenuBar);
+    ezAddMenuItem(menuBar, kHelpMenu, "&Help", "");
+    const int programMenu = ezDefSubMenu(kPreferencesItem, "&Preferences", "");
+    ezSaveMenu(kMainForm, kProgramDropDown, programMenu);
+    ezSetSubMenu(menuBar, kProgramMenu, programMenu);
+    ezAddMenuItem(programMenu, kProgramSeparator, "-", "");
+    ezAddMenuItem(programMenu, kExitItem, "E&xit", "");
+    const int helpMenu = ezDefSubMenu(kHelpContentsItem, "&Help Contents", "");
+    ezSaveMenu(kMainForm, kHelpDropDown, helpMenu);
+    ezSetSubMenu(menuBar, kHelpMenu, helpMenu);
+    ezAddMenuItem(helpMenu, kHelpSeparator, "-", "");
+    ezAddMenuItem(helpMenu, kUpdateItem, "Check for Program &Update", "");
+    ezAddMenuItem(helpMenu, kAboutSeparator, "-", "");
+    ezAddMenuItem(helpMenu, kAboutItem, "About...", "");
+}
+
+void designControls() {
+    ezColor(-1, -1);
+    ezUseFont(8);
+    ezText(kYearField, 19.75, 1.75, 7.5, 1.625, "", "CENST[4]");
+    ezColor(-1, -1);
+    ezUseFont(6);
+    ezLabel(kYearLabel, 3.5, 2.0625, 15.25, 1.125, "Calendar starting year:", "L");
+    for (int style = Month; style <= PlanningCalendar; ++style) {
+        const StyleChoice& choice = kStyles[style];
+        ezColor(-1, -1);
+        ezUseFont(6);
+        ezRadio(choice.radioId, 33.75, choice.row, choice.width, 1.25, choice.label,
+                choice.properties);
+        ezAddTooltip(kMainForm, choice.radioId);
+    }
+    if (yearPreview.empty()) yearPreview = ezLoadPicture(kStyles[Year].preview);
+    ezColor(-1, -1);
+    ezUseFont(6);
+    ezAllowLoadingEvent(2);
+    ezPicture(kPreviewPicture, 1.5, 4.75, 28.25, 10.75, yearPreview, "C");
+    ezColor(-1, -1);
+    ezUseFont(6);
+    ezButton(kGenerateButton, 31.25, 16.75, 9.5, 1.625, "&Generate", "T");
+    ezColor(-1, -1);
+    ezUseFont(6);
+    ezButton(kExitButton, 43.25, 16.75, 7.25, 1.625, "E&xit", "T");
+    ezColor(-1, -1);
+    ezUseFont(6);
+    ezButton(kHelpButton, 2.5, 16.75, 7.25, 1.625, "Help", "T");
+    ezColor(-1, -1);
+    ezUseIFont("Segoe UI", 11, "BV");
+    ezFrame(kYearFrame, 1.5, 0.625, 28.25, 3.5, "Year", "");
+    ezColor(-1, -1);
+    ezUseIFont("Segoe UI", 11, "BV");
+    ezFrame(kStyleFrame, 31.75, 0.625, 19.75, 15, "Calendar Style", "");
+    ezColor(-1, -1);
+    ezUseFont(4);
+    ezAllowLoadingEvent(2);
+    ezStatusBar(kStatusBar, "", "");
+}
+
+void windowLoad() {
+    startNetwork();
+    std::string order = "MDY";
+    global::today = Date2JulianDate(localDateText(), order);
+    ezSetFormIcon(kMainForm, global::programIcon);
+    ezSetSBParts(kMainForm, kStatusBar, 2, "70|30");
+    ezSetSBText(kMainForm, kStatusBar, 0, std::string("\t") + kMakerNotice);
+    ezSetSBText(kMainForm, kStatusBar, 1,
+                std::string("\tVersion: ") + kVersionMajor + "." + kVersionMinor);
+    LoadPreferences();
+    fillMonthLengths();
+    const std::string thisYear = localDateText().substr(6);
+    const std::string year = (global::preferences.flags & kIntelligentYearFlag)
+                                 ? IntelligentYear()
+                                 : ReadSetting(global::settingsPath, "Last", "Year", thisYear);
+    ezSetText(kMainForm, kYearField, year);
+    int style = Year;
+    if (global::preferences.flags & kRememberStyleFlag)
+        style = leadingInteger(ReadSetting(global::settingsPath, "Last", "Style", "3"));
+    // A style number from an edited or damaged file would select no radio and no preview.
+    global::preferences.style = isStyle(style) ? style : Year;
+    ezSetCheck(kMainForm, kStyles[global::preferences.style].radioId, 1);
+    ShowStylePreview();
+    ezDefAccel(kMainForm, kHelpKeyAccelerator);
+}
+
+void windowStart() {
+    if (runDueUpdateCheck()) {
+        ezUnloadForm(kMainForm);
+        return;
+    }
+    reportInstalledUpdate();
+    if (!(global::preferences.flags & kReaderFoundFlag)) {
+        okMessage("PDF Reader Required",
+                  "A PDF reader application, such as Adobe Acrobat, is|required for use with "
+                  "Merivane 6.{f7}",
+                  "");
+        ezDisableC(kMainForm, kGenerateButton);
+    }
+    cleanUpInstallers();
+    ezPostEvent(kMainForm, kYearField, kCaretToEnd);
+}
+
+void formEvents(int controlId, int eventCode, int& cancel) {
+    (void)cancel;
+    if (controlId == kHelpKeyCommand && eventCode == kEventClick) {
+        showHelpContext(global::helpContext);
+        return;
+    }
+    if (controlId != 0) return;
+    switch (eventCode) {
+    case kEventActivated: global::helpContext = kMainWindowHelp; break;
+    case kEventLoaded: windowLoad(); break;
+    case kEventStarted: windowStart(); break;
+    case kEventUnload: finishNetworkAndInstall(); break;
+    default: break;
+    }
+}
+
+void menuAction(int itemId) {
+    switch (itemId) {
+    case kPreferencesItem: ShowPreferencesDialog(kMainForm); break;
+    case kExitItem: ezUnloadForm(kMainForm); break;
+    case kHelpContentsItem: showHelpContents(); break;
+    case kUpdateItem:
+        if (checkForUpdateOnDemand()) ezUnloadForm(kMainForm);
+        break;
+    case kAboutItem: showAboutDialog(kMainForm); break;
+    default: break;
+    }
+}
+
+void yearFieldEvents(int eventCode, int value) {
+    if (eventCode == kEventPosted && value == kCaretToEnd) {
+        ezSetTextSelection(kMainForm, kYearField, kYearDigits, kYearDigits);
+        return;
+    }
+    if (eventCode != kEventTextChanged) return;
+    if (ezGetText(kMainForm, kYearField).size() < kYearDigits)
+        ezDisableC(kMainForm, kGenerateButton);
+    else ezEnableC(kMainForm, kGenerateButton);
+}
+
+void styleRadioEvents(int style, int eventCode) {
+    if (eventCode == kEventClick) {
+        global::preferences.style = style;
+        ShowStylePreview();
+        return;
+    }
+    if (eventCode == kEventTooltip && tooltipsOn()) ezSetTooltip(kStyles[style].tooltip);
+}
+
+void generate() {
+    const int year = leadingInteger(ezGetText(kMainForm, kYearField));
+    if (year < kFirstYear) {
+        okMessage("Whoa, Brontel!", "Radio broadcasting didn't begin until 1920.{f10}",
+                  "Let's keep it real, okay?{f6}");
+        return;
+    }
+    const int style = global::preferences.style;
+    if (style < Year) {
+        selection = ShowPrintRangeDialog(kMainForm);
+        if (selection == 0) return;
+    }
+    const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
+    GenerateCalendar({style, year, selection, quarterWeeks});
+    WriteSetting(global::settingsPath, "Last", "Year", std::to_string(year));
+    WriteSetting(global::settingsPath, "Last", "Style", std::to_string(style));
+}
+
+} // namespace
+
+void CreateMainWindow() {
+    ezDefMainMenu(kProgramMenu, "&Program", "");
+    ezColor(-1, -1);
+    ezForm(kMainForm, "", "Merivane", 0, 0, 53.5, 20.75, "C");
+}
+
+void mainWindowDesign() {
+    designMenus();
+    designControls();
+}
+
+void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
+    switch (controlId) {
+    case kProgramMenu:
+    case kPreferencesItem:
+    case kExitItem:
+    case kHelpMenu:
+    case kHelpContentsItem:
+    case kUpdateItem:
+    case kAboutItem:
+        if (eventCode == kEventClick) menuAction(controlId);
+        return;
+    case kProgramSeparator:
+    case kHelpSeparator:
+    case kAboutSeparator: return;
+    case kYearField: yearFieldEvents(eventCode, value); return;
+    case kGenerateButton:
+        if (eventCode == kEventClick) generate();
+        return;
+    case kExitButton:
+        if (eventCode == kEventClick) ezUnloadForm(kMainForm);
+        return;
+    case kHelpButton:
+        if (eventCode == kEventClick) showHelpContext(kMainWindowHelp);
+        return;
+    case kStatusBar:
+        if (eventCode == kEventLoading) ezUseFont(kStatusBarFont);
+        return;
+    default: break;
+    }
+    if (const int style = styleOfRadio(controlId)) {
+        if (eventCode == kEventTooltip) ezSetTooltip("");
+        styleRadioEvents(style, eventCode);
+        return;
+    }
+    formEvents(controlId, eventCode, cancel);
+}
+
+std::string IntelligentYear() {
+    int month = 0, day = 0, year = 0;
+    calendarDate(global::today, month, day, year);
+    if (month >= kFirstMonthOfLateYear) ++year;
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d", year);
+    return text;
+}
+
+DateNumber Date2JulianDate(std::string text, std::string& order) {
+    if (text.empty()) {
+        text = localDateText();
+        order = "MDY";
+    }
+    for (char& c : text)
+        if (c == '/') c = '-';
+    std::string fields[3];
+    std::size_t start = 0;
+    for (std::string& field : fields) {
+        if (start > text.size()) break;
+        std::size_t end = text.find('-', start);
+        if (end == std::string::npos) end = text.size();
+        field = text.substr(start, end - start);
+        start = end + 1;
+    }
+    int values[3];
+    for (int i = 0; i < 3; ++i) {
+        values[i] = leadingInteger(fields[i]);
+        if (values[i] != 0) continue;
+        okMessage("Invalid Date", "Date values in Date2JulianDate are invalid.{f6}", "");
+        return 0;
+    }
+    if (order == "YMD") return dateNumber(values[1], values[2], values[0]);
+    return dateNumber(values[0], values[1], values[2]);
+}

@@ -1,0 +1,158 @@
+#include "shell/preferences_dialog.h"
+
+#include "gui/ezgui.h"
+#include "shell/paths.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr int kSaveButton = 125;
+constexpr int kCloseButton = 130;
+constexpr int kHelpButton = 135;
+constexpr int kOptionsFrame = 140;
+constexpr int kDialogFont = 6;
+
+struct PreferenceBox {
+    int id;
+    const char* caption;
+    double row;
+    double width;
+    bool anchored;
+    std::uint16_t flag;
+    const char* tooltip;
+};
+
+const PreferenceBox kBoxes[] = {
+    {100, "Remember previous calendar &style", 2.375, 25.5, true, kRememberStyleFlag,
+     "Restore the last calendar style used the next time the program starts"},
+    {105, "Enable &intelligent year selection", 3.625, 25.5, false, kIntelligentYearFlag,
+     "Enable intelligent year selection"},
+    {110, "Show quarters with week numbers", 4.875, 25.75, false, kQuarterWeeksFlag,
+     "Include quarter designation with week numbers"},
+    {115, "Enable pop-up &tool tip help", 6.125, 21.75, true, kTooltipsFlag,
+     "Uncheck to turn off pop-up tooltips (like this one)"},
+    {120, "Alert me when program is updated", 7.375, 25.75, false, kUpdateAlertFlag,
+     "Tell me when an update to this program is available for download"},
+};
+
+// The preferences as the dialog shows them; live only after Save.
+PreferenceRecord working;
+
+const PreferenceBox* boxWithId(int controlId) {
+    for (const PreferenceBox& box : kBoxes)
+        if (box.id == controlId) return &box;
+    return nullptr;
+}
+
+// The dialog's tooltips follow its own tick box at once, before anything is saved.
+bool tooltipsOn() { return (working.flags & kTooltipsFlag) != 0; }
+
+void startControl(bool anchored) {
+    ezColor(-1, -1);
+    ezUseFont(kDialogFont);
+    ezUseAutoSize(anchored ? "CT" : "");
+}
+
+void disableSaveButton() { ezDisableC(kPreferencesForm, kSaveButton); }
+
+void dialogLoad() {
+    ezSetFormIcon(kPreferencesForm, global::programIcon);
+    for (const PreferenceBox& box : kBoxes)
+        ezSetCheck(kPreferencesForm, box.id, (global::preferences.flags & box.flag) ? 1 : 0);
+    working = global::preferences;
+    global::preferencesSaved = disableSaveButton;
+    disableSaveButton();
+    ezDefAccel(kPreferencesForm, kHelpKeyAccelerator);
+}
+
+void formEvents(int controlId, int eventCode, int& cancel) {
+    if (controlId == kHelpKeyCommand && eventCode == kEventClick) {
+        showHelpContext(global::helpContext);
+        return;
+    }
+    if (controlId != 0) return;
+    switch (eventCode) {
+    case kEventActivated:
+        global::helpContext = kPreferencesHelp;
+        cancel = 1;
+        break;
+    case kEventLoaded: dialogLoad(); break;
+    case kEventUnload: global::preferencesSaved = nullptr; break;
+    default: break;
+    }
+}
+
+void preferenceBoxEvents(const PreferenceBox& box, int eventCode) {
+    if (eventCode == kEventClick) {
+        if (ezGetCheck(kPreferencesForm, box.id) & 1) working.flags |= box.flag;
+        else working.flags &= static_cast<std::uint16_t>(~box.flag);
+        ezEnableC(kPreferencesForm, kSaveButton);
+        return;
+    }
+    if (eventCode == kEventTooltip && tooltipsOn()) ezSetTooltip(box.tooltip);
+}
+
+void saveButtonEvents(int eventCode) {
+    if (eventCode == kEventClick) {
+        SavePreferences(working);
+        ezUnloadForm(kPreferencesForm);
+        return;
+    }
+    if (eventCode == kEventTooltip && tooltipsOn())
+        ezSetTooltip("Save your changes and exit Preferences");
+}
+
+void closeButtonEvents(int eventCode) {
+    if (eventCode == kEventClick) {
+        ezUnloadForm(kPreferencesForm);
+        return;
+    }
+    if (eventCode != kEventTooltip || !tooltipsOn()) return;
+    const bool unsaved = ezIsControl(kPreferencesForm, kSaveButton, "E") != 0;
+    ezSetTooltip(std::string("Exit Preferences") + (unsaved ? " without saving your changes" : ""));
+}
+
+} // namespace
+
+void ShowPreferencesDialog(const std::string& parent) {
+    ezColor(-1, -1);
+    ezForm(kPreferencesForm, parent, "User Preferences", 0, 0, 34, 11.875, "CMR");
+}
+
+void preferencesDesign() {
+    for (const PreferenceBox& box : kBoxes) {
+        startControl(box.anchored);
+        ezCheckBox(box.id, 3.5, box.row, box.width, 1, box.caption, "T");
+        ezAddTooltip(kPreferencesForm, box.id);
+    }
+    startControl(true);
+    ezButton(kSaveButton, 17.25, 9.625, 6.25, 1.5, "&Save", "T");
+    ezAddTooltip(kPreferencesForm, kSaveButton);
+    startControl(true);
+    ezButton(kCloseButton, 24.5, 9.625, 6.25, 1.5, "&Close", "T");
+    ezAddTooltip(kPreferencesForm, kCloseButton);
+    startControl(true);
+    ezButton(kHelpButton, 2.75, 9.625, 6.25, 1.5, "&Help", "T");
+    startControl(true);
+    ezFrame(kOptionsFrame, 2, 0.875, 29.75, 8.25, "Program Options", "");
+}
+
+void preferencesEvents(int controlId, int eventCode, int value, int& cancel) {
+    (void)value;
+    const PreferenceBox* box = boxWithId(controlId);
+    const bool answersTooltips = box || controlId == kSaveButton || controlId == kCloseButton;
+    if (answersTooltips && eventCode == kEventTooltip) ezSetTooltip("");
+    if (box) {
+        preferenceBoxEvents(*box, eventCode);
+        return;
+    }
+    switch (controlId) {
+    case kSaveButton: saveButtonEvents(eventCode); return;
+    case kCloseButton: closeButtonEvents(eventCode); return;
+    case kHelpButton:
+        if (eventCode == kEventClick) showHelpContext(kPreferencesHelp);
+        return;
+    default: formEvents(controlId, eventCode, cancel); return;
+    }
+}

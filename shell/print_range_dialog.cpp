@@ -1,0 +1,177 @@
+#include "shell/print_range_dialog.h"
+
+#include "gui/ezgui.h"
+#include "render/request.h"
+#include "shell/paths.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr int kSingleMonthRadio = 100;
+constexpr int kAllMonthsRadio = 105;
+constexpr int kJanuaryRadio = 110;
+constexpr int kDecemberRadio = 165;
+constexpr int kExplanationLabel = 170;
+constexpr int kOkButton = 175;
+constexpr int kCancelButton = 180;
+constexpr int kHelpButton = 185;
+constexpr int kSingleMonthFrame = 190;
+constexpr int kAllMonthsFrame = 195;
+constexpr int kMainYearField = 100;
+constexpr int kDialogFont = 6;
+constexpr int kCancelled = 0;
+
+struct MonthRadio {
+    const char* name;
+    double column;
+    double row;
+    double width;
+};
+
+// Four columns of three months; the radio of month n has ID 105 + 5n.
+const MonthRadio kMonthRadios[12] = {
+    {"January", 4.5, 2.625, 7.75},    {"February", 4.5, 4, 8},
+    {"March", 4.5, 5.375, 6.75},      {"April", 15.375, 2.625, 5.5},
+    {"May", 15.375, 4, 5.5},          {"June", 15.375, 5.375, 5.75},
+    {"July", 24, 2.625, 6},           {"August", 24, 4, 7.25},
+    {"September", 24, 5.375, 9.75},   {"October", 35.125, 2.625, 7.75},
+    {"November", 35.25, 4, 10},       {"December", 35.25, 5.375, 8.75},
+};
+
+// 0 cancelled, 1 to 12 a month, 13 all.
+int selection;
+// OK was pressed; any other way out of the dialog is a cancel.
+bool confirmed;
+
+int monthRadioId(int month) { return kJanuaryRadio + 5 * (month - 1); }
+
+bool isMonthRadio(int controlId) {
+    return controlId >= kJanuaryRadio && controlId <= kDecemberRadio &&
+           (controlId - kJanuaryRadio) % 5 == 0;
+}
+
+void startControl(bool anchored) {
+    ezColor(-1, -1);
+    ezUseFont(kDialogFont);
+    ezUseAutoSize(anchored ? "CT" : "");
+}
+
+void setMonthRadiosEnabled(bool enabled) {
+    for (int month = 1; month <= 12; ++month) {
+        if (enabled) ezEnableC(kPrintRangeForm, monthRadioId(month));
+        else ezDisableC(kPrintRangeForm, monthRadioId(month));
+    }
+}
+
+int checkedMonth() {
+    for (int month = 1; month <= 12; ++month)
+        if (ezGetCheck(kPrintRangeForm, monthRadioId(month))) return month;
+    return 1;
+}
+
+void dialogLoad() {
+    const std::string year = ezGetText(kMainForm, kMainYearField);
+    if (global::preferences.style == Quarter) {
+        ezSetText(kPrintRangeForm, 0, "Print Three Months of " + year);
+        ezSetText(kPrintRangeForm, kSingleMonthRadio, "Print 3 Months Starting with");
+        ezSetText(kPrintRangeForm, kAllMonthsRadio, "Print All 4 Quarters");
+        ezSetText(kPrintRangeForm, kExplanationLabel,
+                  "Print all four quarters of " + year + " on separate sheets.");
+    } else {
+        ezSetText(kPrintRangeForm, 0, "Select Month of " + year + " to Print");
+        ezSetText(kPrintRangeForm, kExplanationLabel,
+                  "Print each month of " + year + " on a separate sheet of paper.");
+    }
+    ezSetCheck(kPrintRangeForm, kSingleMonthRadio, 1);
+    ezSetCheck(kPrintRangeForm, kJanuaryRadio, 1);
+    selection = 1;
+    ezDefAccel(kPrintRangeForm, kHelpKeyAccelerator);
+}
+
+void formEvents(int controlId, int eventCode, int& cancel) {
+    if (controlId == kHelpKeyCommand && eventCode == kEventClick) {
+        showHelpContext(global::helpContext);
+        return;
+    }
+    if (controlId != 0) return;
+    switch (eventCode) {
+    case kEventActivated:
+        global::helpContext = kPrintRangeHelp;
+        cancel = 1;
+        break;
+    case kEventLoaded: dialogLoad(); break;
+    case kEventUnload:
+        if (!confirmed) selection = kCancelled;
+        break;
+    default: break;
+    }
+}
+
+} // namespace
+
+int ShowPrintRangeDialog(const std::string& parent) {
+    selection = kCancelled;
+    confirmed = false;
+    ezColor(-1, -1);
+    ezForm(kPrintRangeForm, parent, "Title", 0, 0, 48.75, 14.125, "_CMR");
+    return selection;
+}
+
+void printRangeDesign() {
+    startControl(true);
+    ezRadio(kSingleMonthRadio, 3.75, 1.125, 22.25, 1, "Select a Single Month to Print", "GT");
+    startControl(true);
+    ezRadio(kAllMonthsRadio, 3.75, 8.25, 15, 1, "Print All 12 Months", "T");
+    for (int month = 1; month <= 12; ++month) {
+        const MonthRadio& radio = kMonthRadios[month - 1];
+        startControl(true);
+        ezRadio(monthRadioId(month), radio.column, radio.row, radio.width, 1, radio.name,
+                month == 1 ? "GT" : "T");
+    }
+    startControl(false);
+    ezLabel(kExplanationLabel, 6.5, 9.625, 36.75, 1,
+            "Print each month of 0000 on a separate sheet of paper.", "L");
+    startControl(true);
+    ezButton(kOkButton, 26.5, 12, 8, 1.375, "&OK", "T");
+    startControl(true);
+    ezButton(kCancelButton, 37.25, 12, 8, 1.375, "&Cancel", "T");
+    startControl(true);
+    ezButton(kHelpButton, 3.25, 12, 8, 1.375, "&Help", "T");
+    startControl(true);
+    ezFrame(kSingleMonthFrame, 2.25, 1.125, 44, 6, "", "");
+    startControl(true);
+    ezFrame(kAllMonthsFrame, 2.25, 8.25, 44, 3.125, "", "");
+}
+
+void printRangeEvents(int controlId, int eventCode, int value, int& cancel) {
+    (void)value;
+    if (eventCode != kEventClick || controlId == kHelpKeyCommand || controlId == 0) {
+        formEvents(controlId, eventCode, cancel);
+        return;
+    }
+    if (isMonthRadio(controlId)) {
+        selection = (controlId - 105) / 5;
+        return;
+    }
+    switch (controlId) {
+    case kSingleMonthRadio:
+        setMonthRadiosEnabled(true);
+        selection = checkedMonth();
+        break;
+    case kAllMonthsRadio:
+        setMonthRadiosEnabled(false);
+        selection = kSelectAll;
+        break;
+    case kOkButton:
+        confirmed = true;
+        ezUnloadForm(kPrintRangeForm);
+        break;
+    case kCancelButton:
+        selection = kCancelled;
+        ezUnloadForm(kPrintRangeForm);
+        break;
+    case kHelpButton: showHelpContext(kPrintRangeHelp); break;
+    default: break;
+    }
+}

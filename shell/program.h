@@ -1,0 +1,37 @@
+#pragma once
+#include "calendar/dates.h"
+
+#include <ctime>
+#include <string>
+
+// Form names of the program's own windows.
+inline constexpr const char* kMainForm = "MF";
+inline constexpr const char* kPrintRangeForm = "MS";
+inline constexpr const char* kPreferencesForm = "UP";
+
+// Help contexts: what F1 and the Help buttons open.
+constexpr int kMainWindowHelp = 10;
+constexpr int kPrintRangeHelp = 20;
+constexpr int kPreferencesHelp = 25;
+
+// The command ID the F1 key raises in every form, and its accelerator table.
+constexpr int kHelpKeyCommand = 911;
+inline constexpr const char* kHelpKeyAccelerator = "F1,911";
+
+namespace global {
+// The icon every form shows, as the toolkit loaded it at start-up.
+extern std::string programIcon;
+// Today's date number, taken when the main window loads.
+extern DateNumber today;
+// The HTTP client has been set up and must be released when the main window ends.
+extern bool networkReady;
+// Where the time comes from; tests put a fixed moment here.
+extern std::time_t (*currentTime)();
+} // namespace global
+
+// The local date as "MM-DD-YYYY".
+std::string localDateText();
+
+// Opens the help window at a context's topic; an unknown context shows the contents page.
+void showHelpContext(int context);
+void showHelpContents();

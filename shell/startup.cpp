@@ -1,0 +1,307 @@
+#include "shell/startup.h"
+
+#include "gui/app_desktop.h"
+#include "gui/app_instance.h"
+#include "gui/ezgui.h"
+#include "msgbox/msgbox.h"
+#include "render/seam.h"
+#include "shell/main_window.h"
+#include "shell/paths.h"
+#include "shell/preferences_dialog.h"
+#include "shell/print_range_dialog.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <filesystem>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The single-instance lock; a second start finds it held and hands over to the first.
+constexpr const char* kInstanceName = "ZARN6";
+constexpr const char* kSettingsFileName = "Zarn.ini";
+constexpr const char* kPdfFolderName = "PDF";
+// Written into the PDF folder to learn whether calendars can be saved there.
+constexpr const char* kProbeFileName = "-x.PDF";
+constexpr const char* kDataFolderName = "merivane";
+// The help topics are compiled into the program.
+constexpr const char* kHelpFolder = ":/help/";
+constexpr const char* kProgramIconName = "$AAPROGRAM";
+
+// The folder the program runs from, as runMerivane was given it ("" asks the toolkit).
+std::string executableFolderGiven;
+
+struct FormRoutines {
+    const char* name;
+    void (*design)();
+    void (*events)(int controlId, int eventCode, int value, int& cancel);
+};
+
+// Every form of the program; events of any other form (the toolkit's own) are ignored.
+const FormRoutines kForms[] = {
+    {kMainForm, mainWindowDesign, mainWindowEvents},
+    {kPrintRangeForm, printRangeDesign, printRangeEvents},
+    {kPreferencesForm, preferencesDesign, preferencesEvents},
+    {kMessageBoxForm, messageBoxDesign, messageBoxEvents},
+};
+
+struct FontDefinition {
+    int number;
+    const char* face;
+    double points;
+    const char* properties;
+};
+
+// Fonts the forms use by number; 6 to 9 before start-up, 10 to 12 once it is sure to go on.
+const FontDefinition kFormFonts[] = {
+    {6, "Segoe UI", 9, " L+V"},
+    {7, "Segoe UI", 9, " BV"},
+    {8, "Segoe UI", 12, " BV"},
+    {9, "Segoe UI", 10, "BV"},
+};
+const FontDefinition kMessageFonts[] = {
+    {10, "Segoe UI", 10, "BV"},
+    {11, "Segoe UI", 11, "BV"},
+    {12, "Segoe UI", 7, "L+V"},
+};
+
+struct ColourDefinition {
+    int number;
+    int systemColour; // a desktop colour by its Windows index, or -1 for the RGB below
+    int red, green, blue;
+};
+
+const ColourDefinition kFormColours[] = {
+    {32, 4, 0, 0, 0},       {33, 5, 0, 0, 0},       {34, 15, 0, 0, 0},
+    {35, 24, 0, 0, 0},      {36, -1, 255, 111, 185}, {37, -1, 159, 171, 20},
+    {38, -1, 255, 167, 71}, {39, -1, 207, 170, 210}, {40, -1, 227, 213, 28},
+    {41, -1, 67, 137, 188}, {42, -1, 183, 106, 108}, {43, -1, 137, 68, 221},
+};
+const ColourDefinition kHighlightColour = {70, 13, 0, 0, 0};
+
+struct FileError {
+    int number;
+    const char* text;
+};
+
+const FileError kPathNotFound = {76, "Path not found"};
+
+// The program's numbers and texts for the ways making a folder can fail.
+FileError fileErrorOf(int osError) {
+    switch (osError) {
+    case EACCES:
+    case EPERM:
+    case EROFS: return {70, "Permission denied"};
+    case ENOSPC:
+    case EDQUOT: return {61, "Disk full"};
+    case ENOENT:
+    case ENOTDIR: return kPathNotFound;
+    case EEXIST: return {58, "File already exists"};
+    case ENAMETOOLONG:
+    case EINVAL: return {64, "Bad file name"};
+    case EIO: return {57, "Device I/O error"};
+    case ENODEV:
+    case ENXIO: return {68, "Device unavailable"};
+    default: return {75, "Path/file access error"};
+    }
+}
+
+void defineFonts(const FontDefinition* fonts, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        ezDefFont(fonts[i].number, fonts[i].face, fonts[i].points, fonts[i].properties);
+}
+
+void defineColour(const ColourDefinition& colour) {
+    if (colour.systemColour >= 0) ezDefSystemColor(colour.number, colour.systemColour);
+    else ezDefColor(colour.number, colour.red, colour.green, colour.blue);
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A folder's text with exactly one "/" at its end.
+std::string folderText(const fs::path& folder) {
+    std::string text = folder.string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text == "/" ? text : text + "/";
+}
+
+std::string homeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return home;
+    const passwd* user = getpwuid(getuid());
+    return user && user->pw_dir ? user->pw_dir : "/";
+}
+
+// The PDF folder's name case-blind: calendars of every earlier run, "*.PDF" as Windows reads it.
+bool isPdfFileName(const std::string& name) {
+    if (name.size() < 4) return false;
+    const std::string tail = name.substr(name.size() - 4);
+    return tail[0] == '.' && (tail[1] | 0x20) == 'p' && (tail[2] | 0x20) == 'd' &&
+           (tail[3] | 0x20) == 'f';
+}
+
+// Only plain files and links go; a link is removed itself, never what it points to.
+void deleteCalendarFiles(const std::string& pdfFolder) {
+    DIR* folder = opendir(pdfFolder.c_str());
+    if (!folder) return;
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (!isPdfFileName(name)) continue;
+        const std::string path = pdfFolder + name;
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0) continue;
+        if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) unlink(path.c_str());
+    }
+    closedir(folder);
+}
+
+// The reader is known when a calendar could be saved in the PDF folder (the probe file) and the
+// desktop names an application for PDF files.
+void probePdfReader() {
+    global::pdfViewerPath.clear();
+    global::preferences.flags &= static_cast<std::uint16_t>(~kReaderFoundFlag);
+    const std::string probe = global::pdfFolder + kProbeFileName;
+    std::FILE* file = std::fopen(probe.c_str(), "w");
+    if (!file) return;
+    const bool written = std::fputs("X\n", file) >= 0;
+    if (std::fclose(file) != 0 || !written) return;
+    global::pdfViewerPath = appDefaultPdfViewer();
+    if (!global::pdfViewerPath.empty()) global::preferences.flags |= kReaderFoundFlag;
+}
+
+// A saved calendar that cannot be handed to a viewer is reported, not passed over in silence.
+void openCalendar(const std::string& path) {
+    if (appOpenDocument(path)) return;
+    okMessage("PDF Reader Error", "The calendar was saved but could not be opened.{f10}",
+              "|" + path + "{f6}");
+}
+
+void bringMainWindowToFront() { ezBringToFront(kMainForm); }
+
+// Everything the main window relies on; false when this run must end without a window.
+bool programStartUp() {
+    const InstanceClaim claim = appClaimSingleInstance(kInstanceName, bringMainWindowToFront);
+    if (claim == InstanceClaim::AnotherRunning) return false;
+    if (claim == InstanceClaim::Failed) {
+        appBeep();
+        return false;
+    }
+    defineFonts(kMessageFonts, std::size(kMessageFonts));
+    defineColour(kHighlightColour);
+    global::programIcon = ezLoadIcon(kProgramIconName);
+    const std::string executableFolder =
+        executableFolderGiven.empty() ? ezAppPath() : executableFolderGiven;
+    global::programFolder = chooseProgramFolder(executableFolder);
+    global::settingsPath = global::programFolder + kSettingsFileName;
+    global::helpFile = kHelpFolder;
+    global::pdfFolder = global::programFolder + kPdfFolderName;
+    MakePath(global::pdfFolder);
+    global::pdfFolder += "/";
+    ezDefTooltipProp(-1, -1, "[40]");
+    probePdfReader();
+    deleteCalendarFiles(global::pdfFolder);
+    return true;
+}
+
+void startProgram() {
+    ezDefImageFolder("Graphics");
+    ezAllowCommandEvents(1);
+    ezAllowNotifyEvents(1);
+    ezAllowKeyEvents(1);
+    ezAllowMouseMoveEvents(1);
+    ezAllowCursorEvents(1);
+    defineFonts(kFormFonts, std::size(kFormFonts));
+    for (const ColourDefinition& colour : kFormColours) defineColour(colour);
+    installGuiRenderSeam();
+    global::renderSeam.openDocument = openCalendar;
+    if (!programStartUp()) return;
+    CreateMainWindow();
+}
+
+const FormRoutines* formNamed(const std::string& name) {
+    for (const FormRoutines& form : kForms)
+        if (name == form.name) return &form;
+    return nullptr;
+}
+
+void routeDesign(const std::string& formName) {
+    if (const FormRoutines* form = formNamed(formName)) form->design();
+}
+
+void routeEvent(const std::string& formName, int controlId, int eventCode, int value,
+                int& cancel) {
+    if (const FormRoutines* form = formNamed(formName))
+        form->events(controlId, eventCode, value, cancel);
+}
+
+} // namespace
+
+int runMerivane(int argc, char** argv, const std::string& executableFolder) {
+    executableFolderGiven = executableFolder;
+    return ezGuiRun(argc, argv, startProgram, routeEvent, routeDesign);
+}
+
+std::string chooseProgramFolder(const std::string& executableFolder) {
+    std::error_code error;
+    const fs::path folder = fs::weakly_canonical(executableFolder, error);
+    if (!error && !folder.empty() && access(folder.c_str(), W_OK) == 0)
+        return folderText(folder);
+    // XDG: a relative or empty $XDG_DATA_HOME is to be ignored.
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const fs::path base = dataHome && dataHome[0] == '/'
+                              ? fs::path(dataHome)
+                              : fs::path(homeFolder()) / ".local" / "share";
+    const fs::path data = base / kDataFolderName;
+    const fs::path canonical = fs::weakly_canonical(data, error);
+    return folderText(error ? data.lexically_normal() : canonical);
+}
+
+int MakePath(const std::string& path) {
+    std::string folder = path;
+    const std::size_t lastSlash = folder.rfind('/');
+    if (lastSlash != std::string::npos && folder.find('.', lastSlash + 1) != std::string::npos)
+        folder.resize(lastSlash + 1);
+    const bool absolute = !folder.empty() && folder[0] == '/';
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= folder.size()) {
+        std::size_t end = folder.find('/', start);
+        if (end == std::string::npos) end = folder.size();
+        if (end > start) parts.push_back(folder.substr(start, end - start));
+        start = end + 1;
+    }
+    if (parts.empty()) return absolute ? 1 : 0;
+    std::string current = (absolute ? "/" : "") + parts[0];
+    if (!isFolder(current)) {
+        okMessage("Drive Error", "The drive letter is not specified or doesn't exist.{f10}", "");
+        return 0;
+    }
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        current += "/" + parts[i];
+        if (isFolder(current)) continue;
+        if (mkdir(current.c_str(), 0777) == 0) continue;
+        const int osError = errno;
+        // Another process may have made it in the meantime.
+        if (osError == EEXIST && isFolder(current)) continue;
+        const FileError failure = fileErrorOf(osError);
+        const std::string number = std::to_string(failure.number);
+        okMessage("Directory Error " + std::string(failure.number >= 0 ? " " : "") + number,
+                  "Unable to create subdirectory.{f7,t4}",
+                  "|An error " + number + ", (" + failure.text +
+                      ") has occurred|attempting to create \"" + current + "\".|{f7}");
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,15 @@
+#include "shell/update_calls.h"
+
+void startNetwork() {}
+
+bool runDueUpdateCheck() { return false; }
+
+void reportInstalledUpdate() {}
+
+void cleanUpInstallers() {}
+
+bool checkForUpdateOnDemand() { return false; }
+
+void finishNetworkAndInstall() {}
+
+void showAboutDialog(const char*) {}

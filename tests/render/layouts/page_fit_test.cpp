@@ -1,0 +1,105 @@
+#include "layout_pages.h"
+#include "render/request.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+// Helvetica's capital height and descender depth, as fractions of the font size.
+constexpr double kCapHeight = 0.718;
+constexpr double kDescender = 0.21;
+// Texts may touch: a descender's box corner may graze a letter's box below by this much.
+constexpr double kAllowedOverlap = 0.3;
+
+struct TextBox {
+    double left, right, top, bottom;
+    const PdfText* text;
+};
+
+TextBox boxOf(const PdfText& text) {
+    const bool descends = text.text.find_first_of("gjpqy") != std::string::npos;
+    return {text.x, rightEdge(text), text.y - kCapHeight * text.size,
+            text.y + (descends ? kDescender * text.size : 0.0), &text};
+}
+
+std::string describe(const TextBox& box) {
+    return "'" + box.text->text + "' at (" + std::to_string(box.text->x) + ", " +
+           std::to_string(box.text->y) + ")";
+}
+
+// Every text lies on the page, no two texts overlap and no rule runs through a text.
+void expectPageFits(const PdfPage& page, const std::string& what) {
+    std::vector<TextBox> boxes;
+    for (const PdfText& text : page.texts)
+        boxes.push_back(boxOf(text));
+    for (const TextBox& box : boxes) {
+        EXPECT_TRUE(box.left >= 0 && box.right <= page.width && box.top >= 0 &&
+                    box.bottom <= page.height)
+            << what << ": " << describe(box) << " leaves the page";
+    }
+    std::sort(boxes.begin(), boxes.end(),
+              [](const TextBox& a, const TextBox& b) { return a.top < b.top; });
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+            if (boxes[j].top >= boxes[i].bottom - kAllowedOverlap) break;
+            const double across =
+                std::min(boxes[i].right, boxes[j].right) - std::max(boxes[i].left, boxes[j].left);
+            const double down =
+                std::min(boxes[i].bottom, boxes[j].bottom) - std::max(boxes[i].top, boxes[j].top);
+            EXPECT_FALSE(across > kAllowedOverlap && down > kAllowedOverlap)
+                << what << ": " << describe(boxes[i]) << " overlaps " << describe(boxes[j]);
+        }
+    }
+    for (const PdfLine& line : page.lines) {
+        EXPECT_TRUE(std::min(line.x1, line.x2) >= 0 && std::max(line.x1, line.x2) <= page.width &&
+                    std::min(line.y1, line.y2) >= 0 && std::max(line.y1, line.y2) <= page.height)
+            << what << ": a line leaves the page";
+        const bool horizontal = line.y1 == line.y2;
+        const bool vertical = line.x1 == line.x2;
+        for (const TextBox& box : boxes) {
+            const bool crosses = horizontal ? line.y1 > box.top + kAllowedOverlap &&
+                                                  line.y1 < box.bottom - kAllowedOverlap &&
+                                                  std::max(line.x1, line.x2) > box.left &&
+                                                  std::min(line.x1, line.x2) < box.right
+                                 : vertical ? line.x1 > box.left + kAllowedOverlap &&
+                                                  line.x1 < box.right - kAllowedOverlap &&
+                                                  std::max(line.y1, line.y2) > box.top &&
+                                                  std::min(line.y1, line.y2) < box.bottom
+                                            : false;
+            EXPECT_FALSE(crosses) << what << ": a rule runs through " << describe(box);
+        }
+    }
+}
+
+struct Case {
+    int style;
+    int selection;
+    const char* name;
+};
+const Case kCases[] = {{Month, kSelectAll, "month pages"},
+                       {Quarter, kSelectAll, "quarter pages"},
+                       {Quarter, 11, "quarter page from November"},
+                       {Quarter, 12, "quarter page from December"},
+                       {ThreeYears, 0, "three-year page"},
+                       {KeyboardStrips, 0, "keyboard strips"},
+                       {PlanningCalendar, 0, "planner"}};
+} // namespace
+
+// 2023 brings a 53-week year; quarter labels make the week labels their widest.
+TEST(LayoutFit, EveryStyleKeepsItsTextsApartAndOnThePage) {
+    for (const Case& layout : kCases) {
+        for (int year : {2023, 2024, 2025, 2026}) {
+            for (bool quarterWeeks : {false, true}) {
+                const std::string what = std::string(layout.name) + " " + std::to_string(year) +
+                                         (quarterWeeks ? " with quarter labels" : "");
+                const std::vector<PdfPage> pages =
+                    renderPages(layout.style, year, layout.selection, quarterWeeks);
+                ASSERT_FALSE(pages.empty()) << what;
+                for (const PdfPage& page : pages)
+                    expectPageFits(page, what);
+            }
+        }
+    }
+}

@@ -1,0 +1,18 @@
+# The GUI program's windows driven on the offscreen platform, and the program run twice.
+set(MERIVANE_APP_TEST_LIBS merivane_app merivane_resources merivane_test_pdf Qt6::Widgets
+    Qt6::Test)
+merivane_add_test(app_window_test SOURCES app_window_test.cpp app_harness.cpp
+                  LIBS ${MERIVANE_APP_TEST_LIBS})
+merivane_add_test(app_startup_test SOURCES app_startup_test.cpp app_harness.cpp
+                  LIBS ${MERIVANE_APP_TEST_LIBS})
+merivane_add_test(app_instance_test SOURCES app_instance_test.cpp LIBS merivane_calendar)
+target_compile_definitions(app_instance_test PRIVATE
+                           MERIVANE_PROGRAM="$<TARGET_FILE:merivane>")
+add_dependencies(app_instance_test merivane)
+
+# Pictures of the windows for looking at: app_screenshots FOLDER (under xvfb-run for the
+# desktop's own look).
+add_executable(app_screenshots app_screenshots.cpp app_harness.cpp)
+target_include_directories(app_screenshots PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(app_screenshots PRIVATE ${MERIVANE_APP_TEST_LIBS} GTest::gtest)
+set_target_properties(app_screenshots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

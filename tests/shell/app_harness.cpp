@@ -1,0 +1,259 @@
+#include "app_harness.h"
+
+#include "gui/ezgui.h"
+#include "shell/startup.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <QToolTip>
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPollMilliseconds = 10;
+
+void setFolderVariable(const char* name, const fs::path& folder) {
+    fs::create_directories(folder);
+    setenv(name, folder.c_str(), 1);
+}
+
+void ensureApplication() {
+    if (QApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "app_test";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+void closeEverything() {
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        QApplication::processEvents();
+        if (QApplication::activeModalWidget() == modal) break;
+    }
+    ezUnloadForm("MF");
+}
+
+} // namespace
+
+AppScratch makeAppScratch(bool withPdfViewer) {
+    char pattern[] = "/tmp/merivane-app-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    AppScratch scratch;
+    scratch.root = made ? fs::path(made) : fs::path("/tmp/merivane-app-failed");
+    scratch.programFolder = scratch.root / "program";
+    scratch.pdfFolder = scratch.programFolder / "PDF";
+    scratch.settingsFile = scratch.programFolder / "Zarn.ini";
+    scratch.openedLog = scratch.root / "opened.txt";
+    fs::create_directories(scratch.programFolder);
+    // The machine's own desktop settings never reach the program under test.
+    setFolderVariable("XDG_CONFIG_HOME", scratch.root / "config");
+    setFolderVariable("XDG_DATA_HOME", scratch.root / "data");
+    setFolderVariable("XDG_CONFIG_DIRS", scratch.root / "config-dirs");
+    setFolderVariable("XDG_DATA_DIRS", scratch.root / "data-dirs");
+    setFolderVariable("XDG_RUNTIME_DIR", scratch.root / "runtime");
+    fs::permissions(scratch.root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+    setenv("HOME", scratch.root.c_str(), 1);
+    for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                             "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "BROWSER",
+                             "WAYLAND_DISPLAY"})
+        unsetenv(name);
+    // xdg-open looks up desktop entries only where a display is named; the fake viewer
+    // itself needs none.
+    setenv("DISPLAY", ":merivane-test", 0);
+    if (withPdfViewer) {
+        const fs::path viewer = scratch.root / "viewer.sh";
+        writeText(viewer, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + scratch.openedLog.string() +
+                              "'\n");
+        fs::permissions(viewer, fs::perms::owner_all);
+        writeText(scratch.root / "config" / "mimeapps.list",
+                  "[Default Applications]\napplication/pdf=fakeviewer.desktop\n");
+        fs::create_directories(scratch.root / "data" / "applications");
+        writeText(scratch.root / "data" / "applications" / "fakeviewer.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Fake Viewer\nExec=" +
+                      viewer.string() + " %f\nMimeType=application/pdf;\n");
+    }
+    ensureApplication();
+    return scratch;
+}
+
+void removeAppScratch(const AppScratch& scratch) {
+    std::error_code ignored;
+    fs::remove_all(scratch.root, ignored);
+}
+
+std::string runProgram(const AppScratch& scratch, const std::vector<ScriptStep>& steps,
+                       int timeoutMs) {
+    std::size_t next = 0;
+    std::string failure;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poller;
+    // The actions run from a timer of their own: one may open a modal dialog and wait in it,
+    // while the poller goes on serving the steps after it.
+    QObject::connect(&poller, &QTimer::timeout, [&] {
+        if (!failure.empty()) return;
+        if (clock.elapsed() > timeoutMs) {
+            failure = next < steps.size() ? "never ready: " + steps[next].what
+                                          : "the program did not end after the last step";
+            closeEverything();
+            return;
+        }
+        if (next >= steps.size() || !steps[next].ready()) return;
+        const std::function<void()> act = steps[next].act;
+        ++next;
+        QTimer::singleShot(0, act);
+    });
+    poller.start(kPollMilliseconds);
+    runMerivane(0, nullptr, scratch.programFolder.string());
+    poller.stop();
+    if (failure.empty() && next < steps.size())
+        failure = "the program ended before: " + steps[next].what;
+    QApplication::processEvents();
+    return failure;
+}
+
+QWidget* mainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->windowTitle() == "Merivane") return widget;
+    return nullptr;
+}
+
+QWidget* modalTitled(const std::string& title) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible()) return nullptr;
+    return modal->windowTitle() == QString::fromStdString(title) ? modal : nullptr;
+}
+
+QAbstractButton* buttonIn(QWidget* window, const std::string& text) {
+    if (!window) return nullptr;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        if (button->text() == QString::fromStdString(text)) return button;
+    return nullptr;
+}
+
+QLineEdit* yearField() {
+    QWidget* window = mainWindow();
+    return window ? window->findChild<QLineEdit*>() : nullptr;
+}
+
+QLabel* previewPicture() {
+    QWidget* window = mainWindow();
+    if (!window) return nullptr;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (!label->pixmap().isNull()) return label;
+    return nullptr;
+}
+
+void click(QAbstractButton* button) {
+    if (!button) {
+        ADD_FAILURE() << "no such button";
+        return;
+    }
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void chooseMenuItem(const std::string& text) {
+    QWidget* window = mainWindow();
+    QMenuBar* bar = window ? window->findChild<QMenuBar*>() : nullptr;
+    if (!bar) {
+        ADD_FAILURE() << "no menu bar";
+        return;
+    }
+    for (QAction* title : bar->actions()) {
+        if (!title->menu()) continue;
+        for (QAction* item : title->menu()->actions()) {
+            if (item->text() != QString::fromStdString(text)) continue;
+            item->trigger();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no menu item " << text;
+}
+
+void typeYear(const std::string& text) {
+    QLineEdit* field = yearField();
+    if (!field) {
+        ADD_FAILURE() << "no year field";
+        return;
+    }
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, QString::fromStdString(text));
+}
+
+// A hidden tooltip lingers for a moment and keeps its text; only a visible one counts.
+void waitForTooltipGone() {
+    QToolTip::hideText();
+    for (int waited = 0; QToolTip::isVisible() && waited < 2000; waited += kPollMilliseconds)
+        QTest::qWait(kPollMilliseconds);
+}
+
+std::string tooltipOf(QWidget* widget) {
+    waitForTooltipGone();
+    if (!widget) return "";
+    const QPoint middle = widget->rect().center();
+    QHelpEvent event(QEvent::ToolTip, middle, widget->mapToGlobal(middle));
+    QApplication::sendEvent(widget, &event);
+    std::string text = QToolTip::isVisible() ? QToolTip::text().toStdString() : "";
+    waitForTooltipGone();
+    // Long tooltips are wrapped for showing; the words are what matters.
+    for (char& c : text)
+        if (c == '\n') c = ' ';
+    return text;
+}
+
+std::string labelTextsOf(QWidget* window) {
+    std::string texts;
+    if (!window) return texts;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        texts += label->text().toStdString() + "\n";
+    return texts;
+}
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::vector<std::string> openedFiles(const AppScratch& scratch) {
+    std::vector<std::string> lines;
+    std::istringstream in(readText(scratch.openedLog));
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> pdfFilesIn(const AppScratch& scratch) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(scratch.pdfFolder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".PDF") names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}

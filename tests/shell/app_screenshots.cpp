@@ -1,0 +1,77 @@
+// Not a test: takes pictures of the main window, the print-range dialog and the preferences
+// dialog as a user sees them, for looking at and for the documentation.
+//   app_screenshots OUTPUT_FOLDER
+#include "app_harness.h"
+
+#include <QAbstractButton>
+#include <QPixmap>
+#include <QWidget>
+#include <cstdio>
+
+namespace {
+
+std::string outputFolder;
+
+void save(QWidget* window, const char* name) {
+    if (!window) return;
+    const std::string path = outputFolder + "/" + name;
+    if (!window->grab().save(QString::fromStdString(path)))
+        std::fprintf(stderr, "could not save %s\n", path.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: app_screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    outputFolder = argv[1];
+    const AppScratch scratch = makeAppScratch(true);
+    writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=1\n");
+    const std::string failure = runProgram(
+        scratch,
+        {
+            {"main window", [] { return mainWindow() != nullptr; },
+             [] { save(mainWindow(), "main-window.png"); }},
+            {"generate", [] { return true; },
+             [] { click(buttonIn(mainWindow(), "&Generate")); }},
+            {"print range", [] { return modalTitled("Select Month of 2026 to Print") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("Select Month of 2026 to Print");
+                 save(dialog, "print-range.png");
+                 click(buttonIn(dialog, "&Cancel"));
+             }},
+            {"quarter", [] { return modalTitled("Select Month of 2026 to Print") == nullptr; },
+             [] {
+                 click(buttonIn(mainWindow(), "Quarter"));
+                 click(buttonIn(mainWindow(), "&Generate"));
+             }},
+            {"quarter range", [] { return modalTitled("Print Three Months of 2026") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("Print Three Months of 2026");
+                 click(buttonIn(dialog, "Print All 4 Quarters"));
+                 save(dialog, "print-range-quarter.png");
+                 click(buttonIn(dialog, "&Cancel"));
+             }},
+            {"strip", [] { return modalTitled("Print Three Months of 2026") == nullptr; },
+             [] {
+                 click(buttonIn(mainWindow(), "Keyboard strips"));
+                 save(mainWindow(), "main-window-strip.png");
+                 chooseMenuItem("&Preferences");
+             }},
+            {"preferences", [] { return modalTitled("User Preferences") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("User Preferences");
+                 save(dialog, "preferences.png");
+                 click(buttonIn(dialog, "Show quarters with week numbers"));
+                 save(dialog, "preferences-changed.png");
+                 click(buttonIn(dialog, "&Close"));
+             }},
+            {"exit", [] { return modalTitled("User Preferences") == nullptr; },
+             [] { click(buttonIn(mainWindow(), "E&xit")); }},
+        });
+    removeAppScratch(scratch);
+    if (!failure.empty()) std::fprintf(stderr, "%s\n", failure.c_str());
+    return failure.empty() ? 0 : 1;
+}

@@ -1,0 +1,250 @@
+// Start-up: the program folder, the PDF folder and its clean-up, the PDF reader probe, and the
+// date text the main window reads today from.
+#include "app_harness.h"
+
+#include "shell/main_window.h"
+#include "shell/program.h"
+#include "shell/startup.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ShownMessage {
+    std::string title;
+    std::string texts;
+};
+
+// Runs call while answering every message box it shows with OK; returns the boxes seen. A box
+// without an OK button is closed after a while, and counts as a failure.
+std::vector<ShownMessage> answeringMessages(const std::function<void()>& call) {
+    std::vector<ShownMessage> shown;
+    int polls = 0;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || !box->isVisible()) return;
+        QAbstractButton* ok = buttonIn(box, "&OK");
+        if (!ok) {
+            if (++polls < 500) return;
+            ADD_FAILURE() << "a message box without OK: " << box->windowTitle().toStdString();
+            box->close();
+            return;
+        }
+        shown.push_back({box->windowTitle().toStdString(), labelTextsOf(box)});
+        QTimer::singleShot(0, ok, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
+    });
+    answerer.start(10);
+    call();
+    answerer.stop();
+    return shown;
+}
+
+// Runs body inside the running program, where the message box has its toolkit routing.
+void insideProgram(const AppScratch& scratch, const std::function<void()>& body) {
+    const std::string failure =
+        runProgram(scratch, {{"main window", [] { return mainWindow() != nullptr; },
+                              [body] {
+                                  body();
+                                  click(buttonIn(mainWindow(), "E&xit"));
+                              }}});
+    EXPECT_EQ(failure, "");
+}
+
+class AppStartup : public ::testing::Test {
+  protected:
+    void SetUp() override { scratch = makeAppScratch(true); }
+    void TearDown() override { removeAppScratch(scratch); }
+    void checkMakePath();
+    static void checkDateTexts();
+    AppScratch scratch;
+};
+
+TEST_F(AppStartup, DeletesTheCalendarsOfEarlierRunsAndNothingElse) {
+    fs::create_directories(scratch.pdfFolder / "kept.PDF");
+    for (const char* name : {"001Calendar.PDF", "999Calendar.PDF", "report.pdf", "-x.PDF"})
+        writeText(scratch.pdfFolder / name, "%PDF-1.4\n");
+    writeText(scratch.pdfFolder / "notes.txt", "keep me");
+    writeText(scratch.root / "outside.PDF", "%PDF-1.4\n");
+    fs::create_symlink(scratch.root / "outside.PDF", scratch.pdfFolder / "link.PDF");
+    std::vector<std::string> namesWhileRunning;
+    std::string failure = runProgram(scratch, {{"main window", [] { return mainWindow(); },
+                                                [&] {
+                                                    namesWhileRunning = pdfFilesIn(scratch);
+                                                    click(buttonIn(mainWindow(), "E&xit"));
+                                                }}});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(namesWhileRunning, std::vector<std::string>{"kept.PDF"});
+    EXPECT_FALSE(fs::exists(scratch.pdfFolder / "report.pdf"));
+    EXPECT_FALSE(fs::is_symlink(scratch.pdfFolder / "link.PDF"));
+    EXPECT_TRUE(fs::exists(scratch.root / "outside.PDF"));
+    EXPECT_TRUE(fs::is_directory(scratch.pdfFolder / "kept.PDF"));
+    EXPECT_EQ(readText(scratch.pdfFolder / "notes.txt"), "keep me");
+}
+
+TEST_F(AppStartup, MakesThePdfFolderWithoutAMessage) {
+    bool sawMessage = false;
+    std::string failure = runProgram(scratch, {{"main window", [] { return mainWindow(); },
+                                                [&] {
+                                                    sawMessage =
+                                                        QApplication::activeModalWidget();
+                                                    click(buttonIn(mainWindow(), "E&xit"));
+                                                }}});
+    ASSERT_EQ(failure, "");
+    EXPECT_FALSE(sawMessage);
+    EXPECT_TRUE(fs::is_directory(scratch.pdfFolder));
+}
+
+TEST(AppStartupReader, WithoutAPdfReaderWarnsAndGenerateWaitsForAnEdit) {
+    const AppScratch scratch = makeAppScratch(false);
+    std::string warning;
+    bool enabledAfterWarning = true, enabledAfterEdit = false;
+    std::string failure = runProgram(
+        scratch,
+        {{"warning", [] { return modalTitled("PDF Reader Required") != nullptr; },
+          [&] {
+              QWidget* box = modalTitled("PDF Reader Required");
+              warning = labelTextsOf(box);
+              click(buttonIn(box, "&OK"));
+          }},
+         {"after warning",
+          [] { return mainWindow() && !QApplication::activeModalWidget(); },
+          [&] {
+              enabledAfterWarning = buttonIn(mainWindow(), "&Generate")->isEnabled();
+              typeYear("2026");
+              enabledAfterEdit = buttonIn(mainWindow(), "&Generate")->isEnabled();
+              click(buttonIn(mainWindow(), "&Generate"));
+          }},
+         {"saved", [&] { return fs::exists(scratch.pdfFolder / "001Calendar.PDF"); },
+          [] { click(buttonIn(mainWindow(), "E&xit")); }}});
+    EXPECT_EQ(failure, "");
+    EXPECT_NE(warning.find("A PDF reader application, such as Adobe Acrobat, is"),
+              std::string::npos)
+        << warning;
+    EXPECT_NE(warning.find("required for use with Merivane 6."), std::string::npos);
+    EXPECT_FALSE(enabledAfterWarning);
+    EXPECT_TRUE(enabledAfterEdit);
+    // Saved, but there is nothing to open it with.
+    EXPECT_TRUE(openedFiles(scratch).empty());
+    removeAppScratch(scratch);
+}
+
+TEST_F(AppStartup, AProgramFolderThatCannotBeWrittenMovesToTheUsersDataFolder) {
+    AppScratch installed = scratch;
+    installed.programFolder = scratch.root / "not-there" / "bin";
+    const fs::path data = scratch.root / "data" / "merivane";
+    installed.pdfFolder = data / "PDF";
+    installed.settingsFile = data / "Zarn.ini";
+    std::string failure = runProgram(installed, {{"main window", [] { return mainWindow(); },
+                                                  [] {
+                                                      typeYear("2026");
+                                                      click(buttonIn(mainWindow(), "&Generate"));
+                                                  }},
+                                                 {"opened", [&] {
+                                                      return !openedFiles(scratch).empty();
+                                                  },
+                                                  [] { click(buttonIn(mainWindow(), "E&xit")); }}});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(openedFiles(scratch),
+              std::vector<std::string>{(installed.pdfFolder / "001Calendar.PDF").string()});
+    EXPECT_NE(readText(installed.settingsFile).find("Year=2026"), std::string::npos);
+    EXPECT_FALSE(fs::exists(installed.programFolder));
+}
+
+TEST_F(AppStartup, ProgramFolderIsCanonical) {
+    const fs::path real = scratch.root / "real";
+    fs::create_directories(real / "sub");
+    fs::create_symlink(real, scratch.root / "link");
+    EXPECT_EQ(chooseProgramFolder(real.string()), real.string() + "/");
+    EXPECT_EQ(chooseProgramFolder((scratch.root / "link").string() + "/"), real.string() + "/");
+    EXPECT_EQ(chooseProgramFolder((real / "sub" / "..").string()), real.string() + "/");
+    EXPECT_EQ(chooseProgramFolder((scratch.root / "missing").string()),
+              (scratch.root / "data" / "merivane").string() + "/");
+    // A relative $XDG_DATA_HOME does not count; the default under $HOME serves.
+    setenv("XDG_DATA_HOME", "relative/data", 1);
+    EXPECT_EQ(chooseProgramFolder((scratch.root / "missing").string()),
+              (scratch.root / ".local" / "share" / "merivane").string() + "/");
+}
+
+TEST_F(AppStartup, MakePathMakesEveryFolderAndExplainsFailures) {
+    insideProgram(scratch, [this] { checkMakePath(); });
+}
+
+void AppStartup::checkMakePath() {
+    const fs::path nested = scratch.root / "a" / "b" / "c";
+    int made = 0;
+    std::vector<ShownMessage> shown = answeringMessages([&] { made = MakePath(nested.string()); });
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(fs::is_directory(nested));
+
+    // A last component with a dot is a file name.
+    shown = answeringMessages(
+        [&] { made = MakePath((scratch.root / "d" / "Zarn.ini").string()); });
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(fs::is_directory(scratch.root / "d"));
+    EXPECT_FALSE(fs::exists(scratch.root / "d" / "Zarn.ini"));
+
+    shown = answeringMessages([&] { made = MakePath(nested.string() + "/"); });
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(shown.empty());
+
+    shown = answeringMessages([&] { made = MakePath("/merivane-no-such-top/PDF"); });
+    EXPECT_EQ(made, 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Drive Error");
+    EXPECT_NE(shown[0].texts.find("The drive letter is not specified or doesn't exist."),
+              std::string::npos);
+
+    writeText(scratch.root / "blocker", "a file where a folder should be");
+    const fs::path blocker = scratch.root / "blocker";
+    shown = answeringMessages([&] { made = MakePath((blocker / "PDF").string()); });
+    EXPECT_EQ(made, 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Directory Error  58");
+    EXPECT_NE(shown[0].texts.find("Unable to create subdirectory."), std::string::npos);
+    EXPECT_NE(shown[0].texts.find("An error 58, (File already exists) has occurred"),
+              std::string::npos)
+        << shown[0].texts;
+    EXPECT_NE(shown[0].texts.find("attempting to create \"" + blocker.string() + "\"."),
+              std::string::npos)
+        << shown[0].texts;
+}
+
+TEST_F(AppStartup, DateTextsGiveDateNumbers) {
+    insideProgram(scratch, [] { checkDateTexts(); });
+}
+
+void AppStartup::checkDateTexts() {
+    std::string mdy = "MDY", ymd = "YMD";
+    std::vector<ShownMessage> shown = answeringMessages([&] {
+        EXPECT_EQ(Date2JulianDate("12/31/2024", mdy), Date2JulianDate("2024-12-31", ymd));
+        EXPECT_EQ(Date2JulianDate("01-01-2000", mdy), 2451545);
+    });
+    EXPECT_TRUE(shown.empty());
+    for (const auto& [text, order] : {std::pair{"2024-0-15", "YMD"}, std::pair{"12-31", "MDY"},
+                                      std::pair{"ab-cd-efgh", "MDY"}}) {
+        std::string orderValue = order;
+        DateNumber result = -1;
+        shown = answeringMessages([&] { result = Date2JulianDate(text, orderValue); });
+        EXPECT_EQ(result, 0) << text;
+        ASSERT_EQ(shown.size(), 1u) << text;
+        EXPECT_EQ(shown[0].title, "Invalid Date");
+        EXPECT_NE(shown[0].texts.find("Date values in Date2JulianDate are invalid."),
+                  std::string::npos);
+    }
+    std::string order = "YMD";
+    std::string today = "";
+    const DateNumber fromEmpty = Date2JulianDate(today, order);
+    EXPECT_EQ(order, "MDY");
+    std::string mdyAgain = "MDY";
+    EXPECT_EQ(fromEmpty, Date2JulianDate(localDateText(), mdyAgain));
+}
+
+} // namespace
