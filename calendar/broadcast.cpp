@@ -47,7 +47,9 @@ int broadcastMonthOfDate(DateNumber date, int& year) {
     return month;
 }
 
-int weekNumber(DateNumber monday) { return (monday + 6 - global::broadcastYear.firstDay + 1) / 7; }
+int weekNumber(DateNumber monday) {
+    return (monday + 6 - global::broadcastYear.firstDay + 1) / 7;
+}
 
 std::string quarterLabel(int month, DateNumber monday) {
     const int quarter = (month + 2) / 3;

@@ -8,15 +8,16 @@ namespace global {
 int monthLengths[13];
 }
 
-const char* const kMonthNames[13] = {"",     "January", "February",  "March",   "April",
-                                     "May",  "June",    "July",      "August",  "September",
+const char* const kMonthNames[13] = {"",        "January",  "February", "March",  "April",
+                                     "May",     "June",     "July",     "August", "September",
                                      "October", "November", "December"};
 const char* const kWeekdayNames[8] = {"",         "Monday", "Tuesday",  "Wednesday",
                                       "Thursday", "Friday", "Saturday", "Sunday"};
 
 void fillMonthLengths() {
     static const int lengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    for (int m = 0; m <= 12; ++m) global::monthLengths[m] = lengths[m];
+    for (int m = 0; m <= 12; ++m)
+        global::monthLengths[m] = lengths[m];
 }
 
 int isLeapYear(int year) {

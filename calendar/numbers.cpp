@@ -9,7 +9,8 @@
 // ignored, and a text without digits reads as 0. Parsing never depends on the locale.
 double leadingNumber(std::string_view text) {
     std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+        ++pos;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
         negative = text[pos] == '-';
@@ -18,9 +19,9 @@ double leadingNumber(std::string_view text) {
     // from_chars would also take "inf" and "nan"; only digits and a point may start a number.
     if (pos >= text.size()) return 0.0;
     const char first = text[pos];
-    const bool startsNumber = (first >= '0' && first <= '9') ||
-                              (first == '.' && pos + 1 < text.size() && text[pos + 1] >= '0' &&
-                               text[pos + 1] <= '9');
+    const bool startsNumber =
+        (first >= '0' && first <= '9') ||
+        (first == '.' && pos + 1 < text.size() && text[pos + 1] >= '0' && text[pos + 1] <= '9');
     if (!startsNumber) return 0.0;
     double value = 0.0;
     const char* begin = text.data() + pos;
@@ -44,6 +45,10 @@ int roundHalfEven(double value) {
     return static_cast<int>(std::nearbyint(value));
 }
 
-int leadingInteger(std::string_view text) { return roundHalfEven(leadingNumber(text)); }
+int leadingInteger(std::string_view text) {
+    return roundHalfEven(leadingNumber(text));
+}
 
-int leadingFlag(std::string_view text) { return leadingInteger(text) & 1; }
+int leadingFlag(std::string_view text) {
+    return leadingInteger(text) & 1;
+}

@@ -7,7 +7,9 @@ Colour red = {1.0f, 0.0f, 0.0f};
 
 namespace {
 // The real page height, so the conversion matches the page whatever the request records.
-float upward(HPDF_Page page, int y) { return HPDF_Page_GetHeight(page) - static_cast<float>(y); }
+float upward(HPDF_Page page, int y) {
+    return HPDF_Page_GetHeight(page) - static_cast<float>(y);
+}
 } // namespace
 
 void drawText(HPDF_Page page, const std::string& text, int x, int y, HPDF_Font font, int size,
@@ -18,10 +20,17 @@ void drawText(HPDF_Page page, const std::string& text, int x, int y, HPDF_Font f
     float left = static_cast<float>(x);
     bool draw = true;
     switch (alignment) {
-    case AlignLeft: break;
-    case AlignRight: left -= width; break;
-    case AlignCentre: left -= width / 2.0f; break;
-    default: draw = false; break;
+    case AlignLeft:
+        break;
+    case AlignRight:
+        left -= width;
+        break;
+    case AlignCentre:
+        left -= width / 2.0f;
+        break;
+    default:
+        draw = false;
+        break;
     }
     if (draw) HPDF_Page_TextOut(page, left, upward(page, y), text.c_str());
     HPDF_Page_EndText(page);

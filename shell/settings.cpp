@@ -25,8 +25,10 @@ constexpr std::size_t kFileLimit = 4 * 1024 * 1024;
 
 std::string trimBlanks(std::string_view text) {
     std::size_t begin = 0, end = text.size();
-    while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+    while (begin < end && (text[begin] == ' ' || text[begin] == '\t'))
+        ++begin;
+    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t'))
+        --end;
     return std::string(text.substr(begin, end - begin));
 }
 
@@ -79,9 +81,8 @@ bool sectionOf(const std::string& line, std::string& name) {
     const std::string trimmed = trimBlanks(line);
     if (trimmed.empty() || trimmed[0] != '[') return false;
     const std::size_t close = trimmed.find(']');
-    name = trimBlanks(std::string_view(trimmed).substr(1, close == std::string::npos
-                                                              ? std::string::npos
-                                                              : close - 1));
+    name = trimBlanks(std::string_view(trimmed).substr(
+        1, close == std::string::npos ? std::string::npos : close - 1));
     return true;
 }
 
@@ -106,14 +107,18 @@ bool replaceFileAtomically(const std::string& path, const std::string& content) 
     const int fd = mkstemp(temporary.data());
     if (fd < 0) return false;
     struct stat old {};
-    if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
-    else fchmod(fd, 0644);
+    if (stat(path.c_str(), &old) == 0)
+        fchmod(fd, old.st_mode & 07777);
+    else
+        fchmod(fd, 0644);
     std::size_t written = 0;
     bool ok = true;
     while (ok && written < content.size()) {
         const ssize_t n = write(fd, content.data() + written, content.size() - written);
-        if (n < 0) ok = false;
-        else written += static_cast<std::size_t>(n);
+        if (n < 0)
+            ok = false;
+        else
+            written += static_cast<std::size_t>(n);
     }
     if (ok && fsync(fd) != 0) ok = false;
     if (close(fd) != 0) ok = false;
@@ -128,8 +133,8 @@ bool replaceFileAtomically(const std::string& path, const std::string& content) 
 // lines; names compare without regard to case, blanks around names and values are
 // dropped, lines starting with ";" or "#" are comments, and any other line is ignored.
 // Either line end is accepted. The first matching section and key win.
-std::string ReadSetting(const std::string& file, const std::string& section,
-                        const std::string& key, const std::string& defaultValue) {
+std::string ReadSetting(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& defaultValue) {
     const std::string fallback = trimBlanks(cut(defaultValue, kNameLimit));
     std::string content;
     if (readWholeFile(cut(file, kNameLimit), content) != ReadResult::Read) return fallback;
@@ -194,8 +199,8 @@ bool WriteSetting(const std::string& file, const std::string& section, const std
 
     if (keyLine != std::string::npos) {
         const std::size_t equals = lines[keyLine].find('=');
-        lines[keyLine] = trimBlanks(std::string_view(lines[keyLine]).substr(0, equals)) + "=" +
-                         newValue;
+        lines[keyLine] =
+            trimBlanks(std::string_view(lines[keyLine]).substr(0, equals)) + "=" + newValue;
     } else if (sectionLine != std::string::npos) {
         lines.insert(lines.begin() + static_cast<long>(lastInSection) + 1, entry);
     } else {
@@ -205,17 +210,19 @@ bool WriteSetting(const std::string& file, const std::string& section, const std
     }
 
     std::string output;
-    for (const std::string& line : lines) output += line + lineEnd;
+    for (const std::string& line : lines)
+        output += line + lineEnd;
     return replaceFileAtomically(path, output);
 }
 
 namespace {
 
 void loadFlag(const char* key, const char* defaultValue, std::uint16_t bit) {
-    const std::string text = ReadSetting(global::settingsPath, "Preferences", key,
-                                         defaultValue);
-    if (leadingFlag(text)) global::preferences.flags |= bit;
-    else global::preferences.flags &= static_cast<std::uint16_t>(~bit);
+    const std::string text = ReadSetting(global::settingsPath, "Preferences", key, defaultValue);
+    if (leadingFlag(text))
+        global::preferences.flags |= bit;
+    else
+        global::preferences.flags &= static_cast<std::uint16_t>(~bit);
 }
 
 } // namespace

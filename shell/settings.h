@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-std::string ReadSetting(const std::string& file, const std::string& section,
-                        const std::string& key, const std::string& defaultValue);
+std::string ReadSetting(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& defaultValue);
 bool WriteSetting(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value);
 

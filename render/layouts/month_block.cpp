@@ -24,7 +24,8 @@ DateNumber drawWeekRow(DateNumber monday, GenerationRequest& request, int leftX,
     int month = 0, day = 0, year = 0;
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
         calendarDate(monday + weekday - 1, month, day, year);
-        const HPDF_Font font = month % 2 == 0 ? request.drawing.boldFont : request.drawing.regularFont;
+        const HPDF_Font font =
+            month % 2 == 0 ? request.drawing.boldFont : request.drawing.regularFont;
         drawText(page, std::to_string(day), leftX + offsets[weekday], y, font, size, AlignRight);
     }
     const int style = request.calendar.style;

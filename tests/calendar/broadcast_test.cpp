@@ -21,7 +21,8 @@ std::string fiveWeekMonths(int year) {
     computeBroadcastYear(year);
     std::string names;
     for (int m = 1; m <= 12; ++m)
-        if (weeksInTableMonth(m) == 5) names += std::string(names.empty() ? "" : ",") + kMonthNames[m];
+        if (weeksInTableMonth(m) == 5)
+            names += std::string(names.empty() ? "" : ",") + kMonthNames[m];
     return names;
 }
 

@@ -84,7 +84,8 @@ TEST_F(SettingsFile, NamesIgnoreCaseAndValuesLoseTheirBlanks) {
     WriteSetting(ini, "Preferences", "ShowTips", "  0  ");
     EXPECT_EQ(ReadSetting(ini, "preferences", "SHOWTIPS", "1"), "0");
     const std::string text = readFile(ini);
-    EXPECT_EQ(text.find("ShowTips="), std::string::npos) << "the existing key line is reused:\n" << text;
+    EXPECT_EQ(text.find("ShowTips="), std::string::npos) << "the existing key line is reused:\n"
+                                                         << text;
     EXPECT_NE(text.find("showtips=0"), std::string::npos) << text;
 }
 
@@ -97,14 +98,15 @@ TEST_F(SettingsFile, FirstWriteCreatesFileSectionAndKey) {
 }
 
 TEST_F(SettingsFile, CommentsUnknownKeysAndOtherSectionsSurviveAWrite) {
-    const std::string original = "; written by hand\n[Preferences]\n# keep me\nStyle=1\nFancy=yes\n\n"
-                                 "[Custom]\nWhatever = 12\n[Last]\nYear=2024\n";
+    const std::string original =
+        "; written by hand\n[Preferences]\n# keep me\nStyle=1\nFancy=yes\n\n"
+        "[Custom]\nWhatever = 12\n[Last]\nYear=2024\n";
     writeFile(ini, original);
     WriteSetting(ini, "Last", "Year", "2025");
     WriteSetting(ini, "Preferences", "Quarters", "1");
     const std::string text = readFile(ini);
-    for (const char* kept : {"; written by hand", "# keep me", "Fancy=yes", "[Custom]", "Whatever = 12",
-                             "Style=1"})
+    for (const char* kept :
+         {"; written by hand", "# keep me", "Fancy=yes", "[Custom]", "Whatever = 12", "Style=1"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept << " lost:\n" << text;
     EXPECT_EQ(ReadSetting(ini, "Last", "Year", ""), "2025");
     EXPECT_EQ(ReadSetting(ini, "Preferences", "Quarters", ""), "1");
@@ -134,7 +136,8 @@ TEST_F(SettingsFile, LongValuesAreCutAtTheLimits) {
 
 TEST_F(SettingsFile, BinaryGarbageReadsAsDefaultsAndIsNotLost) {
     std::string garbage;
-    for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);
+    for (int i = 0; i < 5000; ++i)
+        garbage += static_cast<char>((i * 7919 + 13) % 256);
     writeFile(ini, garbage);
     EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "0");
     EXPECT_EQ(ReadSetting(ini, "", "", "d"), "d");

@@ -24,7 +24,9 @@ bool isDelimiter(char c) {
     return std::strchr("()<>[]{}/%", c) != nullptr;
 }
 
-bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == 0; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == 0;
+}
 
 // PDF literal string starting after "(": balanced parentheses and backslash escapes.
 std::string readLiteralString(const std::string& data, std::size_t& pos) {
@@ -35,17 +37,29 @@ std::string readLiteralString(const std::string& data, std::size_t& pos) {
         if (c == '\\' && pos < data.size()) {
             char e = data[pos++];
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
             case '\r':
-            case '\n': break;
+            case '\n':
+                break;
             default:
                 if (e >= '0' && e <= '7') {
                     int value = e - '0';
-                    for (int i = 0; i < 2 && pos < data.size() && data[pos] >= '0' && data[pos] <= '7'; ++i)
+                    for (int i = 0;
+                         i < 2 && pos < data.size() && data[pos] >= '0' && data[pos] <= '7'; ++i)
                         value = value * 8 + (data[pos++] - '0');
                     out += static_cast<char>(value);
                 } else {
@@ -129,16 +143,23 @@ void paintPath(Interpreter& in, bool fill, bool stroke) {
 
 void runOperator(Interpreter& in, const std::string& op) {
     const double h = in.page->height;
-    if (op == "q") in.saved.push_back(in.state);
+    if (op == "q")
+        in.saved.push_back(in.state);
     else if (op == "Q" && !in.saved.empty()) {
         in.state = in.saved.back();
         in.saved.pop_back();
-    } else if (op == "rg") in.state.fill = {operandNumber(in, 3), operandNumber(in, 2), operandNumber(in, 1)};
-    else if (op == "RG") in.state.stroke = {operandNumber(in, 3), operandNumber(in, 2), operandNumber(in, 1)};
-    else if (op == "g") in.state.fill = {operandNumber(in, 1), operandNumber(in, 1), operandNumber(in, 1)};
-    else if (op == "G") in.state.stroke = {operandNumber(in, 1), operandNumber(in, 1), operandNumber(in, 1)};
-    else if (op == "w") in.state.lineWidth = operandNumber(in, 1);
-    else if (op == "BT") in.lineX = in.lineY = 0;
+    } else if (op == "rg")
+        in.state.fill = {operandNumber(in, 3), operandNumber(in, 2), operandNumber(in, 1)};
+    else if (op == "RG")
+        in.state.stroke = {operandNumber(in, 3), operandNumber(in, 2), operandNumber(in, 1)};
+    else if (op == "g")
+        in.state.fill = {operandNumber(in, 1), operandNumber(in, 1), operandNumber(in, 1)};
+    else if (op == "G")
+        in.state.stroke = {operandNumber(in, 1), operandNumber(in, 1), operandNumber(in, 1)};
+    else if (op == "w")
+        in.state.lineWidth = operandNumber(in, 1);
+    else if (op == "BT")
+        in.lineX = in.lineY = 0;
     else if (op == "Tf" && in.operands.size() >= 2) {
         in.font = in.operands[in.operands.size() - 2].text;
         in.fontSize = operandNumber(in, 1);
@@ -149,8 +170,10 @@ void runOperator(Interpreter& in, const std::string& op) {
     } else if (op == "Tm") {
         in.lineX = operandNumber(in, 2);
         in.lineY = operandNumber(in, 1);
-    } else if (op == "TL") in.leading = operandNumber(in, 1);
-    else if (op == "T*") in.lineY -= in.leading;
+    } else if (op == "TL")
+        in.leading = operandNumber(in, 1);
+    else if (op == "T*")
+        in.lineY -= in.leading;
     else if ((op == "Tj" || op == "TJ" || op == "'") && !in.operands.empty()) {
         if (op == "'") in.lineY -= in.leading;
         emitText(in, in.operands.back().text);
@@ -166,10 +189,14 @@ void runOperator(Interpreter& in, const std::string& op) {
         const double x = operandNumber(in, 4), y = operandNumber(in, 3);
         const double w = operandNumber(in, 2), rh = operandNumber(in, 1);
         in.pathRectangles.push_back({x, h - y - rh, w, rh, {}, {}, 0, false, false});
-    } else if (op == "S" || op == "s") paintPath(in, false, true);
-    else if (op == "f" || op == "F" || op == "f*") paintPath(in, true, false);
-    else if (op == "B" || op == "B*" || op == "b" || op == "b*") paintPath(in, true, true);
-    else if (op == "n") paintPath(in, false, false);
+    } else if (op == "S" || op == "s")
+        paintPath(in, false, true);
+    else if (op == "f" || op == "F" || op == "f*")
+        paintPath(in, true, false);
+    else if (op == "B" || op == "B*" || op == "b" || op == "b*")
+        paintPath(in, true, true);
+    else if (op == "n")
+        paintPath(in, false, false);
     in.operands.clear();
 }
 
@@ -183,7 +210,8 @@ void interpret(Interpreter& in, const std::string& data) {
         if (isSpace(c)) {
             ++pos;
         } else if (c == '%') {
-            while (pos < data.size() && data[pos] != '\n' && data[pos] != '\r') ++pos;
+            while (pos < data.size() && data[pos] != '\n' && data[pos] != '\r')
+                ++pos;
         } else if (c == '(') {
             ++pos;
             target->push_back({false, 0, readLiteralString(data, pos)});
@@ -205,17 +233,22 @@ void interpret(Interpreter& in, const std::string& data) {
             inArray = false;
         } else if (c == '/') {
             std::size_t end = ++pos;
-            while (end < data.size() && !isSpace(data[end]) && !isDelimiter(data[end])) ++end;
+            while (end < data.size() && !isSpace(data[end]) && !isDelimiter(data[end]))
+                ++end;
             target->push_back({false, 0, data.substr(pos, end - pos)});
             pos = end;
         } else if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.') {
             std::size_t end = pos + 1;
-            while (end < data.size() && ((data[end] >= '0' && data[end] <= '9') || data[end] == '.')) ++end;
-            target->push_back({true, std::strtod(data.substr(pos, end - pos).c_str(), nullptr), ""});
+            while (end < data.size() &&
+                   ((data[end] >= '0' && data[end] <= '9') || data[end] == '.'))
+                ++end;
+            target->push_back(
+                {true, std::strtod(data.substr(pos, end - pos).c_str(), nullptr), ""});
             pos = end;
         } else {
             std::size_t end = pos;
-            while (end < data.size() && !isSpace(data[end]) && !isDelimiter(data[end])) ++end;
+            while (end < data.size() && !isSpace(data[end]) && !isDelimiter(data[end]))
+                ++end;
             if (end == pos) ++end;
             runOperator(in, data.substr(pos, end - pos));
             pos = end;
@@ -257,8 +290,8 @@ bool readPdf(const std::string& path, std::vector<PdfPage>& pages, std::string& 
             while (qpdf_oh_dict_more_keys(qpdf)) {
                 const std::string key = qpdf_oh_dict_next_key(qpdf);
                 const qpdf_oh fontObject = qpdf_oh_get_key(qpdf, fonts, key.c_str());
-                in.fontNames[stripSlash(key.c_str())] =
-                    stripSlash(qpdf_oh_get_name(qpdf, qpdf_oh_get_key(qpdf, fontObject, "/BaseFont")));
+                in.fontNames[stripSlash(key.c_str())] = stripSlash(
+                    qpdf_oh_get_name(qpdf, qpdf_oh_get_key(qpdf, fontObject, "/BaseFont")));
             }
         }
         unsigned char* buffer = nullptr;
@@ -285,8 +318,9 @@ double standardTextWidth(const std::string& font, double size, const std::string
     HPDF_Font handle = HPDF_GetFont(doc, font.c_str(), nullptr);
     double width = -1;
     if (handle) {
-        const HPDF_TextWidth measured = HPDF_Font_TextWidth(
-            handle, reinterpret_cast<const HPDF_BYTE*>(text.c_str()), static_cast<HPDF_UINT>(text.size()));
+        const HPDF_TextWidth measured =
+            HPDF_Font_TextWidth(handle, reinterpret_cast<const HPDF_BYTE*>(text.c_str()),
+                                static_cast<HPDF_UINT>(text.size()));
         width = measured.width * size / 1000.0;
     }
     HPDF_Free(doc);

@@ -11,8 +11,8 @@ struct PdfRgb {
 
 struct PdfText {
     std::string text;
-    double x;        // left end of the text
-    double y;        // baseline
+    double x;         // left end of the text
+    double y;         // baseline
     std::string font; // BaseFont, e.g. "Helvetica-Bold"
     double size;
     PdfRgb fill;

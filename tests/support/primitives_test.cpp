@@ -25,9 +25,9 @@ PrimitivesPage newPage(HPDF_PageDirection direction) {
 }
 
 std::vector<PdfPage> saveAndRead(PrimitivesPage& p) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("primitives-" + std::to_string(getpid()) + ".pdf"))
-            .string();
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("primitives-" + std::to_string(getpid()) + ".pdf"))
+                                 .string();
     HPDF_SaveToFile(p.doc, path.c_str());
     HPDF_Free(p.doc);
     std::vector<PdfPage> pages;
@@ -38,8 +38,8 @@ std::vector<PdfPage> saveAndRead(PrimitivesPage& p) {
 }
 
 TEST(Primitives, RulesConvertTopDownHeightsOnPortraitAndLandscapePages) {
-    for (const auto& [direction, height] : {std::pair{HPDF_PAGE_PORTRAIT, 792.0},
-                                            std::pair{HPDF_PAGE_LANDSCAPE, 612.0}}) {
+    for (const auto& [direction, height] :
+         {std::pair{HPDF_PAGE_PORTRAIT, 792.0}, std::pair{HPDF_PAGE_LANDSCAPE, 612.0}}) {
         PrimitivesPage p = newPage(direction);
         drawRule(p.page, 300, 100, 100, global::red, 0.7f);
         const auto pages = saveAndRead(p);
@@ -73,7 +73,8 @@ TEST(Primitives, TextAlignmentPlacesTheTextEnds) {
     EXPECT_EQ(right->size, 12);
     const PdfText* centred = findText(page, "Centred text");
     ASSERT_NE(centred, nullptr);
-    EXPECT_NEAR(centred->x + standardTextWidth("Helvetica-Bold", 12, "Centred text") / 2, 306, 0.01);
+    EXPECT_NEAR(centred->x + standardTextWidth("Helvetica-Bold", 12, "Centred text") / 2, 306,
+                0.01);
     EXPECT_DOUBLE_EQ(findText(page, "Left")->x, 72);
 }
 
