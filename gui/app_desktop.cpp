@@ -25,9 +25,8 @@ bool isDesktopEntryName(const QString& name) {
 // xdg-mime's answer is the desktop entry name on the first line, nothing when there is none.
 std::string appDefaultPdfViewer() {
     QProcess query;
-    query.start(QStringLiteral("xdg-mime"),
-                {QStringLiteral("query"), QStringLiteral("default"),
-                 QStringLiteral("application/pdf")});
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                             QStringLiteral("application/pdf")});
     if (!query.waitForFinished(kQueryMilliseconds)) {
         query.kill();
         query.waitForFinished(kQueryMilliseconds);

@@ -42,8 +42,7 @@ void listenForLaterStarts(const QString& key) {
     if (!server->listen(key)) return;
     QObject::connect(server, &QLocalServer::newConnection, server, [] {
         while (QLocalSocket* socket = server->nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::disconnected, socket,
-                             &QObject::deleteLater);
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             socket->disconnectFromServer();
         }
         if (onAnotherStart) onAnotherStart();
@@ -71,4 +70,6 @@ InstanceClaim appClaimSingleInstance(const std::string& name, void (*anotherStar
     return InstanceClaim::Claimed;
 }
 
-void appBeep() { QApplication::beep(); }
+void appBeep() {
+    QApplication::beep();
+}

@@ -83,7 +83,9 @@ std::string yearPreview;
 // The last print range chosen; Generate passes it on for the Month and Quarter styles.
 int selection;
 
-bool isStyle(int style) { return style >= Month && style <= PlanningCalendar; }
+bool isStyle(int style) {
+    return style >= Month && style <= PlanningCalendar;
+}
 
 int styleOfRadio(int controlId) {
     for (int style = Month; style <= PlanningCalendar; ++style)
@@ -91,7 +93,9 @@ int styleOfRadio(int controlId) {
     return 0;
 }
 
-bool tooltipsOn() { return (global::preferences.flags & kTooltipsFlag) != 0; }
+bool tooltipsOn() {
+    return (global::preferences.flags & kTooltipsFlag) != 0;
+}
 
 void ShowStylePreview() {
     const int style = global::preferences.style;
@@ -208,24 +212,42 @@ void formEvents(int controlId, int eventCode, int& cancel) {
     }
     if (controlId != 0) return;
     switch (eventCode) {
-    case kEventActivated: global::helpContext = kMainWindowHelp; break;
-    case kEventLoaded: windowLoad(); break;
-    case kEventStarted: windowStart(); break;
-    case kEventUnload: finishNetworkAndInstall(); break;
-    default: break;
+    case kEventActivated:
+        global::helpContext = kMainWindowHelp;
+        break;
+    case kEventLoaded:
+        windowLoad();
+        break;
+    case kEventStarted:
+        windowStart();
+        break;
+    case kEventUnload:
+        finishNetworkAndInstall();
+        break;
+    default:
+        break;
     }
 }
 
 void menuAction(int itemId) {
     switch (itemId) {
-    case kPreferencesItem: ShowPreferencesDialog(kMainForm); break;
-    case kExitItem: ezUnloadForm(kMainForm); break;
-    case kHelpContentsItem: showHelpContents(); break;
+    case kPreferencesItem:
+        ShowPreferencesDialog(kMainForm);
+        break;
+    case kExitItem:
+        ezUnloadForm(kMainForm);
+        break;
+    case kHelpContentsItem:
+        showHelpContents();
+        break;
     case kUpdateItem:
         if (checkForUpdateOnDemand()) ezUnloadForm(kMainForm);
         break;
-    case kAboutItem: showAboutDialog(kMainForm); break;
-    default: break;
+    case kAboutItem:
+        showAboutDialog(kMainForm);
+        break;
+    default:
+        break;
     }
 }
 
@@ -237,7 +259,8 @@ void yearFieldEvents(int eventCode, int value) {
     if (eventCode != kEventTextChanged) return;
     if (ezGetText(kMainForm, kYearField).size() < kYearDigits)
         ezDisableC(kMainForm, kGenerateButton);
-    else ezEnableC(kMainForm, kGenerateButton);
+    else
+        ezEnableC(kMainForm, kGenerateButton);
 }
 
 void styleRadioEvents(int style, int eventCode) {
@@ -293,8 +316,11 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
         return;
     case kProgramSeparator:
     case kHelpSeparator:
-    case kAboutSeparator: return;
-    case kYearField: yearFieldEvents(eventCode, value); return;
+    case kAboutSeparator:
+        return;
+    case kYearField:
+        yearFieldEvents(eventCode, value);
+        return;
     case kGenerateButton:
         if (eventCode == kEventClick) generate();
         return;
@@ -307,7 +333,8 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
     case kStatusBar:
         if (eventCode == kEventLoading) ezUseFont(kStatusBarFont);
         return;
-    default: break;
+    default:
+        break;
     }
     if (const int style = styleOfRadio(controlId)) {
         if (eventCode == kEventTooltip) ezSetTooltip("");

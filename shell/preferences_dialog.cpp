@@ -46,7 +46,9 @@ const PreferenceBox* boxWithId(int controlId) {
 }
 
 // The dialog's tooltips follow its own tick box at once, before anything is saved.
-bool tooltipsOn() { return (working.flags & kTooltipsFlag) != 0; }
+bool tooltipsOn() {
+    return (working.flags & kTooltipsFlag) != 0;
+}
 
 void startControl(bool anchored) {
     ezColor(-1, -1);
@@ -54,7 +56,9 @@ void startControl(bool anchored) {
     ezUseAutoSize(anchored ? "CT" : "");
 }
 
-void disableSaveButton() { ezDisableC(kPreferencesForm, kSaveButton); }
+void disableSaveButton() {
+    ezDisableC(kPreferencesForm, kSaveButton);
+}
 
 void dialogLoad() {
     ezSetFormIcon(kPreferencesForm, global::programIcon);
@@ -77,16 +81,23 @@ void formEvents(int controlId, int eventCode, int& cancel) {
         global::helpContext = kPreferencesHelp;
         cancel = 1;
         break;
-    case kEventLoaded: dialogLoad(); break;
-    case kEventUnload: global::preferencesSaved = nullptr; break;
-    default: break;
+    case kEventLoaded:
+        dialogLoad();
+        break;
+    case kEventUnload:
+        global::preferencesSaved = nullptr;
+        break;
+    default:
+        break;
     }
 }
 
 void preferenceBoxEvents(const PreferenceBox& box, int eventCode) {
     if (eventCode == kEventClick) {
-        if (ezGetCheck(kPreferencesForm, box.id) & 1) working.flags |= box.flag;
-        else working.flags &= static_cast<std::uint16_t>(~box.flag);
+        if (ezGetCheck(kPreferencesForm, box.id) & 1)
+            working.flags |= box.flag;
+        else
+            working.flags &= static_cast<std::uint16_t>(~box.flag);
         ezEnableC(kPreferencesForm, kSaveButton);
         return;
     }
@@ -148,11 +159,17 @@ void preferencesEvents(int controlId, int eventCode, int value, int& cancel) {
         return;
     }
     switch (controlId) {
-    case kSaveButton: saveButtonEvents(eventCode); return;
-    case kCloseButton: closeButtonEvents(eventCode); return;
+    case kSaveButton:
+        saveButtonEvents(eventCode);
+        return;
+    case kCloseButton:
+        closeButtonEvents(eventCode);
+        return;
     case kHelpButton:
         if (eventCode == kEventClick) showHelpContext(kPreferencesHelp);
         return;
-    default: formEvents(controlId, eventCode, cancel); return;
+    default:
+        formEvents(controlId, eventCode, cancel);
+        return;
     }
 }

@@ -31,12 +31,10 @@ struct MonthRadio {
 
 // Four columns of three months; the radio of month n has ID 105 + 5n.
 const MonthRadio kMonthRadios[12] = {
-    {"January", 4.5, 2.625, 7.75},    {"February", 4.5, 4, 8},
-    {"March", 4.5, 5.375, 6.75},      {"April", 15.375, 2.625, 5.5},
-    {"May", 15.375, 4, 5.5},          {"June", 15.375, 5.375, 5.75},
-    {"July", 24, 2.625, 6},           {"August", 24, 4, 7.25},
-    {"September", 24, 5.375, 9.75},   {"October", 35.125, 2.625, 7.75},
-    {"November", 35.25, 4, 10},       {"December", 35.25, 5.375, 8.75},
+    {"January", 4.5, 2.625, 7.75},    {"February", 4.5, 4, 8},    {"March", 4.5, 5.375, 6.75},
+    {"April", 15.375, 2.625, 5.5},    {"May", 15.375, 4, 5.5},    {"June", 15.375, 5.375, 5.75},
+    {"July", 24, 2.625, 6},           {"August", 24, 4, 7.25},    {"September", 24, 5.375, 9.75},
+    {"October", 35.125, 2.625, 7.75}, {"November", 35.25, 4, 10}, {"December", 35.25, 5.375, 8.75},
 };
 
 // 0 cancelled, 1 to 12 a month, 13 all.
@@ -44,7 +42,9 @@ int selection;
 // OK was pressed; any other way out of the dialog is a cancel.
 bool confirmed;
 
-int monthRadioId(int month) { return kJanuaryRadio + 5 * (month - 1); }
+int monthRadioId(int month) {
+    return kJanuaryRadio + 5 * (month - 1);
+}
 
 bool isMonthRadio(int controlId) {
     return controlId >= kJanuaryRadio && controlId <= kDecemberRadio &&
@@ -59,8 +59,10 @@ void startControl(bool anchored) {
 
 void setMonthRadiosEnabled(bool enabled) {
     for (int month = 1; month <= 12; ++month) {
-        if (enabled) ezEnableC(kPrintRangeForm, monthRadioId(month));
-        else ezDisableC(kPrintRangeForm, monthRadioId(month));
+        if (enabled)
+            ezEnableC(kPrintRangeForm, monthRadioId(month));
+        else
+            ezDisableC(kPrintRangeForm, monthRadioId(month));
     }
 }
 
@@ -100,11 +102,14 @@ void formEvents(int controlId, int eventCode, int& cancel) {
         global::helpContext = kPrintRangeHelp;
         cancel = 1;
         break;
-    case kEventLoaded: dialogLoad(); break;
+    case kEventLoaded:
+        dialogLoad();
+        break;
     case kEventUnload:
         if (!confirmed) selection = kCancelled;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -171,7 +176,10 @@ void printRangeEvents(int controlId, int eventCode, int value, int& cancel) {
         selection = kCancelled;
         ezUnloadForm(kPrintRangeForm);
         break;
-    case kHelpButton: showHelpContext(kPrintRangeHelp); break;
-    default: break;
+    case kHelpButton:
+        showHelpContext(kPrintRangeHelp);
+        break;
+    default:
+        break;
     }
 }

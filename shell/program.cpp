@@ -48,4 +48,6 @@ void showHelpContext(int context) {
     showHelpContents();
 }
 
-void showHelpContents() { ezShowHelpTopic(global::helpFile + kHelpContentsFile); }
+void showHelpContents() {
+    ezShowHelpTopic(global::helpFile + kHelpContentsFile);
+}

@@ -81,7 +81,7 @@ struct ColourDefinition {
 };
 
 const ColourDefinition kFormColours[] = {
-    {32, 4, 0, 0, 0},       {33, 5, 0, 0, 0},       {34, 15, 0, 0, 0},
+    {32, 4, 0, 0, 0},       {33, 5, 0, 0, 0},        {34, 15, 0, 0, 0},
     {35, 24, 0, 0, 0},      {36, -1, 255, 111, 185}, {37, -1, 159, 171, 20},
     {38, -1, 255, 167, 71}, {39, -1, 207, 170, 210}, {40, -1, 227, 213, 28},
     {41, -1, 67, 137, 188}, {42, -1, 183, 106, 108}, {43, -1, 137, 68, 221},
@@ -100,18 +100,26 @@ FileError fileErrorOf(int osError) {
     switch (osError) {
     case EACCES:
     case EPERM:
-    case EROFS: return {70, "Permission denied"};
+    case EROFS:
+        return {70, "Permission denied"};
     case ENOSPC:
-    case EDQUOT: return {61, "Disk full"};
+    case EDQUOT:
+        return {61, "Disk full"};
     case ENOENT:
-    case ENOTDIR: return kPathNotFound;
-    case EEXIST: return {58, "File already exists"};
+    case ENOTDIR:
+        return kPathNotFound;
+    case EEXIST:
+        return {58, "File already exists"};
     case ENAMETOOLONG:
-    case EINVAL: return {64, "Bad file name"};
-    case EIO: return {57, "Device I/O error"};
+    case EINVAL:
+        return {64, "Bad file name"};
+    case EIO:
+        return {57, "Device I/O error"};
     case ENODEV:
-    case ENXIO: return {68, "Device unavailable"};
-    default: return {75, "Path/file access error"};
+    case ENXIO:
+        return {68, "Device unavailable"};
+    default:
+        return {75, "Path/file access error"};
     }
 }
 
@@ -121,8 +129,10 @@ void defineFonts(const FontDefinition* fonts, std::size_t count) {
 }
 
 void defineColour(const ColourDefinition& colour) {
-    if (colour.systemColour >= 0) ezDefSystemColor(colour.number, colour.systemColour);
-    else ezDefColor(colour.number, colour.red, colour.green, colour.blue);
+    if (colour.systemColour >= 0)
+        ezDefSystemColor(colour.number, colour.systemColour);
+    else
+        ezDefColor(colour.number, colour.red, colour.green, colour.blue);
 }
 
 bool isFolder(const std::string& path) {
@@ -133,7 +143,8 @@ bool isFolder(const std::string& path) {
 // A folder's text with exactly one "/" at its end.
 std::string folderText(const fs::path& folder) {
     std::string text = folder.string();
-    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
     return text == "/" ? text : text + "/";
 }
 
@@ -188,7 +199,9 @@ void openCalendar(const std::string& path) {
               "|" + path + "{f6}");
 }
 
-void bringMainWindowToFront() { ezBringToFront(kMainForm); }
+void bringMainWindowToFront() {
+    ezBringToFront(kMainForm);
+}
 
 // Everything the main window relies on; false when this run must end without a window.
 bool programStartUp() {
@@ -223,7 +236,8 @@ void startProgram() {
     ezAllowMouseMoveEvents(1);
     ezAllowCursorEvents(1);
     defineFonts(kFormFonts, std::size(kFormFonts));
-    for (const ColourDefinition& colour : kFormColours) defineColour(colour);
+    for (const ColourDefinition& colour : kFormColours)
+        defineColour(colour);
     installGuiRenderSeam();
     global::renderSeam.openDocument = openCalendar;
     if (!programStartUp()) return;
@@ -240,8 +254,7 @@ void routeDesign(const std::string& formName) {
     if (const FormRoutines* form = formNamed(formName)) form->design();
 }
 
-void routeEvent(const std::string& formName, int controlId, int eventCode, int value,
-                int& cancel) {
+void routeEvent(const std::string& formName, int controlId, int eventCode, int value, int& cancel) {
     if (const FormRoutines* form = formNamed(formName))
         form->events(controlId, eventCode, value, cancel);
 }
@@ -256,8 +269,7 @@ int runMerivane(int argc, char** argv, const std::string& executableFolder) {
 std::string chooseProgramFolder(const std::string& executableFolder) {
     std::error_code error;
     const fs::path folder = fs::weakly_canonical(executableFolder, error);
-    if (!error && !folder.empty() && access(folder.c_str(), W_OK) == 0)
-        return folderText(folder);
+    if (!error && !folder.empty() && access(folder.c_str(), W_OK) == 0) return folderText(folder);
     // XDG: a relative or empty $XDG_DATA_HOME is to be ignored.
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     const fs::path base = dataHome && dataHome[0] == '/'

@@ -2,13 +2,17 @@
 
 void startNetwork() {}
 
-bool runDueUpdateCheck() { return false; }
+bool runDueUpdateCheck() {
+    return false;
+}
 
 void reportInstalledUpdate() {}
 
 void cleanUpInstallers() {}
 
-bool checkForUpdateOnDemand() { return false; }
+bool checkForUpdateOnDemand() {
+    return false;
+}
 
 void finishNetworkAndInstall() {}
 

@@ -13,11 +13,11 @@
 #include <QMenuBar>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <QToolTip>
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -69,24 +69,24 @@ AppScratch makeAppScratch(bool withPdfViewer) {
     setFolderVariable("XDG_RUNTIME_DIR", scratch.root / "runtime");
     fs::permissions(scratch.root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
     setenv("HOME", scratch.root.c_str(), 1);
-    for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                             "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "BROWSER",
-                             "WAYLAND_DISPLAY"})
+    for (const char* name :
+         {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
+          "MATE_DESKTOP_SESSION_ID", "BROWSER", "WAYLAND_DISPLAY"})
         unsetenv(name);
     // xdg-open looks up desktop entries only where a display is named; the fake viewer
     // itself needs none.
     setenv("DISPLAY", ":merivane-test", 0);
     if (withPdfViewer) {
         const fs::path viewer = scratch.root / "viewer.sh";
-        writeText(viewer, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + scratch.openedLog.string() +
-                              "'\n");
+        writeText(viewer,
+                  "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + scratch.openedLog.string() + "'\n");
         fs::permissions(viewer, fs::perms::owner_all);
         writeText(scratch.root / "config" / "mimeapps.list",
                   "[Default Applications]\napplication/pdf=fakeviewer.desktop\n");
         fs::create_directories(scratch.root / "data" / "applications");
         writeText(scratch.root / "data" / "applications" / "fakeviewer.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Fake Viewer\nExec=" +
-                      viewer.string() + " %f\nMimeType=application/pdf;\n");
+                  "[Desktop Entry]\nType=Application\nName=Fake Viewer\nExec=" + viewer.string() +
+                      " %f\nMimeType=application/pdf;\n");
     }
     ensureApplication();
     return scratch;

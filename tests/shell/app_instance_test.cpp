@@ -84,8 +84,8 @@ TEST(AppInstance, ASecondStartEndsAndLeavesOneWindow) {
         unsetenv("XDG_CURRENT_DESKTOP");
         const std::string script = (root / "two-starts.sh").string();
         const std::string result = (root / "result.txt").string();
-        execlp("xvfb-run", "xvfb-run", "-a", "sh", script.c_str(), program.c_str(),
-               result.c_str(), static_cast<char*>(nullptr));
+        execlp("xvfb-run", "xvfb-run", "-a", "sh", script.c_str(), program.c_str(), result.c_str(),
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;

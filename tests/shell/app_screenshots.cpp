@@ -4,7 +4,9 @@
 #include "app_harness.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QPixmap>
+#include <QTextBrowser>
 #include <QWidget>
 #include <cstdio>
 
@@ -34,8 +36,7 @@ int main(int argc, char** argv) {
         {
             {"main window", [] { return mainWindow() != nullptr; },
              [] { save(mainWindow(), "main-window.png"); }},
-            {"generate", [] { return true; },
-             [] { click(buttonIn(mainWindow(), "&Generate")); }},
+            {"generate", [] { return true; }, [] { click(buttonIn(mainWindow(), "&Generate")); }},
             {"print range", [] { return modalTitled("Select Month of 2026 to Print") != nullptr; },
              [] {
                  QWidget* dialog = modalTitled("Select Month of 2026 to Print");
@@ -68,7 +69,25 @@ int main(int argc, char** argv) {
                  save(dialog, "preferences-changed.png");
                  click(buttonIn(dialog, "&Close"));
              }},
-            {"exit", [] { return modalTitled("User Preferences") == nullptr; },
+            {"help", [] { return modalTitled("User Preferences") == nullptr; },
+             [] {
+                 click(buttonIn(mainWindow(), "Help"));
+                 for (QWidget* widget : QApplication::topLevelWidgets())
+                     if (qobject_cast<QTextBrowser*>(widget) && widget->isVisible())
+                         save(widget, "help.png");
+             }},
+            {"refusal", [] { return true; },
+             [] {
+                 typeYear("1919");
+                 click(buttonIn(mainWindow(), "&Generate"));
+             }},
+            {"whoa", [] { return modalTitled("Whoa, Brontel!") != nullptr; },
+             [] {
+                 QWidget* box = modalTitled("Whoa, Brontel!");
+                 save(box, "whoa.png");
+                 click(buttonIn(box, "&OK"));
+             }},
+            {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
              [] { click(buttonIn(mainWindow(), "E&xit")); }},
         });
     removeAppScratch(scratch);

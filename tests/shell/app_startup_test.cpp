@@ -92,8 +92,7 @@ TEST_F(AppStartup, MakesThePdfFolderWithoutAMessage) {
     bool sawMessage = false;
     std::string failure = runProgram(scratch, {{"main window", [] { return mainWindow(); },
                                                 [&] {
-                                                    sawMessage =
-                                                        QApplication::activeModalWidget();
+                                                    sawMessage = QApplication::activeModalWidget();
                                                     click(buttonIn(mainWindow(), "E&xit"));
                                                 }}});
     ASSERT_EQ(failure, "");
@@ -113,8 +112,7 @@ TEST(AppStartupReader, WithoutAPdfReaderWarnsAndGenerateWaitsForAnEdit) {
               warning = labelTextsOf(box);
               click(buttonIn(box, "&OK"));
           }},
-         {"after warning",
-          [] { return mainWindow() && !QApplication::activeModalWidget(); },
+         {"after warning", [] { return mainWindow() && !QApplication::activeModalWidget(); },
           [&] {
               enabledAfterWarning = buttonIn(mainWindow(), "&Generate")->isEnabled();
               typeYear("2026");
@@ -141,15 +139,14 @@ TEST_F(AppStartup, AProgramFolderThatCannotBeWrittenMovesToTheUsersDataFolder) {
     const fs::path data = scratch.root / "data" / "merivane";
     installed.pdfFolder = data / "PDF";
     installed.settingsFile = data / "Zarn.ini";
-    std::string failure = runProgram(installed, {{"main window", [] { return mainWindow(); },
-                                                  [] {
-                                                      typeYear("2026");
-                                                      click(buttonIn(mainWindow(), "&Generate"));
-                                                  }},
-                                                 {"opened", [&] {
-                                                      return !openedFiles(scratch).empty();
-                                                  },
-                                                  [] { click(buttonIn(mainWindow(), "E&xit")); }}});
+    std::string failure =
+        runProgram(installed, {{"main window", [] { return mainWindow(); },
+                                [] {
+                                    typeYear("2026");
+                                    click(buttonIn(mainWindow(), "&Generate"));
+                                }},
+                               {"opened", [&] { return !openedFiles(scratch).empty(); },
+                                [] { click(buttonIn(mainWindow(), "E&xit")); }}});
     ASSERT_EQ(failure, "");
     EXPECT_EQ(openedFiles(scratch),
               std::vector<std::string>{(installed.pdfFolder / "001Calendar.PDF").string()});
@@ -185,8 +182,7 @@ void AppStartup::checkMakePath() {
     EXPECT_TRUE(fs::is_directory(nested));
 
     // A last component with a dot is a file name.
-    shown = answeringMessages(
-        [&] { made = MakePath((scratch.root / "d" / "Zarn.ini").string()); });
+    shown = answeringMessages([&] { made = MakePath((scratch.root / "d" / "Zarn.ini").string()); });
     EXPECT_EQ(made, 1);
     EXPECT_TRUE(fs::is_directory(scratch.root / "d"));
     EXPECT_FALSE(fs::exists(scratch.root / "d" / "Zarn.ini"));

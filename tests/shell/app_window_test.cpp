@@ -14,6 +14,7 @@
 #include <QTextBrowser>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -98,14 +99,20 @@ class AppWindow : public ::testing::Test {
 
 TEST_F(AppWindow, FirstStartShowsThisYearYearStyleAndDefaultPreferences) {
     std::string year;
-    bool yearChecked = false, generateEnabled = false;
+    bool yearChecked = false, generateEnabled = false, yearSelected = true;
     QSize preview;
     std::map<std::string, bool> boxes;
+    // Once the window runs, the caret stands after the year.
+    const auto caretAfterYear = [] {
+        return mainWindow() && yearField()->text().size() == 4 &&
+               yearField()->cursorPosition() == 4;
+    };
     std::string failure = runProgram(
         scratch,
-        {{"main window", [] { return mainWindow() && !yearText().empty(); },
+        {{"main window with the caret after the year", caretAfterYear,
           [&] {
               year = yearText();
+              yearSelected = yearField()->hasSelectedText();
               yearChecked = isChecked("Year");
               generateEnabled = isEnabled(mainWindow(), "&Generate");
               preview = previewSize();
@@ -126,6 +133,7 @@ TEST_F(AppWindow, FirstStartShowsThisYearYearStyleAndDefaultPreferences) {
          exitProgram()});
     ASSERT_EQ(failure, "");
     EXPECT_EQ(year, std::to_string(currentYear()));
+    EXPECT_FALSE(yearSelected);
     EXPECT_TRUE(yearChecked);
     EXPECT_TRUE(generateEnabled);
     EXPECT_EQ(preview, QSize(128, 172));
@@ -142,27 +150,26 @@ TEST_F(AppWindow, FirstStartShowsThisYearYearStyleAndDefaultPreferences) {
 TEST_F(AppWindow, GenerateNeedsFourDigitsAndRefusesYearsBefore1920) {
     bool enabledAtThree = true, enabledAtFour = false, enabledAfterDelete = true;
     std::string whoaTexts;
-    std::string failure = runProgram(
-        scratch,
-        {mainWindowShown(),
-         {"type", [] { return true; },
-          [&] {
-              typeYear("202");
-              enabledAtThree = isEnabled(mainWindow(), "&Generate");
-              QTest::keyClicks(yearField(), "7");
-              enabledAtFour = isEnabled(mainWindow(), "&Generate");
-              QTest::keyClick(yearField(), Qt::Key_Backspace);
-              enabledAfterDelete = isEnabled(mainWindow(), "&Generate");
-              typeYear("1919");
-              click(buttonIn(mainWindow(), "&Generate"));
-          }},
-         {"refusal", [] { return modalTitled("Whoa, Brontel!") != nullptr; },
-          [&] {
-              QWidget* box = modalTitled("Whoa, Brontel!");
-              whoaTexts = labelTextsOf(box);
-              click(buttonIn(box, "&OK"));
-          }},
-         exitProgram()});
+    std::string failure =
+        runProgram(scratch, {mainWindowShown(),
+                             {"type", [] { return true; },
+                              [&] {
+                                  typeYear("202");
+                                  enabledAtThree = isEnabled(mainWindow(), "&Generate");
+                                  QTest::keyClicks(yearField(), "7");
+                                  enabledAtFour = isEnabled(mainWindow(), "&Generate");
+                                  QTest::keyClick(yearField(), Qt::Key_Backspace);
+                                  enabledAfterDelete = isEnabled(mainWindow(), "&Generate");
+                                  typeYear("1919");
+                                  click(buttonIn(mainWindow(), "&Generate"));
+                              }},
+                             {"refusal", [] { return modalTitled("Whoa, Brontel!") != nullptr; },
+                              [&] {
+                                  QWidget* box = modalTitled("Whoa, Brontel!");
+                                  whoaTexts = labelTextsOf(box);
+                                  click(buttonIn(box, "&OK"));
+                              }},
+                             exitProgram()});
     ASSERT_EQ(failure, "");
     EXPECT_FALSE(enabledAtThree);
     EXPECT_TRUE(enabledAtFour);
@@ -182,11 +189,41 @@ TEST_F(AppWindow, Year1920IsTheFirstThatGenerates) {
                                                     typeYear("1920");
                                                     click(buttonIn(mainWindow(), "&Generate"));
                                                 }},
-                                               waitForOpened(scratch, 1), exitProgram()});
+                                               waitForOpened(scratch, 1),
+                                               exitProgram()});
     ASSERT_EQ(failure, "");
     const std::vector<PdfPage> pages = pagesOf(scratch.pdfFolder / "001Calendar.PDF");
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_NE(findText(pages[0], "1920"), nullptr);
+}
+
+TEST_F(AppWindow, TwoCalendarsInOneRunGetConsecutiveNumbersAndBothStay) {
+    const auto generateYear = [] {
+        typeYear("2026");
+        click(buttonIn(mainWindow(), "Year"));
+        click(buttonIn(mainWindow(), "&Generate"));
+    };
+    std::string failure = runProgram(scratch, {mainWindowShown(),
+                                               {"first", [] { return true; }, generateYear},
+                                               waitForOpened(scratch, 1),
+                                               {"second", [] { return true; }, generateYear},
+                                               waitForOpened(scratch, 2),
+                                               exitProgram()});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(pdfFilesIn(scratch),
+              (std::vector<std::string>{"001Calendar.PDF", "002Calendar.PDF"}));
+    EXPECT_EQ(openedFiles(scratch),
+              (std::vector<std::string>{(scratch.pdfFolder / "001Calendar.PDF").string(),
+                                        (scratch.pdfFolder / "002Calendar.PDF").string()}));
+}
+
+TEST_F(AppWindow, TheCloseBoxAndTheExitMenuEndTheProgram) {
+    std::string failure = runProgram(
+        scratch, {{"close box", [] { return mainWindow(); }, [] { mainWindow()->close(); }}});
+    EXPECT_EQ(failure, "");
+    failure = runProgram(
+        scratch, {{"exit menu", [] { return mainWindow(); }, [] { chooseMenuItem("E&xit"); }}});
+    EXPECT_EQ(failure, "");
 }
 
 TEST_F(AppWindow, CancellingThePrintRangeGeneratesNothing) {
@@ -244,11 +281,12 @@ TEST_F(AppWindow, PrintRangeOpensOnJanuaryAndRestoresTheMonthAfterAll) {
               click(buttonIn(dialog, "Print All 12 Months"));
               monthsDisabled = !buttonIn(dialog, "May")->isEnabled();
               click(buttonIn(dialog, "Select a Single Month to Print"));
-              mayBack = buttonIn(dialog, "May")->isEnabled() &&
-                        buttonIn(dialog, "May")->isChecked();
+              mayBack =
+                  buttonIn(dialog, "May")->isEnabled() && buttonIn(dialog, "May")->isChecked();
               click(buttonIn(dialog, "&OK"));
           }},
-         waitForOpened(scratch, 1), exitProgram()});
+         waitForOpened(scratch, 1),
+         exitProgram()});
     ASSERT_EQ(failure, "");
     EXPECT_TRUE(januaryAtStart);
     EXPECT_TRUE(monthsDisabled);
@@ -261,12 +299,12 @@ TEST_F(AppWindow, PrintRangeOpensOnJanuaryAndRestoresTheMonthAfterAll) {
 struct StyleCase {
     const char* name;
     const char* radio;
-    const char* range;       // the print-range choice, or nullptr for styles without one
+    const char* range; // the print-range choice, or nullptr for styles without one
     std::size_t pages;
     double width;
     double height;
-    const char* firstText;   // a text of the first page
-    const char* lastText;    // a text of the last page
+    const char* firstText; // a text of the first page
+    const char* lastText;  // a text of the last page
     QSize preview;
     int style;
 };
@@ -277,15 +315,14 @@ TEST_P(AppStyle, GeneratesItsCalendarIntoThePdfFolderAndOpensIt) {
     const StyleCase& c = GetParam();
     QSize preview;
     const std::string title = c.style == 1 ? kPrintMonthTitle : kPrintQuarterTitle;
-    std::vector<ScriptStep> steps = {
-        mainWindowShown(),
-        {"generate", [] { return true; },
-         [&] {
-             typeYear("2026");
-             click(buttonIn(mainWindow(), c.radio));
-             preview = previewSize();
-             click(buttonIn(mainWindow(), "&Generate"));
-         }}};
+    std::vector<ScriptStep> steps = {mainWindowShown(),
+                                     {"generate", [] { return true; },
+                                      [&] {
+                                          typeYear("2026");
+                                          click(buttonIn(mainWindow(), c.radio));
+                                          preview = previewSize();
+                                          click(buttonIn(mainWindow(), "&Generate"));
+                                      }}};
     if (c.range) {
         steps.push_back({"range", [&] { return modalTitled(title) != nullptr; },
                          [&] {
@@ -317,21 +354,21 @@ TEST_P(AppStyle, GeneratesItsCalendarIntoThePdfFolderAndOpensIt) {
 INSTANTIATE_TEST_SUITE_P(
     EveryStyle, AppStyle,
     ::testing::Values(
-        StyleCase{"MonthMay", "Month", "May", 1, 792, 612, "May 2026", "May 2026", QSize(202, 172), 1},
+        StyleCase{"MonthMay", "Month", "May", 1, 792, 612, "May 2026", "May 2026", QSize(202, 172),
+                  1},
         StyleCase{"MonthAll", "Month", "Print All 12 Months", 12, 792, 612, "January 2026",
                   "December 2026", QSize(202, 172), 1},
-        StyleCase{"QuarterNovember", "Quarter", "November", 1, 612, 792, "November 2026", "January 2027",
-                  QSize(120, 172), 2},
+        StyleCase{"QuarterNovember", "Quarter", "November", 1, 612, 792, "November 2026",
+                  "January 2027", QSize(120, 172), 2},
         StyleCase{"QuarterAll", "Quarter", "Print All 4 Quarters", 4, 612, 792, "January 2026",
                   "December 2026", QSize(120, 172), 2},
-        StyleCase{"Year", "Year", nullptr, 1, 612, 792, "January", "December",
-                  QSize(128, 172), 3},
-        StyleCase{"ThreeYears", "3 Years", nullptr, 1, 612, 792, "THREE YEAR STANDARD BROADCAST CALENDAR",
-                  "2028", QSize(118, 172), 4},
+        StyleCase{"Year", "Year", nullptr, 1, 612, 792, "January", "December", QSize(128, 172), 3},
+        StyleCase{"ThreeYears", "3 Years", nullptr, 1, 612, 792,
+                  "THREE YEAR STANDARD BROADCAST CALENDAR", "2028", QSize(118, 172), 4},
         StyleCase{"KeyboardStrips", "Keyboard strips", nullptr, 1, 1008, 612, "January", "December",
                   QSize(226, 134), 5},
-        StyleCase{"PlanningCalendar", "Planning calendar", nullptr, 1, 612, 792, "BROADCAST CALENDAR 2026",
-                  "December", QSize(133, 172), 6}),
+        StyleCase{"PlanningCalendar", "Planning calendar", nullptr, 1, 612, 792,
+                  "BROADCAST CALENDAR 2026", "December", QSize(133, 172), 6}),
     [](const ::testing::TestParamInfo<StyleCase>& info) { return std::string(info.param.name); });
 
 TEST_F(AppWindow, LastYearAndStyleComeBackAtTheNextStart) {
@@ -342,7 +379,8 @@ TEST_F(AppWindow, LastYearAndStyleComeBackAtTheNextStart) {
                                                     click(buttonIn(mainWindow(), "3 Years"));
                                                     click(buttonIn(mainWindow(), "&Generate"));
                                                 }},
-                                               waitForOpened(scratch, 1), exitProgram()});
+                                               waitForOpened(scratch, 1),
+                                               exitProgram()});
     ASSERT_EQ(failure, "");
     std::string year;
     bool threeYears = false;
@@ -440,25 +478,24 @@ TEST_F(AppWindow, WithoutIntelligentYearALateDateKeepsTheLastYear) {
 TEST_F(AppWindow, StyleTooltipsFollowTheTooltipPreference) {
     std::string planner, month, plannerAfterSave;
     std::string failure = runProgram(
-        scratch,
-        {mainWindowShown(),
-         {"tooltips on", [] { return true; },
-          [&] {
-              planner = tooltipOf(buttonIn(mainWindow(), "Planning calendar"));
-              month = tooltipOf(buttonIn(mainWindow(), "Month"));
-              chooseMenuItem("&Preferences");
-          }},
-         {"preferences", [] { return modalTitled("User Preferences") != nullptr; },
-          [] {
-              QWidget* dialog = modalTitled("User Preferences");
-              click(buttonIn(dialog, "Enable pop-up &tool tip help"));
-              click(buttonIn(dialog, "&Save"));
-          }},
-         {"tooltips off", [] { return QApplication::activeModalWidget() == nullptr; },
-          [&] {
-              plannerAfterSave = tooltipOf(buttonIn(mainWindow(), "Planning calendar"));
-              click(buttonIn(mainWindow(), "E&xit"));
-          }}});
+        scratch, {mainWindowShown(),
+                  {"tooltips on", [] { return true; },
+                   [&] {
+                       planner = tooltipOf(buttonIn(mainWindow(), "Planning calendar"));
+                       month = tooltipOf(buttonIn(mainWindow(), "Month"));
+                       chooseMenuItem("&Preferences");
+                   }},
+                  {"preferences", [] { return modalTitled("User Preferences") != nullptr; },
+                   [] {
+                       QWidget* dialog = modalTitled("User Preferences");
+                       click(buttonIn(dialog, "Enable pop-up &tool tip help"));
+                       click(buttonIn(dialog, "&Save"));
+                   }},
+                  {"tooltips off", [] { return QApplication::activeModalWidget() == nullptr; },
+                   [&] {
+                       plannerAfterSave = tooltipOf(buttonIn(mainWindow(), "Planning calendar"));
+                       click(buttonIn(mainWindow(), "E&xit"));
+                   }}});
     ASSERT_EQ(failure, "");
     EXPECT_EQ(planner, "Hello!");
     EXPECT_EQ(month, "Print a single month from the selected year or a full year, one month per "
@@ -470,12 +507,12 @@ TEST_F(AppWindow, StyleTooltipsFollowTheTooltipPreference) {
 TEST_F(AppWindow, TooltipsOffInTheSettingsShowNone) {
     writeText(scratch.settingsFile, "[Preferences]\nShowTips= 0 \n");
     std::string planner = "unset";
-    std::string failure = runProgram(
-        scratch, {{"main window", [] { return mainWindow(); },
-                   [&] {
-                       planner = tooltipOf(buttonIn(mainWindow(), "Planning calendar"));
-                       click(buttonIn(mainWindow(), "E&xit"));
-                   }}});
+    std::string failure =
+        runProgram(scratch, {{"main window", [] { return mainWindow(); },
+                              [&] {
+                                  planner = tooltipOf(buttonIn(mainWindow(), "Planning calendar"));
+                                  click(buttonIn(mainWindow(), "E&xit"));
+                              }}});
     ASSERT_EQ(failure, "");
     EXPECT_EQ(planner, "");
 }
@@ -486,45 +523,46 @@ TEST_F(AppWindow, PreferencesCloseDropsChangesAndSaveWritesAllFive) {
     std::string settingsAfterClose = "unread";
     const auto preferencesUp = [] { return modalTitled("User Preferences") != nullptr; };
     const auto noDialog = [] { return QApplication::activeModalWidget() == nullptr; };
-    std::string failure = runProgram(
-        scratch,
-        {mainWindowShown(),
-         {"open", [] { return true; }, [] { chooseMenuItem("&Preferences"); }},
-         {"change and close", preferencesUp,
-          [&] {
-              QWidget* dialog = modalTitled("User Preferences");
-              saveAtOpen = isEnabled(dialog, "&Save");
-              closeTipBefore = tooltipOf(buttonIn(dialog, "&Close"));
-              QAbstractButton* quarters = buttonIn(dialog, "Show quarters with week numbers");
-              boxTipOn = tooltipOf(quarters);
-              click(quarters);
-              click(quarters);
-              saveAfterTwoClicks = isEnabled(dialog, "&Save");
-              closeTipAfter = tooltipOf(buttonIn(dialog, "&Close"));
-              click(buttonIn(dialog, "Enable pop-up &tool tip help"));
-              boxTipOff = tooltipOf(quarters);
-              click(buttonIn(dialog, "&Close"));
-          }},
-         {"reopen", noDialog,
-          [&] {
-              settingsAfterClose = readText(scratch.settingsFile);
-              chooseMenuItem("&Preferences");
-          }},
-         {"save", preferencesUp,
-          [&] {
-              QWidget* dialog = modalTitled("User Preferences");
-              saveAtReopen = isEnabled(dialog, "&Save");
-              click(buttonIn(dialog, "Show quarters with week numbers"));
-              click(buttonIn(dialog, "Alert me when program is updated"));
-              click(buttonIn(dialog, "&Save"));
-          }},
-         {"generate", noDialog,
-          [] {
-              typeYear("2026");
-              click(buttonIn(mainWindow(), "Year"));
-              click(buttonIn(mainWindow(), "&Generate"));
-          }},
-         waitForOpened(scratch, 1), exitProgram()});
+    std::string failure =
+        runProgram(scratch, {mainWindowShown(),
+                             {"open", [] { return true; }, [] { chooseMenuItem("&Preferences"); }},
+                             {"change and close", preferencesUp,
+                              [&] {
+                                  QWidget* dialog = modalTitled("User Preferences");
+                                  saveAtOpen = isEnabled(dialog, "&Save");
+                                  closeTipBefore = tooltipOf(buttonIn(dialog, "&Close"));
+                                  QAbstractButton* quarters =
+                                      buttonIn(dialog, "Show quarters with week numbers");
+                                  boxTipOn = tooltipOf(quarters);
+                                  click(quarters);
+                                  click(quarters);
+                                  saveAfterTwoClicks = isEnabled(dialog, "&Save");
+                                  closeTipAfter = tooltipOf(buttonIn(dialog, "&Close"));
+                                  click(buttonIn(dialog, "Enable pop-up &tool tip help"));
+                                  boxTipOff = tooltipOf(quarters);
+                                  click(buttonIn(dialog, "&Close"));
+                              }},
+                             {"reopen", noDialog,
+                              [&] {
+                                  settingsAfterClose = readText(scratch.settingsFile);
+                                  chooseMenuItem("&Preferences");
+                              }},
+                             {"save", preferencesUp,
+                              [&] {
+                                  QWidget* dialog = modalTitled("User Preferences");
+                                  saveAtReopen = isEnabled(dialog, "&Save");
+                                  click(buttonIn(dialog, "Show quarters with week numbers"));
+                                  click(buttonIn(dialog, "Alert me when program is updated"));
+                                  click(buttonIn(dialog, "&Save"));
+                              }},
+                             {"generate", noDialog,
+                              [] {
+                                  typeYear("2026");
+                                  click(buttonIn(mainWindow(), "Year"));
+                                  click(buttonIn(mainWindow(), "&Generate"));
+                              }},
+                             waitForOpened(scratch, 1),
+                             exitProgram()});
     ASSERT_EQ(failure, "");
     EXPECT_FALSE(saveAtOpen);
     EXPECT_TRUE(saveAfterTwoClicks);
@@ -546,7 +584,7 @@ TEST_F(AppWindow, PreferencesCloseDropsChangesAndSaveWritesAllFive) {
 }
 
 TEST_F(AppWindow, HelpOpensTheTopicOfEachWindow) {
-    std::string mainTopic, preferencesTopic, rangeTopic, contents;
+    std::string mainTopic, linkedTopic, preferencesTopic, rangeTopic, contents;
     const auto helpTitle = [] {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* browser = qobject_cast<QTextBrowser*>(widget))
@@ -561,6 +599,12 @@ TEST_F(AppWindow, HelpOpensTheTopicOfEachWindow) {
           [&] {
               click(buttonIn(mainWindow(), "Help"));
               mainTopic = helpTitle();
+              // The topics' links lead to each other inside the compiled-in help.
+              for (QWidget* widget : QApplication::topLevelWidgets())
+                  if (auto* browser = qobject_cast<QTextBrowser*>(widget)) {
+                      browser->setSource(browser->source().resolved(QUrl("print-range.html")));
+                      linkedTopic = helpTitle();
+                  }
               chooseMenuItem("&Help Contents");
               contents = helpTitle();
               chooseMenuItem("&Preferences");
@@ -591,6 +635,7 @@ TEST_F(AppWindow, HelpOpensTheTopicOfEachWindow) {
          exitProgram()});
     ASSERT_EQ(failure, "");
     EXPECT_EQ(mainTopic, "Printing a calendar");
+    EXPECT_EQ(linkedTopic, "Choosing the months to print");
     EXPECT_EQ(contents, "Merivane Help");
     EXPECT_EQ(preferencesTopic, "Preferences");
     EXPECT_EQ(rangeTopic, "Choosing the months to print");
