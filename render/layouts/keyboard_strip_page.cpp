@@ -11,7 +11,6 @@ constexpr int kPageWidth = 1004;
 constexpr int kPageHeight = 612;
 constexpr int kLeftX = 29;
 constexpr int kRightX = 968;
-constexpr int kCentreX = kPageWidth / 2;
 constexpr int kStrips = 9;
 constexpr int kFirstStripY = 40;
 constexpr int kStripPitch = 62;
@@ -54,14 +53,8 @@ void drawStrip(GenerationRequest& request, int top) {
 
 // Nine identical twelve-month strips on a landscape Legal page, to be cut apart.
 void drawKeyboardStripPage(GenerationRequest& request) {
-    DrawingState& drawing = request.drawing;
-    drawing.page = HPDF_AddPage(drawing.document);
-    HPDF_Page_SetSize(drawing.page, HPDF_PAGE_SIZE_LEGAL, HPDF_PAGE_LANDSCAPE);
-    drawing.pageWidth = kPageWidth;
-    drawing.pageHeight = kPageHeight;
-    drawing.leftMarginX = kLeftX;
-    drawing.rightMarginX = kRightX;
-    drawing.centreX = kCentreX;
+    addLayoutPage(request, HPDF_PAGE_SIZE_LEGAL, HPDF_PAGE_LANDSCAPE);
+    setPageGeometry(request.drawing, kPageWidth, kPageHeight, kLeftX, kRightX);
 
     int top = kFirstStripY;
     for (int strip = 1; strip <= kStrips; ++strip) {

@@ -9,5 +9,12 @@ void drawThreeYearPage(GenerationRequest& request);
 void drawKeyboardStripPage(GenerationRequest& request);
 void drawPlannerPage(GenerationRequest& request);
 
+// Adds a page of a standard size and makes it the request's current page.
+HPDF_Page addLayoutPage(GenerationRequest& request, HPDF_PageSizes size,
+                        HPDF_PageDirection direction);
+// Records the page geometry; the centre is half the recorded width.
+void setPageGeometry(DrawingState& drawing, int width, int height, int leftMarginX,
+                     int rightMarginX);
+
 // The footer's one-line credit, shared by every layout that has a footer.
 extern const char* const kCreditLine;

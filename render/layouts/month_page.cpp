@@ -47,18 +47,11 @@ std::string weekLabel(const GenerationRequest& request, int month, DateNumber mo
 void drawMonthPage(GenerationRequest& request, int month) {
     // Only calendar months have a page; any other number would read past the month tables.
     if (month < 1 || month > 12) return;
-    DrawingState& drawing = request.drawing;
-    drawing.page = HPDF_AddPage(drawing.document);
-    HPDF_Page page = drawing.page;
-    HPDF_Page_SetSize(page, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_LANDSCAPE);
+    const DrawingState& drawing = request.drawing;
+    HPDF_Page page = addLayoutPage(request, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_LANDSCAPE);
     // Later pages of the same document keep the geometry of the first.
-    if (drawing.pageWidth == 0) {
-        drawing.pageWidth = kPageWidth;
-        drawing.pageHeight = kPageHeight;
-        drawing.leftMarginX = kLeftX;
-        drawing.rightMarginX = kRightX;
-        drawing.centreX = kCentreX;
-    }
+    if (request.drawing.pageWidth == 0)
+        setPageGeometry(request.drawing, kPageWidth, kPageHeight, kLeftX, kRightX);
 
     int edges[9] = {};
     buildColumnEdges(edges);

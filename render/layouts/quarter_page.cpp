@@ -87,18 +87,11 @@ void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
 void drawQuarterPage(GenerationRequest& request, int firstMonth) {
     // Only calendar months start a page; any other number would read past the month tables.
     if (firstMonth < 1 || firstMonth > 12) return;
-    DrawingState& drawing = request.drawing;
-    drawing.page = HPDF_AddPage(drawing.document);
-    HPDF_Page page = drawing.page;
-    HPDF_Page_SetSize(page, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
+    const DrawingState& drawing = request.drawing;
+    HPDF_Page page = addLayoutPage(request, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
     // Later pages of the same document keep the geometry of the first.
-    if (drawing.pageWidth == 0) {
-        drawing.pageWidth = kPageWidth;
-        drawing.pageHeight = kPageHeight;
-        drawing.leftMarginX = kLeftX;
-        drawing.rightMarginX = kRightX;
-        drawing.centreX = kCentreX;
-    }
+    if (request.drawing.pageWidth == 0)
+        setPageGeometry(request.drawing, kPageWidth, kPageHeight, kLeftX, kRightX);
 
     drawRule(page, kLeftX, kRightX, kTitleTopRuleY, global::black, kTitleRuleWidth);
     drawText(page, "S T A N D A R D  B R O A D C A S T  C A L E N D A R", kCentreX, kTitleY,

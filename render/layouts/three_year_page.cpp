@@ -69,15 +69,9 @@ void drawYearColumn(GenerationRequest& request, int column, int year, int top) {
 // Three consecutive broadcast years side by side on a portrait Letter page. Each column
 // recomputes the broadcast calendar for its own year, so week numbers restart at 1.
 void drawThreeYearPage(GenerationRequest& request) {
-    DrawingState& drawing = request.drawing;
-    drawing.page = HPDF_AddPage(drawing.document);
-    HPDF_Page page = drawing.page;
-    HPDF_Page_SetSize(page, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
-    drawing.pageWidth = kPageWidth;
-    drawing.pageHeight = kPageHeight;
-    drawing.leftMarginX = kLeftX;
-    drawing.rightMarginX = kRightX;
-    drawing.centreX = kCentreX;
+    const DrawingState& drawing = request.drawing;
+    HPDF_Page page = addLayoutPage(request, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
+    setPageGeometry(request.drawing, kPageWidth, kPageHeight, kLeftX, kRightX);
 
     int y = kTitleY;
     drawRule(page, kLeftX + kTitleInset, kRightX - kTitleInset, y - 11, global::black,

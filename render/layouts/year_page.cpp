@@ -67,15 +67,9 @@ void drawMonthHeading(GenerationRequest& request, int month, int blockX, int y) 
 } // namespace
 
 void drawYearPage(GenerationRequest& request) {
-    DrawingState& drawing = request.drawing;
-    drawing.page = HPDF_AddPage(drawing.document);
-    HPDF_Page page = drawing.page;
-    HPDF_Page_SetSize(page, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
-    drawing.pageWidth = kPageWidth;
-    drawing.pageHeight = kPageHeight;
-    drawing.leftMarginX = kLeftEdge;
-    drawing.rightMarginX = kRightEdge;
-    drawing.centreX = kPageWidth / 2;
+    const DrawingState& drawing = request.drawing;
+    HPDF_Page page = addLayoutPage(request, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
+    setPageGeometry(request.drawing, kPageWidth, kPageHeight, kLeftEdge, kRightEdge);
 
     int offsets[8];
     buildDayColumns(offsets);
