@@ -206,10 +206,7 @@ void windowStart() {
 
 void formEvents(int controlId, int eventCode, int& cancel) {
     (void)cancel;
-    if (controlId == kHelpKeyCommand && eventCode == kEventClick) {
-        showHelpContext(global::helpContext);
-        return;
-    }
+    if (answerHelpKey(controlId, eventCode)) return;
     if (controlId != 0) return;
     switch (eventCode) {
     case kEventActivated:

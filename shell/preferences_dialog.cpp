@@ -71,10 +71,7 @@ void dialogLoad() {
 }
 
 void formEvents(int controlId, int eventCode, int& cancel) {
-    if (controlId == kHelpKeyCommand && eventCode == kEventClick) {
-        showHelpContext(global::helpContext);
-        return;
-    }
+    if (answerHelpKey(controlId, eventCode)) return;
     if (controlId != 0) return;
     switch (eventCode) {
     case kEventActivated:

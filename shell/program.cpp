@@ -51,3 +51,9 @@ void showHelpContext(int context) {
 void showHelpContents() {
     ezShowHelpTopic(global::helpFile + kHelpContentsFile);
 }
+
+bool answerHelpKey(int controlId, int eventCode) {
+    if (controlId != kHelpKeyCommand || eventCode != kEventClick) return false;
+    showHelpContext(global::helpContext);
+    return true;
+}
