@@ -131,7 +131,7 @@ bool checkWritable(const std::string& path, std::string& problem) {
     }
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    if (stat(folder.c_str(), &info) != 0 || access(folder.c_str(), W_OK | X_OK) != 0) {
+    if (stat(folder.c_str(), &info) != 0) {
         problem = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
@@ -139,6 +139,17 @@ bool checkWritable(const std::string& path, std::string& problem) {
         problem = "cannot write " + path + ": " + folder + " is not a folder";
         return false;
     }
+    // Permission bits do not tell everything (read-only mounts, root, special file systems):
+    // only a file actually made there proves the folder takes one.
+    std::string probe =
+        (slash == std::string::npos ? std::string("./") : folder) + ".merivane-XXXXXX";
+    const int fd = mkstemp(probe.data());
+    if (fd < 0) {
+        problem = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    close(fd);
+    unlink(probe.c_str());
     return true;
 }
 

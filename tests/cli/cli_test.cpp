@@ -190,6 +190,8 @@ TEST_F(CommandLine, BadArgumentsGiveOneLineAndStatusTwoAndLeaveNoFile) {
         {"pdf", "--style", "year", "--year", "2025", "--output", "missing/x.pdf"},
         {"pdf", "--style", "year", "--year", "2025", "--output", "taken.pdf"},
         {"pdf", "--style", "year", "--year", "2025", "--output", "taken.pdf/"},
+        // A folder that exists but takes no file, whoever runs the test.
+        {"pdf", "--style", "year", "--year", "2025", "--output", "/proc/calendar.pdf"},
         {"weeks"},
         {"weeks", "1919"},
         {"weeks", "2025", "2024"},
