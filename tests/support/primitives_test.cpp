@@ -3,8 +3,10 @@
 #include "support/pdf_content.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <hpdf_utils.h>
 
 namespace {
 
@@ -119,6 +121,18 @@ TEST(Primitives, FillColourStaysForFollowingTexts) {
     ASSERT_EQ(pages[0].lines.size(), 1u);
     EXPECT_EQ(pages[0].lines[0].width, 0.0);
     EXPECT_DOUBLE_EQ(pages[0].lines[0].y2, 200);
+}
+
+// The faster buffer clearing stands in for the library's own, so it must keep its contract:
+// the bytes set and the end of them returned.
+TEST(Primitives, BufferClearingKeepsTheLibrarysContract) {
+    unsigned char buffer[8];
+    std::memset(buffer, 0xAA, sizeof buffer);
+    EXPECT_EQ(HPDF_MemSet(buffer, 0, 5), buffer + 5);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(buffer[i], i < 5 ? 0 : 0xAA) << i;
+    EXPECT_EQ(HPDF_MemSet(buffer, 7, 0), buffer);
+    EXPECT_EQ(buffer[0], 0);
 }
 
 } // namespace
