@@ -1,6 +1,7 @@
 #include "gui/ezgui.h"
 
 #include "calendar/numbers.h"
+#include "calendar/text.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -217,26 +218,6 @@ int bracketNumber(const std::string& properties) {
     return leadingInteger(std::string_view(properties).substr(open + 1));
 }
 
-std::vector<std::string> splitAt(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t end = text.find(separator, start);
-        pieces.push_back(
-            text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return pieces;
-}
-
-std::string trimmed(const std::string& text) {
-    std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    std::size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // ---- Units ----
 
 int toPixelsAcross(double columns) {
@@ -407,8 +388,8 @@ void applyAnchors(Form& form) {
         }
         if (control.anchors.empty()) continue;
         std::vector<std::string> anchors;
-        for (const std::string& piece : splitAt(control.anchors, ',')) {
-            anchors.push_back(trimmed(piece));
+        for (const std::string& piece : splitText(control.anchors, ',')) {
+            anchors.push_back(trimBlanks(piece));
         }
         QRect design = control.designRect;
         int addedWidth = size.width() - control.clientSizeAtCreation.width();
@@ -1477,7 +1458,7 @@ int ezGetUserData(const std::string& form, int slot) {
 void ezSetSBParts(const std::string& form, int id, int count, const std::string& percentages) {
     Control* control = findControl(form, id);
     if (control == nullptr || control->kind != ControlKind::StatusBar || count < 1) return;
-    std::vector<std::string> pieces = splitAt(percentages, '|');
+    std::vector<std::string> pieces = splitText(percentages, '|');
     control->statusPercentages.clear();
     for (int part = 0; part < count; ++part) {
         int percent = part < static_cast<int>(pieces.size())
@@ -1629,10 +1610,10 @@ void ezDefAccel(const std::string& form, const std::string& table) {
         if (old) old->deleteLater();
     }
     record->accelerators.clear();
-    std::vector<std::string> fields = splitAt(table, ',');
+    std::vector<std::string> fields = splitText(table, ',');
     for (std::size_t index = 0; index + 1 < fields.size(); index += 2) {
-        QKeySequence keys = QKeySequence::fromString(toQt(trimmed(fields[index])));
-        int id = leadingInteger(trimmed(fields[index + 1]));
+        QKeySequence keys = QKeySequence::fromString(toQt(trimBlanks(fields[index])));
+        int id = leadingInteger(trimBlanks(fields[index + 1]));
         if (keys.isEmpty() || id == 0) continue;
         auto* shortcut = new QShortcut(keys, record->window);
         shortcut->setContext(Qt::WindowShortcut);

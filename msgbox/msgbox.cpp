@@ -1,6 +1,7 @@
 #include "msgbox/msgbox.h"
 
 #include "calendar/numbers.h"
+#include "calendar/text.h"
 #include "gui/ezgui.h"
 
 #include <algorithm>
@@ -10,6 +11,11 @@
 #include <vector>
 
 namespace {
+
+// Message texts lose their spaces at either end; tabs are kept.
+std::string trimSpaces(std::string_view text) {
+    return trimBlanks(text, " ");
+}
 
 constexpr int kNoChoiceYet = 1000;
 constexpr int kClosedResult = 99;
@@ -68,27 +74,6 @@ struct DialogState {
 
 DialogState dialog;
 
-std::string trimSpaces(const std::string& text) {
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-std::vector<std::string> splitAt(const std::string& text, char separator) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t end = text.find(separator, start);
-        if (end == std::string::npos) {
-            pieces.push_back(text.substr(start));
-            return pieces;
-        }
-        pieces.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-}
-
 // A markup string is its text, then optionally "{" and an option block: comma-separated fields,
 // each an option letter followed by a number read by the leading-number rule ("f11", "t4}").
 // The text is what comes before the first "{", trimmed; a "{" is never part of the text.
@@ -102,7 +87,7 @@ Markup parseMarkup(const std::string& markup) {
     std::size_t brace = markup.find('{');
     parsed.text = trimSpaces(markup.substr(0, brace));
     if (brace == std::string::npos) return parsed;
-    for (const std::string& field : splitAt(trimSpaces(markup.substr(brace + 1)), ',')) {
+    for (const std::string& field : splitText(trimSpaces(markup.substr(brace + 1)), ',')) {
         std::string option = trimSpaces(field);
         if (!option.empty()) parsed.fields.push_back(option);
     }
@@ -191,7 +176,7 @@ void applyButtonOption(ButtonRecord& button, const std::string& field) {
 std::vector<ButtonRecord> parseButtons(const std::string& list) {
     std::vector<ButtonRecord> buttons;
     ButtonRecord defaults;
-    std::vector<std::string> fields = splitAt(list, '|');
+    std::vector<std::string> fields = splitText(list, '|');
     if (fields.size() > static_cast<std::size_t>(kMaxButtons)) fields.resize(kMaxButtons);
     for (const std::string& rawField : fields) {
         std::string field = trimSpaces(rawField);
@@ -220,7 +205,7 @@ void measureLines(const std::string& text, int font, double padding, double& wid
                   double& height) {
     double widest = 0;
     height = 0;
-    for (const std::string& line : splitAt(text, '|')) {
+    for (const std::string& line : splitText(text, '|')) {
         EzSize size = ezGetTextSize(font, line);
         widest = std::max(widest, size.width);
         height += size.height;
@@ -273,7 +258,7 @@ bool isButtonId(int id) {
 
 std::string wrapMessageText(const std::string& text, double wrapWidth, int font) {
     std::string output;
-    for (const std::string& line : splitAt(text, '|')) {
+    for (const std::string& line : splitText(text, '|')) {
         std::string current;
         std::string pending;
         for (char character : line) {

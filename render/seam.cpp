@@ -1,5 +1,7 @@
 #include "render/seam.h"
 
+#include "calendar/text.h"
+
 #include <cstdio>
 
 namespace {
@@ -16,13 +18,6 @@ void printMessage(const std::string& title, const std::string& mainText,
 
 void openNothing(const std::string&) {}
 
-std::string trimSpaces(const std::string& text) {
-    const std::size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos) return "";
-    const std::size_t end = text.find_last_not_of(' ');
-    return text.substr(begin, end - begin + 1);
-}
-
 } // namespace
 
 namespace global {
@@ -33,7 +28,7 @@ RenderSeam renderSeam = {printMessage, openNothing, nullptr};
 // Markup is the shown text, then an optional option block from the first "{" to the end;
 // "|" separates lines.
 std::string plainMessageText(const std::string& markup) {
-    std::string text = trimSpaces(markup.substr(0, markup.find('{')));
+    std::string text = trimBlanks(markup.substr(0, markup.find('{')), " ");
     for (char& c : text)
         if (c == '|') c = '\n';
     return text;

@@ -1,6 +1,7 @@
 #include "shell/settings.h"
 
 #include "calendar/numbers.h"
+#include "calendar/text.h"
 #include "shell/paths.h"
 
 #include <cstdio>
@@ -22,15 +23,6 @@ constexpr std::size_t kReadLimit = 3999;
 constexpr std::size_t kValueLimit = 999;
 // A settings file larger than this is not ours; reading stops there rather than exhausting memory.
 constexpr std::size_t kFileLimit = 4 * 1024 * 1024;
-
-std::string trimBlanks(std::string_view text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && (text[begin] == ' ' || text[begin] == '\t'))
-        ++begin;
-    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t'))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
 
 std::string cut(std::string_view text, std::size_t limit) {
     return std::string(text.substr(0, limit));

@@ -1,4 +1,5 @@
 #include "calendar/numbers.h"
+#include "calendar/text.h"
 
 #include <climits>
 #include <clocale>
@@ -47,6 +48,19 @@ TEST(LeadingFlag, LowestBitOfTheRoundedNumber) {
     EXPECT_EQ(leadingFlag("0.6"), 1);
     EXPECT_EQ(leadingFlag("99999999999999999999"), 1);
     EXPECT_EQ(leadingInteger("1e400"), INT_MAX);
+}
+
+} // namespace
+
+namespace {
+
+TEST(TextHelpers, TrimAndSplitKeepWhatIsBetween) {
+    EXPECT_EQ(trimBlanks(" \t a b \t"), "a b");
+    EXPECT_EQ(trimBlanks("\t a \t", " "), "\t a \t");
+    EXPECT_EQ(trimBlanks("   "), "");
+    EXPECT_EQ(splitText("a||b", '|'), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(splitText("", ','), (std::vector<std::string>{""}));
+    EXPECT_EQ(splitText("x,", ','), (std::vector<std::string>{"x", ""}));
 }
 
 } // namespace
