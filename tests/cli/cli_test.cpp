@@ -78,13 +78,6 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
-std::vector<PdfPage> pagesOf(const fs::path& path) {
-    std::vector<PdfPage> pages;
-    std::string error;
-    EXPECT_TRUE(readPdf(path.string(), pages, error)) << path << ": " << error;
-    return pages;
-}
-
 class CommandLine : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -60,13 +60,6 @@ std::vector<std::string> folderNames(const fs::path& folder) {
     return names;
 }
 
-std::vector<PdfPage> pagesOf(const std::string& path) {
-    std::vector<PdfPage> pages;
-    std::string error;
-    EXPECT_TRUE(readPdf(path, pages, error)) << path << ": " << error;
-    return pages;
-}
-
 bool showsText(const std::vector<PdfPage>& pages, const std::string& text) {
     for (const PdfPage& page : pages)
         if (findText(page, text)) return true;

@@ -85,8 +85,7 @@ YearPdf yearPage(int year, bool quarters) {
     YearPdf pdf;
     const CalendarRequest request = {Year, year, 0, quarters};
     EXPECT_TRUE(WriteCalendarFile(request, path));
-    std::string error;
-    EXPECT_TRUE(readPdf(path, pdf.pages, error)) << error;
+    pdf.pages = pagesOf(path);
     std::filesystem::remove_all(folder);
     return pdf;
 }

@@ -66,13 +66,6 @@ bool hasTextContaining(const PdfPage& page, const std::string& part) {
     return false;
 }
 
-std::vector<PdfPage> pagesOf(const fs::path& path) {
-    std::vector<PdfPage> pages;
-    std::string error;
-    EXPECT_TRUE(readPdf(path.string(), pages, error)) << path << ": " << error;
-    return pages;
-}
-
 ScriptStep mainWindowShown() {
     return {"main window", [] { return mainWindow() != nullptr; }, [] {}};
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <hpdf.h>
 #include <map>
 #include <qpdf/qpdf-c.h>
@@ -310,6 +311,13 @@ bool readPdf(const std::string& path, std::vector<PdfPage>& pages, std::string& 
     }
     qpdf_cleanup(&qpdf);
     return true;
+}
+
+std::vector<PdfPage> pagesOf(const std::string& path) {
+    std::vector<PdfPage> pages;
+    std::string error;
+    if (!readPdf(path, pages, error)) ADD_FAILURE() << path << ": " << error;
+    return pages;
 }
 
 double standardTextWidth(const std::string& font, double size, const std::string& text) {

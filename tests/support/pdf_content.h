@@ -46,6 +46,8 @@ struct PdfPage {
 };
 
 bool readPdf(const std::string& path, std::vector<PdfPage>& pages, std::string& error);
+// The pages of a PDF a test expects to read; a file that cannot be read fails the test.
+std::vector<PdfPage> pagesOf(const std::string& path);
 
 // Width of a text in one of the standard fonts, as the PDF library measures it.
 double standardTextWidth(const std::string& font, double size, const std::string& text);

@@ -22,13 +22,11 @@ std::vector<PdfPage> renderPages(int style, int year, int selection, bool quarte
     const std::string path = testing::TempDir() + "layouts_" + std::to_string(getpid()) + "_" +
                              std::to_string(++documentCount) + ".pdf";
     const CalendarRequest request = {style, year, selection, quarterWeeks};
-    std::vector<PdfPage> pages;
     if (!WriteCalendarFile(request, path)) {
         ADD_FAILURE() << "no calendar written for style " << style << ", year " << year;
-        return pages;
+        return {};
     }
-    std::string error;
-    if (!readPdf(path, pages, error)) ADD_FAILURE() << error;
+    std::vector<PdfPage> pages = pagesOf(path);
     std::remove(path.c_str());
     return pages;
 }
