@@ -59,3 +59,16 @@ std::string quarterLabel(int month, DateNumber monday) {
     std::snprintf(text, sizeof text, "%dQ%02d", quarter, week);
     return text;
 }
+
+BroadcastDay broadcastDayOf(DateNumber date) {
+    BroadcastDay place{};
+    place.weekStart = weekdayOnOrBefore(date, Monday);
+    place.weekEnd = place.weekStart + 6;
+    place.month = broadcastMonthOfDate(date, place.year);
+    computeBroadcastYear(place.year);
+    place.week = weekNumber(place.weekStart);
+    place.quarterWeek = quarterLabel(place.month, place.weekStart);
+    place.monthStart = global::broadcastYear.monthStart[place.month];
+    place.monthEnd = global::broadcastYear.monthEnd[place.month];
+    return place;
+}

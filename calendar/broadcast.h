@@ -22,3 +22,16 @@ int weeksInTableMonth(int month);
 int broadcastMonthOfDate(DateNumber date, int& year);
 int weekNumber(DateNumber monday);
 std::string quarterLabel(int month, DateNumber monday);
+
+// Where one day falls in the broadcast calendar.
+struct BroadcastDay {
+    int year;  // broadcast year, which for the last days of December may be the next one
+    int month; // broadcast month, 1 to 12
+    int week;  // week number within the broadcast year, 1 to 53
+    std::string quarterWeek;
+    DateNumber weekStart, weekEnd;
+    DateNumber monthStart, monthEnd;
+};
+
+// Leaves the broadcast-year table describing the day's broadcast year.
+BroadcastDay broadcastDayOf(DateNumber date);

@@ -1,5 +1,6 @@
 #include "calendar/broadcast.h"
 #include "calendar/dates.h"
+#include "cli/commands.h"
 #include "render/generate.h"
 #include "render/seam.h"
 
@@ -21,7 +22,8 @@ constexpr const char* kUsage =
     "Usage:\n"
     "  merivane-cli pdf --style STYLE --year YEAR [--month N | --all] [--quarters]\n"
     "                   [--output FILE]\n"
-    "  merivane-cli weeks FIRST_YEAR [LAST_YEAR]\n"
+    "  merivane-cli weeks FIRST_YEAR [LAST_YEAR] [--json]\n"
+    "  merivane-cli date [DATE] [--json]\n"
     "  merivane-cli --help\n"
     "\n"
     "pdf    writes a standard broadcast calendar as a PDF file and prints its path.\n"
@@ -34,6 +36,11 @@ constexpr const char* kUsage =
     "                   current folder, such as Broadcast-Year-2025.pdf.\n"
     "weeks  prints every broadcast week of the years as CSV:\n"
     "       monday,week,month,year,quarter_week\n"
+    "       --json      the same fields as a JSON array of objects.\n"
+    "date   prints where DATE (YYYY-MM-DD, by default today) falls in the broadcast\n"
+    "       calendar: its broadcast year, month, week number and quarter week, and the\n"
+    "       first and last day of its broadcast week and month.\n"
+    "       --json      the same as one JSON object.\n"
     "\n"
     "Exit status: 0 done, 1 the file could not be made, 2 bad arguments or an\n"
     "unwritable output file.\n";
@@ -228,37 +235,6 @@ int runPdf(int argc, char** argv) {
     return std::fflush(stdout) == 0 ? 0 : fail(kExitFailure, "cannot write to standard output");
 }
 
-// One CSV line per broadcast week: its Monday, week number, broadcast month and year, and the
-// week's place in its quarter.
-int runWeeks(int argc, char** argv) {
-    if (argc < 3) return usageError("weeks needs FIRST_YEAR");
-    if (argc > 4) return usageError("weeks takes FIRST_YEAR and LAST_YEAR only");
-    int firstYear = 0, lastYear = 0;
-    std::string problem;
-    if (!parseYear(argv[2], firstYear, problem)) return usageError(problem);
-    lastYear = firstYear;
-    if (argc == 4 && !parseYear(argv[3], lastYear, problem)) return usageError(problem);
-    if (lastYear < firstYear) return usageError("LAST_YEAR is before FIRST_YEAR");
-
-    std::printf("monday,week,month,year,quarter_week\n");
-    for (int year = firstYear; year <= lastYear; ++year) {
-        computeBroadcastYear(year);
-        for (int month = 1; month <= 12; ++month) {
-            const DateNumber end = global::broadcastYear.monthEnd[month];
-            for (DateNumber monday = global::broadcastYear.monthStart[month]; monday < end;
-                 monday += 7) {
-                int calendarMonth = 0, day = 0, calendarYear = 0;
-                calendarDate(monday, calendarMonth, day, calendarYear);
-                std::printf("%04d-%02d-%02d,%d,%d,%d,%s\n", calendarYear, calendarMonth, day,
-                            weekNumber(monday), month, year, quarterLabel(month, monday).c_str());
-            }
-        }
-    }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return fail(kExitFailure, "cannot write to standard output");
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -269,6 +245,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "pdf") return runPdf(argc, argv);
-    if (command == "weeks") return runWeeks(argc, argv);
+    if (command == "weeks") return runWeeksCommand(argc, argv);
+    if (command == "date") return runDateCommand(argc, argv);
     return usageError("unknown command \"" + command + "\"");
 }

@@ -149,4 +149,30 @@ TEST(BroadcastYear, WeekNumbersAndQuarterLabels) {
     }
 }
 
+// Every day of every year finds itself inside its month and week of the year's table.
+TEST(BroadcastYear, EveryDayKnowsItsWeekAndMonth) {
+    for (int year = 1920; year <= 9999; ++year) {
+        computeBroadcastYear(year);
+        const BroadcastYearTable table = global::broadcastYear;
+        int week = 1;
+        for (int m = 1; m <= 12; ++m) {
+            for (DateNumber monday = table.monthStart[m]; monday < table.monthEnd[m];
+                 monday += 7, ++week) {
+                const std::string quarterWeek = quarterLabel(m, monday);
+                for (DateNumber day = monday; day < monday + 7; ++day) {
+                    const BroadcastDay place = broadcastDayOf(day);
+                    ASSERT_EQ(place.year, year) << day;
+                    ASSERT_EQ(place.month, m) << day;
+                    ASSERT_EQ(place.week, week) << day;
+                    ASSERT_EQ(place.quarterWeek, quarterWeek) << day;
+                    ASSERT_EQ(place.weekStart, monday) << day;
+                    ASSERT_EQ(place.weekEnd, monday + 6) << day;
+                    ASSERT_EQ(place.monthStart, table.monthStart[m]) << day;
+                    ASSERT_EQ(place.monthEnd, table.monthEnd[m]) << day;
+                }
+            }
+        }
+    }
+}
+
 } // namespace

@@ -1,0 +1,102 @@
+#include "cli/command_line.h"
+
+#include "render/generate.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace {
+constexpr const char* kProgramName = "merivane-cli";
+constexpr const char* kIsoDateForm = "YYYY-MM-DD";
+} // namespace
+
+int fail(int status, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", kProgramName, text.c_str());
+    return status;
+}
+
+int usageError(const std::string& text) {
+    return fail(kExitUsage, text + " (try --help)");
+}
+
+bool parseWholeNumber(const std::string& text, int& value) {
+    if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    return result.ec == std::errc() && result.ptr == end;
+}
+
+bool parseYear(const std::string& text, int& year, std::string& problem) {
+    if (!parseWholeNumber(text, year)) {
+        problem = "year \"" + text + "\" is not a number";
+        return false;
+    }
+    if (year < kFirstYear || year > kLastYear) {
+        problem = "year " + text + " is outside " + std::to_string(kFirstYear) + " to " +
+                  std::to_string(kLastYear);
+        return false;
+    }
+    return true;
+}
+
+bool parseYearRange(const std::string& firstText, const std::string& lastText, int& firstYear,
+                    int& lastYear, std::string& problem) {
+    if (!parseYear(firstText, firstYear, problem)) return false;
+    lastYear = firstYear;
+    if (!lastText.empty() && !parseYear(lastText, lastYear, problem)) return false;
+    if (lastYear < firstYear) {
+        problem = "LAST_YEAR " + lastText + " is before FIRST_YEAR " + firstText;
+        return false;
+    }
+    return true;
+}
+
+// The text is exactly four digits, "-", two digits, "-", two digits. A day the month does not
+// have (2026-02-30) is refused: converting there and back would land on another date.
+bool parseIsoDate(const std::string& text, DateNumber& date, std::string& problem) {
+    const bool shaped = text.size() == 10 && text[4] == '-' && text[7] == '-';
+    int year = 0, month = 0, day = 0;
+    if (!shaped || !parseWholeNumber(text.substr(0, 4), year) ||
+        !parseWholeNumber(text.substr(5, 2), month) || !parseWholeNumber(text.substr(8, 2), day)) {
+        problem = "date \"" + text + "\" is not written " + kIsoDateForm;
+        return false;
+    }
+    if (!parseYear(text.substr(0, 4), year, problem)) return false;
+    if (month < 1 || month > 12 || day < 1 || day > 31) {
+        problem = "there is no date " + text;
+        return false;
+    }
+    date = dateNumber(month, day, year);
+    int backMonth = 0, backDay = 0, backYear = 0;
+    calendarDate(date, backMonth, backDay, backYear);
+    if (backMonth != month || backDay != day || backYear != year) {
+        problem = "there is no date " + text;
+        return false;
+    }
+    return true;
+}
+
+std::string isoDateText(DateNumber date) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
+}
+
+bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,
+                 bool& missing) {
+    const std::string argument = argv[index];
+    missing = false;
+    if (argument.rfind(name + "=", 0) == 0) {
+        value = argument.substr(name.size() + 1);
+        return true;
+    }
+    if (argument != name) return false;
+    if (index + 1 >= argc) {
+        missing = true;
+        return true;
+    }
+    value = argv[++index];
+    return true;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// What the commands of merivane-cli share: exit statuses, one-line failures, checked parsing
+// of years and dates, and ISO date text.
+#include "calendar/dates.h"
+
+#include <string>
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// Prints "merivane-cli: text" as one line on standard error and returns status.
+int fail(int status, const std::string& text);
+// A mistake in the arguments: status 2 and a pointer to --help.
+int usageError(const std::string& text);
+
+// A whole argument of decimal digits and nothing else; no sign, blanks or trailing text.
+bool parseWholeNumber(const std::string& text, int& value);
+// A year the program handles, 1920 to 9999.
+bool parseYear(const std::string& text, int& year, std::string& problem);
+// FIRST_YEAR and an optional LAST_YEAR (empty text when not given), in order.
+bool parseYearRange(const std::string& firstText, const std::string& lastText, int& firstYear,
+                    int& lastYear, std::string& problem);
+// A date written YYYY-MM-DD that exists in the calendar, in a year the program handles.
+bool parseIsoDate(const std::string& text, DateNumber& date, std::string& problem);
+// YYYY-MM-DD.
+std::string isoDateText(DateNumber date);
+// A value given as "--name VALUE" or "--name=VALUE"; false when argv[index] is another
+// argument, missing when the value is not there.
+bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,
+                 bool& missing);
