@@ -23,6 +23,7 @@ constexpr const char* kUsage =
     "  merivane-cli pdf --style STYLE --year YEAR [--month N | --all] [--quarters]\n"
     "                   [--output FILE]\n"
     "  merivane-cli weeks FIRST_YEAR [LAST_YEAR] [--json]\n"
+    "  merivane-cli ics FIRST_YEAR [LAST_YEAR] [--weeks] [--output FILE]\n"
     "  merivane-cli date [DATE] [--json]\n"
     "  merivane-cli --help\n"
     "\n"
@@ -37,6 +38,11 @@ constexpr const char* kUsage =
     "weeks  prints every broadcast week of the years as CSV:\n"
     "       monday,week,month,year,quarter_week\n"
     "       --json      the same fields as a JSON array of objects.\n"
+    "ics    writes the broadcast months of the years as an iCalendar file, one\n"
+    "       all-day event each, for calendar programs to import.\n"
+    "       --weeks     adds one event per broadcast week.\n"
+    "       --output    the file to write, which then replaces any earlier export\n"
+    "                   only when complete; by default standard output.\n"
     "date   prints where DATE (YYYY-MM-DD, by default today) falls in the broadcast\n"
     "       calendar: its broadcast year, month, week number and quarter week, and the\n"
     "       first and last day of its broadcast week and month.\n"
@@ -247,5 +253,6 @@ int main(int argc, char** argv) {
     if (command == "pdf") return runPdf(argc, argv);
     if (command == "weeks") return runWeeksCommand(argc, argv);
     if (command == "date") return runDateCommand(argc, argv);
+    if (command == "ics") return runIcsCommand(argc, argv);
     return usageError("unknown command \"" + command + "\"");
 }

@@ -89,11 +89,13 @@ class CommandLine : public ::testing::Test {
     fs::path folder;
 };
 
-TEST_F(CommandLine, HelpNamesBothCommands) {
+TEST_F(CommandLine, HelpNamesEveryCommand) {
     const CliRun run = runCli(folder, {"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("merivane-cli pdf --style STYLE --year YEAR"), std::string::npos);
     EXPECT_NE(run.out.find("merivane-cli weeks FIRST_YEAR [LAST_YEAR]"), std::string::npos);
+    EXPECT_NE(run.out.find("merivane-cli ics FIRST_YEAR [LAST_YEAR]"), std::string::npos);
+    EXPECT_NE(run.out.find("merivane-cli date [DATE]"), std::string::npos);
     EXPECT_EQ(run.err, "");
 }
 
@@ -208,6 +210,18 @@ TEST_F(CommandLine, BadArgumentsGiveOneLineAndStatusTwoAndLeaveNoFile) {
         {"date", ""},
         {"date", "2026-01-05", "2026-01-06"},
         {"date", "2026-01-05", "--yaml"},
+        {"ics"},
+        {"ics", "1919"},
+        {"ics", "10000"},
+        {"ics", "2026", "2025"},
+        {"ics", "2026", "2027", "2028"},
+        {"ics", "twenty"},
+        {"ics", "2026", "--week"},
+        {"ics", "2026", "--output"},
+        {"ics", "2026", "--output="},
+        {"ics", "2026", "--output", "missing/broadcast.ics"},
+        {"ics", "2026", "--output", "taken.pdf"},
+        {"ics", "2026", "--output", "/proc/broadcast.ics"},
     };
     for (const auto& arguments : mistakes) {
         std::string shown;
