@@ -80,6 +80,7 @@ void contentLine(std::string_view line) {
         std::size_t cut = limit;
         while (cut > 0 && isUtf8Continuation(line[cut]))
             --cut;
+        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
         emit(line.substr(0, cut));
         emit("\r\n ");
         line.remove_prefix(cut);
