@@ -144,6 +144,25 @@ class IcsExport(unittest.TestCase):
         self.assertEqual(self.events_of(fresh)[1], self.events_of(out)[1])
         self.assertEqual(os.listdir(self.folder.name), ["export.ics"])
 
+    def test_a_full_disk_keeps_the_earlier_export_and_leaves_nothing_else(self):
+        disk = os.path.join(self.folder.name, "disk")
+        os.mkdir(disk)
+        mount = ["mount", "-t", "tmpfs", "-o", "size=1m", "tmpfs", disk]
+        if subprocess.run(mount, capture_output=True, check=False).returncode != 0:
+            self.skipTest("mounting a small tmpfs is not allowed here")
+        self.addCleanup(subprocess.run, ["umount", disk], check=False)
+        path = os.path.join(disk, "broadcast.ics")
+        status, out, err = run("ics", "2026", "--output", path)
+        self.assertEqual((status, err), (0, ""))
+        with open(path, "rb") as f:
+            earlier = f.read()
+        status, out, err = run("ics", "1920", "9999", "--weeks", "--output", path)
+        self.assertEqual((status, out), (1, b""))
+        self.assertEqual(err, f"merivane-cli: cannot write {path}: the disk is full\n")
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(), earlier)
+        self.assertEqual(os.listdir(disk), ["broadcast.ics"])
+
     def test_a_failing_standard_output_is_reported(self):
         with open("/dev/full", "wb") as full:
             done = subprocess.run(
