@@ -42,6 +42,11 @@ std::string randomTemporaryName(const std::string& folder) {
 
 bool failWith(AtomicFile& file, std::string& error, int errorNumber) {
     error = fileErrorText(errorNumber);
+    // A folder that exists yet has no room for a name (such as /proc) is not a missing one.
+    struct stat folder {};
+    if (errorNumber == ENOENT && !file.targetPath.empty() &&
+        stat(folderOf(file.targetPath).c_str(), &folder) == 0 && S_ISDIR(folder.st_mode))
+        error = "the folder takes no new files";
     abandonAtomicFile(file);
     return false;
 }

@@ -151,6 +151,8 @@ bool WriteSetting(const std::string& file, const std::string& section, const std
         hasLineBreakOrNul(newValue) || wantedKey.find('=') != std::string::npos ||
         wantedSection.find(']') != std::string::npos)
         return false;
+    // The entry line would read back as a comment or a section line, never as this key.
+    if (std::string_view(";#[").find(wantedKey[0]) != std::string_view::npos) return false;
 
     std::string content;
     const ReadResult read = readWholeFile(path, content);
