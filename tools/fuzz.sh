@@ -11,6 +11,11 @@ set -eu
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${2:-$root/build-fuzz}
+# The targets may change their working folder, so every path they are given is absolute.
+case $build in
+/*) ;;
+*) build=$PWD/$build ;;
+esac
 [ $# -gt 2 ] && shift 2 || set --
 targets=${*:-fuzz_numbers fuzz_settings fuzz_markup fuzz_arguments fuzz_rtf}
 
@@ -61,7 +66,7 @@ for target in $targets; do
     echo "fuzz: $target for ${seconds}s"
     status=0
     # shellcheck disable=SC2086
-    QT_QPA_PLATFORM=offscreen "$fuzzer" "$build/fuzz-corpus/$target" "$seeds" $dict \
+    QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp" "$fuzzer" "$build/fuzz-corpus/$target" "$seeds" $dict \
         -max_total_time="$seconds" -rss_limit_mb=1024 -timeout=10 -max_len=65536 \
         -artifact_prefix="$build/fuzz-artifacts/$target/" -print_final_stats=1 \
         >"$log" 2>&1 || status=$?

@@ -193,6 +193,9 @@ TEST_F(CommandLine, BadArgumentsGiveOneLineAndStatusTwoAndLeaveNoFile) {
         {"weeks", "2025", "2024"},
         {"weeks", "abc"},
         {"weeks", "2024", "2025", "2026"},
+        // A line break in an argument stays inside the one line.
+        {"w\neeks", "2025"},
+        {"pdf", "--style", "year\r\n", "--year", "2025"},
     };
     for (const auto& arguments : mistakes) {
         std::string shown;

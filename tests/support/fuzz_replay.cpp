@@ -29,20 +29,24 @@ bool runFile(const fs::path& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A target may change the working folder when it starts.
+    std::vector<fs::path> given;
+    for (int i = 1; i < argc; ++i)
+        given.push_back(fs::absolute(argv[i]));
     if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
     int inputs = 0;
-    for (int i = 1; i < argc; ++i) {
+    for (const fs::path& path : given) {
         std::error_code error;
-        if (!fs::is_directory(argv[i], error)) {
-            if (!runFile(argv[i])) {
-                std::fprintf(stderr, "cannot read %s\n", argv[i]);
+        if (!fs::is_directory(path, error)) {
+            if (!runFile(path)) {
+                std::fprintf(stderr, "cannot read %s\n", path.c_str());
                 return 1;
             }
             ++inputs;
             continue;
         }
         std::vector<fs::path> files;
-        for (const fs::directory_entry& entry : fs::directory_iterator(argv[i], error))
+        for (const fs::directory_entry& entry : fs::directory_iterator(path, error))
             if (entry.is_regular_file()) files.push_back(entry.path());
         for (const fs::path& file : files) {
             if (!runFile(file)) {
