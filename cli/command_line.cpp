@@ -10,8 +10,21 @@ constexpr const char* kProgramName = "merivane-cli";
 constexpr const char* kIsoDateForm = "YYYY-MM-DD";
 } // namespace
 
+// Every failure is one line on standard error: control characters an argument brought in (a line
+// break, an escape sequence) are shown as \xNN rather than acted on.
 int fail(int status, const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", kProgramName, text.c_str());
+    std::string line;
+    for (const char c : text) {
+        const unsigned char code = static_cast<unsigned char>(c);
+        if (code >= 0x20 && code != 0x7f) {
+            line += c;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", code);
+        line += escaped;
+    }
+    std::fprintf(stderr, "%s: %s\n", kProgramName, line.c_str());
     return status;
 }
 

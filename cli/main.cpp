@@ -1,22 +1,21 @@
 #include "calendar/broadcast.h"
 #include "calendar/dates.h"
+#include "cli/command_line.h"
 #include "cli/commands.h"
+#include "common/atomic_file.h"
 #include "render/generate.h"
 #include "render/seam.h"
 
-#include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-constexpr const char* kProgramName = "merivane-cli";
+// The output name that means standard output.
+constexpr const char* kStandardOutputName = "-";
 
 constexpr const char* kUsage =
     "Usage:\n"
@@ -33,8 +32,11 @@ constexpr const char* kUsage =
     "       --month N   month and quarter styles: only month N (a quarter page starts\n"
     "                   with it); --all (the default) prints every month or quarter.\n"
     "       --quarters  adds the quarter designation to week numbers.\n"
-    "       --output    the file to write; by default a descriptive name in the\n"
-    "                   current folder, such as Broadcast-Year-2025.pdf.\n"
+    "       --output    the file to write, or - for standard output; by default a\n"
+    "                   descriptive name in the current folder, such as\n"
+    "                   Broadcast-Year-2025.pdf. An existing file is replaced only\n"
+    "                   when the new one is complete; one that is not a regular\n"
+    "                   file or is read-only is refused.\n"
     "weeks  prints every broadcast week of the years as CSV:\n"
     "       monday,week,month,year,quarter_week\n"
     "       --json      the same fields as a JSON array of objects.\n"
@@ -66,16 +68,6 @@ const StyleName kStyleNames[] = {
     {"planner", "Planner", PlanningCalendar},
 };
 
-// Every failure is one line on standard error.
-int fail(int status, const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", kProgramName, text.c_str());
-    return status;
-}
-
-int usageError(const std::string& text) {
-    return fail(kExitUsage, text + " (try --help)");
-}
-
 // Messages from rendering are marked-up blocks of several lines; here they become one line.
 void printMessageLine(const std::string& title, const std::string& mainText,
                       const std::string& detailText) {
@@ -87,27 +79,6 @@ void printMessageLine(const std::string& title, const std::string& mainText,
     for (char& c : line)
         if (c == '\n') c = ' ';
     fail(kExitFailure, line);
-}
-
-// A whole argument of decimal digits and nothing else; no sign, blanks or trailing text.
-bool parseWholeNumber(const std::string& text, int& value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9') return false;
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    return result.ec == std::errc() && result.ptr == end;
-}
-
-bool parseYear(const std::string& text, int& year, std::string& problem) {
-    if (!parseWholeNumber(text, year)) {
-        problem = "year \"" + text + "\" is not a number";
-        return false;
-    }
-    if (year < kFirstYear || year > kLastYear) {
-        problem = "year " + text + " is outside " + std::to_string(kFirstYear) + " to " +
-                  std::to_string(kLastYear);
-        return false;
-    }
-    return true;
 }
 
 const StyleName* findStyle(const std::string& text) {
@@ -130,58 +101,25 @@ std::string defaultFileName(const StyleName& style, const CalendarRequest& reque
     return name + ".pdf";
 }
 
-// The output must be a file name in an existing folder we may write into, so that a failure
-// is reported before any work and nothing is left behind.
-bool checkWritable(const std::string& path, std::string& problem) {
-    struct stat info {};
-    if (path.empty() || path.back() == '/') {
-        problem = "output \"" + path + "\" is not a file name";
-        return false;
-    }
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        problem = "cannot write " + path + ": it is a folder";
-        return false;
-    }
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    if (stat(folder.c_str(), &info) != 0) {
-        problem = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    if (!S_ISDIR(info.st_mode)) {
-        problem = "cannot write " + path + ": " + folder + " is not a folder";
-        return false;
-    }
-    // Permission bits do not tell everything (read-only mounts, root, special file systems):
-    // only a file actually made there proves the folder takes one.
-    std::string probe =
-        (slash == std::string::npos ? std::string("./") : folder) + ".merivane-XXXXXX";
-    const int fd = mkstemp(probe.data());
-    if (fd < 0) {
-        problem = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    close(fd);
-    unlink(probe.c_str());
-    return true;
+// "-" as the output: the PDF goes to standard output, for piping into another program.
+int writeToStandardOutput(const CalendarRequest& request) {
+    if (isatty(STDOUT_FILENO))
+        return fail(kExitUsage, "standard output is a terminal; redirect it or give --output FILE");
+    // A reader that goes away makes the write fail with a message rather than end the program.
+    std::signal(SIGPIPE, SIG_IGN);
+    return WriteCalendarToDescriptor(request, STDOUT_FILENO, "standard output") ? 0 : kExitFailure;
 }
 
-// Reads the value of an option given as "--name VALUE" or "--name=VALUE".
-bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,
-                 bool& missing) {
-    const std::string argument = argv[index];
-    missing = false;
-    if (argument.rfind(name + "=", 0) == 0) {
-        value = argument.substr(name.size() + 1);
-        return true;
-    }
-    if (argument != name) return false;
-    if (index + 1 >= argc) {
-        missing = true;
-        return true;
-    }
-    value = argv[++index];
-    return true;
+// The file is begun before any work: a target that may not be replaced (not a regular file,
+// read-only) or a folder that takes no file is reported at once, and nothing is left behind.
+int writeToFile(const CalendarRequest& request, const std::string& output) {
+    AtomicFile file{};
+    std::string error;
+    if (!beginAtomicFile(file, output, error))
+        return fail(kExitUsage, "cannot write " + output + ": " + error);
+    if (!WriteCalendarToFile(request, file)) return kExitFailure;
+    std::printf("%s\n", output.c_str());
+    return std::fflush(stdout) == 0 ? 0 : fail(kExitFailure, "cannot write to standard output");
 }
 
 int runPdf(int argc, char** argv) {
@@ -233,12 +171,10 @@ int runPdf(int argc, char** argv) {
         request.selection = month;
     }
     if (output.empty()) output = defaultFileName(*style, request);
-    if (!checkWritable(output, problem)) return fail(kExitUsage, problem);
 
     global::renderSeam.showMessage = printMessageLine;
-    if (!WriteCalendarFile(request, output)) return kExitFailure;
-    std::printf("%s\n", output.c_str());
-    return std::fflush(stdout) == 0 ? 0 : fail(kExitFailure, "cannot write to standard output");
+    if (output == kStandardOutputName) return writeToStandardOutput(request);
+    return writeToFile(request, output);
 }
 
 } // namespace

@@ -42,6 +42,11 @@ std::string randomTemporaryName(const std::string& folder) {
 
 bool failWith(AtomicFile& file, std::string& error, int errorNumber) {
     error = fileErrorText(errorNumber);
+    // A folder that exists yet has no room for a name (such as /proc) is not a missing one.
+    struct stat folder {};
+    if (errorNumber == ENOENT && !file.targetPath.empty() &&
+        stat(folderOf(file.targetPath).c_str(), &folder) == 0 && S_ISDIR(folder.st_mode))
+        error = "the folder takes no new files";
     abandonAtomicFile(file);
     return false;
 }
@@ -52,13 +57,22 @@ bool mayReplace(const struct stat& info, const std::string& path) {
     return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-// The file a symbolic link target names; "" (error set) when it names nothing usable.
+// The file a symbolic link target names; "" (error set) when that is no regular file. Links such
+// as /dev/stdout name a pipe or a terminal that no path reaches, so the kind is checked first.
 std::string resolvedTarget(const std::string& path, std::string& error) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    if (stat(path.c_str(), &info) != 0) {
+        error = errno == ENOENT ? "it is a symbolic link to nothing" : fileErrorText(errno);
+        return "";
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file";
+        return "";
+    }
     char* resolved = realpath(path.c_str(), nullptr);
     if (!resolved) {
-        error = errno == ENOENT ? "it is a symbolic link to nothing" : fileErrorText(errno);
+        error = fileErrorText(errno);
         return "";
     }
     std::string target = resolved;
@@ -287,6 +301,8 @@ std::string fileErrorText(int errorNumber) {
         return "no free temporary name";
     case EBADF:
         return "the file is not open";
+    case EPIPE:
+        return "the reading end was closed";
     default:
         return std::string("the system reported: ") + std::strerror(errorNumber);
     }

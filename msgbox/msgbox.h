@@ -37,6 +37,3 @@ std::string wrapMessageText(const std::string& text, double wrapWidth, int font)
 // form kMessageBoxForm to them.
 void messageBoxDesign();
 void messageBoxEvents(int controlId, int eventCode, int value, int& cancel);
-
-// Points the rendering's messages, document opening and main-window closing at the GUI.
-void installGuiRenderSeam();

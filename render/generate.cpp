@@ -1,15 +1,13 @@
 #include "render/generate.h"
 
 #include "calendar/broadcast.h"
-#include "calendar/numbers.h"
 #include "render/layouts/layouts.h"
 #include "render/seam.h"
-#include "shell/paths.h"
-#include "shell/settings.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 const char* const kCreditLine = "Merivane Broadcast Calendar Generator by the Merivane Project";
@@ -19,6 +17,8 @@ namespace {
 constexpr int kLastFileNumber = 999;
 constexpr const char* kErrorTitle = "PDF Error";
 constexpr const char* kFileSuffix = "Calendar.PDF";
+// How much of the saved document is handed on at a time.
+constexpr std::size_t kChunkSize = 16384;
 
 // The first error the PDF library reports for one document; later ones only follow from it.
 struct LibraryError {
@@ -30,7 +30,8 @@ struct LibraryError {
 // The library calls this from deep inside its own C code: record and return, never unwind.
 void recordLibraryError(HPDF_STATUS error, HPDF_STATUS detail, void* userData) {
     LibraryError* record = static_cast<LibraryError*>(userData);
-    if (record->raised) return;
+    // Reading the saved document to its end is reported as an error too; it is none.
+    if (record->raised || error == HPDF_STREAM_EOF) return;
     *record = {true, error, detail};
 }
 
@@ -125,71 +126,149 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
     return true;
 }
 
-std::string temporaryPathFor(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return folder + "." + name + "." + std::to_string(getpid()) + ".part";
-}
+// Every byte of the document passes through here; false, with the reason in words, when the
+// destination did not take them.
+using ChunkWriter = std::function<bool(const void* data, std::size_t size, std::string& error)>;
 
-// The document goes to a file beside path first and replaces path only when written whole, so
-// an existing file is never left torn. No fsync: a calendar can always be made again, and the
-// rename alone keeps readers from ever seeing half a file. Library failures land in error;
-// others are shown here.
-bool saveDocument(HPDF_Doc document, const std::string& path, LibraryError& error) {
-    const std::string temporary = temporaryPathFor(path);
-    // A leftover or a link planted under this name is removed, never written through.
-    unlink(temporary.c_str());
-    const HPDF_STATUS status = HPDF_SaveToFile(document, temporary.c_str());
-    if (status != HPDF_OK) {
-        if (!error.raised) error = {true, status, HPDF_GetErrorDetail(document)};
-        unlink(temporary.c_str());
+// The library writes the whole document into its own memory stream, which is then read out and
+// handed on chunk by chunk, so every write reaching a file is checked here rather than trusted to
+// the library. Library failures land in libraryError, destination failures in error.
+bool streamDocument(HPDF_Doc document, const ChunkWriter& write, LibraryError& libraryError,
+                    std::string& error) {
+    const HPDF_STATUS saved = HPDF_SaveToStream(document);
+    if (saved != HPDF_OK) {
+        if (!libraryError.raised) libraryError = {true, saved, HPDF_GetErrorDetail(document)};
         return false;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int reason = errno;
-        unlink(temporary.c_str());
-        showMessage(kErrorTitle, "Unable to save the calendar file.{f11,t4}",
-                    path + "|" + std::strerror(reason) + "{f6}");
-        return false;
+    HPDF_ResetStream(document);
+    HPDF_BYTE chunk[kChunkSize];
+    for (;;) {
+        HPDF_UINT32 size = sizeof chunk;
+        const HPDF_STATUS status = HPDF_ReadFromStream(document, chunk, &size);
+        if (status != HPDF_OK && status != HPDF_STREAM_EOF) {
+            if (!libraryError.raised) libraryError = {true, status, HPDF_GetErrorDetail(document)};
+            return false;
+        }
+        if (size > 0 && !write(chunk, size, error)) return false;
+        if (status == HPDF_STREAM_EOF) return true;
     }
-    return true;
 }
 
-// Builds and saves one document; a document the library reported an error in is never saved.
-bool buildAndSave(const CalendarRequest& calendar, const std::string& path, bool advanceCounter,
-                  std::string& savedPath) {
-    GenerationRequest request;
-    LibraryError error = {};
-    if (!buildDocument(calendar, request, error)) return false;
-    std::string target = path;
-    if (advanceCounter) {
-        // [PDF] Number holds the last file number, 1 to 999; anything else starts again at 1.
-        const int last = leadingInteger(ReadSetting(global::settingsPath, "PDF", "Number", "0"));
-        const int number = last >= 0 && last < kLastFileNumber ? last + 1 : 1;
-        WriteSetting(global::settingsPath, "PDF", "Number", std::to_string(number));
-        char name[16];
-        std::snprintf(name, sizeof name, "%03d", number);
-        target = global::pdfFolder + name + kFileSuffix;
-    }
-    const bool saved = !error.raised && saveDocument(request.drawing.document, target, error);
-    if (error.raised) reportLibraryError(error);
+void showSaveFailure(const std::string& destination, const std::string& reason) {
+    showMessage(kErrorTitle, "Unable to save the calendar: " + reason + ".{f11,t4}",
+                destination + "{f6}");
+}
+
+// Streams a built document out through write and frees it. A document the library reported an
+// error in is never written; failures are shown here.
+bool writeDocument(GenerationRequest& request, LibraryError& libraryError,
+                   const std::string& destination, const ChunkWriter& write) {
+    std::string error;
+    const bool written = !libraryError.raised &&
+                         streamDocument(request.drawing.document, write, libraryError, error);
     HPDF_Free(request.drawing.document);
-    if (saved) savedPath = target;
-    return saved;
+    request.drawing.document = nullptr;
+    if (libraryError.raised)
+        reportLibraryError(libraryError);
+    else if (!written)
+        showSaveFailure(destination, error);
+    return written;
+}
+
+// Writes a built document into file, already begun, and gives it the target's name.
+bool writeIntoFile(GenerationRequest& request, LibraryError& libraryError, AtomicFile& file) {
+    const std::string target = file.targetPath;
+    const ChunkWriter write = [&file](const void* data, std::size_t size, std::string& error) {
+        return writeAtomicFile(file, data, size, error);
+    };
+    if (!writeDocument(request, libraryError, target, write)) {
+        abandonAtomicFile(file);
+        return false;
+    }
+    std::string error;
+    if (commitAtomicFile(file, error)) return true;
+    showSaveFailure(target, error);
+    return false;
+}
+
+// The next numbered name; the counter moves on whether or not the save then succeeds.
+std::string numberedPath(const NumberedOutput& output) {
+    int number = output.nextNumber ? output.nextNumber() : 1;
+    if (number < 1 || number > kLastFileNumber) number = 1;
+    char name[16];
+    std::snprintf(name, sizeof name, "%03d", number);
+    return output.folder + name + kFileSuffix;
+}
+
+// An old entry of the new name is replaced; one that is a link goes first, so the calendar
+// never lands wherever the link points.
+void removeLinkNamed(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) unlink(path.c_str());
 }
 
 } // namespace
 
-std::string GenerateCalendar(const CalendarRequest& request) {
-    std::string path;
-    if (!buildAndSave(request, "", true, path)) return "";
-    if (!global::pdfViewerPath.empty() && global::renderSeam.openDocument)
+std::string GenerateCalendar(const CalendarRequest& calendar, const NumberedOutput& output) {
+    GenerationRequest request;
+    LibraryError libraryError = {};
+    if (!buildDocument(calendar, request, libraryError)) return "";
+    const std::string path = numberedPath(output);
+    removeLinkNamed(path);
+    AtomicFile file{};
+    std::string error;
+    if (!beginAtomicFile(file, path, error)) {
+        HPDF_Free(request.drawing.document);
+        if (libraryError.raised)
+            reportLibraryError(libraryError);
+        else
+            showSaveFailure(path, error);
+        return "";
+    }
+    if (!writeIntoFile(request, libraryError, file)) return "";
+    if (output.openWhenSaved && global::renderSeam.openDocument)
         global::renderSeam.openDocument(path);
     return path;
 }
 
-bool WriteCalendarFile(const CalendarRequest& request, const std::string& path) {
-    std::string saved;
-    return buildAndSave(request, path, false, saved);
+bool WriteCalendarFile(const CalendarRequest& calendar, const std::string& path) {
+    AtomicFile file{};
+    std::string error;
+    if (!beginAtomicFile(file, path, error)) {
+        showSaveFailure(path, error);
+        return false;
+    }
+    return WriteCalendarToFile(calendar, file);
+}
+
+bool WriteCalendarToFile(const CalendarRequest& calendar, AtomicFile& file) {
+    GenerationRequest request;
+    LibraryError libraryError = {};
+    if (!buildDocument(calendar, request, libraryError)) {
+        abandonAtomicFile(file);
+        return false;
+    }
+    return writeIntoFile(request, libraryError, file);
+}
+
+bool WriteCalendarToDescriptor(const CalendarRequest& calendar, int descriptor,
+                               const std::string& name) {
+    GenerationRequest request;
+    LibraryError libraryError = {};
+    if (!buildDocument(calendar, request, libraryError)) return false;
+    const ChunkWriter write = [descriptor](const void* data, std::size_t size, std::string& error) {
+        const char* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            const ssize_t count = ::write(descriptor, bytes, size);
+            if (count < 0 && errno == EINTR) continue;
+            if (count <= 0) {
+                error = fileErrorText(count < 0 ? errno : ENOSPC);
+                return false;
+            }
+            bytes += count;
+            size -= static_cast<std::size_t>(count);
+        }
+        return true;
+    };
+    return writeDocument(request, libraryError, name, write);
 }

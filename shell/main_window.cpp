@@ -8,6 +8,7 @@
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
 #include "shell/program.h"
+#include "shell/render_wiring.h"
 #include "shell/settings.h"
 #include "shell/update_calls.h"
 
@@ -282,7 +283,7 @@ void generate() {
         if (selection == 0) return;
     }
     const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
-    GenerateCalendar({style, year, selection, quarterWeeks});
+    GenerateCalendar({style, year, selection, quarterWeeks}, numberedCalendarOutput());
     WriteSetting(global::settingsPath, "Last", "Year", std::to_string(year));
     WriteSetting(global::settingsPath, "Last", "Style", std::to_string(style));
 }

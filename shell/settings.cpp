@@ -2,9 +2,10 @@
 
 #include "calendar/numbers.h"
 #include "calendar/text.h"
+#include "common/atomic_file.h"
 #include "shell/paths.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -23,6 +24,7 @@ constexpr std::size_t kReadLimit = 3999;
 constexpr std::size_t kValueLimit = 999;
 // A settings file larger than this is not ours; reading stops there rather than exhausting memory.
 constexpr std::size_t kFileLimit = 4 * 1024 * 1024;
+constexpr int kLastCalendarNumber = 999;
 
 std::string cut(std::string_view text, std::size_t limit) {
     return std::string(text.substr(0, limit));
@@ -41,16 +43,30 @@ bool sameName(std::string_view a, std::string_view b) {
 
 enum class ReadResult { Missing, Failed, Read };
 
+// Never blocks: a FIFO or device under the settings name would hang every start, and holds no
+// settings anyway, so anything but a regular file counts as unreadable.
 ReadResult readWholeFile(const std::string& path, std::string& content) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return access(path.c_str(), F_OK) == 0 ? ReadResult::Failed : ReadResult::Missing;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return ReadResult::Failed;
+    }
     content.clear();
     char buffer[8192];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0 && content.size() < kFileLimit)
-        content.append(buffer, got);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
+    bool failed = false;
+    while (content.size() < kFileLimit) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            failed = got < 0;
+            break;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fd);
     return failed ? ReadResult::Failed : ReadResult::Read;
 }
 
@@ -91,32 +107,6 @@ bool entryOf(const std::string& line, std::string& key, std::string& value) {
 
 bool hasLineBreakOrNul(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
-// Writes content beside path and renames it into place, so the old file stays whole on failure.
-bool replaceFileAtomically(const std::string& path, const std::string& content) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) return false;
-    struct stat old {};
-    if (stat(path.c_str(), &old) == 0)
-        fchmod(fd, old.st_mode & 07777);
-    else
-        fchmod(fd, 0644);
-    std::size_t written = 0;
-    bool ok = true;
-    while (ok && written < content.size()) {
-        const ssize_t n = write(fd, content.data() + written, content.size() - written);
-        if (n < 0)
-            ok = false;
-        else
-            written += static_cast<std::size_t>(n);
-    }
-    if (ok && fsync(fd) != 0) ok = false;
-    if (close(fd) != 0) ok = false;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) unlink(temporary.c_str());
-    return ok;
 }
 
 } // namespace
@@ -161,6 +151,8 @@ bool WriteSetting(const std::string& file, const std::string& section, const std
         hasLineBreakOrNul(newValue) || wantedKey.find('=') != std::string::npos ||
         wantedSection.find(']') != std::string::npos)
         return false;
+    // The entry line would read back as a comment or a section line, never as this key.
+    if (std::string_view(";#[").find(wantedKey[0]) != std::string_view::npos) return false;
 
     std::string content;
     const ReadResult read = readWholeFile(path, content);
@@ -204,7 +196,8 @@ bool WriteSetting(const std::string& file, const std::string& section, const std
     std::string output;
     for (const std::string& line : lines)
         output += line + lineEnd;
-    return replaceFileAtomically(path, output);
+    std::string error;
+    return replaceFileAtomically(path, output, error);
 }
 
 namespace {
@@ -238,4 +231,12 @@ void SavePreferences(const PreferenceRecord& working) {
     WriteSetting(global::settingsPath, "Preferences", "Update", flagText(kUpdateAlertFlag));
     WriteSetting(global::settingsPath, "Preferences", "ShowTips", flagText(kTooltipsFlag));
     if (global::preferencesSaved) global::preferencesSaved();
+}
+
+int NextCalendarNumber() {
+    // [PDF] Number holds the last file number, 1 to 999; anything else starts again at 1.
+    const int last = leadingInteger(ReadSetting(global::settingsPath, "PDF", "Number", "0"));
+    const int number = last >= 0 && last < kLastCalendarNumber ? last + 1 : 1;
+    WriteSetting(global::settingsPath, "PDF", "Number", std::to_string(number));
+    return number;
 }

@@ -30,3 +30,7 @@ extern void (*preferencesSaved)();
 
 void LoadPreferences();
 void SavePreferences(const PreferenceRecord& working);
+
+// Advances the output counter [PDF] Number of the settings file and returns the number of the
+// next calendar file: 1 to 999, then 1 again.
+int NextCalendarNumber();

@@ -1,23 +1,26 @@
 #include "shell/startup.h"
 
+#include "common/atomic_file.h"
 #include "gui/app_desktop.h"
 #include "gui/app_instance.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
-#include "render/seam.h"
 #include "shell/main_window.h"
 #include "shell/paths.h"
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
 #include "shell/program.h"
+#include "shell/render_wiring.h"
 #include "shell/settings.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -155,27 +158,42 @@ std::string homeFolder() {
     return user && user->pw_dir ? user->pw_dir : "/";
 }
 
-// The PDF folder's name case-blind: calendars of every earlier run, "*.PDF" as Windows reads it.
-bool isPdfFileName(const std::string& name) {
-    if (name.size() < 4) return false;
-    const std::string tail = name.substr(name.size() - 4);
-    return tail[0] == '.' && (tail[1] | 0x20) == 'p' && (tail[2] | 0x20) == 'd' &&
-           (tail[3] | 0x20) == 'f';
+// Three digits, then "Calendar.PDF": the names Generate gives its files.
+bool isNumberedCalendarName(const std::string& name) {
+    constexpr std::string_view kSuffix = "Calendar.PDF";
+    constexpr std::size_t kDigits = 3;
+    if (name.size() != kDigits + kSuffix.size()) return false;
+    for (std::size_t i = 0; i < kDigits; ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    return std::string_view(name).substr(kDigits) == kSuffix;
 }
 
-// Only plain files and links go; a link is removed itself, never what it points to.
+// The calendars of earlier runs and a probe file a crash left behind go; only regular files of
+// the program's own names, and a link is never followed (nor removed: it is not ours).
 void deleteCalendarFiles(const std::string& pdfFolder) {
     DIR* folder = opendir(pdfFolder.c_str());
     if (!folder) return;
     while (const dirent* entry = readdir(folder)) {
         const std::string name = entry->d_name;
-        if (!isPdfFileName(name)) continue;
-        const std::string path = pdfFolder + name;
+        if (!isNumberedCalendarName(name) && name != kProbeFileName) continue;
         struct stat info {};
-        if (lstat(path.c_str(), &info) != 0) continue;
-        if (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) unlink(path.c_str());
+        if (fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISREG(info.st_mode)) unlinkat(dirfd(folder), entry->d_name, 0);
     }
     closedir(folder);
+}
+
+// The probe is created exclusively: whatever already has its name (a link, a folder) is neither
+// followed nor reused, and the probe fails. Only the file made here is removed again.
+bool probeFileWritten(const std::string& probe) {
+    const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    constexpr std::string_view kProbeLine = "X\n";
+    const bool written =
+        write(fd, kProbeLine.data(), kProbeLine.size()) == static_cast<ssize_t>(kProbeLine.size());
+    const bool closed = close(fd) == 0;
+    unlink(probe.c_str());
+    return written && closed;
 }
 
 // The reader is known when a calendar could be saved in the PDF folder (the probe file) and the
@@ -183,20 +201,9 @@ void deleteCalendarFiles(const std::string& pdfFolder) {
 void probePdfReader() {
     global::pdfViewerPath.clear();
     global::preferences.flags &= static_cast<std::uint16_t>(~kReaderFoundFlag);
-    const std::string probe = global::pdfFolder + kProbeFileName;
-    std::FILE* file = std::fopen(probe.c_str(), "w");
-    if (!file) return;
-    const bool written = std::fputs("X\n", file) >= 0;
-    if (std::fclose(file) != 0 || !written) return;
+    if (!probeFileWritten(global::pdfFolder + kProbeFileName)) return;
     global::pdfViewerPath = appDefaultPdfViewer();
     if (!global::pdfViewerPath.empty()) global::preferences.flags |= kReaderFoundFlag;
-}
-
-// A saved calendar that cannot be handed to a viewer is reported, not passed over in silence.
-void openCalendar(const std::string& path) {
-    if (appOpenDocument(path)) return;
-    okMessage("PDF Reader Error", "The calendar was saved but could not be opened.{f10}",
-              "|" + path + "{f6}");
 }
 
 void bringMainWindowToFront() {
@@ -223,8 +230,11 @@ bool programStartUp() {
     MakePath(global::pdfFolder);
     global::pdfFolder += "/";
     ezDefTooltipProp(-1, -1, "[40]");
-    probePdfReader();
+    // Clean-up comes first, so a probe file a crash left behind cannot fail the probe.
     deleteCalendarFiles(global::pdfFolder);
+    removeLeftoverTemporaryFiles(global::pdfFolder);
+    removeLeftoverTemporaryFiles(global::programFolder);
+    probePdfReader();
     return true;
 }
 
@@ -239,7 +249,6 @@ void startProgram() {
     for (const ColourDefinition& colour : kFormColours)
         defineColour(colour);
     installGuiRenderSeam();
-    global::renderSeam.openDocument = openCalendar;
     if (!programStartUp()) return;
     CreateMainWindow();
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -32,8 +33,10 @@ std::string fileText(const fs::path& path) {
     return text.str();
 }
 
-// Runs the real binary in folder with the given arguments; no shell is involved.
-CliRun runCli(const fs::path& folder, const std::vector<std::string>& arguments) {
+// Runs the real binary in folder with the given arguments; no shell is involved. Standard output
+// goes to a file read back as out, or to standardOutput when one is given.
+CliRun runCli(const fs::path& folder, const std::vector<std::string>& arguments,
+              int standardOutput = -1) {
     const fs::path outPath = folder.parent_path() / (folder.filename().string() + ".out");
     const fs::path errPath = folder.parent_path() / (folder.filename().string() + ".err");
     const pid_t child = fork();
@@ -42,7 +45,7 @@ CliRun runCli(const fs::path& folder, const std::vector<std::string>& arguments)
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0) _exit(127);
-        dup2(out, 1);
+        dup2(standardOutput >= 0 ? standardOutput : out, 1);
         dup2(err, 2);
         std::vector<char*> argv;
         std::string program = MERIVANE_CLI;
@@ -222,6 +225,9 @@ TEST_F(CommandLine, BadArgumentsGiveOneLineAndStatusTwoAndLeaveNoFile) {
         {"ics", "2026", "--output", "missing/broadcast.ics"},
         {"ics", "2026", "--output", "taken.pdf"},
         {"ics", "2026", "--output", "/proc/broadcast.ics"},
+        // A line break in an argument stays inside the one line.
+        {"w\neeks", "2025"},
+        {"pdf", "--style", "year\r\n", "--year", "2025"},
     };
     for (const auto& arguments : mistakes) {
         std::string shown;
@@ -238,6 +244,73 @@ TEST_F(CommandLine, BadArgumentsGiveOneLineAndStatusTwoAndLeaveNoFile) {
         EXPECT_EQ(folderNames(folder), (std::vector<std::string>{"taken.pdf"}));
         EXPECT_TRUE(fs::is_empty(folder / "taken.pdf"));
     }
+}
+
+// Only a writable regular file is ever replaced: special files, links to them and read-only
+// files are refused with status 2 and stay exactly as they were.
+TEST_F(CommandLine, OutputThatIsNoWritableRegularFileIsRefused) {
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0644), 0);
+    fs::create_symlink(folder / "fifo", folder / "to-fifo.pdf");
+    std::ofstream(folder / "read-only.pdf") << "mine";
+    fs::permissions(folder / "read-only.pdf", fs::perms::owner_read | fs::perms::group_read);
+    const std::vector<std::string> names = folderNames(folder);
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const struct {
+        std::string target;
+        const char* reason;
+    } cases[] = {
+        {"fifo", "it is not a regular file"},      {"to-fifo.pdf", "it is not a regular file"},
+        {"/dev/null", "it is not a regular file"}, {"/dev/stdout", "it is not a regular file"},
+        {"read-only.pdf", "it is read-only"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        const CliRun run =
+            runCli(folder, {"pdf", "--style", "year", "--year", "2025", "--output", c.target},
+                   pipeEnds[1]);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "merivane-cli: cannot write " + c.target + ": " + c.reason + "\n");
+        EXPECT_EQ(folderNames(folder), names);
+    }
+    close(pipeEnds[1]);
+    char byte = 0;
+    EXPECT_EQ(read(pipeEnds[0], &byte, 1), 0) << "nothing reached the pipe";
+    close(pipeEnds[0]);
+    EXPECT_EQ(fs::status(folder / "fifo").type(), fs::file_type::fifo);
+    EXPECT_EQ(fs::status("/dev/null").type(), fs::file_type::character);
+    EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
+    EXPECT_EQ(fileText(folder / "read-only.pdf"), "mine");
+}
+
+// "-" streams the PDF to standard output for piping; a full device fails it with status 1 and
+// the reason in words. A name of 250 characters is written like any other.
+TEST_F(CommandLine, StandardOutputAndLongNamesAreWrittenWhole) {
+    const fs::path piped = folder.parent_path() / (folder.filename().string() + ".piped");
+    const int out = open(piped.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(out, 0);
+    CliRun run =
+        runCli(folder, {"pdf", "--style", "quarter", "--year", "2025", "--output", "-"}, out);
+    close(out);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(pagesOf(piped.string()).size(), 4u);
+    fs::remove(piped);
+
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    run = runCli(folder, {"pdf", "--style", "year", "--year", "2025", "--output", "-"}, full);
+    close(full);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("the disk is full"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+
+    const std::string longName = std::string(246, 'y') + ".pdf";
+    std::ofstream(folder / longName) << "old";
+    run = runCli(folder, {"pdf", "--style", "year", "--year", "2025", "--output", longName});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(pagesOf((folder / longName).string()).size(), 1u);
+    EXPECT_TRUE(folderNames(folder) == std::vector<std::string>{longName});
 }
 
 // The weeks table, checked against consecutive Mondays worked out here.

@@ -1,6 +1,7 @@
 #include "gui/qt_test_support.h"
 #include "msgbox/msgbox.h"
 #include "render/seam.h"
+#include "shell/render_wiring.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -439,6 +440,9 @@ TEST(MessageBoxRenderSeam, ADocumentTheDesktopCannotOpenIsReported) {
     ezCX(1); // the application, and with it the platform, exists from here on
     if (QGuiApplication::platformName() != QStringLiteral("offscreen")) GTEST_SKIP();
     installGuiRenderSeam();
+    // Nor is there an xdg-open to hand the file to instead.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QDir::tempPath().toLocal8Bit() + "/merivane-no-programs-here");
     std::string title;
     show(
         [] {
@@ -450,6 +454,7 @@ TEST(MessageBoxRenderSeam, ADocumentTheDesktopCannotOpenIsReported) {
                                                 : std::string();
             key(kBox, Qt::Key_Return);
         });
+    qputenv("PATH", path);
     ASSERT_FALSE(watchdogFired);
     EXPECT_EQ(title, "PDF Reader Error");
 }

@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -75,9 +77,9 @@ class Generation : public ::testing::Test {
         fs::create_directory(folder / "PDF");
         global::settingsPath = (folder / "Zarn.ini").string();
         global::pdfFolder = (folder / "PDF").string() + "/";
-        global::pdfViewerPath = "/usr/bin/xdg-open";
         savedSeam = global::renderSeam;
         global::renderSeam = {recordMessage, recordOpen, recordClose};
+        output = {global::pdfFolder, NextCalendarNumber, true};
         shownMessages.clear();
         openedDocuments.clear();
         mainWindowCloses = 0;
@@ -93,16 +95,17 @@ class Generation : public ::testing::Test {
 
     fs::path folder;
     RenderSeam savedSeam{};
+    NumberedOutput output;
 };
 
 const CalendarRequest kYear2025 = {Year, 2025, 0, false};
 
 TEST_F(Generation, FirstFileIsNumberOneAndTheNextOnesFollowWithoutReplacingIt) {
     EXPECT_EQ(counter(), "(absent)");
-    const std::string first = GenerateCalendar(kYear2025);
+    const std::string first = GenerateCalendar(kYear2025, output);
     EXPECT_EQ(first, pdfPath("001Calendar.PDF"));
     EXPECT_EQ(counter(), "1");
-    const std::string second = GenerateCalendar({Year, 2026, 0, false});
+    const std::string second = GenerateCalendar({Year, 2026, 0, false}, output);
     EXPECT_EQ(second, pdfPath("002Calendar.PDF"));
     EXPECT_EQ(counter(), "2");
 
@@ -121,10 +124,10 @@ TEST_F(Generation, FirstFileIsNumberOneAndTheNextOnesFollowWithoutReplacingIt) {
 
 TEST_F(Generation, CounterWrapsFrom999ToOneAndReplacesTheOldFileOne) {
     WriteSetting(global::settingsPath, "PDF", "Number", "998");
-    EXPECT_EQ(GenerateCalendar(kYear2025), pdfPath("999Calendar.PDF"));
+    EXPECT_EQ(GenerateCalendar(kYear2025, output), pdfPath("999Calendar.PDF"));
     EXPECT_EQ(counter(), "999");
     writeFile(pdfPath("001Calendar.PDF"), "an old calendar");
-    EXPECT_EQ(GenerateCalendar(kYear2025), pdfPath("001Calendar.PDF"));
+    EXPECT_EQ(GenerateCalendar(kYear2025, output), pdfPath("001Calendar.PDF"));
     EXPECT_EQ(counter(), "1");
     EXPECT_EQ(pagesOf(pdfPath("001Calendar.PDF")).size(), 1u);
     EXPECT_EQ(folderNames(folder / "PDF"),
@@ -136,25 +139,25 @@ TEST_F(Generation, CounterOutsideItsRangeStartsAgainAtOne) {
     for (const char* stored : {"abc", "-5", "0", "1000", "2147483647", "1e300"}) {
         SCOPED_TRACE(stored);
         WriteSetting(global::settingsPath, "PDF", "Number", stored);
-        EXPECT_EQ(GenerateCalendar(kYear2025), pdfPath("001Calendar.PDF"));
+        EXPECT_EQ(GenerateCalendar(kYear2025, output), pdfPath("001Calendar.PDF"));
         EXPECT_EQ(counter(), "1");
     }
     WriteSetting(global::settingsPath, "PDF", "Number", "41 files");
-    EXPECT_EQ(GenerateCalendar(kYear2025), pdfPath("042Calendar.PDF"));
+    EXPECT_EQ(GenerateCalendar(kYear2025, output), pdfPath("042Calendar.PDF"));
     EXPECT_EQ(counter(), "42");
 }
 
 TEST_F(Generation, FileIsOpenedOnlyWhenAPdfViewerIsKnown) {
-    global::pdfViewerPath = "";
-    const std::string path = GenerateCalendar(kYear2025);
+    output.openWhenSaved = false;
+    const std::string path = GenerateCalendar(kYear2025, output);
     EXPECT_EQ(path, pdfPath("001Calendar.PDF"));
     EXPECT_TRUE(fs::exists(path));
     EXPECT_TRUE(openedDocuments.empty());
 }
 
-// Saving into a folder that is missing fails inside the PDF library: one message with its
-// numbers, the main window closes, and neither a file nor a half-written one remains.
-TEST_F(Generation, LibraryErrorIsShownOnceWithItsNumbersAndClosesTheMainWindow) {
+// A PDF folder that is missing or is a file: one message in plain words, the main window stays,
+// and neither a file nor a half-written one remains.
+TEST_F(Generation, SaveFailuresAreShownInPlainWordsAndKeepTheMainWindow) {
     struct Case {
         std::string folder;
         const char* mainText;
@@ -162,54 +165,83 @@ TEST_F(Generation, LibraryErrorIsShownOnceWithItsNumbersAndClosesTheMainWindow) 
     writeFile(folder / "a-file", "not a folder");
     const Case cases[] = {
         {(folder / "missing").string() + "/",
-         "Error number = 4119 [&H1017]|Detail number = 2 [&H2]{f11,t4}"},
+         "Unable to save the calendar: the folder does not exist.{f11,t4}"},
         {(folder / "a-file").string() + "/",
-         "Error number = 4119 [&H1017]|Detail number = 20 [&H14]{f11,t4}"},
+         "Unable to save the calendar: a part of the path is not a folder.{f11,t4}"},
     };
     int expectedCounter = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folder);
         shownMessages.clear();
-        mainWindowCloses = 0;
-        global::pdfFolder = c.folder;
-        EXPECT_EQ(GenerateCalendar(kYear2025), "");
+        output.folder = c.folder;
+        EXPECT_EQ(GenerateCalendar(kYear2025, output), "");
         ASSERT_EQ(shownMessages.size(), 1u);
         EXPECT_EQ(shownMessages[0].title, "PDF Error");
         EXPECT_EQ(shownMessages[0].mainText, c.mainText);
-        EXPECT_EQ(shownMessages[0].detailText, "");
-        EXPECT_EQ(mainWindowCloses, 1);
+        EXPECT_EQ(shownMessages[0].detailText,
+                  c.folder + (expectedCounter == 0 ? "001" : "002") + "Calendar.PDF{f6}");
         EXPECT_TRUE(openedDocuments.empty());
         // The counter moves on all the same.
         EXPECT_EQ(counter(), std::to_string(++expectedCounter));
     }
+    EXPECT_EQ(mainWindowCloses, 0);
     EXPECT_EQ(folderNames(folder), (std::vector<std::string>{"PDF", "Zarn.ini", "a-file"}));
     EXPECT_TRUE(folderNames(folder / "PDF").empty());
 }
 
-TEST_F(Generation, FailedSaveNeverReplacesTheExistingFile) {
-    // A name so long that no longer name beside it can be made: the library fails to save.
-    const fs::path old = folder / "PDF" / (std::string(250, 'c') + ".pdf");
+TEST_F(Generation, ALongNameIsSavedAndAFolderInTheWayIsRefused) {
+    // The longest name a folder takes: no temporary name beside it may need more.
+    const fs::path old = folder / "PDF" / (std::string(251, 'c') + ".pdf");
     writeFile(old, "the old calendar");
-    EXPECT_FALSE(WriteCalendarFile(kYear2025, old.string()));
-    ASSERT_EQ(shownMessages.size(), 1u);
-    EXPECT_EQ(shownMessages[0].title, "PDF Error");
-    EXPECT_EQ(shownMessages[0].mainText.rfind("Error number = 4119 [&H1017]|", 0), 0u)
-        << shownMessages[0].mainText;
-    EXPECT_EQ(fileText(old), "the old calendar");
-    EXPECT_EQ(folderNames(folder / "PDF"), (std::vector<std::string>{old.filename().string()}));
+    EXPECT_TRUE(WriteCalendarFile(kYear2025, old.string()));
+    EXPECT_EQ(pagesOf(old.string()).size(), 1u);
+    EXPECT_TRUE(shownMessages.empty());
 
-    // A folder in the way of the final name: written, then not moved into place, then removed.
-    shownMessages.clear();
     const fs::path busy = folder / "PDF" / "busy.pdf";
     fs::create_directories(busy / "inside");
     EXPECT_FALSE(WriteCalendarFile(kYear2025, busy.string()));
     ASSERT_EQ(shownMessages.size(), 1u);
     EXPECT_EQ(shownMessages[0].title, "PDF Error");
+    EXPECT_EQ(shownMessages[0].mainText, "Unable to save the calendar: it is a folder.{f11,t4}");
     EXPECT_NE(shownMessages[0].detailText.find(busy.string()), std::string::npos);
     EXPECT_TRUE(fs::is_directory(busy / "inside"));
     EXPECT_EQ(folderNames(folder / "PDF"),
               (std::vector<std::string>{"busy.pdf", old.filename().string()}));
-    EXPECT_EQ(mainWindowCloses, 1);
+    EXPECT_EQ(mainWindowCloses, 0);
+}
+
+// A link planted under the next numbered name is replaced by the calendar; the file it points
+// to is never written.
+TEST_F(Generation, ALinkUnderTheNextNameIsNeverWrittenThrough) {
+    const fs::path victim = folder / "victim.txt";
+    writeFile(victim, "precious");
+    fs::create_symlink(victim, folder / "PDF" / "001Calendar.PDF");
+    EXPECT_EQ(GenerateCalendar(kYear2025, output), pdfPath("001Calendar.PDF"));
+    EXPECT_EQ(fileText(victim), "precious");
+    EXPECT_FALSE(fs::is_symlink(pdfPath("001Calendar.PDF")));
+    EXPECT_EQ(pagesOf(pdfPath("001Calendar.PDF")).size(), 1u);
+}
+
+// Standard output gets the same document, every byte checked: a device that takes nothing
+// fails with the reason in words.
+TEST_F(Generation, ADescriptorGetsTheWholeDocumentOrAPlainFailure) {
+    const fs::path piped = folder / "piped.pdf";
+    const int descriptor = open(piped.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(descriptor, 0);
+    EXPECT_TRUE(WriteCalendarToDescriptor({Quarter, 2025, kSelectAll, false}, descriptor,
+                                          "standard output"));
+    close(descriptor);
+    EXPECT_EQ(pagesOf(piped.string()).size(), 4u);
+    EXPECT_TRUE(shownMessages.empty());
+
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    EXPECT_FALSE(WriteCalendarToDescriptor(kYear2025, full, "standard output"));
+    close(full);
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_EQ(shownMessages[0].mainText, "Unable to save the calendar: the disk is full.{f11,t4}");
+    EXPECT_EQ(shownMessages[0].detailText, "standard output{f6}");
+    EXPECT_EQ(mainWindowCloses, 0);
 }
 
 TEST_F(Generation, WrittenFileReplacesAnOldOneWholeAndLeavesNothingElse) {
@@ -234,7 +266,7 @@ TEST_F(Generation, RequestsThatNameNoCalendarAreRefusedBeforeTheCounterMoves) {
                      std::to_string(request.year) + " selection " +
                      std::to_string(request.selection));
         shownMessages.clear();
-        EXPECT_EQ(GenerateCalendar(request), "");
+        EXPECT_EQ(GenerateCalendar(request, output), "");
         EXPECT_EQ(shownMessages.size(), 1u);
         EXPECT_FALSE(WriteCalendarFile(request, (folder / "x.pdf").string()));
     }

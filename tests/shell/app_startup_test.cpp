@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -66,26 +68,92 @@ class AppStartup : public ::testing::Test {
     AppScratch scratch;
 };
 
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Only what the program itself writes goes: regular files with the numbered calendars' names,
+// a probe file and temporary files a crash left behind. Links are never followed.
 TEST_F(AppStartup, DeletesTheCalendarsOfEarlierRunsAndNothingElse) {
     fs::create_directories(scratch.pdfFolder / "kept.PDF");
-    for (const char* name : {"001Calendar.PDF", "999Calendar.PDF", "report.pdf", "-x.PDF"})
+    for (const char* name :
+         {"001Calendar.PDF", "999Calendar.PDF", "-x.PDF", ".merivane-Ab12Cd", "report.pdf",
+          "Report.PDF", "1234Calendar.PDF", "001calendar.PDF", "01xCalendar.PDF"})
         writeText(scratch.pdfFolder / name, "%PDF-1.4\n");
     writeText(scratch.pdfFolder / "notes.txt", "keep me");
+    writeText(scratch.programFolder / ".merivane-Zz9Yy8", "[Last]\nYear=20");
     writeText(scratch.root / "outside.PDF", "%PDF-1.4\n");
     fs::create_symlink(scratch.root / "outside.PDF", scratch.pdfFolder / "link.PDF");
+    fs::create_symlink(scratch.root / "outside.PDF", scratch.pdfFolder / "005Calendar.PDF");
     std::vector<std::string> namesWhileRunning;
     std::string failure = runProgram(scratch, {{"main window", [] { return mainWindow(); },
                                                 [&] {
-                                                    namesWhileRunning = pdfFilesIn(scratch);
+                                                    namesWhileRunning = namesIn(scratch.pdfFolder);
                                                     click(buttonIn(mainWindow(), "E&xit"));
                                                 }}});
     ASSERT_EQ(failure, "");
-    EXPECT_EQ(namesWhileRunning, std::vector<std::string>{"kept.PDF"});
-    EXPECT_FALSE(fs::exists(scratch.pdfFolder / "report.pdf"));
-    EXPECT_FALSE(fs::is_symlink(scratch.pdfFolder / "link.PDF"));
-    EXPECT_TRUE(fs::exists(scratch.root / "outside.PDF"));
+    EXPECT_EQ(namesWhileRunning,
+              (std::vector<std::string>{"001calendar.PDF", "005Calendar.PDF", "01xCalendar.PDF",
+                                        "1234Calendar.PDF", "Report.PDF", "kept.PDF", "link.PDF",
+                                        "notes.txt", "report.pdf"}));
+    EXPECT_TRUE(fs::is_symlink(scratch.pdfFolder / "link.PDF"));
+    EXPECT_EQ(readText(scratch.root / "outside.PDF"), "%PDF-1.4\n");
     EXPECT_TRUE(fs::is_directory(scratch.pdfFolder / "kept.PDF"));
     EXPECT_EQ(readText(scratch.pdfFolder / "notes.txt"), "keep me");
+    EXPECT_FALSE(fs::exists(scratch.programFolder / ".merivane-Zz9Yy8"));
+}
+
+// A PDF folder that is a link to the user's documents: their PDFs stay.
+TEST_F(AppStartup, APdfFolderLinkedElsewhereLosesOnlyTheCalendars) {
+    const fs::path documents = scratch.root / "Documents";
+    fs::create_directories(documents);
+    for (const char* name : {"Taxes.pdf", "SCAN.PDF", "002Calendar.PDF"})
+        writeText(documents / name, "%PDF-1.4\n");
+    fs::create_symlink(documents, scratch.pdfFolder);
+    std::string failure = runProgram(scratch, {{"main window", [] { return mainWindow(); },
+                                                [] { click(buttonIn(mainWindow(), "E&xit")); }}});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(namesIn(documents), (std::vector<std::string>{"SCAN.PDF", "Taxes.pdf"}));
+}
+
+// The probe file is made exclusively: a link under its name is neither written through nor
+// removed, and with no probe the program knows no reader.
+TEST_F(AppStartup, TheProbeNeverWritesThroughALink) {
+    const fs::path victim = scratch.root / "victim.txt";
+    writeText(victim, "precious");
+    fs::create_directories(scratch.pdfFolder);
+    fs::create_symlink(victim, scratch.pdfFolder / "-x.PDF");
+    std::string failure = runProgram(
+        scratch, {{"warning", [] { return modalTitled("PDF Reader Required") != nullptr; },
+                   [] { click(buttonIn(modalTitled("PDF Reader Required"), "&OK")); }},
+                  {"main window", [] { return mainWindow() && !QApplication::activeModalWidget(); },
+                   [] { click(buttonIn(mainWindow(), "E&xit")); }}});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(readText(victim), "precious");
+    EXPECT_TRUE(fs::is_symlink(scratch.pdfFolder / "-x.PDF"));
+}
+
+// A FIFO under the settings name would block every read; it counts as unreadable instead, the
+// program starts with defaults and never writes over it.
+TEST_F(AppStartup, ASettingsFileThatIsAFifoNeitherBlocksNorIsReplaced) {
+    ASSERT_EQ(mkfifo(scratch.settingsFile.c_str(), 0644), 0);
+    std::string failure = runProgram(scratch,
+                                     {{"main window", [] { return mainWindow(); },
+                                       [] {
+                                           typeYear("2026");
+                                           click(buttonIn(mainWindow(), "&Generate"));
+                                       }},
+                                      {"saved", [&] { return !openedFiles(scratch).empty(); },
+                                       [] { click(buttonIn(mainWindow(), "E&xit")); }}},
+                                     10000);
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(openedFiles(scratch),
+              std::vector<std::string>{(scratch.pdfFolder / "001Calendar.PDF").string()});
+    EXPECT_EQ(fs::status(scratch.settingsFile).type(), fs::file_type::fifo);
 }
 
 TEST_F(AppStartup, MakesThePdfFolderWithoutAMessage) {
@@ -226,9 +294,12 @@ void AppStartup::checkDateTexts() {
     EXPECT_TRUE(shown.empty());
     for (const auto& [text, order] : {std::pair{"2024-0-15", "YMD"}, std::pair{"12-31", "MDY"},
                                       std::pair{"ab-cd-efgh", "MDY"}}) {
+        // A structured binding is copied before a lambda takes it: not every compiler lets one
+        // be captured.
+        const std::string dateText = text;
         std::string orderValue = order;
         DateNumber result = -1;
-        shown = answeringMessages([&] { result = Date2JulianDate(text, orderValue); });
+        shown = answeringMessages([&] { result = Date2JulianDate(dateText, orderValue); });
         EXPECT_EQ(result, 0) << text;
         ASSERT_EQ(shown.size(), 1u) << text;
         EXPECT_EQ(shown[0].title, "Invalid Date");

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -151,6 +152,51 @@ TEST_F(SettingsFile, LineBreaksCannotSmuggleInEntries) {
     EXPECT_FALSE(WriteSetting(ini, "Last", "Key=With", "1"));
     EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "0");
     EXPECT_EQ(ReadSetting(ini, "Last", "Year", ""), "2025");
+}
+
+// A key the reader would take for a comment or a section line could never be read back.
+TEST_F(SettingsFile, KeysThatWouldReadAsSomethingElseAreRefused) {
+    WriteSetting(ini, "Last", "Year", "2025");
+    const std::string before = readFile(ini);
+    for (const char* key : {";Year", "#Year", "[Year", " ;Year"})
+        EXPECT_FALSE(WriteSetting(ini, "Last", key, "1")) << key;
+    EXPECT_EQ(readFile(ini), before);
+}
+
+// Anything but a regular file under the settings name holds no settings: reading gives the
+// defaults at once (a FIFO would otherwise block for ever) and nothing is written over it.
+TEST_F(SettingsFile, SpecialFilesReadAsUnreadableWithoutBlocking) {
+    const std::string fifo = (scratch.path / "fifo.ini").string();
+    const std::string folder = (scratch.path / "folder.ini").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    fs::create_directory(folder);
+    for (const std::string& path : {fifo, folder, std::string("/dev/null")}) {
+        SCOPED_TRACE(path);
+        // In a child with an alarm, so a blocking open fails the test instead of hanging it.
+        const pid_t child = fork();
+        if (child == 0) {
+            alarm(5);
+            if (ReadSetting(path, "PDF", "Number", "0") != "0") _exit(1);
+            _exit(WriteSetting(path, "PDF", "Number", "5") ? 2 : 0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(fs::status("/dev/null").type(), fs::file_type::character);
+}
+
+// A settings file kept elsewhere through a link stays linked: the file it names is replaced.
+TEST_F(SettingsFile, ALinkedSettingsFileKeepsItsLink) {
+    fs::create_directory(scratch.path / "real");
+    const fs::path real = scratch.path / "real" / "Zarn.ini";
+    writeFile(real, "[Last]\nYear=2024\n");
+    fs::create_symlink(real, ini);
+    EXPECT_TRUE(WriteSetting(ini, "Last", "Year", "2025"));
+    EXPECT_TRUE(fs::is_symlink(ini));
+    EXPECT_EQ(readFile(real), "[Last]\nYear=2025\n");
 }
 
 TEST_F(SettingsFile, ReadOnlyFolderLosesTheWriteButKeepsTheOldValue) {

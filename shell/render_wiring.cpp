@@ -1,0 +1,37 @@
+#include "shell/render_wiring.h"
+
+#include "gui/app_desktop.h"
+#include "gui/ezgui.h"
+#include "msgbox/msgbox.h"
+#include "render/seam.h"
+#include "shell/paths.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+
+namespace {
+
+void showRenderMessage(const std::string& title, const std::string& mainText,
+                       const std::string& detailText) {
+    okMessage(title, mainText, detailText);
+}
+
+// A saved calendar that cannot be handed to a viewer is reported, not passed over in silence.
+void openCalendar(const std::string& path) {
+    if (appOpenDocument(path)) return;
+    okMessage("PDF Reader Error", "The calendar was saved but could not be opened.{f10}",
+              "|" + path + "{f6}");
+}
+
+void closeMainWindow() {
+    ezUnloadForm(kMainForm);
+}
+
+} // namespace
+
+void installGuiRenderSeam() {
+    global::renderSeam = RenderSeam{showRenderMessage, openCalendar, closeMainWindow};
+}
+
+NumberedOutput numberedCalendarOutput() {
+    return {global::pdfFolder, NextCalendarNumber, !global::pdfViewerPath.empty()};
+}
