@@ -11,6 +11,7 @@
 #include "shell/print_range_dialog.h"
 #include "shell/program.h"
 #include "shell/settings.h"
+#include "update/update_forms.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -52,6 +53,8 @@ const FormRoutines kForms[] = {
     {kPrintRangeForm, printRangeDesign, printRangeEvents},
     {kPreferencesForm, preferencesDesign, preferencesEvents},
     {kMessageBoxForm, messageBoxDesign, messageBoxEvents},
+    {kUpdateAvailableForm, updateAvailableDesign, updateAvailableEvents},
+    {kWhatsNewForm, whatsNewDesign, whatsNewEvents},
 };
 
 struct FontDefinition {
