@@ -54,6 +54,8 @@ struct Transfer {
     std::size_t textCapacity = 0;
     std::size_t textLength = 0;
     bool textFull = false;
+    std::chrono::steady_clock::time_point lastByte; // valid once anyByte
+    bool anyByte = false;
     AtomicFile* file = nullptr;
     std::uint64_t received = 0;
     bool statusChecked = false;
@@ -253,7 +255,27 @@ void updateTotal(Transfer& transfer) {
         length > 0 ? static_cast<std::uint32_t>(std::min(length, largest)) : 0;
 }
 
+void noteActivity(Transfer& transfer) {
+    transfer.anyByte = true;
+    transfer.lastByte = std::chrono::steady_clock::now();
+}
+
+std::size_t receiveHeader(char*, std::size_t one, std::size_t count, void* context) {
+    noteActivity(*static_cast<Transfer*>(context));
+    return one * count;
+}
+
+// Once the server has sent something, a pause as long as the stall time-out ends the transfer.
+// (Before that, libcurl's own low-speed check does it; after, its five-second speed average
+// would let a stall run on for up to five seconds more.)
+bool stalled(const Transfer& transfer) {
+    if (!transfer.anyByte) return false;
+    auto limit = std::chrono::seconds(transfer.connection->stallSeconds);
+    return std::chrono::steady_clock::now() - transfer.lastByte >= limit;
+}
+
 bool countReceived(Transfer& transfer, std::size_t size) {
+    noteActivity(transfer);
     transfer.received += size;
     std::uint64_t copied = std::min<std::uint64_t>(transfer.received, UINT32_MAX);
     transfer.connection->status.copiedBytes = static_cast<std::uint32_t>(copied);
@@ -389,6 +411,8 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
     CURL* curl = connection.curl;
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, receive);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, receiveHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
     connection.status = HttpTransferStatus{};
     connection.cancelRequested = false;
 
@@ -403,7 +427,12 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
     Clock::time_point lastEvents = Clock::now();
     CURLcode result = CURLE_OK;
     bool failed = false;
+    bool timedOut = false;
     while (!connection.cancelRequested) {
+        if (stalled(transfer)) {
+            timedOut = true;
+            break;
+        }
         int running = 0;
         if (curl_multi_perform(multi, &running) != CURLM_OK) {
             failed = true;
@@ -429,6 +458,7 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
 
     if (connection.cancelRequested) return kHttpErrorCancelled;
     if (failed) return kHttpErrorTransferFailed;
+    if (timedOut) return kHttpErrorTimedOut;
     if (transfer.writeError != kHttpErrorNone) return transfer.writeError;
     if (result == CURLE_WRITE_ERROR && transfer.textFull) result = CURLE_OK;
     if (result == CURLE_OK || (result == CURLE_WRITE_ERROR && transfer.statusChecked)) {
