@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xdg-utils
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
+  libnginx-mod-http-echo curl
   clang libclang-rt-14-dev
 )
 

@@ -54,6 +54,7 @@ const FormRoutines kForms[] = {
     {kPreferencesForm, preferencesDesign, preferencesEvents},
     {kMessageBoxForm, messageBoxDesign, messageBoxEvents},
     {kUpdateAvailableForm, updateAvailableDesign, updateAvailableEvents},
+    {kDownloadProgressForm, downloadProgressDesign, downloadProgressEvents},
     {kWhatsNewForm, whatsNewDesign, whatsNewEvents},
 };
 

@@ -4,6 +4,7 @@
 #include "calendar/text.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
+#include "update/update_site.h"
 
 #include <charconv>
 #include <cmath>
@@ -21,7 +22,6 @@ constexpr int kFewestLines = 3;
 constexpr int kLinesWithNotes = 4;
 // More digits than this cannot be a version of ours and would not fit the number.
 constexpr std::size_t kLongestVersionDigits = 18;
-constexpr const char* kBuiltSiteAddress = MERIVANE_UPDATE_BASE_URL;
 
 std::vector<std::string> splitAtLineBreaks(std::string_view text) {
     std::vector<std::string> lines;
@@ -101,7 +101,7 @@ bool isMajorUpdate(std::string_view newVersion) {
 
 std::string updateSiteAddress() {
     std::string address =
-        trimBlanks(ReadSetting(global::settingsPath, kUpdateSection, "Site", kBuiltSiteAddress));
+        trimBlanks(ReadSetting(global::settingsPath, kUpdateSection, "Site", builtInUpdateSite()));
     if (!address.empty() && address.back() != '/') address += '/';
     return address;
 }
