@@ -82,7 +82,9 @@ void windowLoad() {
 } // namespace
 
 int downloadPercent(std::uint32_t total, std::uint32_t done) {
-    if (total == 0) return done == 0 ? 100 : 0;
+    // Every transfer starts with nothing of nothing: showing that as done would flash a full
+    // bar before the first byte, so an unknown length reads as 0 until the window goes.
+    if (total == 0) return 0;
     const std::uint64_t percent = static_cast<std::uint64_t>(done) * 100 / total;
     return percent > 100 ? 100 : static_cast<int>(percent);
 }

@@ -16,6 +16,6 @@ void ReportHttpError(std::int32_t code);
 void downloadProgressDesign();
 void downloadProgressEvents(int controlId, int eventCode, int value, int& cancel);
 
-// The percentage the progress bar shows for `done` of `total` bytes; a total of 0 (no length
-// known) shows 0 until the end, and 100 for an empty transfer.
+// The percentage the progress bar shows for `done` of `total` bytes, at most 100; a total of 0
+// (no length known yet, or ever) shows 0.
 int downloadPercent(std::uint32_t total, std::uint32_t done);

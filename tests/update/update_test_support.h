@@ -5,6 +5,7 @@
 #include "gui/qt_test_support.h"
 #include "msgbox/msgbox.h"
 #include "shell/paths.h"
+#include "update/download.h"
 #include "update/update_available_dialog.h"
 #include "update/update_state.h"
 #include "update/whats_new_dialog.h"
@@ -72,12 +73,14 @@ inline void routeDesign(const std::string& form) {
     if (form == kMessageBoxForm) messageBoxDesign();
     if (form == kUpdateAvailableForm) updateAvailableDesign();
     if (form == kWhatsNewForm) whatsNewDesign();
+    if (form == kDownloadProgressForm) downloadProgressDesign();
 }
 
 inline void routeEvent(const std::string& form, int id, int code, int value, int& cancel) {
     if (form == kMessageBoxForm) messageBoxEvents(id, code, value, cancel);
     if (form == kUpdateAvailableForm) updateAvailableEvents(id, code, value, cancel);
     if (form == kWhatsNewForm) whatsNewEvents(id, code, value, cancel);
+    if (form == kDownloadProgressForm) downloadProgressEvents(id, code, value, cancel);
 }
 
 // Runs `work` inside the toolkit with every dialog answered from `answers`.
