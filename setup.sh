@@ -11,6 +11,7 @@ packages=(
   xdg-utils
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
   libnginx-mod-http-echo curl
+  xdotool openbox
   clang libclang-rt-14-dev
 )
 
