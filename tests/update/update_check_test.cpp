@@ -192,43 +192,67 @@ TEST_F(UpdateCheckTest, DownloadRecordsAnUpdateButNotAMajorVersion) {
 
 TEST_F(UpdateCheckTest, CancelHalfwayLeavesNothingAndTheProgramRuns) {
     serveVersionFile(versionFile("6.0.0.1", "slow/"));
-    int percentAtCancel = -1;
-    std::string caption;
-    answers[kOffer] = [&](QWidget* window) {
-        press(window, "Download Now");
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [&, poll] {
-            auto* bar = qobject_cast<QProgressBar*>(testgui::control(kDownloadProgressForm, 100));
-            if (bar == nullptr || bar->value() < 40) {
-                testgui::later(*poll, 20);
-                return;
-            }
-            percentAtCancel = bar->value();
-            caption = testgui::formWindow(kDownloadProgressForm)->windowTitle().toStdString();
-            testgui::click(buttonNamed(testgui::formWindow(kDownloadProgressForm), "Cancel"));
-        };
-        testgui::later(*poll, 20);
+    // Cancel, the frame's close button, and the window going with its owner all stop the
+    // transfer; the window stays until the transfer has ended.
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Cancel",
+         [] { testgui::click(buttonNamed(testgui::formWindow(kDownloadProgressForm), "Cancel")); }},
+        {"close box", [] { testgui::closeFromFrame(kDownloadProgressForm); }},
+        {"owner closes", [] { ezUnloadForm(kDownloadProgressForm); }},
     };
-    answers["Download Canceled"] = [](QWidget* window) { press(window, "&OK"); };
+    for (const auto& [way, stop] : ways) {
+        SCOPED_TRACE(way);
+        int percentAtCancel = -1;
+        std::string caption;
+        answers[kOffer] = [&](QWidget* window) {
+            press(window, "Download Now");
+            auto poll = std::make_shared<std::function<void()>>();
+            *poll = [&, poll] {
+                auto* bar =
+                    qobject_cast<QProgressBar*>(testgui::control(kDownloadProgressForm, 100));
+                if (bar == nullptr || bar->value() < 40) {
+                    testgui::later(*poll, 20);
+                    return;
+                }
+                percentAtCancel = bar->value();
+                caption = testgui::formWindow(kDownloadProgressForm)->windowTitle().toStdString();
+                stop();
+            };
+            testgui::later(*poll, 20);
+        };
+        answers["Download Canceled"] = [](QWidget* window) { press(window, "&OK"); };
+        EXPECT_EQ(check(false), 0);
+        EXPECT_EQ(captionsSeen(), (std::vector<std::string>{kOffer, "Download Canceled"}));
+        EXPECT_NE(textsOf("Download Canceled")
+                      .find("The download of Zarn Generator has been terminated."),
+                  std::string::npos);
+        EXPECT_GE(percentAtCancel, 40);
+        EXPECT_LT(percentAtCancel, 100);
+        // The caption follows the bar after the events of each step have run.
+        int captionPercent = -1;
+        EXPECT_EQ(std::sscanf(caption.c_str(), "Downloading... %d%% complete", &captionPercent), 1)
+            << caption;
+        EXPECT_GT(captionPercent, 0);
+        EXPECT_LE(captionPercent, percentAtCancel);
+        EXPECT_TRUE(global::update.downloadCancelled);
+        EXPECT_FALSE(global::update.downloadAccepted);
+        EXPECT_EQ(setting("Install"), "none");
+        EXPECT_EQ(fs::directory_iterator(program.folder)->path().filename(), "Zarn.ini")
+            << "only the settings file is left";
+        EXPECT_EQ(std::distance(fs::directory_iterator(program.folder), fs::directory_iterator()),
+                  1);
+    }
+}
+
+TEST_F(UpdateCheckTest, NoConnectionIsReportedOnce) {
+    // A port nothing listens on: the site cannot be reached at all.
+    writeFile(program / "Zarn.ini", "[Update]\nSite=https://127.0.0.1:1/\n");
+    answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
     EXPECT_EQ(check(false), 0);
-    EXPECT_EQ(captionsSeen(), (std::vector<std::string>{kOffer, "Download Canceled"}));
-    EXPECT_NE(
-        textsOf("Download Canceled").find("The download of Zarn Generator has been terminated."),
-        std::string::npos);
-    EXPECT_GE(percentAtCancel, 40);
-    EXPECT_LT(percentAtCancel, 100);
-    // The caption follows the bar after the events of each step have run.
-    int captionPercent = -1;
-    EXPECT_EQ(std::sscanf(caption.c_str(), "Downloading... %d%% complete", &captionPercent), 1)
-        << caption;
-    EXPECT_GT(captionPercent, 0);
-    EXPECT_LE(captionPercent, percentAtCancel);
-    EXPECT_TRUE(global::update.downloadCancelled);
-    EXPECT_FALSE(global::update.downloadAccepted);
-    EXPECT_EQ(setting("Install"), "none");
-    EXPECT_EQ(fs::directory_iterator(program.folder)->path().filename(), "Zarn.ini")
-        << "only the settings file is left";
-    EXPECT_EQ(std::distance(fs::directory_iterator(program.folder), fs::directory_iterator()), 1);
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Error"});
+    EXPECT_NE(textsOf("Error").find("No internet connection available."), std::string::npos)
+        << textsOf("Error");
+    EXPECT_TRUE(global::update.connectionMissing);
 }
 
 TEST_F(UpdateCheckTest, UnsafeInstallerAddressesAreRefusedAndNothingIsWritten) {
