@@ -321,6 +321,19 @@ TEST(HttpClientDownload, StoresCompleteFileExecutableWithProgress) {
         ASSERT_EQ(unlink(target.c_str()), 0);
     }
     EXPECT_GT(ticks, 0);
+
+    // The download's own connection: the host part of the address, the file under its bare
+    // name into the current folder.
+    const std::string host = site.server.baseUrl.substr(0, site.server.baseUrl.size() - 1);
+    int handle = HttpConnectA(host, 0, kTimeout);
+    ASSERT_NE(handle, kHttpFailure);
+    char* previousFolder = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(site.downloads.c_str()), 0);
+    EXPECT_EQ(HttpGetFileA(handle, "Zarn_setup.bin", "/setup.bin"), 0);
+    EXPECT_EQ(readFile(site.downloads + "/Zarn_setup.bin"), patternOf(kSlowFileSize));
+    EXPECT_EQ(chdir(previousFolder), 0);
+    free(previousFolder);
+    EXPECT_EQ(HttpDisconnect(handle), 0);
     stopSite(site);
 }
 
