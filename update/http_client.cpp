@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -28,6 +29,7 @@ constexpr int kEventIntervalMs = 20;
 constexpr int kEventSliceMs = 10;
 // Large reads keep a fast download from being bound by the loop around it.
 constexpr long kReceiveBufferBytes = 512 * 1024;
+constexpr std::uint64_t kWriteBackBytes = 4 * 1024 * 1024;
 constexpr const char* kExtraCaVariable = "MERIVANE_EXTRA_CA_FILE";
 constexpr const char* kUserAgent = "Merivane/6.0";
 
@@ -58,6 +60,7 @@ struct Transfer {
     bool anyByte = false;
     AtomicFile* file = nullptr;
     std::uint64_t received = 0;
+    std::uint64_t writtenBack = 0; // bytes already handed to the disk
     bool statusChecked = false;
     long statusCode = 0;
     std::uint32_t writeError = kHttpErrorNone;
@@ -194,9 +197,11 @@ bool readWholeFile(const std::string& path, std::string& contents) {
     return !stream.bad();
 }
 
-// The authorities to trust when MERIVANE_EXTRA_CA_FILE names a file: the system bundle libcurl
-// was built with, followed by that file (PEM). Without the variable, libcurl's own defaults.
-// Returns false when the variable names a file that cannot be read or holds no certificate.
+// The authorities to add when MERIVANE_EXTRA_CA_FILE names a file (PEM). They are handed to
+// libcurl as its CA "file"; the system's authorities stay trusted through libcurl's CA folder,
+// or, where it was built without one, by putting its system bundle before them. Without the
+// variable, libcurl's own defaults. Returns false when the variable names a file that cannot be
+// read or holds no certificate.
 bool loadTrustedAuthorities(std::string& authorities) {
     authorities.clear();
     const char* extraFile = std::getenv(kExtraCaVariable);
@@ -205,7 +210,10 @@ bool loadTrustedAuthorities(std::string& authorities) {
     if (!readWholeFile(extraFile, extra)) return false;
     if (extra.find("-----BEGIN CERTIFICATE-----") == std::string::npos) return false;
     const curl_version_info_data* version = curl_version_info(CURLVERSION_NOW);
-    if (version != nullptr && version->cainfo != nullptr) {
+    struct stat info {};
+    bool systemFolder = version != nullptr && version->capath != nullptr &&
+                        stat(version->capath, &info) == 0 && S_ISDIR(info.st_mode);
+    if (!systemFolder && version != nullptr && version->cainfo != nullptr) {
         readWholeFile(version->cainfo, authorities);
         if (!authorities.empty() && authorities.back() != '\n') authorities += '\n';
     }
@@ -303,6 +311,16 @@ std::uint32_t fileErrorCode(const std::string& error) {
                : kHttpErrorFileNotWritten;
 }
 
+// Hands what has been written to the disk while the download goes on, so the final fsync of a
+// large file does not wait for all of it at once. Failures are left to that fsync.
+void startWriteBack(Transfer& transfer) {
+    std::uint64_t pending = transfer.received - transfer.writtenBack;
+    if (pending < kWriteBackBytes) return;
+    sync_file_range(transfer.file->descriptor, static_cast<off64_t>(transfer.writtenBack),
+                    static_cast<off64_t>(pending), SYNC_FILE_RANGE_WRITE);
+    transfer.writtenBack = transfer.received;
+}
+
 std::size_t receiveFile(char* data, std::size_t one, std::size_t count, void* context) {
     Transfer& transfer = *static_cast<Transfer*>(context);
     std::size_t size = one * count;
@@ -316,6 +334,7 @@ std::size_t receiveFile(char* data, std::size_t one, std::size_t count, void* co
         transfer.writeError = fileErrorCode(error);
         return 0;
     }
+    startWriteBack(transfer);
     return size;
 }
 

@@ -107,7 +107,7 @@ void BM_CurlDownload(benchmark::State& state) {
     unlink(target.c_str());
 }
 
-BENCHMARK(BM_ClientDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8);
-BENCHMARK(BM_CurlDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8);
+BENCHMARK(BM_ClientDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(4);
+BENCHMARK(BM_CurlDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(4);
 
 } // namespace

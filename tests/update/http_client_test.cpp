@@ -283,12 +283,6 @@ TEST(HttpClientDownload, StoresCompleteFileExecutableWithProgress) {
     ASSERT_EQ(
         HttpRegisterEvent(site.handle, kHttpEventProgress | kHttpEventCancelled, recordEvent, -1),
         0);
-    // The toolkit's events run while the transfer does.
-    int ticks = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
-    timer.start(1);
-
     struct Case {
         const char* path;
         std::size_t size;
@@ -320,7 +314,18 @@ TEST(HttpClientDownload, StoresCompleteFileExecutableWithProgress) {
         EXPECT_EQ(watch.cancelEvents, 0);
         ASSERT_EQ(unlink(target.c_str()), 0);
     }
-    EXPECT_GT(ticks, 0);
+    // The download's own connection: the host part of the address, the file under its bare
+    // name into the current folder.
+    const std::string host = site.server.baseUrl.substr(0, site.server.baseUrl.size() - 1);
+    int handle = HttpConnectA(host, 0, kTimeout);
+    ASSERT_NE(handle, kHttpFailure);
+    char* previousFolder = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(site.downloads.c_str()), 0);
+    EXPECT_EQ(HttpGetFileA(handle, "Zarn_setup.bin", "/setup.bin"), 0);
+    EXPECT_EQ(readFile(site.downloads + "/Zarn_setup.bin"), patternOf(kSlowFileSize));
+    EXPECT_EQ(chdir(previousFolder), 0);
+    free(previousFolder);
+    EXPECT_EQ(HttpDisconnect(handle), 0);
     stopSite(site);
 }
 
@@ -340,6 +345,27 @@ TEST(HttpClientDownload, CancelHalfwayLeavesNothingNew) {
     EXPECT_EQ(watch.cancelEvents, 1);
     EXPECT_EQ(watch.atCancel.totalBytes, kSlowFileSize);
     EXPECT_LT(watch.atCancel.copiedBytes, kSlowFileSize * 3 / 4);
+    EXPECT_EQ(readFile(target), "the previous installer");
+    EXPECT_EQ(folderEntries(site.downloads), std::vector<std::string>{"Zarn_setup.bin"});
+
+    // The toolkit's events run during the transfer: a timer cancels it as the Cancel button does.
+    watch = Watch{};
+    HttpTransferStatus atTimer{};
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&site, &atTimer] {
+        HttpTransferStatus status{};
+        HttpGetTransferStatus(site.handle, status);
+        if (status.totalBytes == 0 || status.copiedBytes < status.totalBytes / 2) return;
+        if (atTimer.totalBytes == 0) atTimer = status;
+        HttpCancel(site.handle);
+    });
+    timer.start(5);
+    EXPECT_EQ(HttpGetFileA(site.handle, target, "/slow/setup.bin"), kHttpFailure);
+    timer.stop();
+    EXPECT_EQ(HttpGetLastError(), kHttpErrorCancelled);
+    EXPECT_EQ(watch.cancelEvents, 1);
+    EXPECT_EQ(atTimer.totalBytes, kSlowFileSize);
+    EXPECT_LT(atTimer.copiedBytes, kSlowFileSize * 3 / 4);
     EXPECT_EQ(readFile(target), "the previous installer");
     EXPECT_EQ(folderEntries(site.downloads), std::vector<std::string>{"Zarn_setup.bin"});
 
