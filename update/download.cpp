@@ -7,6 +7,8 @@
 #include "update/update_state.h"
 
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +33,12 @@ std::string hexText(std::uint32_t code) {
     char text[16];
     std::snprintf(text, sizeof text, "%X", code);
     return text;
+}
+
+// Only the regular file the transfer has just written; never through a link.
+void deleteDownloaded(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(path.c_str());
 }
 
 void refuseAddress(const std::string& reason) {
@@ -123,8 +131,16 @@ bool DownloadInstaller(const std::string& address) {
     const int transfer =
         HttpGetFileA(update.clientHandle, global::programFolder + fileName, resource);
     transferRunning = false;
-    const bool stored = transfer != kHttpFailure;
-    if (!stored) ReportHttpError(0);
+    bool stored = transfer != kHttpFailure;
+    if (!stored) {
+        ReportHttpError(0);
+    } else if (update.downloadCancelled) {
+        // Cancel came with the last progress event of a complete transfer: the user still said
+        // stop, so the new file goes as a cancelled one would.
+        deleteDownloaded(global::programFolder + fileName);
+        ReportHttpError(static_cast<std::int32_t>(kHttpErrorCancelled));
+        stored = false;
+    }
     ezUnloadForm(kDownloadProgressForm);
     if (HttpDisconnect(update.clientHandle) != 0 && !update.connectionMissing) ReportHttpError(0);
     update.clientHandle = kHttpFailure;
