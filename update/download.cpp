@@ -26,6 +26,11 @@ constexpr std::size_t kLongestPart = 259;
 constexpr std::size_t kHostSearchStart = 8;
 constexpr const char* kSecureScheme = "https://";
 
+// Files of the program's folder that a download must never replace (the program itself is added
+// by name when the check runs).
+const char* const kProgramFiles[] = {"Zarn.ini", "Updater.ini", "Release Notes.rtf", "History.rtf",
+                                     "PDF"};
+
 // True while HttpGetFileA is on the stack: the window must not go away under it.
 bool transferRunning;
 
@@ -39,6 +44,20 @@ std::string hexText(std::uint32_t code) {
 void deleteDownloaded(const std::string& path) {
     struct stat info {};
     if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(path.c_str());
+}
+
+std::string executableName() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return "";
+    const std::string text(path, static_cast<std::size_t>(length));
+    return text.substr(text.rfind('/') + 1);
+}
+
+bool isProgramFile(const std::string& name) {
+    for (const char* programFile : kProgramFiles)
+        if (name == programFile) return true;
+    return name == executableName();
 }
 
 void refuseAddress(const std::string& reason) {
@@ -116,6 +135,10 @@ bool DownloadInstaller(const std::string& address) {
         fileName.size() > kLongestPart || host.size() > kLongestPart ||
         resource.size() > kLongestPart) {
         refuseAddress("The address does not end with a usable file name.");
+        return false;
+    }
+    if (isProgramFile(fileName)) {
+        refuseAddress("The address names one of the program's own files.");
         return false;
     }
     update.installerFile = fileName;

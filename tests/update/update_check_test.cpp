@@ -257,10 +257,9 @@ TEST_F(UpdateCheckTest, NoConnectionIsReportedOnce) {
 
 TEST_F(UpdateCheckTest, UnsafeInstallerAddressesAreRefusedAndNothingIsWritten) {
     const std::string addresses[] = {
-        "http://127.0.0.1/Zarn_6001.exe",
-        server.baseUrl + "updates/",
-        server.baseUrl + "updates/..",
-        server.baseUrl + std::string(270, 'Z') + ".exe",
+        "http://127.0.0.1/Zarn_6001.exe", server.baseUrl + "updates/",
+        server.baseUrl + "updates/..",    server.baseUrl + std::string(270, 'Z') + ".exe",
+        server.baseUrl + "Zarn.ini",      server.baseUrl + "update_check_test",
     };
     for (const std::string& address : addresses) {
         SCOPED_TRACE(address);
