@@ -12,6 +12,7 @@
 #include "update/update_state.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -21,6 +22,10 @@ constexpr int kTimeoutSeconds = 20;
 constexpr int kDaysBetweenChecks = 7;
 constexpr int kVisitWebSite = 1;
 constexpr std::uint32_t kNotFound = kHttpErrorStatusBase + 404;
+
+// Release notes written by a word processor run to several kilobytes; cut at the version file's
+// 2000 bytes they would lose most of their text.
+constexpr std::size_t kRichNotesLimit = 256 * 1024;
 
 constexpr const char* kCheckFailedTitle = "Unable to Complete Update Check";
 
@@ -80,7 +85,7 @@ bool AutomaticCheckDue() {
     return true;
 }
 
-std::string FetchUpdateText(const std::string& path, bool optional) {
+std::string FetchUpdateText(const std::string& path, std::size_t limit, bool optional) {
     UpdateState& update = global::update;
     update.connectionMissing = false;
     const std::string site = updateSiteAddress();
@@ -90,10 +95,11 @@ std::string FetchUpdateText(const std::string& path, bool optional) {
         ReportHttpError(0);
         return "";
     }
-    char buffer[kVersionTextLimit];
+    std::vector<char> buffer(limit);
     std::string text;
-    if (HttpGetTextA(update.clientHandle, path, buffer, sizeof buffer) == kHttpTextReceived) {
-        text.assign(buffer, strnlen(buffer, sizeof buffer));
+    if (HttpGetTextA(update.clientHandle, path, buffer.data(), static_cast<int>(buffer.size())) ==
+        kHttpTextReceived) {
+        text.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
     } else if (!optional || HttpGetLastError() != kNotFound) {
         ReportHttpError(0);
     }
@@ -107,7 +113,7 @@ int UpdateCheck(const std::string& path, bool automatic, bool manual) {
     UpdateState& update = global::update;
     update.downloadCancelled = false;
     update.laterChosen = false;
-    const std::string text = FetchUpdateText(path, false);
+    const std::string text = FetchUpdateText(path, kVersionTextLimit, false);
     const VersionFile file = parseVersionFile(text);
     // A file that is not a version file is no answer, like no file at all.
     if (!file.valid) {
@@ -127,7 +133,7 @@ int UpdateCheck(const std::string& path, bool automatic, bool manual) {
     update.notes.clear();
     update.notesAreRichText = false;
     if (file.lineCount == 4) {
-        update.notes = FetchUpdateText(kRichNotesPath, true);
+        update.notes = FetchUpdateText(kRichNotesPath, kRichNotesLimit, true);
         update.notesAreRichText = !update.notes.empty();
     }
     if (!update.notesAreRichText) update.notes = notesFromLine(file.notesLine);

@@ -122,13 +122,16 @@ TEST_F(UpdateCheckTest, NewerUpdateWithPlainThenRichNotes) {
     EXPECT_TRUE(global::update.laterChosen);
     EXPECT_EQ(setting("NewVer"), "none");
 
+    // Longer than the version file's 2000 bytes: the notes arrive whole.
     testhttps::writeFile(served + "/updates/Zarn_Whats_New.rtf",
-                         "{\\rtf1 {\\b Rich} notes from the site\\par}");
+                         "{\\rtf1 {\\b Rich} notes from the site\\par" + std::string(3000, ' ') +
+                             "Last line.\\par}");
     answerOffer("Maybe Later", &offered);
     EXPECT_EQ(check(false), 0);
     EXPECT_EQ(offered.plainNotes, "");
     EXPECT_NE(offered.richNotes.find("Rich notes from the site"), std::string::npos)
         << offered.richNotes;
+    EXPECT_NE(offered.richNotes.find("Last line."), std::string::npos);
 }
 
 TEST_F(UpdateCheckTest, NothingNewerMeansUpToDateOnlyWhenAsked) {
