@@ -11,12 +11,23 @@
 #include "update/https_server.h"
 #include "update/update_check.h"
 
+#include <QDesktopServices>
 #include <QProgressBar>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace updatetest;
 namespace fs = std::filesystem;
+
+// Stands in for the desktop's web browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+  public:
+    std::vector<std::string> opened;
+  public slots:
+    void open(const QUrl& url) { opened.push_back(url.toString().toStdString()); }
+};
 
 namespace {
 
@@ -284,13 +295,23 @@ TEST_F(UpdateCheckTest, NoAnswerMissingOrMalformedFiles) {
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Error"});
     EXPECT_NE(textsOf("Error").find("The server answered 404 Not Found."), std::string::npos)
         << textsOf("Error");
+    UrlCatcher browser;
+    QDesktopServices::setUrlHandler("https", &browser, "open");
     answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
-    answers[kNoAnswer] = [](QWidget* window) { press(window, "&No, Thanks, I'm Good"); };
+    answers[kNoAnswer] = [](QWidget* window) { press(window, "&Visit Web Site"); };
     EXPECT_EQ(check(false), 0);
     EXPECT_EQ(captionsSeen(), (std::vector<std::string>{"Error", kNoAnswer}));
     EXPECT_NE(textsOf(kNoAnswer).find(
                   "You can visit our web site to download the latest version of Zarn Generator."),
               std::string::npos);
+    EXPECT_EQ(browser.opened, std::vector<std::string>{server.baseUrl});
+    QDesktopServices::unsetUrlHandler("https");
+
+    // An error the client has no text for still reads as something.
+    answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
+    runWithAnswers([] { ReportHttpError(0x1234); });
+    EXPECT_NE(textsOf("Error").find("Undefined error 0x1234."), std::string::npos)
+        << textsOf("Error");
 
     static const char kBinary[] = "\x7f"
                                   "ELF\x02\x01\0\0\r\nhttps://x/y\r\nz\r\n7.0.0.0";
@@ -344,3 +365,5 @@ TEST_F(UpdateCheckTest, WithoutASiteNothingIsAskedAndTheGateHoldsTheNextCheck) {
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{kOffer});
     EXPECT_EQ(setting("LastCheck"), "2461008");
 }
+
+#include "update_check_test.moc"
