@@ -36,12 +36,13 @@ constexpr const char* kUserAgent = "Merivane/6.0";
 struct Connection {
     int handle = 0; // 0: the slot is free
     CURL* curl = nullptr;
+    CURLM* multi = nullptr; // runs the transfers and keeps the connection open between them
     std::string address;
     int port = 0;
     int timeoutSeconds = kDefaultTimeoutSeconds;
     int stallSeconds = kDefaultTimeoutSeconds;
     std::uint64_t maxDownloadBytes = kMaxDownloadBytes;
-    std::string trustedAuthorities; // system and extra authorities; empty: the system's own
+    std::string trustedAuthorities; // PEM handed to libcurl as its CA file; empty: its default
     HttpEventCallback callback = nullptr;
     std::uint32_t eventMask = 0;
     int userValue = 0;
@@ -179,6 +180,7 @@ Connection* freeSlot() {
 
 void closeConnection(Connection& connection) {
     if (connection.curl != nullptr) curl_easy_cleanup(connection.curl);
+    if (connection.multi != nullptr) curl_multi_cleanup(connection.multi);
     connection = Connection{};
 }
 
@@ -435,12 +437,8 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
     connection.status = HttpTransferStatus{};
     connection.cancelRequested = false;
 
-    CURLM* multi = curl_multi_init();
-    if (multi == nullptr) return kHttpErrorTransferFailed;
-    if (curl_multi_add_handle(multi, curl) != CURLM_OK) {
-        curl_multi_cleanup(multi);
-        return kHttpErrorTransferFailed;
-    }
+    CURLM* multi = connection.multi;
+    if (curl_multi_add_handle(multi, curl) != CURLM_OK) return kHttpErrorTransferFailed;
     client.running = &connection;
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastEvents = Clock::now();
@@ -471,7 +469,6 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
         curl_multi_poll(multi, nullptr, 0, kEventIntervalMs, nullptr);
     }
     curl_multi_remove_handle(multi, curl);
-    curl_multi_cleanup(multi);
     client.running = nullptr;
     updateTotal(transfer);
 
@@ -581,7 +578,11 @@ int HttpConnectA(const std::string& address, int port, int timeoutSeconds) {
     if (!resolveAddress(candidate, "", probe)) return fail(kHttpErrorBadAddress);
     if (!loadTrustedAuthorities(candidate.trustedAuthorities)) return fail(kHttpErrorExtraCaFile);
     candidate.curl = curl_easy_init();
-    if (candidate.curl == nullptr) return fail(kHttpErrorTransferFailed);
+    candidate.multi = curl_multi_init();
+    if (candidate.curl == nullptr || candidate.multi == nullptr) {
+        closeConnection(candidate);
+        return fail(kHttpErrorTransferFailed);
+    }
     candidate.handle = client.nextHandle;
     client.nextHandle = client.nextHandle == INT32_MAX ? 1 : client.nextHandle + 1;
     *connection = std::move(candidate);
