@@ -184,11 +184,16 @@ TEST(HttpClientText, FetchesCutsAndNamesServerAnswers) {
 }
 
 TEST(HttpClientTrust, RefusesUntrustedServersAndInsecureAddresses) {
+    // /h0/ to /h4/ each send the request on to the next; /h5/ to the file.
+    std::vector<testhttps::ServerLocation> locations = {
+        testhttps::redirectToHttpLocation("/insecure/"),
+        testhttps::redirectLocation("/h5/", "/hello.txt")};
+    for (int hop = 0; hop < 5; ++hop) {
+        locations.push_back(testhttps::redirectLocation("/h" + std::to_string(hop) + "/",
+                                                        "/h" + std::to_string(hop + 1) + "/x"));
+    }
     Site site;
-    startSite(site,
-              {testhttps::redirectToHttpLocation("/insecure/"),
-               testhttps::redirectLocation("/loop/", "/loop/again")},
-              false);
+    startSite(site, locations, false);
     char buffer[kTextBufferSize];
     EXPECT_EQ(HttpGetTextA(site.handle, "./hello.txt", buffer, sizeof buffer), kHttpFailure);
     EXPECT_EQ(HttpGetLastError(), kHttpErrorUntrustedCertificate);
@@ -203,7 +208,9 @@ TEST(HttpClientTrust, RefusesUntrustedServersAndInsecureAddresses) {
     EXPECT_EQ(HttpGetTextA(site.handle, "/insecure/hello.txt", buffer, sizeof buffer),
               kHttpFailure);
     EXPECT_EQ(HttpGetLastError(), kHttpErrorInsecureRedirect);
-    EXPECT_EQ(HttpGetTextA(site.handle, "/loop/start", buffer, sizeof buffer), kHttpFailure);
+    EXPECT_EQ(HttpGetTextA(site.handle, "/h1/x", buffer, sizeof buffer), kHttpTextReceived);
+    EXPECT_STREQ(buffer, "Hello\r\nWorld");
+    EXPECT_EQ(HttpGetTextA(site.handle, "/h0/x", buffer, sizeof buffer), kHttpFailure);
     EXPECT_EQ(HttpGetLastError(), kHttpErrorTooManyRedirects);
     EXPECT_EQ(HttpGetFileA(site.handle, site.downloads + "/hello.txt", "/insecure/hello.txt"),
               kHttpFailure);
@@ -267,7 +274,13 @@ TEST(HttpClientReach, NamesMissingHostsRefusedAndSilentServers) {
         EXPECT_EQ(HttpIsNoConnection(HttpGetLastError()), test.noConnection);
         EXPECT_FALSE(errorText(HttpGetLastError()).empty());
         EXPECT_EQ(HttpDisconnect(handle), 0);
+        // A closed handle is refused everywhere.
         EXPECT_EQ(HttpDisconnect(handle), kHttpFailure);
+        EXPECT_EQ(HttpGetLastError(), kHttpErrorInvalidHandle);
+        HttpTransferStatus status{};
+        EXPECT_EQ(HttpGetTransferStatus(handle, status), kHttpFailure);
+        EXPECT_EQ(HttpRegisterEvent(handle, kHttpEventProgress, recordEvent, -1), kHttpFailure);
+        EXPECT_EQ(HttpGetTextA(handle, "./x.txt", buffer, sizeof buffer), kHttpFailure);
         EXPECT_EQ(HttpGetLastError(), kHttpErrorInvalidHandle);
     }
     close(listener);
