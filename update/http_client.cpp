@@ -530,10 +530,21 @@ std::uint32_t finishFile(AtomicFile& file) {
     return kHttpErrorNone;
 }
 
+// A libcurl built without TLS cannot reach the update site at all.
+bool curlSpeaksHttps() {
+    const curl_version_info_data* version = curl_version_info(CURLVERSION_NOW);
+    if (version == nullptr || version->protocols == nullptr) return false;
+    for (const char* const* protocol = version->protocols; *protocol != nullptr; ++protocol) {
+        if (std::string_view(*protocol) == "https") return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int HttpInitializeA() {
-    if (client.initializeCount == 0 && curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+    if (client.initializeCount == 0 &&
+        (!curlSpeaksHttps() || curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)) {
         client.lastError = kHttpErrorNotInitialized;
         return 0;
     }
