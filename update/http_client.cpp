@@ -105,7 +105,7 @@ constexpr ErrorText kErrorTexts[] = {
     {kHttpErrorConnectionLost, "The connection to the server was lost"},
     {kHttpErrorExtraCaFile, "The extra certificate authority file cannot be read"},
     {kHttpErrorTooManyConnections, "Too many connections are open"},
-    {kHttpErrorCancelled, "The transfer has been canceled"},
+    {kHttpErrorCancelled, "The download has been canceled"},
 };
 
 struct StatusPhrase {

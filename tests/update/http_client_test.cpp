@@ -179,7 +179,7 @@ TEST(HttpClientText, FetchesCutsAndNamesServerAnswers) {
     // Codes without a text, and the cancel code's text.
     EXPECT_EQ(errorText(0x1234), "");
     EXPECT_EQ(errorText(kHttpErrorNone), "");
-    EXPECT_EQ(errorText(kHttpErrorCancelled), "The transfer has been canceled");
+    EXPECT_EQ(errorText(kHttpErrorCancelled), "The download has been canceled");
     EXPECT_EQ(kHttpErrorCancelled, 0x80042714u);
 }
 
@@ -354,7 +354,7 @@ TEST(HttpClientDownload, CancelHalfwayLeavesNothingNew) {
     watch.cancelAtFraction = 0.5;
     EXPECT_EQ(HttpGetFileA(site.handle, target, "/slow/setup.bin"), kHttpFailure);
     EXPECT_EQ(HttpGetLastError(), kHttpErrorCancelled);
-    EXPECT_EQ(errorText(HttpGetLastError()), "The transfer has been canceled");
+    EXPECT_EQ(errorText(HttpGetLastError()), "The download has been canceled");
     EXPECT_EQ(watch.cancelEvents, 1);
     EXPECT_EQ(watch.atCancel.totalBytes, kSlowFileSize);
     EXPECT_LT(watch.atCancel.copiedBytes, kSlowFileSize * 3 / 4);
