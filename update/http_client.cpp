@@ -36,12 +36,13 @@ constexpr const char* kUserAgent = "Merivane/6.0";
 struct Connection {
     int handle = 0; // 0: the slot is free
     CURL* curl = nullptr;
+    CURLM* multi = nullptr; // runs the transfers and keeps the connection open between them
     std::string address;
     int port = 0;
     int timeoutSeconds = kDefaultTimeoutSeconds;
     int stallSeconds = kDefaultTimeoutSeconds;
     std::uint64_t maxDownloadBytes = kMaxDownloadBytes;
-    std::string trustedAuthorities; // system and extra authorities; empty: the system's own
+    std::string trustedAuthorities; // PEM handed to libcurl as its CA file; empty: its default
     HttpEventCallback callback = nullptr;
     std::uint32_t eventMask = 0;
     int userValue = 0;
@@ -104,7 +105,7 @@ constexpr ErrorText kErrorTexts[] = {
     {kHttpErrorConnectionLost, "The connection to the server was lost"},
     {kHttpErrorExtraCaFile, "The extra certificate authority file cannot be read"},
     {kHttpErrorTooManyConnections, "Too many connections are open"},
-    {kHttpErrorCancelled, "The transfer has been canceled"},
+    {kHttpErrorCancelled, "The download has been canceled"},
 };
 
 struct StatusPhrase {
@@ -179,6 +180,7 @@ Connection* freeSlot() {
 
 void closeConnection(Connection& connection) {
     if (connection.curl != nullptr) curl_easy_cleanup(connection.curl);
+    if (connection.multi != nullptr) curl_multi_cleanup(connection.multi);
     connection = Connection{};
 }
 
@@ -435,12 +437,8 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
     connection.status = HttpTransferStatus{};
     connection.cancelRequested = false;
 
-    CURLM* multi = curl_multi_init();
-    if (multi == nullptr) return kHttpErrorTransferFailed;
-    if (curl_multi_add_handle(multi, curl) != CURLM_OK) {
-        curl_multi_cleanup(multi);
-        return kHttpErrorTransferFailed;
-    }
+    CURLM* multi = connection.multi;
+    if (curl_multi_add_handle(multi, curl) != CURLM_OK) return kHttpErrorTransferFailed;
     client.running = &connection;
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastEvents = Clock::now();
@@ -471,7 +469,6 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
         curl_multi_poll(multi, nullptr, 0, kEventIntervalMs, nullptr);
     }
     curl_multi_remove_handle(multi, curl);
-    curl_multi_cleanup(multi);
     client.running = nullptr;
     updateTotal(transfer);
 
@@ -533,10 +530,21 @@ std::uint32_t finishFile(AtomicFile& file) {
     return kHttpErrorNone;
 }
 
+// A libcurl built without TLS cannot reach the update site at all.
+bool curlSpeaksHttps() {
+    const curl_version_info_data* version = curl_version_info(CURLVERSION_NOW);
+    if (version == nullptr || version->protocols == nullptr) return false;
+    for (const char* const* protocol = version->protocols; *protocol != nullptr; ++protocol) {
+        if (std::string_view(*protocol) == "https") return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int HttpInitializeA() {
-    if (client.initializeCount == 0 && curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+    if (client.initializeCount == 0 &&
+        (!curlSpeaksHttps() || curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)) {
         client.lastError = kHttpErrorNotInitialized;
         return 0;
     }
@@ -581,7 +589,11 @@ int HttpConnectA(const std::string& address, int port, int timeoutSeconds) {
     if (!resolveAddress(candidate, "", probe)) return fail(kHttpErrorBadAddress);
     if (!loadTrustedAuthorities(candidate.trustedAuthorities)) return fail(kHttpErrorExtraCaFile);
     candidate.curl = curl_easy_init();
-    if (candidate.curl == nullptr) return fail(kHttpErrorTransferFailed);
+    candidate.multi = curl_multi_init();
+    if (candidate.curl == nullptr || candidate.multi == nullptr) {
+        closeConnection(candidate);
+        return fail(kHttpErrorTransferFailed);
+    }
     candidate.handle = client.nextHandle;
     client.nextHandle = client.nextHandle == INT32_MAX ? 1 : client.nextHandle + 1;
     *connection = std::move(candidate);

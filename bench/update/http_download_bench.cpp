@@ -107,6 +107,9 @@ void BM_CurlDownload(benchmark::State& state) {
     unlink(target.c_str());
 }
 
+// On a shared machine compare medians over interleaved repetitions:
+//   http_download_bench --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true
+//                       --benchmark_report_aggregates_only=true
 BENCHMARK(BM_ClientDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(4);
 BENCHMARK(BM_CurlDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(4);
 

@@ -179,16 +179,21 @@ TEST(HttpClientText, FetchesCutsAndNamesServerAnswers) {
     // Codes without a text, and the cancel code's text.
     EXPECT_EQ(errorText(0x1234), "");
     EXPECT_EQ(errorText(kHttpErrorNone), "");
-    EXPECT_EQ(errorText(kHttpErrorCancelled), "The transfer has been canceled");
+    EXPECT_EQ(errorText(kHttpErrorCancelled), "The download has been canceled");
     EXPECT_EQ(kHttpErrorCancelled, 0x80042714u);
 }
 
 TEST(HttpClientTrust, RefusesUntrustedServersAndInsecureAddresses) {
+    // /h0/ to /h4/ each send the request on to the next; /h5/ to the file.
+    std::vector<testhttps::ServerLocation> locations = {
+        testhttps::redirectToHttpLocation("/insecure/"),
+        testhttps::redirectLocation("/h5/", "/hello.txt")};
+    for (int hop = 0; hop < 5; ++hop) {
+        locations.push_back(testhttps::redirectLocation("/h" + std::to_string(hop) + "/",
+                                                        "/h" + std::to_string(hop + 1) + "/x"));
+    }
     Site site;
-    startSite(site,
-              {testhttps::redirectToHttpLocation("/insecure/"),
-               testhttps::redirectLocation("/loop/", "/loop/again")},
-              false);
+    startSite(site, locations, false);
     char buffer[kTextBufferSize];
     EXPECT_EQ(HttpGetTextA(site.handle, "./hello.txt", buffer, sizeof buffer), kHttpFailure);
     EXPECT_EQ(HttpGetLastError(), kHttpErrorUntrustedCertificate);
@@ -203,7 +208,9 @@ TEST(HttpClientTrust, RefusesUntrustedServersAndInsecureAddresses) {
     EXPECT_EQ(HttpGetTextA(site.handle, "/insecure/hello.txt", buffer, sizeof buffer),
               kHttpFailure);
     EXPECT_EQ(HttpGetLastError(), kHttpErrorInsecureRedirect);
-    EXPECT_EQ(HttpGetTextA(site.handle, "/loop/start", buffer, sizeof buffer), kHttpFailure);
+    EXPECT_EQ(HttpGetTextA(site.handle, "/h1/x", buffer, sizeof buffer), kHttpTextReceived);
+    EXPECT_STREQ(buffer, "Hello\r\nWorld");
+    EXPECT_EQ(HttpGetTextA(site.handle, "/h0/x", buffer, sizeof buffer), kHttpFailure);
     EXPECT_EQ(HttpGetLastError(), kHttpErrorTooManyRedirects);
     EXPECT_EQ(HttpGetFileA(site.handle, site.downloads + "/hello.txt", "/insecure/hello.txt"),
               kHttpFailure);
@@ -267,7 +274,13 @@ TEST(HttpClientReach, NamesMissingHostsRefusedAndSilentServers) {
         EXPECT_EQ(HttpIsNoConnection(HttpGetLastError()), test.noConnection);
         EXPECT_FALSE(errorText(HttpGetLastError()).empty());
         EXPECT_EQ(HttpDisconnect(handle), 0);
+        // A closed handle is refused everywhere.
         EXPECT_EQ(HttpDisconnect(handle), kHttpFailure);
+        EXPECT_EQ(HttpGetLastError(), kHttpErrorInvalidHandle);
+        HttpTransferStatus status{};
+        EXPECT_EQ(HttpGetTransferStatus(handle, status), kHttpFailure);
+        EXPECT_EQ(HttpRegisterEvent(handle, kHttpEventProgress, recordEvent, -1), kHttpFailure);
+        EXPECT_EQ(HttpGetTextA(handle, "./x.txt", buffer, sizeof buffer), kHttpFailure);
         EXPECT_EQ(HttpGetLastError(), kHttpErrorInvalidHandle);
     }
     close(listener);
@@ -341,7 +354,7 @@ TEST(HttpClientDownload, CancelHalfwayLeavesNothingNew) {
     watch.cancelAtFraction = 0.5;
     EXPECT_EQ(HttpGetFileA(site.handle, target, "/slow/setup.bin"), kHttpFailure);
     EXPECT_EQ(HttpGetLastError(), kHttpErrorCancelled);
-    EXPECT_EQ(errorText(HttpGetLastError()), "The transfer has been canceled");
+    EXPECT_EQ(errorText(HttpGetLastError()), "The download has been canceled");
     EXPECT_EQ(watch.cancelEvents, 1);
     EXPECT_EQ(watch.atCancel.totalBytes, kSlowFileSize);
     EXPECT_LT(watch.atCancel.copiedBytes, kSlowFileSize * 3 / 4);
@@ -382,15 +395,19 @@ TEST(HttpClientDownload, StallEndsButSlowTransferGoesOn) {
     HttpSetTestLimits(1, 0);
     Site site;
     startSite(site, {testhttps::stallLocation("/stall/", 1000),
-                     testhttps::slowLocation("/slow/", kSlowRate)});
+                     testhttps::slowLocation("/slow/", kSlowRate),
+                     testhttps::ServerLocation{"/silent/", "echo_sleep 3600;", false}});
     const std::string target = site.downloads + "/Zarn_setup.bin";
     EXPECT_EQ(HttpGetFileA(site.handle, target, "/stall/setup.bin"), kHttpFailure);
     EXPECT_EQ(HttpGetLastError(), kHttpErrorTimedOut);
     EXPECT_EQ(errorText(HttpGetLastError()), "The server did not answer in time");
     EXPECT_TRUE(folderEntries(site.downloads).empty());
     char buffer[kTextBufferSize];
-    EXPECT_EQ(HttpGetTextA(site.handle, "/stall/x", buffer, sizeof buffer), kHttpFailure);
-    EXPECT_EQ(HttpGetLastError(), kHttpErrorTimedOut);
+    // Stalled after some bytes, or before the first one.
+    for (const char* path : {"/stall/x", "/silent/x"}) {
+        EXPECT_EQ(HttpGetTextA(site.handle, path, buffer, sizeof buffer), kHttpFailure);
+        EXPECT_EQ(HttpGetLastError(), kHttpErrorTimedOut) << path;
+    }
 
     EXPECT_EQ(HttpGetFileA(site.handle, target, "/slow/setup.bin"), 0)
         << errorText(HttpGetLastError());
