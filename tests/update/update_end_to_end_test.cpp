@@ -52,7 +52,7 @@ while [ -e /proc/$PPID ] && ! grep -q '^State:.*Z' /proc/$PPID/status 2>/dev/nul
 done
 printf '%s' '{\rtf1\ansi{\fonttbl{\f0 Arial;}}\f0\fs24 {\b New in 6.0.0.1}\par Calendars print faster.\par The year page has wider margins.\par}' > "$folder/Release Notes.rtf"
 echo $$ > "$folder/second.pid"
-exec "$folder/merivane" /update
+exec "$folder/merivane" /update > "$folder/second.log" 2>&1
 )";
     script += "# ";
     script.resize(kInstallerSize, '#');
@@ -67,7 +67,15 @@ grab=$3
 shots=$4
 site=$5
 step() { echo "$1" >> "$out/steps.txt"; }
-window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# A search fails outright when a window goes while it runs, so it is simply asked again.
+window() {
+    tries=0
+    while [ $tries -lt 200 ]; do
+        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$found" ] && { echo "$found"; return; }
+        tries=$((tries + 1)); sleep 0.1
+    done
+}
 activate() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; sleep 0.3; }
 XDG_CONFIG_DIRS=/etc/xdg XDG_DATA_DIRS=/usr/share openbox --sm-disable > "$out/openbox.log" 2>&1 &
 tries=0
@@ -176,7 +184,8 @@ TEST(UpdateEndToEnd, CheckDownloadInstallRestartAndSeeWhatsNew) {
 
     EXPECT_EQ(readText(root / "steps.txt"),
               "main\nplain\nrich\nprogress\ncomplete\nwhatsnew\nclosed\n")
-        << readText(root / "first.log");
+        << readText(root / "first.log") << readText(program / "second.log")
+        << readText(root / "openbox.log");
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(readText(program / "installer-arguments.txt"), "/SP-\n/VERYSILENT\n");
     const std::string settings = readText(program / "Zarn.ini");
