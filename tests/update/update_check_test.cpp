@@ -258,6 +258,38 @@ TEST_F(UpdateCheckTest, CancelHalfwayLeavesNothingAndTheProgramRuns) {
     }
 }
 
+TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
+    serveVersionFile(versionFile("6.0.0.1", "slow/"));
+    answers[kOffer] = [](QWidget* window) {
+        press(window, "Download Now");
+        auto watch = std::make_shared<std::function<void()>>();
+        *watch = [watch] {
+            auto* bar = qobject_cast<QProgressBar*>(testgui::control(kDownloadProgressForm, 100));
+            if (bar == nullptr) {
+                testgui::later(*watch, 1);
+                return;
+            }
+            // The click arrives with the events the last progress step lets run.
+            QObject::connect(bar, &QProgressBar::valueChanged, bar, [](int value) {
+                if (value != 100) return;
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [] {
+                        testgui::click(
+                            buttonNamed(testgui::formWindow(kDownloadProgressForm), "Cancel"));
+                    },
+                    Qt::QueuedConnection);
+            });
+        };
+        testgui::later(*watch, 0);
+    };
+    answers["Download Canceled"] = [](QWidget* window) { press(window, "&OK"); };
+    EXPECT_EQ(check(false), 0);
+    EXPECT_EQ(captionsSeen(), (std::vector<std::string>{kOffer, "Download Canceled"}));
+    EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
+    EXPECT_EQ(setting("Install"), "none");
+}
+
 TEST_F(UpdateCheckTest, NoConnectionIsReportedOnce) {
     // A port nothing listens on: the site cannot be reached at all.
     writeFile(program / "Zarn.ini", "[Update]\nSite=https://127.0.0.1:1/\n");
