@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   xdg-utils
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
+  libnginx-mod-http-echo curl
+  xdotool openbox
   clang libclang-rt-14-dev
   python3-icalendar man-db mandoc time
 )

@@ -12,6 +12,7 @@
 #include "shell/program.h"
 #include "shell/render_wiring.h"
 #include "shell/settings.h"
+#include "update/update_forms.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -55,6 +56,9 @@ const FormRoutines kForms[] = {
     {kPrintRangeForm, printRangeDesign, printRangeEvents},
     {kPreferencesForm, preferencesDesign, preferencesEvents},
     {kMessageBoxForm, messageBoxDesign, messageBoxEvents},
+    {kUpdateAvailableForm, updateAvailableDesign, updateAvailableEvents},
+    {kDownloadProgressForm, downloadProgressDesign, downloadProgressEvents},
+    {kWhatsNewForm, whatsNewDesign, whatsNewEvents},
 };
 
 struct FontDefinition {

@@ -1,19 +1,51 @@
 #include "shell/update_calls.h"
 
-void startNetwork() {}
+#include "shell/paths.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+#include "update/http_client.h"
+#include "update/install.h"
+#include "update/update_check.h"
+#include "update/update_state.h"
+
+namespace {
+
+// Installers of earlier updates, left in the program's folder.
+constexpr const char* kOldInstallers = "Zarn_*.exe";
+
+bool alertsWanted() {
+    return (global::preferences.flags & kUpdateAlertFlag) != 0;
+}
+
+} // namespace
+
+void startNetwork() {
+    global::networkReady = HttpInitializeA() != 0;
+}
 
 bool runDueUpdateCheck() {
-    return false;
+    // Without an update site no request is ever sent; without the alert preference the user
+    // checks only on demand.
+    if (updateSiteAddress().empty() || !alertsWanted() || !AutomaticCheckDue()) return false;
+    return UpdateCheck(kVersionFilePath, true, false) == 1;
 }
 
-void reportInstalledUpdate() {}
+void reportInstalledUpdate() {
+    PostUpdateProcessing();
+}
 
-void cleanUpInstallers() {}
+void cleanUpInstallers() {
+    ExternalUpdaterNotice(kOldInstallers);
+}
 
 bool checkForUpdateOnDemand() {
-    return false;
+    return UpdateCheck(kVersionFilePath, false, true) == 1;
 }
 
-void finishNetworkAndInstall() {}
+void finishNetworkAndInstall() {
+    if (global::networkReady) HttpUninitialize();
+    global::networkReady = false;
+    RunInstallerAtExit();
+}
 
 void showAboutDialog(const char*) {}

@@ -1,0 +1,232 @@
+// The installer at exit, the start-up notices after an update, "Updater.ini" and the clean-up
+// of old installers, with real files and real dialogs on the offscreen platform.
+#include "update_test_support.h"
+
+#include "shell/settings.h"
+#include "update/install.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace updatetest;
+namespace fs = std::filesystem;
+
+// Stands in for the desktop's web browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+  public:
+    std::vector<std::string> opened;
+  public slots:
+    void open(const QUrl& url) { opened.push_back(url.toString().toStdString()); }
+};
+
+namespace {
+
+std::string argumentGiven;
+
+std::string updateSetting(const std::string& key) {
+    return ReadSetting(global::settingsPath, "Update", key, "none");
+}
+
+void startWith(const std::string& argument) {
+    argumentGiven = argument;
+    global::firstProgramArgument = [] { return argumentGiven; };
+}
+
+bool waitForFile(const fs::path& path) {
+    for (int i = 0; i < 300 && !fs::exists(path); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return fs::exists(path);
+}
+
+} // namespace
+
+TEST(PostUpdate, SuccessNoticeOffersWhatsNewThenCleansUp) {
+    ScratchProgram program;
+    writeFile(program / "Zarn.ini", "[Update]\nNewVer=6.0.0.1\nFailed=1\nInstall=Zarn_6001.exe\n");
+    writeFile(program / "Zarn_6001.exe", "old installer");
+    writeFile(program / "Vantrel.exe", "leftover");
+    writeFile(program / "Release Notes.rtf", "{\\rtf1 {\\b Faster} printing\\par}");
+    startWith("/update");
+    std::string notes;
+    answers["Update Process Complete"] = [](QWidget* window) { press(window, "&See What's New"); };
+    answers["Update Information"] = [&notes](QWidget* window) {
+        notes = labelTexts(window);
+        press(window, "&OK");
+    };
+    runWithAnswers([] { PostUpdateProcessing(); });
+    EXPECT_EQ(captionsSeen(),
+              (std::vector<std::string>{"Update Process Complete", "Update Information"}));
+    EXPECT_NE(textsOf("Update Process Complete")
+                  .find("Congratulations! Zarn Generator has been updated to version 6.0.0.1!"),
+              std::string::npos)
+        << textsOf("Update Process Complete");
+    EXPECT_NE(notes.find("Zarn Generator 6.0.0.1:"), std::string::npos) << notes;
+    EXPECT_EQ(updateSetting("NewVer"), "");
+    EXPECT_EQ(updateSetting("Failed"), "0");
+    EXPECT_EQ(updateSetting("Install"), "");
+    EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
+    EXPECT_FALSE(fs::exists(program / "Vantrel.exe"));
+}
+
+TEST(PostUpdate, NoNotesFileOffersOnlyOkAndNoVersionShowsNothing) {
+    ScratchProgram program;
+    writeFile(program / "Zarn.ini", "[Update]\nNewVer=6.0.0.2\n");
+    startWith("/update");
+    bool onlyOk = false;
+    answers["Update Process Complete"] = [&onlyOk](QWidget* window) {
+        onlyOk = buttonNamed(window, "&See What's New") == nullptr &&
+                 window->findChildren<QAbstractButton*>().size() == 1;
+        press(window, "&OK");
+    };
+    runWithAnswers([] { PostUpdateProcessing(); });
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Complete"});
+    EXPECT_TRUE(onlyOk);
+
+    // "/update" without a recorded version: no notice, but the clean-up still runs.
+    writeFile(program / "Zarn.ini", "[Update]\nInstall=Zarn_6002.exe\n");
+    writeFile(program / "Zarn_6002.exe", "x");
+    writeFile(program / "Vantrel.exe", "x");
+    runWithAnswers([] { PostUpdateProcessing(); });
+    EXPECT_TRUE(seen.empty());
+    EXPECT_FALSE(fs::exists(program / "Zarn_6002.exe"));
+    EXPECT_FALSE(fs::exists(program / "Vantrel.exe"));
+    EXPECT_EQ(updateSetting("Install"), "");
+}
+
+TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
+    ScratchProgram program;
+    UrlCatcher browser;
+    QDesktopServices::setUrlHandler("https", &browser, "open");
+    const std::string settings = "[Update]\nFailed=1\nInstall=Zarn_6001.exe\nSite=https://"
+                                 "updates.example/zarn\n";
+    writeFile(program / "Zarn.ini", settings);
+    writeFile(program / "Zarn_6001.exe", "x");
+    startWith("");
+    answers["Update Process Failed"] = [](QWidget* window) { press(window, "&Go To Website"); };
+    runWithAnswers([] { PostUpdateProcessing(); });
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Failed"});
+    EXPECT_NE(textsOf("Update Process Failed")
+                  .find("The update can be downloaded directly from our web site."),
+              std::string::npos);
+    EXPECT_EQ(browser.opened, std::vector<std::string>{"https://updates.example/zarn/"});
+    EXPECT_EQ(updateSetting("Failed"), "0");
+    EXPECT_TRUE(fs::exists(program / "Zarn_6001.exe")) << "the clean-up waits";
+
+    // Shown once only: the next start says nothing and cleans up.
+    runWithAnswers([] { PostUpdateProcessing(); });
+    EXPECT_TRUE(seen.empty());
+    EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
+
+    // Continue Without Updating cleans up at once; "Maybe Later" in this run shows nothing.
+    writeFile(program / "Zarn.ini", settings);
+    writeFile(program / "Zarn_6001.exe", "x");
+    answers["Update Process Failed"] = [](QWidget* window) {
+        press(window, "&Continue Without Updating");
+    };
+    runWithAnswers([] { PostUpdateProcessing(); });
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Failed"});
+    EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
+    writeFile(program / "Zarn.ini", settings);
+    global::update.laterChosen = true;
+    runWithAnswers([] { PostUpdateProcessing(); });
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(updateSetting("Failed"), "1");
+    global::update.laterChosen = false;
+
+    // Without an update site there is no web site to offer.
+    writeFile(program / "Zarn.ini", "[Update]\nFailed=1\n");
+    answers["Update Process Failed"] = [](QWidget* window) { press(window, "&OK"); };
+    runWithAnswers([] { PostUpdateProcessing(); });
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Failed"});
+    EXPECT_EQ(browser.opened.size(), 1u);
+    QDesktopServices::unsetUrlHandler("https");
+}
+
+TEST(OutsideUpdater, NoticeWhenItsSourceExistsAndOldInstallersGo) {
+    ScratchProgram program;
+    const fs::path updater = program / "Updater.ini";
+    writeFile(program / "source.bin", "x");
+    writeFile(updater,
+              "[Program]\nSource=" + (program / "source.bin").string() + "\nNewVersion=6.0.0.3\n");
+    runWithAnswers([] { ExternalUpdaterNotice(""); });
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Complete"});
+    EXPECT_NE(textsOf("Update Process Complete")
+                  .find("Congratulations! Zarn Generator has been updated to version 6.0.0.3!"),
+              std::string::npos);
+    EXPECT_EQ(ReadSetting(updater.string(), "Program", "Source", "none"), "");
+    EXPECT_EQ(ReadSetting(updater.string(), "Program", "NewVersion", "none"), "");
+
+    writeFile(updater, "[Program]\nSource=" + (program / "source.bin").string() + "\n");
+    runWithAnswers([] { ExternalUpdaterNotice(""); });
+    EXPECT_NE(textsOf("Update Process Complete")
+                  .find("Congratulations! Zarn Generator has been udpated successfully!"),
+              std::string::npos);
+
+    const std::string missing =
+        "[Program]\nSource=" + (program / "gone.bin").string() + "\nNewVersion=6.0.0.4\n";
+    writeFile(updater, missing);
+    // Old installers go; links, folders and other names stay, and nothing is deleted through a
+    // link.
+    const fs::path outside = program / "outside";
+    fs::create_directories(outside);
+    writeFile(outside / "keep.exe", "precious");
+    writeFile(program / "Zarn_6001.exe", "x");
+    writeFile(program / "Zarn_6002.exe", "x");
+    fs::create_symlink(outside / "keep.exe", program / "Zarn_link.exe");
+    fs::create_directories(program / "Zarn_folder.exe");
+    writeFile(program / "Zarn.exe.txt", "x");
+    runWithAnswers([] { ExternalUpdaterNotice("Zarn_*.exe"); });
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(readFile(updater), missing) << "the keys stay";
+    EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
+    EXPECT_FALSE(fs::exists(program / "Zarn_6002.exe"));
+    EXPECT_TRUE(fs::is_symlink(program / "Zarn_link.exe"));
+    EXPECT_EQ(readFile(outside / "keep.exe"), "precious");
+    EXPECT_TRUE(fs::is_directory(program / "Zarn_folder.exe"));
+    EXPECT_TRUE(fs::exists(program / "Zarn.exe.txt"));
+}
+
+TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
+    ScratchProgram program;
+    // A name a shell would split and expand.
+    const std::string name = "Zarn 6001 $(touch hacked);.exe";
+    const fs::path record = program / "record.txt";
+    writeFile(program / name, "#!/bin/sh\nprintf '%s|' \"$@\" > '" + record.string() +
+                                  ".tmp'\nprintf '\\n%s' \"$(cut -d' ' -f6 /proc/$$/stat)\" >> '" +
+                                  record.string() + ".tmp'\nmv '" + record.string() + ".tmp' '" +
+                                  record.string() + "'\n");
+    fs::permissions(program / name, fs::perms::owner_all);
+    const std::string ourSession = std::to_string(getsid(0));
+
+    global::update.installerFile = name;
+    global::update.downloadAccepted = false;
+    RunInstallerAtExit();
+    global::update.downloadAccepted = true;
+    global::update.major = false;
+    RunInstallerAtExit();
+    ASSERT_TRUE(waitForFile(record));
+    const std::string silent = readFile(record);
+    EXPECT_EQ(silent.substr(0, silent.find('\n')), "/SP-|/VERYSILENT|");
+    EXPECT_NE(silent.substr(silent.find('\n') + 1), ourSession) << "a session of its own";
+    EXPECT_FALSE(fs::exists(program / "hacked"));
+
+    fs::remove(record);
+    global::update.major = true;
+    RunInstallerAtExit();
+    ASSERT_TRUE(waitForFile(record));
+    const std::string major = readFile(record);
+    EXPECT_EQ(major.substr(0, major.find('\n')), "|") << "a major installer shows its dialogs";
+
+    fs::remove(record);
+    global::update.installerFile = "../" + name;
+    RunInstallerAtExit();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(record)) << "only a file of the program's folder is started";
+}
+
+#include "install_test.moc"

@@ -1,0 +1,401 @@
+// The update check against a real nginx over HTTPS on 127.0.0.1: the version-file cases, the
+// offer, the download with its progress window and Cancel, and what is recorded for the
+// installer at exit.
+#include "update_test_support.h"
+
+#include "shell/program.h"
+#include "shell/settings.h"
+#include "shell/update_calls.h"
+#include "update/download.h"
+#include "update/http_client.h"
+#include "update/https_server.h"
+#include "update/update_check.h"
+
+#include <QDesktopServices>
+#include <QProgressBar>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace updatetest;
+namespace fs = std::filesystem;
+
+// Stands in for the desktop's web browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+  public:
+    std::vector<std::string> opened;
+  public slots:
+    void open(const QUrl& url) { opened.push_back(url.toString().toStdString()); }
+};
+
+namespace {
+
+constexpr const char* kUpToDate = "You Are Up To Date!";
+constexpr const char* kOffer = "Update Available";
+constexpr const char* kNoAnswer = "Unable to Complete Update Check";
+// Slow enough to catch the progress window halfway, fast enough for a quick test.
+constexpr int kSlowRate = 96 * 1024;
+constexpr std::size_t kInstallerSize = 192 * 1024;
+
+std::string installerBytes() {
+    std::string bytes = "#!/bin/sh\nexit 0\n";
+    bytes.resize(kInstallerSize, '#');
+    return bytes;
+}
+
+std::string setting(const std::string& key) {
+    return ReadSetting(global::settingsPath, "Update", key, "none");
+}
+
+class UpdateCheckTest : public ::testing::Test {
+  protected:
+    static inline testhttps::HttpsServer server;
+    static inline std::string served;
+
+    static void SetUpTestSuite() {
+        served = testhttps::makeTemporaryFolder("merivane-site");
+        chmod(served.c_str(), 0755);
+        fs::create_directories(served + "/updates");
+        testhttps::writeFile(served + "/Zarn_6001.exe", installerBytes());
+        std::string error;
+        ASSERT_TRUE(testhttps::startHttpsServer(server, served,
+                                                {testhttps::slowLocation("/slow/", kSlowRate),
+                                                 testhttps::noLengthLocation("/nolength/")},
+                                                error))
+            << error;
+        setenv("MERIVANE_EXTRA_CA_FILE", server.caFile.c_str(), 1);
+    }
+    static void TearDownTestSuite() {
+        testhttps::stopHttpsServer(server);
+        testhttps::removeFolder(served);
+    }
+
+    ScratchProgram program;
+
+    void SetUp() override {
+        ASSERT_NE(HttpInitializeA(), 0);
+        writeFile(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
+        fs::remove(served + "/updates/Zarn_Whats_New.rtf");
+        fs::remove(served + "/updates/Zarn_v6.txt");
+    }
+    void TearDown() override { HttpUninitialize(); }
+
+    void serveVersionFile(const std::string& text) {
+        testhttps::writeFile(served + "/updates/Zarn_v6.txt", text);
+    }
+    std::string versionFile(const std::string& version, const std::string& location = "") {
+        return "Zarn Generator\r\n" + server.baseUrl + location +
+               "Zarn_6001.exe\r\nFixed A|Fixed B\r\n" + version;
+    }
+
+    int check(bool automatic) {
+        int result = -1;
+        runWithAnswers([&] { result = ::UpdateCheck(kVersionFilePath, automatic, !automatic); });
+        return result;
+    }
+};
+
+// What the offer showed.
+struct Offered {
+    std::string heading;
+    std::string plainNotes;
+    std::string richNotes;
+};
+
+void answerOffer(const std::string& button, Offered* offered = nullptr) {
+    answers[kOffer] = [button, offered](QWidget* window) {
+        if (offered) {
+            auto* heading = qobject_cast<QLabel*>(testgui::control(kUpdateAvailableForm, 100));
+            auto* plain = qobject_cast<QTextEdit*>(testgui::control(kUpdateAvailableForm, 120));
+            auto* rich = qobject_cast<QTextBrowser*>(testgui::control(kUpdateAvailableForm, 125));
+            offered->heading = heading ? heading->text().toStdString() : "";
+            offered->plainNotes =
+                plain && plain->isVisible() ? plain->toPlainText().toStdString() : "";
+            offered->richNotes = rich ? rich->toPlainText().toStdString() : "";
+        }
+        press(window, button);
+    };
+}
+
+} // namespace
+
+TEST_F(UpdateCheckTest, NewerUpdateWithPlainThenRichNotes) {
+    serveVersionFile(versionFile("6.0.0.1"));
+    Offered offered;
+    answerOffer("Maybe Later", &offered);
+    EXPECT_EQ(check(true), 0);
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{kOffer})
+        << "a missing notes file is no error";
+    EXPECT_EQ(offered.heading, "Version 6.0.0.1 of Zarn Generator is available.");
+    EXPECT_EQ(offered.plainNotes, "Fixed A\nFixed B");
+    EXPECT_FALSE(global::update.major);
+    EXPECT_TRUE(global::update.laterChosen);
+    EXPECT_EQ(setting("NewVer"), "none");
+
+    // Longer than the version file's 2000 bytes: the notes arrive whole.
+    testhttps::writeFile(served + "/updates/Zarn_Whats_New.rtf",
+                         "{\\rtf1 {\\b Rich} notes from the site\\par" + std::string(3000, ' ') +
+                             "Last line.\\par}");
+    answerOffer("Maybe Later", &offered);
+    EXPECT_EQ(check(false), 0);
+    EXPECT_EQ(offered.plainNotes, "");
+    EXPECT_NE(offered.richNotes.find("Rich notes from the site"), std::string::npos)
+        << offered.richNotes;
+    EXPECT_NE(offered.richNotes.find("Last line."), std::string::npos);
+}
+
+TEST_F(UpdateCheckTest, NothingNewerMeansUpToDateOnlyWhenAsked) {
+    const std::pair<std::string, std::string> files[] = {
+        {"trailing line break", versionFile("6.0.0.1") + "\r\n"},
+        {"same version", versionFile("6.0.0.0")},
+    };
+    for (const auto& [what, text] : files) {
+        SCOPED_TRACE(what);
+        serveVersionFile(text);
+        EXPECT_EQ(check(true), 0);
+        EXPECT_TRUE(seen.empty());
+        answers[kUpToDate] = [](QWidget* window) { press(window, "&OK"); };
+        EXPECT_EQ(check(false), 0);
+        EXPECT_EQ(captionsSeen(), std::vector<std::string>{kUpToDate});
+        EXPECT_NE(textsOf(kUpToDate).find(
+                      "Version 6.0.0.0 of Zarn Generator is the latest version available."),
+                  std::string::npos)
+            << textsOf(kUpToDate);
+    }
+}
+
+TEST_F(UpdateCheckTest, IgnoredVersionSilencesOnlyTheAutomaticCheck) {
+    writeFile(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\nIgnore=6001\n");
+    serveVersionFile(versionFile("6.0.0.1"));
+    EXPECT_EQ(check(true), 0);
+    EXPECT_TRUE(seen.empty());
+    answerOffer("Maybe Later");
+    EXPECT_EQ(check(false), 0);
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{kOffer});
+    serveVersionFile(versionFile("6.0.0.2"));
+    answerOffer("Maybe Later");
+    EXPECT_EQ(check(true), 0);
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{kOffer});
+}
+
+TEST_F(UpdateCheckTest, DownloadRecordsAnUpdateButNotAMajorVersion) {
+    serveVersionFile(versionFile("6.0.0.1"));
+    answerOffer("Download Now");
+    EXPECT_EQ(check(false), 1);
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{kOffer});
+    EXPECT_EQ(readFile(program / "Zarn_6001.exe"), installerBytes());
+    EXPECT_TRUE((fs::status(program / "Zarn_6001.exe").permissions() & fs::perms::owner_exec) !=
+                fs::perms::none);
+    EXPECT_EQ(setting("Install"), "Zarn_6001.exe");
+    EXPECT_EQ(setting("NewVer"), "6.0.0.1");
+    EXPECT_EQ(setting("Failed"), "1");
+    EXPECT_TRUE(global::update.downloadAccepted);
+
+    writeFile(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
+    fs::remove(program / "Zarn_6001.exe");
+    serveVersionFile(versionFile("7.0.0.0", "nolength/"));
+    answerOffer("Download Now");
+    EXPECT_EQ(check(false), 1);
+    EXPECT_TRUE(global::update.major);
+    EXPECT_EQ(readFile(program / "Zarn_6001.exe"), installerBytes()) << "without a length too";
+    EXPECT_EQ(setting("Install"), "none");
+    EXPECT_EQ(setting("NewVer"), "none");
+    EXPECT_EQ(setting("Failed"), "none");
+}
+
+TEST_F(UpdateCheckTest, CancelHalfwayLeavesNothingAndTheProgramRuns) {
+    serveVersionFile(versionFile("6.0.0.1", "slow/"));
+    // Cancel, the frame's close button, and the window going with its owner all stop the
+    // transfer; the window stays until the transfer has ended.
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Cancel",
+         [] { testgui::click(buttonNamed(testgui::formWindow(kDownloadProgressForm), "Cancel")); }},
+        {"close box", [] { testgui::closeFromFrame(kDownloadProgressForm); }},
+        {"owner closes", [] { ezUnloadForm(kDownloadProgressForm); }},
+    };
+    for (const auto& [way, stop] : ways) {
+        SCOPED_TRACE(way);
+        int percentAtCancel = -1;
+        std::string caption;
+        answers[kOffer] = [&](QWidget* window) {
+            press(window, "Download Now");
+            auto poll = std::make_shared<std::function<void()>>();
+            *poll = [&, poll] {
+                auto* bar =
+                    qobject_cast<QProgressBar*>(testgui::control(kDownloadProgressForm, 100));
+                if (bar == nullptr || bar->value() < 40) {
+                    testgui::later(*poll, 20);
+                    return;
+                }
+                percentAtCancel = bar->value();
+                caption = testgui::formWindow(kDownloadProgressForm)->windowTitle().toStdString();
+                stop();
+            };
+            testgui::later(*poll, 20);
+        };
+        answers["Download Canceled"] = [](QWidget* window) { press(window, "&OK"); };
+        EXPECT_EQ(check(false), 0);
+        EXPECT_EQ(captionsSeen(), (std::vector<std::string>{kOffer, "Download Canceled"}));
+        EXPECT_NE(textsOf("Download Canceled")
+                      .find("The download of Zarn Generator has been terminated."),
+                  std::string::npos);
+        EXPECT_GE(percentAtCancel, 40);
+        EXPECT_LT(percentAtCancel, 100);
+        // The caption follows the bar after the events of each step have run.
+        int captionPercent = -1;
+        EXPECT_EQ(std::sscanf(caption.c_str(), "Downloading... %d%% complete", &captionPercent), 1)
+            << caption;
+        EXPECT_GT(captionPercent, 0);
+        EXPECT_LE(captionPercent, percentAtCancel);
+        EXPECT_TRUE(global::update.downloadCancelled);
+        EXPECT_FALSE(global::update.downloadAccepted);
+        EXPECT_EQ(setting("Install"), "none");
+        EXPECT_EQ(fs::directory_iterator(program.folder)->path().filename(), "Zarn.ini")
+            << "only the settings file is left";
+        EXPECT_EQ(std::distance(fs::directory_iterator(program.folder), fs::directory_iterator()),
+                  1);
+    }
+}
+
+TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
+    serveVersionFile(versionFile("6.0.0.1", "slow/"));
+    answers[kOffer] = [](QWidget* window) {
+        press(window, "Download Now");
+        auto watch = std::make_shared<std::function<void()>>();
+        *watch = [watch] {
+            auto* bar = qobject_cast<QProgressBar*>(testgui::control(kDownloadProgressForm, 100));
+            if (bar == nullptr) {
+                testgui::later(*watch, 1);
+                return;
+            }
+            // The click arrives with the events the last progress step lets run.
+            QObject::connect(bar, &QProgressBar::valueChanged, bar, [](int value) {
+                if (value != 100) return;
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [] {
+                        testgui::click(
+                            buttonNamed(testgui::formWindow(kDownloadProgressForm), "Cancel"));
+                    },
+                    Qt::QueuedConnection);
+            });
+        };
+        testgui::later(*watch, 0);
+    };
+    answers["Download Canceled"] = [](QWidget* window) { press(window, "&OK"); };
+    EXPECT_EQ(check(false), 0);
+    EXPECT_EQ(captionsSeen(), (std::vector<std::string>{kOffer, "Download Canceled"}));
+    EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
+    EXPECT_EQ(setting("Install"), "none");
+}
+
+TEST_F(UpdateCheckTest, NoConnectionIsReportedOnce) {
+    // A port nothing listens on: the site cannot be reached at all.
+    writeFile(program / "Zarn.ini", "[Update]\nSite=https://127.0.0.1:1/\n");
+    answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
+    EXPECT_EQ(check(false), 0);
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Error"});
+    EXPECT_NE(textsOf("Error").find("No internet connection available."), std::string::npos)
+        << textsOf("Error");
+    EXPECT_TRUE(global::update.connectionMissing);
+}
+
+TEST_F(UpdateCheckTest, UnsafeInstallerAddressesAreRefusedAndNothingIsWritten) {
+    const std::string addresses[] = {
+        "http://127.0.0.1/Zarn_6001.exe", server.baseUrl + "updates/",
+        server.baseUrl + "updates/..",    server.baseUrl + std::string(270, 'Z') + ".exe",
+        server.baseUrl + "Zarn.ini",      server.baseUrl + "update_check_test",
+    };
+    for (const std::string& address : addresses) {
+        SCOPED_TRACE(address);
+        serveVersionFile("Zarn\r\n" + address + "\r\nn\r\n6.0.0.1");
+        answerOffer("Download Now");
+        answers["Update Not Downloaded"] = [](QWidget* window) { press(window, "&OK"); };
+        EXPECT_EQ(check(false), 0);
+        EXPECT_EQ(captionsSeen(), (std::vector<std::string>{kOffer, "Update Not Downloaded"}));
+        EXPECT_EQ(setting("Failed"), "none");
+        EXPECT_EQ(std::distance(fs::directory_iterator(program.folder), fs::directory_iterator()),
+                  1);
+    }
+}
+
+TEST_F(UpdateCheckTest, NoAnswerMissingOrMalformedFiles) {
+    // No version file at all: the server's 404 is reported, and asked, the web site offered.
+    answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
+    EXPECT_EQ(check(true), 0);
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Error"});
+    EXPECT_NE(textsOf("Error").find("The server answered 404 Not Found."), std::string::npos)
+        << textsOf("Error");
+    UrlCatcher browser;
+    QDesktopServices::setUrlHandler("https", &browser, "open");
+    answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
+    answers[kNoAnswer] = [](QWidget* window) { press(window, "&Visit Web Site"); };
+    EXPECT_EQ(check(false), 0);
+    EXPECT_EQ(captionsSeen(), (std::vector<std::string>{"Error", kNoAnswer}));
+    EXPECT_NE(textsOf(kNoAnswer).find(
+                  "You can visit our web site to download the latest version of Zarn Generator."),
+              std::string::npos);
+    EXPECT_EQ(browser.opened, std::vector<std::string>{server.baseUrl});
+    QDesktopServices::unsetUrlHandler("https");
+
+    // An error the client has no text for still reads as something.
+    answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
+    runWithAnswers([] { ReportHttpError(0x1234); });
+    EXPECT_NE(textsOf("Error").find("Undefined error 0x1234."), std::string::npos)
+        << textsOf("Error");
+
+    static const char kBinary[] = "\x7f"
+                                  "ELF\x02\x01\0\0\r\nhttps://x/y\r\nz\r\n7.0.0.0";
+    const std::string malformed[] = {"6.0.0.9", "line one\nline two\n7.0.0.0",
+                                     std::string(kBinary, sizeof kBinary - 1),
+                                     std::string(5000, '7')};
+    for (const std::string& text : malformed) {
+        serveVersionFile(text);
+        EXPECT_EQ(check(true), 0);
+        EXPECT_TRUE(seen.empty());
+        answers[kNoAnswer] = [](QWidget* window) { press(window, "&No, Thanks, I'm Good"); };
+        EXPECT_EQ(check(false), 0);
+        EXPECT_EQ(captionsSeen(), std::vector<std::string>{kNoAnswer});
+    }
+}
+
+TEST_F(UpdateCheckTest, WithoutASiteNothingIsAskedAndTheGateHoldsTheNextCheck) {
+    writeFile(program / "Zarn.ini", "[Update]\nSite=\n");
+    answers[kNoAnswer] = [](QWidget* window) { press(window, "&OK"); };
+    EXPECT_EQ(check(false), 0);
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{kNoAnswer});
+    EXPECT_NE(textsOf(kNoAnswer).find(
+                  "Unable to determine if a program update is available at this time."),
+              std::string::npos);
+    global::preferences.flags = kUpdateAlertFlag;
+    global::today = 2461000;
+    bool downloaded = true;
+    runWithAnswers([&] { downloaded = runDueUpdateCheck(); });
+    EXPECT_FALSE(downloaded);
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(setting("LastCheck"), "none") << "no site: no check is counted";
+
+    // The gate: not on the day stored, on the day after, which then puts the next off a week.
+    writeFile(program / "Zarn.ini", "[Update]\nLastCheck=2461000\n");
+    EXPECT_FALSE(AutomaticCheckDue());
+    global::today = 2461001;
+    EXPECT_TRUE(AutomaticCheckDue());
+    EXPECT_EQ(setting("LastCheck"), "2461008");
+    EXPECT_FALSE(AutomaticCheckDue());
+
+    // The alert preference off: no automatic check even when one is due.
+    writeFile(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
+    serveVersionFile(versionFile("6.0.0.1"));
+    global::preferences.flags = 0;
+    runWithAnswers([&] { downloaded = runDueUpdateCheck(); });
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(setting("LastCheck"), "none");
+    global::preferences.flags = kUpdateAlertFlag;
+    answerOffer("Maybe Later");
+    runWithAnswers([&] { downloaded = runDueUpdateCheck(); });
+    EXPECT_EQ(captionsSeen(), std::vector<std::string>{kOffer});
+    EXPECT_EQ(setting("LastCheck"), "2461008");
+}
+
+#include "update_check_test.moc"

@@ -1,0 +1,205 @@
+#include "update/install.h"
+
+#include "calendar/numbers.h"
+#include "gui/ezgui.h"
+#include "msgbox/msgbox.h"
+#include "shell/paths.h"
+#include "shell/settings.h"
+#include "update/update_state.h"
+#include "update/whats_new_dialog.h"
+
+#include <cstdio>
+#include <dirent.h>
+#include <fnmatch.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kUpdateArgument = "/update";
+constexpr const char* kReleaseNotesFile = "Release Notes.rtf";
+constexpr const char* kUpdaterFile = "Updater.ini";
+constexpr const char* kUpdaterSection = "Program";
+constexpr const char* kLeftoverUpdater = "Vantrel.exe";
+constexpr const char* kSilentSetup = "/SP-";
+constexpr const char* kVerySilentSetup = "/VERYSILENT";
+constexpr int kSeeWhatsNew = 1;
+constexpr int kGoToWebsite = 1;
+// The longest file name the program downloads or deletes by name.
+constexpr std::size_t kLongestFileName = 259;
+
+// The arguments of this run as the system recorded them; the first one after the program's name.
+std::string argumentFromProcess() {
+    std::FILE* file = std::fopen("/proc/self/cmdline", "rb");
+    if (file == nullptr) return "";
+    std::string content;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && content.size() < 65536)
+        content.append(buffer, got);
+    std::fclose(file);
+    const std::size_t endOfName = content.find('\0');
+    if (endOfName == std::string::npos || endOfName + 1 >= content.size()) return "";
+    return std::string(content.c_str() + endOfName + 1);
+}
+
+// A name of a file in one folder: no folder part, not "." or "..", not empty or over-long.
+bool isPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.size() <= kLongestFileName &&
+           name.find('/') == std::string::npos;
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0;
+}
+
+// Only regular files are removed; a link or a folder of that name is left alone.
+void deleteRegularFile(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(path.c_str());
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string readUpdateSetting(const std::string& key, const std::string& defaultValue) {
+    return ReadSetting(global::settingsPath, kUpdateSection, key, defaultValue);
+}
+
+void writeUpdateSetting(const std::string& key, const std::string& value) {
+    WriteSetting(global::settingsPath, kUpdateSection, key, value);
+}
+
+void cleanUpAfterUpdate() {
+    const std::string installer = readUpdateSetting("Install", "");
+    if (!installer.empty()) {
+        // The name came from our own settings file, but that file can be edited: a name with a
+        // folder in it was never ours to delete.
+        const std::string path = global::programFolder + installer;
+        if (isPlainFileName(installer) && exists(path)) {
+            deleteRegularFile(path);
+            ezDoEvents(20);
+            if (!exists(path)) writeUpdateSetting("Install", "");
+        } else if (!isPlainFileName(installer)) {
+            writeUpdateSetting("Install", "");
+        }
+    }
+    deleteRegularFile(global::programFolder + kLeftoverUpdater);
+}
+
+void reportSuccess(const std::string& newVersion) {
+    writeUpdateSetting("Failed", "0");
+    global::update.newVersion = newVersion;
+    const bool notesExist = exists(global::programFolder + kReleaseNotesFile);
+    const std::string buttons = notesExist ? "*{G,f7}|&See What's New|&Don't Care" : "&OK{G,f7}";
+    const int choice = choiceMessage("Update Process Complete",
+                                     std::string("Congratulations! ") + kProductName +
+                                         " has been updated to version " + newVersion + "!{f10}",
+                                     "", "", buttons, 1);
+    if (notesExist && (choice == kSeeWhatsNew || choice == -kSeeWhatsNew)) {
+        ezDoEvents(20);
+        ShowWhatsNewDialog(ezCurrentForm());
+    }
+    ezDoEvents(10);
+}
+
+// False when the user went to the web site and the clean-up is to wait for the next start.
+bool reportFailure() {
+    writeUpdateSetting("Failed", "0");
+    const std::string title = "Update Process Failed";
+    const std::string mainText = "The program update failed to install correctly.{f10}";
+    const std::string site = updateSiteAddress();
+    if (site.empty()) {
+        okMessage(title, mainText,
+                  "This failure could be due to your internet connection or anti-virus "
+                  "program.{f6}");
+        return true;
+    }
+    const int choice = choiceMessage(
+        title, mainText,
+        "This failure could be due to your internet connection or anti-virus program.|"
+        "The update can be downloaded directly from our web site.{f6}",
+        "", "*{G,f7}|&Go To Website|&Continue Without Updating", 1);
+    if (choice != kGoToWebsite) return true;
+    ezOpenUrl(site);
+    return false;
+}
+
+} // namespace
+
+namespace global {
+std::string (*firstProgramArgument)() = argumentFromProcess;
+} // namespace global
+
+void RunInstallerAtExit() {
+    const UpdateState& update = global::update;
+    if (!update.downloadAccepted || !isPlainFileName(update.installerFile)) return;
+    const std::string path = global::programFolder + update.installerFile;
+    if (!isRegularFile(path)) return;
+    std::vector<char*> arguments;
+    arguments.push_back(const_cast<char*>(path.c_str()));
+    if (!update.major) {
+        arguments.push_back(const_cast<char*>(kSilentSetup));
+        arguments.push_back(const_cast<char*>(kVerySilentSetup));
+    }
+    arguments.push_back(nullptr);
+    // A session of its own, so the installer goes on when this program and its terminal end.
+    posix_spawnattr_t attributes;
+    if (posix_spawnattr_init(&attributes) != 0) return;
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    pid_t child = 0;
+    posix_spawn(&child, path.c_str(), nullptr, &attributes, arguments.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+}
+
+void PostUpdateProcessing() {
+    std::string newVersion;
+    if (global::firstProgramArgument() == kUpdateArgument) {
+        newVersion = readUpdateSetting("NewVer", "");
+        if (!newVersion.empty()) writeUpdateSetting("NewVer", "");
+    }
+    if (!newVersion.empty()) {
+        reportSuccess(newVersion);
+    } else if (leadingInteger(readUpdateSetting("Failed", "0")) != 0 &&
+               !global::update.laterChosen) {
+        if (!reportFailure()) return;
+    }
+    cleanUpAfterUpdate();
+}
+
+void ExternalUpdaterNotice(const std::string& pattern) {
+    ezDoEvents(20);
+    const std::string updaterFile = global::programFolder + kUpdaterFile;
+    if (exists(updaterFile)) {
+        const std::string source = ReadSetting(updaterFile, kUpdaterSection, "Source", "");
+        const std::string newVersion = ReadSetting(updaterFile, kUpdaterSection, "NewVersion", "");
+        if (!source.empty() && exists(source)) {
+            WriteSetting(updaterFile, kUpdaterSection, "Source", "");
+            WriteSetting(updaterFile, kUpdaterSection, "NewVersion", "");
+            okMessage("Update Process Complete",
+                      newVersion.empty()
+                          ? std::string("Congratulations! ") + kProductName +
+                                " has been udpated successfully!{f6}"
+                          : std::string("Congratulations! ") + kProductName +
+                                " has been updated to version " + newVersion + "!{f6}",
+                      "");
+        }
+    }
+    if (pattern.empty()) return;
+    DIR* folder = opendir(global::programFolder.c_str());
+    if (folder == nullptr) return;
+    std::vector<std::string> matches;
+    while (const dirent* entry = readdir(folder))
+        if (fnmatch(pattern.c_str(), entry->d_name, FNM_PERIOD) == 0)
+            matches.push_back(entry->d_name);
+    closedir(folder);
+    for (const std::string& name : matches)
+        deleteRegularFile(global::programFolder + name);
+}

@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+// Installing a downloaded update when the program ends, and reporting on it at the next start.
+
+// Main window ending: starts the downloaded installer, when there is one, as a process of its
+// own that outlives the program. Its arguments are "/SP-" "/VERYSILENT" for an update that is
+// not major; a major one runs with its own dialogs.
+void RunInstallerAtExit();
+// Window start: after an installation ("/update" given) the success notice, otherwise the failure
+// notice when the last download was never confirmed; then the clean-up of the installer and
+// "Vantrel.exe".
+void PostUpdateProcessing();
+// Window start: the outside updater's notice from "Updater.ini", then every file of the program's
+// folder matching `pattern` ("Zarn_*.exe") is deleted.
+void ExternalUpdaterNotice(const std::string& pattern);
+
+namespace global {
+// The first argument the program was started with ("" when none); tests put their own here.
+extern std::string (*firstProgramArgument)();
+} // namespace global

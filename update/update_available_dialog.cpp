@@ -1,0 +1,142 @@
+#include "update/update_available_dialog.h"
+
+#include "gui/ezgui.h"
+#include "msgbox/msgbox.h"
+#include "shell/paths.h"
+#include "shell/settings.h"
+#include "update/update_state.h"
+
+namespace {
+
+constexpr int kHeadingLabel = 100;
+constexpr int kDescriptionLabel = 105;
+constexpr int kHeadingBand = 110;
+constexpr int kCaptionLabel = 115;
+constexpr int kPlainNotesBox = 120;
+constexpr int kRichNotesBox = 125;
+constexpr int kStopRemindingBox = 130;
+constexpr int kDownloadNowButton = 135;
+constexpr int kMaybeLaterButton = 140;
+
+constexpr int kBlack = 0;
+constexpr int kBlue = 9;
+constexpr int kWhite = 15;
+constexpr int kDialogFont = 6;
+constexpr double kWidth = 56;
+constexpr double kHeight = 18.25;
+constexpr double kTallest = 999;
+// Room the rich-text box keeps beyond the notes themselves.
+constexpr int kRichTextSpare = 1024;
+
+constexpr const char* kNoNotes = "* Going forward, new features will be listed here";
+
+void startControl(int foreground, int background, const std::string& anchors) {
+    ezColor(foreground, background);
+    ezUseAutoSize(anchors);
+}
+
+void dialogLoad() {
+    const UpdateState& update = global::update;
+    ezSetFormMinMax(kUpdateAvailableForm, kWidth, kHeight, kWidth, kTallest);
+    ezSetText(kUpdateAvailableForm, kHeadingLabel,
+              "Version " + update.newVersion + " of " + kProductName + " is available.");
+    ezSetText(kUpdateAvailableForm, kDescriptionLabel, update.description);
+    if (global::update.notes.empty()) global::update.notes = kNoNotes;
+    if (update.notesAreRichText) {
+        ezSetRichTextLen(kUpdateAvailableForm, kRichNotesBox,
+                         static_cast<int>(update.notes.size()) + kRichTextSpare);
+        ezSetRichText(kUpdateAvailableForm, kRichNotesBox, update.notes, kRichTextRtf);
+    } else {
+        ezSetText(kUpdateAvailableForm, kPlainNotesBox, update.notes);
+        ezShowC(kUpdateAvailableForm, kPlainNotesBox);
+    }
+    if (update.manual) ezHideC(kUpdateAvailableForm, kStopRemindingBox);
+    global::update.downloadAccepted = false;
+}
+
+void formEvents(int eventCode, int& cancel) {
+    switch (eventCode) {
+    case kEventLoaded:
+        dialogLoad();
+        break;
+    case kEventStarted:
+        ezSetFocus(kUpdateAvailableForm, kDownloadNowButton);
+        break;
+    case kEventCloseRequest:
+        // Only the two buttons say what the user wants.
+        cancel = 1;
+        break;
+    case kEventUnload:
+        if (ezGetCheck(kUpdateAvailableForm, kStopRemindingBox))
+            IgnoreUpdate(global::update.newVersion);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void ShowUpdateAvailableDialog(const std::string& parent) {
+    ezColor(kBlack, kWhite);
+    ezForm(kUpdateAvailableForm, parent, "Update Available", 0, 0, kWidth, kHeight, "=CMNRZ");
+}
+
+void updateAvailableDesign() {
+    startControl(kWhite, kBlue, "FL,FR");
+    ezUseIFont("Segoe UI", 12, "BV");
+    ezLabel(kHeadingLabel, 0.25, 0.625, 55.5, 1.375, "A new version is available.", "C");
+    startControl(kWhite, kBlue, "FL,FR");
+    ezUseIFont("Segoe UI", 10, "BV");
+    ezLabel(kDescriptionLabel, 0.25, 2.125, 55.5, 1.375, "", "C");
+    startControl(kBlack, kBlue, "FL,FR");
+    ezUseFont(kDialogFont);
+    ezLabel(kHeadingBand, 0, 0, kWidth, 4, "", "C");
+    startControl(kBlack, kWhite, "FL,FR");
+    ezUseIFont("Segoe UI", 10, "BV");
+    ezLabel(kCaptionLabel, 0, 4.375, kWidth, 1.25, "What's new in this version:", "C");
+    startControl(kBlack, kWhite, "CT,FB");
+    ezUseFont(kDialogFont);
+    ezText(kPlainNotesBox, 1.875, 5.875, 52.25, 7.5, "", "HMV");
+    startControl(-1, -1, "CT,FB");
+    ezUseFont(kDialogFont);
+    ezRichText(kRichNotesBox, 1.875, 5.875, 52.25, 7.5, "", "V");
+    ezSetRichText(kUpdateAvailableForm, kRichNotesBox, "", kRichTextPlain);
+    startControl(kBlack, kWhite, "FB,H");
+    ezUseFont(kDialogFont);
+    ezCheckBox(kStopRemindingBox, 13.875, 14.125, 28.25, 1, "Stop reminding me about this update.",
+               "T");
+    startControl(-1, -1, "FB,HE");
+    ezUseIFont("Segoe UI", 10, "BV");
+    ezButton(kDownloadNowButton, 10.75, 15.625, 14.25, 1.875, "Download Now", "T");
+    startControl(-1, -1, "FB,HE");
+    ezUseIFont("Segoe UI", 10, "BV");
+    ezButton(kMaybeLaterButton, 31.5, 15.625, 14.25, 1.875, "Maybe Later", "T");
+}
+
+void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel) {
+    (void)value;
+    if (controlId == 0) {
+        formEvents(eventCode, cancel);
+        return;
+    }
+    if (eventCode != kEventClick) return;
+    if (controlId == kDownloadNowButton) {
+        global::update.downloadAccepted = true;
+        ezUnloadForm(kUpdateAvailableForm);
+    } else if (controlId == kMaybeLaterButton) {
+        global::update.laterChosen = true;
+        ezUnloadForm(kUpdateAvailableForm);
+    }
+}
+
+void IgnoreUpdate(const std::string& version) {
+    WriteSetting(global::settingsPath, kUpdateSection, "Ignore",
+                 std::to_string(versionNumber(version)));
+    okMessage("Update Not Taken",
+              "You will no longer be notified about update " + version + " for " + kProductName +
+                  ".{f10}",
+              "This may cause you to miss important modifications and bug fixes."
+              "|You can manually get this update by going to Help > Check for Program "
+              "Update.{f6}");
+}

@@ -1,0 +1,151 @@
+#include "update/update_check.h"
+
+#include "calendar/numbers.h"
+#include "gui/ezgui.h"
+#include "msgbox/msgbox.h"
+#include "shell/paths.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+#include "update/download.h"
+#include "update/http_client.h"
+#include "update/update_available_dialog.h"
+#include "update/update_state.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kHttpsPort = 443;
+constexpr int kTimeoutSeconds = 20;
+// An automatic check runs again on the eighth day after the last one.
+constexpr int kDaysBetweenChecks = 7;
+constexpr int kVisitWebSite = 1;
+constexpr std::uint32_t kNotFound = kHttpErrorStatusBase + 404;
+
+// Release notes written by a word processor run to several kilobytes; cut at the version file's
+// 2000 bytes they would lose most of their text.
+constexpr std::size_t kRichNotesLimit = 256 * 1024;
+
+constexpr const char* kCheckFailedTitle = "Unable to Complete Update Check";
+
+std::string notesFromLine(const std::string& line) {
+    std::string notes;
+    for (const char c : line) {
+        if (c == '|')
+            notes += "\r\n";
+        else
+            notes += c;
+    }
+    return notes;
+}
+
+void reportNoAnswer() {
+    const std::string site = updateSiteAddress();
+    if (site.empty()) {
+        okMessage(kCheckFailedTitle,
+                  "Unable to determine if a program update is available at this time.{f10}",
+                  "This could be due to a problem with your internet connection.{f6}");
+        return;
+    }
+    const int choice =
+        choiceMessage(kCheckFailedTitle,
+                      std::string("You can visit our web site to download the latest version of ") +
+                          kProductName + ".{f10}",
+                      "", "", "*{G,f7}|&Visit Web Site|&No, Thanks, I'm Good", 1);
+    if (choice == kVisitWebSite) ezOpenUrl(site);
+}
+
+void reportUpToDate() {
+    okMessage("You Are Up To Date!",
+              "Version " + programVersionText() + " of " + kProductName +
+                  " is the latest version available.{f10}",
+              "Thank you for checking!{f6}");
+}
+
+// Downloads the offered installer; true when it is stored and must run at exit.
+bool downloadOffered(const VersionFile& file) {
+    if (!DownloadInstaller(file.installerAddress) || !global::update.downloadAccepted) return false;
+    if (!global::update.major) {
+        WriteSetting(global::settingsPath, kUpdateSection, "Install", global::update.installerFile);
+        WriteSetting(global::settingsPath, kUpdateSection, "NewVer", global::update.newVersion);
+        WriteSetting(global::settingsPath, kUpdateSection, "Failed", "1");
+    }
+    return true;
+}
+
+} // namespace
+
+bool AutomaticCheckDue() {
+    const int lastCheck =
+        leadingInteger(ReadSetting(global::settingsPath, kUpdateSection, "LastCheck", "0"));
+    if (global::today <= lastCheck) return false;
+    WriteSetting(global::settingsPath, kUpdateSection, "LastCheck",
+                 std::to_string(global::today + kDaysBetweenChecks));
+    return true;
+}
+
+std::string FetchUpdateText(const std::string& path, std::size_t limit, bool optional) {
+    UpdateState& update = global::update;
+    update.connectionMissing = false;
+    const std::string site = updateSiteAddress();
+    if (site.empty()) return "";
+    update.clientHandle = HttpConnectA(site, kHttpsPort, kTimeoutSeconds);
+    if (update.clientHandle == kHttpFailure) {
+        ReportHttpError(0);
+        return "";
+    }
+    std::vector<char> buffer(limit);
+    std::string text;
+    if (HttpGetTextA(update.clientHandle, path, buffer.data(), static_cast<int>(buffer.size())) ==
+        kHttpTextReceived) {
+        text.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    } else if (!optional || HttpGetLastError() != kNotFound) {
+        ReportHttpError(0);
+    }
+    // The connection is closed on every path, so none is left open after a failed fetch.
+    if (HttpDisconnect(update.clientHandle) != 0 && !update.connectionMissing) ReportHttpError(0);
+    update.clientHandle = kHttpFailure;
+    return text;
+}
+
+int UpdateCheck(const std::string& path, bool automatic, bool manual) {
+    UpdateState& update = global::update;
+    update.downloadCancelled = false;
+    update.laterChosen = false;
+    const std::string text = FetchUpdateText(path, kVersionTextLimit, false);
+    const VersionFile file = parseVersionFile(text);
+    // A file that is not a version file is no answer, like no file at all.
+    if (!file.valid) {
+        if (!automatic && !update.connectionMissing) reportNoAnswer();
+        return 0;
+    }
+    update.newVersion = file.newVersion;
+    update.manual = manual;
+    const std::int64_t ignored =
+        versionNumber(ReadSetting(global::settingsPath, kUpdateSection, "Ignore", "0"));
+    if (automatic && ignored >= file.versionNumber) return 0;
+    update.major = isMajorUpdate(file.newVersion);
+    if (programVersionNumber() >= file.versionNumber) {
+        if (manual) reportUpToDate();
+        return 0;
+    }
+    update.notes.clear();
+    update.notesAreRichText = false;
+    if (file.lineCount == 4) {
+        update.notes = FetchUpdateText(kRichNotesPath, kRichNotesLimit, true);
+        update.notesAreRichText = !update.notes.empty();
+    }
+    if (!update.notesAreRichText) update.notes = notesFromLine(file.notesLine);
+    if (HttpInitializeA() == 0) {
+        okMessage("Configuration Error", "Unable to initialize file download module.{f10}",
+                  "Please contact technical support for assistance.{f6}");
+        return 0;
+    }
+    update.description = update.major ? "This is a new major version with new features."
+                                      : "This is an important update including bug fixes.";
+    ShowUpdateAvailableDialog(ezCurrentForm());
+    const int result = update.downloadAccepted && downloadOffered(file) ? 1 : 0;
+    HttpUninitialize();
+    return result;
+}

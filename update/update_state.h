@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// What the update check, its dialogs, the download and the installer at exit share for the
+// whole run of the program. GUI thread only.
+
+inline constexpr const char* kProductName = "Zarn Generator";
+// The program's own version, shown as major + "." + build: 6.0.0.0.
+inline constexpr const char* kVersionMajor = "6.0";
+inline constexpr const char* kVersionBuild = "0.0";
+inline constexpr const char* kVersionFilePath = "./updates/Zarn_v6.txt";
+inline constexpr const char* kRichNotesPath = "./updates/Zarn_Whats_New.rtf";
+inline constexpr const char* kUpdateSection = "Update";
+// The version text is read into a buffer of this size; longer files are cut.
+constexpr std::size_t kVersionTextLimit = 2000;
+
+// Form names of the update windows.
+inline constexpr const char* kUpdateAvailableForm = "UDAL";
+inline constexpr const char* kDownloadProgressForm = "UDPG";
+inline constexpr const char* kWhatsNewForm = "WN";
+
+struct UpdateState {
+    std::string newVersion;
+    bool major;
+    bool manual;
+    std::string description;
+    std::string notes;
+    bool notesAreRichText;
+    bool downloadAccepted;
+    std::string installerFile;
+    bool downloadCancelled;
+    bool laterChosen;
+    bool connectionMissing;
+    std::int32_t clientHandle;
+    std::string productName;
+};
+
+namespace global {
+extern UpdateState update;
+} // namespace global
+
+// The version file after its checks. Malformed files give valid = false and never an update.
+struct VersionFile {
+    bool valid;
+    int lineCount;
+    std::string installerAddress; // line 2
+    std::string notesLine;        // line 3 of a four-line file, else empty
+    std::string newVersion;       // the last line
+    std::int64_t versionNumber;   // the last line with its dots removed, as a number
+};
+
+VersionFile parseVersionFile(std::string_view text);
+
+// A dotted version's number: every "." removed, then the leading digits; 0 when there are none
+// or when they do not fit (such a version is never offered).
+std::int64_t versionNumber(std::string_view version);
+// The program's own version number, 6000.
+std::int64_t programVersionNumber();
+// "6.0.0.0".
+std::string programVersionText();
+// True when the new version's leading number (up to its second ".") is a whole step away from
+// the program's major version.
+bool isMajorUpdate(std::string_view newVersion);
+
+// The update site's base address, ending with "/": [Update] Site of the settings file, else the
+// address the program was built with; "" when neither is set (updates are not configured).
+std::string updateSiteAddress();

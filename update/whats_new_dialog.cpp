@@ -1,0 +1,104 @@
+#include "update/whats_new_dialog.h"
+
+#include "gui/ezgui.h"
+#include "shell/paths.h"
+#include "update/update_state.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kIntroLabel = 100;
+constexpr int kHeadingLabel = 105;
+constexpr int kNotesBox = 110;
+constexpr int kOkButton = 115;
+constexpr int kHeadingBand = 120;
+constexpr int kHistoryLabel = 125;
+constexpr int kNotesFrame = 130;
+
+constexpr int kBlack = 0;
+constexpr int kWhite = 15;
+constexpr int kDialogFont = 6;
+constexpr int kHistoryFont = 7;
+constexpr int kRichTextSpare = 1024;
+// Release notes are a page or two; a file beyond this is not notes and is not loaded.
+constexpr long kLargestNotes = 4 * 1024 * 1024;
+
+constexpr const char* kReleaseNotesFile = "Release Notes.rtf";
+constexpr const char* kNoInformation = "No information available.";
+
+// The whole file as it is, or false when it cannot be read (missing, unreadable, too large).
+bool readNotesFile(const std::string& path, std::string& content) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    content.clear();
+    char buffer[8192];
+    std::size_t got = 0;
+    bool tooLarge = false;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        content.append(buffer, got);
+        if (content.size() > static_cast<std::size_t>(kLargestNotes)) {
+            tooLarge = true;
+            break;
+        }
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !failed && !tooLarge;
+}
+
+void dialogLoad() {
+    const std::string& version = global::update.newVersion;
+    ezSetText(kWhatsNewForm, kHeadingLabel,
+              version.empty() ? std::string(kProductName) + ":"
+                              : std::string(kProductName) + " " + version + ":");
+    ezSetText(kWhatsNewForm, kHistoryLabel,
+              std::string("For the complete history of ") + kProductName + "'s updates" +
+                  "|go to Help > About " + kProductName + " on the main menu.");
+    std::string notes;
+    if (!readNotesFile(global::programFolder + kReleaseNotesFile, notes)) return;
+    ezSetRichTextLen(kWhatsNewForm, kNotesBox, static_cast<int>(notes.size()) + kRichTextSpare);
+    ezSetRichText(kWhatsNewForm, kNotesBox, notes, kRichTextRtf);
+}
+
+} // namespace
+
+void ShowWhatsNewDialog(const std::string& parent) {
+    ezColor(-1, -1);
+    ezForm(kWhatsNewForm, parent, "Update Information", 0, 0, 68.25, 24.75, "CMR");
+}
+
+void whatsNewDesign() {
+    ezColor(-1, -1);
+    ezUseIFont("Segoe UI", 14, "BV");
+    ezLabel(kIntroLabel, 21.25, 0.375, 25.5, 1.75, "Here's What's New in", "CI");
+    ezColor(-1, -1);
+    ezUseIFont("Segoe UI", 16, "BV");
+    ezLabel(kHeadingLabel, 2, 1.625, 64, 1.875, "", "CI");
+    ezColor(-1, -1);
+    ezUseFont(kDialogFont);
+    ezRichText(kNotesBox, 4, 5.625, 60, 13.625, kNoInformation, "SV");
+    ezSetRichText(kWhatsNewForm, kNotesBox, kNoInformation, kRichTextPlain);
+    ezColor(-1, -1);
+    ezUseFont(kDialogFont);
+    ezButton(kOkButton, 30.125, 22.5625, 7.75, 1.625, "&OK", "T");
+    ezColor(kBlack, kWhite);
+    ezUseFont(kDialogFont);
+    ezLabel(kHeadingBand, 0, 0, 68.25, 3.75, "", "C");
+    ezColor(-1, -1);
+    ezUseFont(kHistoryFont);
+    ezLabel(kHistoryLabel, 4, 19.75, 59.5, 1.875, "", "C");
+    ezColor(-1, -1);
+    ezUseFont(kDialogFont);
+    ezFrame(kNotesFrame, 2, 4.25, 64, 17.875, "", "");
+}
+
+void whatsNewEvents(int controlId, int eventCode, int value, int& cancel) {
+    (void)value;
+    (void)cancel;
+    if (controlId == 0 && eventCode == kEventLoaded) {
+        dialogLoad();
+        return;
+    }
+    if (controlId == kOkButton && eventCode == kEventClick) ezUnloadForm(kWhatsNewForm);
+}
