@@ -23,6 +23,7 @@ constexpr const char* kUsage =
     "                   [--output FILE]\n"
     "  merivane-cli weeks FIRST_YEAR [LAST_YEAR]\n"
     "  merivane-cli --help\n"
+    "  merivane-cli --version\n"
     "\n"
     "pdf    writes a standard broadcast calendar as a PDF file and prints its path.\n"
     "       STYLE is month, quarter, year, 3years, strip or planner (or 1 to 6).\n"
@@ -267,6 +268,10 @@ int main(int argc, char** argv) {
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
+    }
+    if (command == "--version") {
+        std::printf("%s %s (built %s)\n", kProgramName, MERIVANE_VERSION, buildDateText().c_str());
+        return std::fflush(stdout) == 0 ? 0 : fail(kExitFailure, "cannot write to standard output");
     }
     if (command == "pdf") return runPdf(argc, argv);
     if (command == "weeks") return runWeeks(argc, argv);

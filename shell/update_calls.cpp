@@ -1,5 +1,7 @@
 #include "shell/update_calls.h"
 
+#include "about/about_dialog.h"
+
 void startNetwork() {}
 
 bool runDueUpdateCheck() {
@@ -16,4 +18,6 @@ bool checkForUpdateOnDemand() {
 
 void finishNetworkAndInstall() {}
 
-void showAboutDialog(const char*) {}
+void showAboutDialog(const char* parent) {
+    ShowAboutDialog(parent);
+}

@@ -1,7 +1,8 @@
 #pragma once
 
-// The main window's calls into program updates and the About dialog. Their work arrives with
-// those parts of the program; until then each one does nothing and reports nothing to do.
+// The main window's calls into program updates and the About dialog. The updates' work arrives
+// with that part of the program; until then each of those calls does nothing and reports nothing
+// to do.
 
 // Window load: sets up the HTTP client (and global::networkReady when it is ready).
 void startNetwork();
