@@ -11,7 +11,7 @@ packages=(
   xdg-utils
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
   clang libclang-rt-14-dev
-  desktop-file-utils appstream lintian dpkg-dev fakeroot file openbox xdotool
+  desktop-file-utils appstream lintian dpkg-dev fakeroot file openbox xdotool xclip
 )
 
 missing=()

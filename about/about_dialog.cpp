@@ -47,8 +47,8 @@ constexpr const char* kUsageNotice =
     "You may use this program and give away unchanged copies of it free of charge. It comes as "
     "it is, without warranty of any kind: check every calendar before you rely on it.";
 constexpr const char* kCredits =
-    "Our thanks go to the media buyers, traffic managers and sales teams\n"
-    "who tried every calendar style, and to everyone in the Merivane Project\n"
+    "Our thanks go to the media buyers and traffic managers\n"
+    "who tried every calendar style, and to the Merivane Project team\n"
     "who took part in the development of Zarn Generator.";
 
 // Which page shows; set to the information page each time the dialog loads.
