@@ -27,6 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The desktop entry that installs with the program.
+constexpr const char* kDesktopEntryName = "org.merivane.Merivane";
 // The single-instance lock; a second start finds it held and hands over to the first.
 constexpr const char* kInstanceName = "ZARN6";
 constexpr const char* kSettingsFileName = "Zarn.ini";
@@ -243,6 +245,7 @@ bool programStartUp() {
 }
 
 void startProgram() {
+    appSetDesktopEntry(kDesktopEntryName);
     ezDefImageFolder("Graphics");
     ezAllowCommandEvents(1);
     ezAllowNotifyEvents(1);

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTest>
 #include <QTextBrowser>
 #include <QUrl>
@@ -80,6 +81,8 @@ TEST(AboutInProgram, HistoryAndHelpComeFromTheShippedFilesWhereverTheProgramIsIn
                           [] { click(buttonIn(mainWindow(), "E&xit")); }},
                      });
         EXPECT_EQ(failure, "") << layout.what;
+        // The desktop matches the windows to the installed desktop entry by this name.
+        EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "org.merivane.Merivane");
         EXPECT_EQ(history, std::string("History of the ") + layout.what);
         EXPECT_EQ(help, (data / "help" / "main-window.html").string()) << layout.what;
         const std::vector<std::string> opened = openedFiles(scratch);
