@@ -1,6 +1,7 @@
 #include "about/about_dialog.h"
 #include "calendar/dates.h"
 #include "gui/qt_test_support.h"
+#include "gui/rtf.h"
 #include "shell/paths.h"
 
 #include <QLabel>
@@ -260,4 +261,39 @@ TEST(AboutDialog, HeadingBandStaysBehindItsTextsAndTheDialogGrowsButDoesNotShrin
     EXPECT_EQ(atVersion, 125);
     EXPECT_EQ(atBand, 140);
     EXPECT_EQ(minimum, shown);
+}
+
+TEST(ShippedRichText, HistoryAndReleaseNotesAreWholeRtfThatTheReaderTakesWithoutLeftovers) {
+    struct Shipped {
+        const char* file;
+        const char* heading;
+    };
+    const Shipped files[] = {
+        {"History.rtf", "Zarn Generator Program History"},
+        {"Release Notes.rtf", "Zarn Generator 6.0.0.0"},
+    };
+    for (const Shipped& shipped : files) {
+        std::ifstream in(fs::path(MERIVANE_RESOURCES_DIR) / shipped.file, std::ios::binary);
+        const std::string rtf{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_TRUE(rtf.starts_with("{\\rtf1")) << shipped.file;
+        const RtfDocument document = readRtf(rtf);
+        EXPECT_FALSE(document.truncated) << shipped.file;
+        ASSERT_GT(document.paragraphs.size(), 3u) << shipped.file;
+        std::string heading;
+        for (const RtfRun& run : document.paragraphs[0].runs)
+            heading += run.text;
+        EXPECT_EQ(heading, shipped.heading);
+        EXPECT_TRUE(document.paragraphs[0].runs[0].format.bold) << shipped.file;
+        EXPECT_EQ(document.paragraphs[0].format.alignment, RtfAlignCentre) << shipped.file;
+        int bullets = 0;
+        for (const RtfParagraph& paragraph : document.paragraphs) {
+            for (const RtfRun& run : paragraph.runs) {
+                // Control words and groups the reader did not take would show as text.
+                EXPECT_EQ(run.text.find_first_of("\\{}"), std::string::npos)
+                    << shipped.file << ": " << run.text;
+                if (run.text.starts_with("\u2022")) ++bullets;
+            }
+        }
+        EXPECT_GE(bullets, 5) << shipped.file;
+    }
 }
