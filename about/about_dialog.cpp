@@ -58,7 +58,9 @@ std::string versionLine() {
     return std::string("Version ") + MERIVANE_VERSION + " \u2014 Released " + buildDateText();
 }
 
-// The whole file, or "" when it is missing, unreadable or too large to be the history.
+// "History.rtf" holds RTF (plain text also shows); the rich-text box's own reader checks it. Here
+// only its size: the whole file, or "" when it is missing, unreadable or too large to be the
+// history.
 std::string historyText() {
     const std::string path = global::dataFolder + kHistoryFileName;
     std::FILE* file = std::fopen(path.c_str(), "rb");

@@ -207,6 +207,10 @@ TEST(AboutDialog, AHistoryThatCannotBeReadLeavesItsPageEmpty) {
         {"missing", [](const fs::path&) {}},
         {"a folder", [](const fs::path& file) { fs::create_directory(file); }},
         {"empty", [](const fs::path& file) { std::ofstream{file}; }},
+        {"larger than any history",
+         [](const fs::path& file) {
+             std::ofstream{file} << "{\\rtf1 " << std::string(4 * 1024 * 1024, 'x') << "}";
+         }},
         {"unreadable",
          [](const fs::path& file) {
              std::ofstream{file} << "{\\rtf1 secret}";
