@@ -4,6 +4,8 @@
 # the installed merivane under Xvfb with a home of its own (Generate writes into the per-user
 # PDF folder, About shows the installed "History.rtf", F1 shows the installed help).
 #   install_test.sh BUILD_DIR SOURCE_DIR VERSION
+# On a failure it lists the windows and processes; MERIVANE_DEBUG=1 adds the program's stacks
+# (through gdb).
 set -uo pipefail
 build=$1 source=$2 version=$3
 # Each wait gives up after this many seconds.
@@ -18,7 +20,7 @@ cleanup() {
 }
 trap cleanup EXIT
 failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+fail() { echo "FAIL: $* (after ${SECONDS}s)"; failures=$((failures + 1)); }
 # wait_for WHAT COMMAND...: runs COMMAND until it succeeds or the limit is reached.
 wait_for() {
   local what=$1; shift
@@ -93,19 +95,29 @@ run() { "${user_env[@]}" "$@"; }
 cd "$work" || exit 1
 "${user_env[@]}" openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
+# A window mapped while the window manager is still starting may never be shown.
+wm_ready() { run xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+wait_for "the window manager" wm_ready || exit 1
 "${user_env[@]}" "$prefix/bin/merivane" >"$work/merivane.log" 2>&1 &
-pids+=($!)
+merivane=$!
+pids+=($merivane)
 
 window_named() { run xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
 has_window() { [ -n "$(window_named "$1")" ]; }
 activate() { run xdotool windowactivate --sync "$1" 2>/dev/null; }
 windows() {
+  kill -0 "$merivane" 2>/dev/null || { wait "$merivane"; echo "merivane ended with status $?"; }
+  ps -o pid,stat,wchan:20,etime,args --ppid "$merivane" -p "$merivane" 2>/dev/null
+  ps -o pid,stat,wchan:20,args -g "$(ps -o sid= -p $$)" 2>/dev/null | grep -v "ps -o" | tail -n 12
+  cat "$work/openbox.log"
+  [ -n "${MERIVANE_DEBUG:-}" ] && gdb -p "$merivane" -batch -ex "thread apply all bt 12" 2>/dev/null | grep "^#\|^Thread"
   for w in $(run xdotool search --onlyvisible --name . 2>/dev/null); do
     echo "window: $(run xdotool getwindowname "$w")"
   done
 }
 wait_for "the main window" has_window Merivane || { cat "$work/merivane.log"; windows; exit 1; }
 main=$(window_named Merivane)
+echo "main window after ${SECONDS}s"
 sleep 0.5
 # X11 desktops match the window to the desktop entry by its class.
 wm_class=$(grep '^StartupWMClass=' "$share/applications/org.merivane.Merivane.desktop" | cut -d= -f2)
@@ -120,11 +132,15 @@ wait_for "the viewer opening it" grep -qx "$pdf" "$work/opened.txt"
 
 # Help > About... by keyboard, tried again until the dialog is up (a key can arrive before the
 # window has the focus).
+shown_windows() { run xdotool search --onlyvisible --class '^merivane$' 2>/dev/null | wc -l; }
 about_opened() {
   activate "$main"
   [ "$(run xdotool getactivewindow 2>/dev/null)" = "$main" ] || return 1
+  local before
+  before=$(shown_windows)
   run xdotool key --clearmodifiers alt+h
-  sleep 0.5
+  # The Help menu drops down as a window of its own.
+  for ((t = 0; t < 30; t++)); do (($(shown_windows) > before)) && break; sleep 0.1; done
   run xdotool key Up Return
   for ((t = 0; t < 20; t++)); do has_window "About Zarn Generator" && return 0; sleep 0.1; done
   run xdotool key Escape
