@@ -128,6 +128,7 @@ run xdotool key --clearmodifiers alt+g
 pdf=$home/.local/share/merivane/PDF/001Calendar.PDF
 wait_for "a calendar in the per-user PDF folder" test -s "$pdf"
 wait_for "the viewer opening it" grep -qx "$pdf" "$work/opened.txt"
+grep -qx "Number=1" "$home/.local/share/merivane/Zarn.ini" || fail "the counter in the per-user Zarn.ini"
 [ -e "$prefix/bin/Zarn.ini" ] || [ -e "$prefix/bin/PDF" ] && fail "wrote beside the installed program"
 
 # Help > About... by keyboard, tried again until the dialog is up (a key can arrive before the
