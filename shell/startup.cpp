@@ -185,6 +185,7 @@ void deleteCalendarFiles(const std::string& pdfFolder) {
     closedir(folder);
 }
 
+// The topics shipped in the data folder when it has them, else the ones compiled in.
 std::string helpFolderIn(const std::string& dataFolder) {
     const std::string installed = dataFolder + kInstalledHelpFolder;
     struct stat info {};
