@@ -14,6 +14,7 @@ packages=(
   xdotool openbox
   clang libclang-rt-14-dev
   python3-icalendar man-db mandoc time
+  desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip
 )
 
 missing=()

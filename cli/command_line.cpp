@@ -6,7 +6,6 @@
 #include <cstdio>
 
 namespace {
-constexpr const char* kProgramName = "merivane-cli";
 constexpr const char* kIsoDateForm = "YYYY-MM-DD";
 } // namespace
 

@@ -7,6 +7,7 @@
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr const char* kProgramName = "merivane-cli";
 
 // Prints "merivane-cli: text" as one line on standard error and returns status.
 int fail(int status, const std::string& text);

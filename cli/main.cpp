@@ -1,4 +1,5 @@
 #include "calendar/broadcast.h"
+#include "calendar/build_info.h"
 #include "calendar/dates.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
@@ -25,6 +26,7 @@ constexpr const char* kUsage =
     "  merivane-cli ics FIRST_YEAR [LAST_YEAR] [--weeks] [--output FILE]\n"
     "  merivane-cli date [DATE] [--json]\n"
     "  merivane-cli --help\n"
+    "  merivane-cli --version\n"
     "\n"
     "pdf    writes a standard broadcast calendar as a PDF file and prints its path.\n"
     "       STYLE is month, quarter, year, 3years, strip or planner (or 1 to 6).\n"
@@ -185,6 +187,10 @@ int main(int argc, char** argv) {
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
+    }
+    if (command == "--version") {
+        std::printf("%s %s (built %s)\n", kProgramName, kProgramVersion, buildDateText().c_str());
+        return std::fflush(stdout) == 0 ? 0 : fail(kExitFailure, "cannot write to standard output");
     }
     if (command == "pdf") return runPdf(argc, argv);
     if (command == "weeks") return runWeeksCommand(argc, argv);

@@ -3,6 +3,7 @@
 #include "gui/ezgui.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QStringList>
 
@@ -41,4 +42,8 @@ std::string appDefaultPdfViewer() {
 bool appOpenDocument(const std::string& path) {
     if (ezOpenFile(path)) return true;
     return QProcess::startDetached(QStringLiteral("xdg-open"), {QFile::decodeName(path.c_str())});
+}
+
+void appSetDesktopEntry(const std::string& entryName) {
+    QGuiApplication::setDesktopFileName(QString::fromStdString(entryName));
 }

@@ -9,4 +9,15 @@ extern std::string helpFile;
 extern std::string pdfFolder;
 extern std::string pdfViewerPath;
 extern int helpContext;
+// Where the files shipped with the program are read from: help topics, "History.rtf",
+// "Release Notes.rtf".
+extern std::string dataFolder;
 } // namespace global
+
+// An installed copy keeps its files in share/merivane beside its bin folder (/usr/bin and
+// /usr/share/merivane, ~/.local/bin and ~/.local/share/merivane).
+bool isInstalledCopy(const std::string& executableFolder);
+
+// The folder of the files shipped with the program: share/merivane of an installed copy,
+// otherwise the executable's own folder (a build tree, a portable copy). Ends with "/".
+std::string dataFolderFor(const std::string& executableFolder);

@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "common/atomic_file.h"
+#include "about/about_dialog.h"
 #include "gui/app_desktop.h"
 #include "gui/app_instance.h"
 #include "gui/ezgui.h"
@@ -30,6 +31,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The desktop entry that installs with the program.
+constexpr const char* kDesktopEntryName = "org.merivane.Merivane";
 // The single-instance lock; a second start finds it held and hands over to the first.
 constexpr const char* kInstanceName = "ZARN6";
 constexpr const char* kSettingsFileName = "Zarn.ini";
@@ -37,8 +40,11 @@ constexpr const char* kPdfFolderName = "PDF";
 // Written into the PDF folder to learn whether calendars can be saved there.
 constexpr const char* kProbeFileName = "-x.PDF";
 constexpr const char* kDataFolderName = "merivane";
-// The help topics are compiled into the program.
-constexpr const char* kHelpFolder = ":/help/";
+// The help topics as installed in the data folder, and the copy compiled into the program for
+// a copy that has none beside it.
+constexpr const char* kInstalledHelpFolder = "help/";
+constexpr const char* kHelpContentsFile = "contents.html";
+constexpr const char* kCompiledHelpFolder = ":/help/";
 constexpr const char* kProgramIconName = "$AAPROGRAM";
 
 // The folder the program runs from, as runMerivane was given it ("" asks the toolkit).
@@ -59,6 +65,7 @@ const FormRoutines kForms[] = {
     {kUpdateAvailableForm, updateAvailableDesign, updateAvailableEvents},
     {kDownloadProgressForm, downloadProgressDesign, downloadProgressEvents},
     {kWhatsNewForm, whatsNewDesign, whatsNewEvents},
+    {kAboutForm, aboutDesign, aboutEvents},
 };
 
 struct FontDefinition {
@@ -200,6 +207,15 @@ bool probeFileWritten(const std::string& probe) {
     return written && closed;
 }
 
+// The topics shipped in the data folder when it has them, else the ones compiled in.
+std::string helpFolderIn(const std::string& dataFolder) {
+    const std::string installed = dataFolder + kInstalledHelpFolder;
+    struct stat info {};
+    const std::string contents = installed + kHelpContentsFile;
+    if (stat(contents.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return installed;
+    return kCompiledHelpFolder;
+}
+
 // The reader is known when a calendar could be saved in the PDF folder (the probe file) and the
 // desktop names an application for PDF files.
 void probePdfReader() {
@@ -229,7 +245,8 @@ bool programStartUp() {
         executableFolderGiven.empty() ? ezAppPath() : executableFolderGiven;
     global::programFolder = chooseProgramFolder(executableFolder);
     global::settingsPath = global::programFolder + kSettingsFileName;
-    global::helpFile = kHelpFolder;
+    global::dataFolder = dataFolderFor(executableFolder);
+    global::helpFile = helpFolderIn(global::dataFolder);
     global::pdfFolder = global::programFolder + kPdfFolderName;
     MakePath(global::pdfFolder);
     global::pdfFolder += "/";
@@ -243,6 +260,7 @@ bool programStartUp() {
 }
 
 void startProgram() {
+    appSetDesktopEntry(kDesktopEntryName);
     ezDefImageFolder("Graphics");
     ezAllowCommandEvents(1);
     ezAllowNotifyEvents(1);
@@ -282,7 +300,10 @@ int runMerivane(int argc, char** argv, const std::string& executableFolder) {
 std::string chooseProgramFolder(const std::string& executableFolder) {
     std::error_code error;
     const fs::path folder = fs::weakly_canonical(executableFolder, error);
-    if (!error && !folder.empty() && access(folder.c_str(), W_OK) == 0) return folderText(folder);
+    // An installed copy never writes beside itself, even where it could (~/.local/bin, root).
+    const bool portable = !isInstalledCopy(executableFolder);
+    if (portable && !error && !folder.empty() && access(folder.c_str(), W_OK) == 0)
+        return folderText(folder);
     // XDG: a relative or empty $XDG_DATA_HOME is to be ignored.
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     const fs::path base = dataHome && dataHome[0] == '/'

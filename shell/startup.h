@@ -7,8 +7,8 @@
 int runMerivane(int argc, char** argv, const std::string& executableFolder);
 
 // The folder for "Zarn.ini" and "PDF/": the executable's folder when it can be written (a build
-// tree, a portable copy), otherwise the per-user data folder $XDG_DATA_HOME/merivane. Canonical,
-// ending with "/".
+// tree, a portable copy), otherwise, and always for an installed copy, the per-user data folder
+// $XDG_DATA_HOME/merivane. Canonical, ending with "/".
 std::string chooseProgramFolder(const std::string& executableFolder);
 
 // Makes every folder of path (a last component with a "." is a file name and is left out).

@@ -1,5 +1,6 @@
 #include "shell/update_calls.h"
 
+#include "about/about_dialog.h"
 #include "shell/paths.h"
 #include "shell/program.h"
 #include "shell/settings.h"
@@ -48,4 +49,6 @@ void finishNetworkAndInstall() {
     RunInstallerAtExit();
 }
 
-void showAboutDialog(const char*) {}
+void showAboutDialog(const char* parent) {
+    ShowAboutDialog(parent);
+}

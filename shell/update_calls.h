@@ -1,7 +1,6 @@
 #pragma once
 
-// The main window's calls into program updates and the About dialog (which arrives later and
-// until then does nothing).
+// The main window's calls into program updates and the About dialog.
 
 // Window load: sets up the HTTP client (and global::networkReady when it is ready).
 void startNetwork();

@@ -1,11 +1,12 @@
-// Not a test: takes pictures of the main window, the print-range dialog and the preferences
-// dialog as a user sees them, for looking at and for the documentation.
+// Not a test: takes pictures of the main window, the print-range dialog, the preferences dialog
+// and the About dialog as a user sees them, for looking at and for the documentation.
 //   app_screenshots OUTPUT_FOLDER
 #include "app_harness.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QWidget>
 #include <cstdio>
@@ -21,6 +22,20 @@ void save(QWidget* window, const char* name) {
         std::fprintf(stderr, "could not save %s\n", path.c_str());
 }
 
+// With the window frame the desktop draws, where there is one (under xvfb-run and a window
+// manager); the window alone otherwise.
+void saveFramed(QWidget* window, const char* name) {
+    if (!window) return;
+    QApplication::processEvents();
+    const QRect frame = window->frameGeometry();
+    QScreen* screen = window->screen();
+    if (frame == window->geometry() || !screen) return save(window, name);
+    const std::string path = outputFolder + "/" + name;
+    const QPixmap shot = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    if (!shot.save(QString::fromStdString(path)))
+        std::fprintf(stderr, "could not save %s\n", path.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -31,6 +46,8 @@ int main(int argc, char** argv) {
     outputFolder = argv[1];
     const AppScratch scratch = makeAppScratch(true);
     writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=1\n");
+    writeText(scratch.programFolder / "History.rtf",
+              readText(std::string(MERIVANE_RESOURCES_DIR) + "/History.rtf"));
     const std::string failure = runProgram(
         scratch,
         {
@@ -86,6 +103,16 @@ int main(int argc, char** argv) {
                  QWidget* box = modalTitled("Whoa, Brontel!");
                  save(box, "whoa.png");
                  click(buttonIn(box, "&OK"));
+             }},
+            {"about", [] { return QApplication::activeModalWidget() == nullptr; },
+             [] { chooseMenuItem("About..."); }},
+            {"about pages", [] { return modalTitled("About Zarn Generator") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("About Zarn Generator");
+                 saveFramed(dialog, "about-information.png");
+                 click(buttonIn(dialog, "&View Program History"));
+                 saveFramed(dialog, "about-history.png");
+                 click(buttonIn(dialog, "&Close"));
              }},
             {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
              [] { click(buttonIn(mainWindow(), "E&xit")); }},

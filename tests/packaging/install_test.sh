@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Installs Merivane into a temporary prefix as `cmake --install` does for a user, then uses the
+# installed copy only: merivane-cli, the validators of the desktop entry and the metainfo, and
+# the installed merivane under Xvfb with a home of its own (Generate writes into the per-user
+# PDF folder, About shows the installed "History.rtf", F1 shows the installed help).
+#   install_test.sh BUILD_DIR SOURCE_DIR VERSION
+# On a failure it lists the windows and processes; MERIVANE_DEBUG=1 adds the program's stacks
+# (through gdb).
+set -uo pipefail
+build=$1 source=$2 version=$3
+# Each wait gives up after this many seconds.
+limit=20
+
+work=$(mktemp -d /tmp/merivane-install-XXXXXX)
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $* (after ${SECONDS}s)"; failures=$((failures + 1)); }
+# wait_for WHAT COMMAND...: runs COMMAND until it succeeds or the limit is reached.
+wait_for() {
+  local what=$1; shift
+  local deadline=$((SECONDS + limit))
+  while ((SECONDS < deadline)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fail "never happened: $what"
+  return 1
+}
+
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || {
+  cat "$work/install.log"; echo "FAIL: cmake --install"; exit 1; }
+
+share=$prefix/share
+expected=(bin/merivane bin/merivane-cli share/merivane/History.rtf
+  "share/merivane/Release Notes.rtf" share/merivane/help/contents.html
+  share/merivane/help/main-window.html share/applications/org.merivane.Merivane.desktop
+  share/metainfo/org.merivane.Merivane.metainfo.xml share/icons/hicolor/scalable/apps/merivane.svg
+  share/man/man1/merivane.1.gz share/doc/merivane/copyright)
+for size in 16 22 24 32 48 64 128 256; do
+  expected+=("share/icons/hicolor/${size}x${size}/apps/merivane.png")
+done
+[ -f "$source/cli/merivane-cli.1" ] && expected+=(share/man/man1/merivane-cli.1.gz)
+for file in "${expected[@]}"; do [ -s "$prefix/$file" ] || fail "not installed: $file"; done
+for size in 16 48 256; do
+  file -b "$share/icons/hicolor/${size}x${size}/apps/merivane.png" |
+    grep -q "PNG image data, $size x $size" || fail "icon ${size}x${size} has another size"
+done
+
+# The command line, from the installed copy.
+cli=$prefix/bin/merivane-cli
+"$cli" --version | grep -Eqx "merivane-cli $version \(built [0-9]{4}-[0-9]{2}-[0-9]{2}\)" ||
+  fail "merivane-cli --version printed: $("$cli" --version 2>&1)"
+(cd "$work" && "$cli" pdf --style year --year 2026 --output year.pdf >/dev/null) &&
+  [ "$(head -c 5 "$work/year.pdf")" = "%PDF-" ] || fail "merivane-cli made no PDF"
+
+# The validators, where they are installed.
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$share/applications/org.merivane.Merivane.desktop" ||
+    fail "desktop-file-validate"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net --strict "$share/metainfo/org.merivane.Merivane.metainfo.xml" \
+    >"$work/appstream.log" 2>&1 || { cat "$work/appstream.log"; fail "appstreamcli validate"; }
+fi
+
+# Marks in the installed files show that the program read them, not its compiled-in help.
+mark="Installed copy 7319"
+sed -i "s|<title>[^<]*</title>|<title>$mark</title>|" "$share/merivane/help/main-window.html"
+sed -i "\$s|}\$|\\\\par $mark\\\\par}|" "$share/merivane/History.rtf"
+
+# A user of its own: empty home, a desktop whose only PDF viewer notes what it was asked to open.
+home=$work/home
+mkdir -p "$home/.config" "$home/.local/share/applications" "$home/.local/share/merivane"
+mkdir -m 700 "$work/runtime"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s/opened.txt"\n' "$work" >"$work/viewer.sh"
+chmod +x "$work/viewer.sh"
+printf '[Desktop Entry]\nType=Application\nName=Viewer\nExec=%s %%f\nMimeType=application/pdf;\n' \
+  "$work/viewer.sh" >"$home/.local/share/applications/fakeviewer.desktop"
+printf '[Default Applications]\napplication/pdf=fakeviewer.desktop\n' >"$home/.config/mimeapps.list"
+printf '[Last]\nYear=2026\nStyle=3\n' >"$home/.local/share/merivane/Zarn.ini"
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 3>&-
+wait_for "Xvfb" test -s "$work/display" || exit 1
+display=:$(head -n1 "$work/display")
+user_env=(env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$work/runtime"
+  DISPLAY="$display" XDG_DATA_DIRS="$share:/usr/share")
+run() { "${user_env[@]}" "$@"; }
+cd "$work" || exit 1
+"${user_env[@]}" openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+# A window mapped while the window manager is still starting may never be shown.
+wm_ready() { run xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+wait_for "the window manager" wm_ready || exit 1
+"${user_env[@]}" "$prefix/bin/merivane" >"$work/merivane.log" 2>&1 &
+merivane=$!
+pids+=($merivane)
+
+window_named() { run xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+has_window() { [ -n "$(window_named "$1")" ]; }
+activate() { run xdotool windowactivate --sync "$1" 2>/dev/null; }
+windows() {
+  kill -0 "$merivane" 2>/dev/null || { wait "$merivane"; echo "merivane ended with status $?"; }
+  ps -o pid,stat,wchan:20,etime,args --ppid "$merivane" -p "$merivane" 2>/dev/null
+  ps -o pid,stat,wchan:20,args -g "$(ps -o sid= -p $$)" 2>/dev/null | grep -v "ps -o" | tail -n 12
+  cat "$work/openbox.log"
+  [ -n "${MERIVANE_DEBUG:-}" ] && gdb -p "$merivane" -batch -ex "thread apply all bt 12" 2>/dev/null | grep "^#\|^Thread"
+  for w in $(run xdotool search --onlyvisible --name . 2>/dev/null); do
+    echo "window: $(run xdotool getwindowname "$w")"
+  done
+}
+wait_for "the main window" has_window Merivane || { cat "$work/merivane.log"; windows; exit 1; }
+main=$(window_named Merivane)
+echo "main window after ${SECONDS}s"
+sleep 0.5
+# X11 desktops match the window to the desktop entry by its class.
+wm_class=$(grep '^StartupWMClass=' "$share/applications/org.merivane.Merivane.desktop" | cut -d= -f2)
+run xprop -id "$main" WM_CLASS | grep -q "\"$wm_class\"\$" || fail "window class is not $wm_class"
+
+activate "$main"
+run xdotool key --clearmodifiers alt+g
+pdf=$home/.local/share/merivane/PDF/001Calendar.PDF
+wait_for "a calendar in the per-user PDF folder" test -s "$pdf"
+wait_for "the viewer opening it" grep -qx "$pdf" "$work/opened.txt"
+grep -qx "Number=1" "$home/.local/share/merivane/Zarn.ini" || fail "the counter in the per-user Zarn.ini"
+[ -e "$prefix/bin/Zarn.ini" ] || [ -e "$prefix/bin/PDF" ] && fail "wrote beside the installed program"
+
+# Help > About... by keyboard, tried again until the dialog is up (a key can arrive before the
+# window has the focus).
+shown_windows() { run xdotool search --onlyvisible --class '^merivane$' 2>/dev/null | wc -l; }
+about_opened() {
+  activate "$main"
+  [ "$(run xdotool getactivewindow 2>/dev/null)" = "$main" ] || return 1
+  local before
+  before=$(shown_windows)
+  run xdotool key --clearmodifiers alt+h
+  # The Help menu drops down as a window of its own.
+  for ((t = 0; t < 30; t++)); do (($(shown_windows) > before)) && break; sleep 0.1; done
+  run xdotool key Up Return
+  for ((t = 0; t < 20; t++)); do has_window "About Zarn Generator" && return 0; sleep 0.1; done
+  run xdotool key Escape
+  return 1
+}
+wait_for "the About dialog" about_opened
+about=$(window_named "About Zarn Generator")
+if [ -n "$about" ]; then
+  clipboard() { run timeout 2 xclip -o -selection clipboard; }
+  # Each try turns the page and copies the middle box's text: the history box fills the middle
+  # of the second page.
+  history_shown() {
+    activate "$about"
+    run xdotool key --clearmodifiers alt+v
+    sleep 0.3
+    eval "$(run xdotool getwindowgeometry --shell "$about")"
+    run xdotool mousemove --window "$about" $((WIDTH / 2)) $((HEIGHT / 2)) click 1
+    run xdotool key --clearmodifiers ctrl+a ctrl+c
+    clipboard | grep -q "$mark"
+  }
+  wait_for "the installed history on the About dialog's second page" history_shown
+  clipboard | grep -q "Zarn Generator Program History" || fail "the history's heading"
+  run xdotool key --clearmodifiers alt+c
+  wait_for "the About dialog closing" eval '! has_window "About Zarn Generator"'
+fi
+
+# F1 last: the help window takes the focus.
+activate "$main"
+run xdotool key --clearmodifiers F1
+wait_for "help from the installed files" has_window "$mark"
+
+[ "$failures" -eq 0 ] || { cat "$work/merivane.log"; windows; exit 1; }
+echo "installed copy works"
