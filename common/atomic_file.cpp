@@ -90,7 +90,8 @@ mode_t newFileMode() {
 
 // The unnamed file in folder, or -1 with errno set; EOPNOTSUPP where the file system cannot.
 int openUnnamedFile(const std::string& folder) {
-#ifdef O_TMPFILE
+// Builds that prove the named fallback define MERIVANE_NAMED_TEMPORARY_FILES.
+#if defined(O_TMPFILE) && !defined(MERIVANE_NAMED_TEMPORARY_FILES)
     // Naming it later goes through /proc unless we may link a descriptor directly.
     if (geteuid() != 0 && access("/proc/self/fd", X_OK) != 0) {
         errno = EOPNOTSUPP;

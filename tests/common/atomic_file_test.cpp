@@ -139,6 +139,29 @@ TEST(AtomicFile, AbandonedOrFailedWritesLeaveTheOldFileAndNoTemporary) {
     EXPECT_EQ(namesIn(folder), std::set<std::string>{"calendar.pdf"});
 }
 
+// Until the commit the target keeps its old content, and the new one has at most a short name
+// of the program's own beside it, however long the target's name.
+TEST(AtomicFile, NewContentStaysOutOfSightUntilCommitted) {
+    const std::string folder = makeFolder();
+    const std::string name = std::string(255, 'l');
+    writePlain(folder + name, "old", 0644);
+    AtomicFile file{};
+    std::string error;
+    ASSERT_TRUE(beginAtomicFile(file, folder + name, error)) << error;
+    ASSERT_TRUE(writeAtomicFile(file, "new", 3, error)) << error;
+    EXPECT_EQ(contentOf(folder + name), "old");
+    std::set<std::string> others = namesIn(folder);
+    others.erase(name);
+    EXPECT_LE(others.size(), 1u);
+    for (const std::string& other : others) {
+        EXPECT_EQ(other.rfind(kTemporaryFilePrefix, 0), 0u) << other;
+        EXPECT_EQ(other.size(), kTemporaryFilePrefix.size() + 6) << other;
+    }
+    ASSERT_TRUE(commitAtomicFile(file, error)) << error;
+    EXPECT_EQ(contentOf(folder + name), "new");
+    EXPECT_EQ(namesIn(folder), std::set<std::string>{name});
+}
+
 TEST(AtomicFile, StartUpRemovesOnlyItsOwnLeftovers) {
     const std::string folder = makeFolder();
     const std::string own = std::string(kTemporaryFilePrefix) + "a1B2c3";
