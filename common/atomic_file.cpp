@@ -89,7 +89,7 @@ mode_t newFileMode() {
 }
 
 // The unnamed file in folder, or -1 with errno set; EOPNOTSUPP where the file system cannot.
-int openUnnamedFile(const std::string& folder) {
+int openUnnamedFile([[maybe_unused]] const std::string& folder) {
 // Builds that prove the named fallback define MERIVANE_NAMED_TEMPORARY_FILES.
 #if defined(O_TMPFILE) && !defined(MERIVANE_NAMED_TEMPORARY_FILES)
     // Naming it later goes through /proc unless we may link a descriptor directly.
