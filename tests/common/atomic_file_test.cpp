@@ -71,6 +71,22 @@ TEST(AtomicFile, ReplacesWholeAndKeepsTheOldPermissions) {
     }
 }
 
+// Run by root, a replaced file keeps its owner.
+TEST(AtomicFile, ReplacedFilesKeepTheirOwner) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to somebody else";
+    const std::string folder = makeFolder();
+    const std::string target = folder + "theirs.ini";
+    writePlain(target, "old", 0644);
+    ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+    std::string error;
+    ASSERT_TRUE(replaceFileAtomically(target, "new", error)) << error;
+    struct stat info {};
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(contentOf(target), "new");
+}
+
 // Nothing but a writable regular file is ever replaced; the refusal leaves everything as it was.
 TEST(AtomicFile, RefusesTargetsThatAreNotWritableRegularFiles) {
     const std::string folder = makeFolder();
