@@ -80,6 +80,13 @@ std::string resolvedTarget(const std::string& path, std::string& error) {
     return target;
 }
 
+// Root replacing somebody's file leaves it theirs. A failure leaves it root's, which is no reason
+// to lose the new content.
+void keepOwner(int descriptor, const struct stat& old) {
+    if (geteuid() != 0) return;
+    if (fchown(descriptor, old.st_uid, old.st_gid) != 0) return;
+}
+
 // The permissions a new file gets, as open() would give them.
 mode_t newFileMode() {
     // Reading the mask means setting it; files are made on one thread at a time.
@@ -89,8 +96,9 @@ mode_t newFileMode() {
 }
 
 // The unnamed file in folder, or -1 with errno set; EOPNOTSUPP where the file system cannot.
-int openUnnamedFile(const std::string& folder) {
-#ifdef O_TMPFILE
+int openUnnamedFile([[maybe_unused]] const std::string& folder) {
+// Builds that prove the named fallback define MERIVANE_NAMED_TEMPORARY_FILES.
+#if defined(O_TMPFILE) && !defined(MERIVANE_NAMED_TEMPORARY_FILES)
     // Naming it later goes through /proc unless we may link a descriptor directly.
     if (geteuid() != 0 && access("/proc/self/fd", X_OK) != 0) {
         errno = EOPNOTSUPP;
@@ -164,7 +172,8 @@ bool beginAtomicFile(AtomicFile& file, const std::string& targetPath, std::strin
     if (target.empty()) return false;
     struct stat info {};
     mode_t mode = 0;
-    if (stat(target.c_str(), &info) == 0) {
+    const bool replacing = stat(target.c_str(), &info) == 0;
+    if (replacing) {
         if (S_ISDIR(info.st_mode)) {
             error = "it is a folder";
             return false;
@@ -177,7 +186,8 @@ bool beginAtomicFile(AtomicFile& file, const std::string& targetPath, std::strin
             error = "it is read-only";
             return false;
         }
-        mode = info.st_mode & 07777;
+        // Special bits are not carried over: a calendar or settings file never needs them.
+        mode = info.st_mode & 0777;
     } else if (errno != ENOENT) {
         error = fileErrorText(errno);
         return false;
@@ -198,6 +208,7 @@ bool beginAtomicFile(AtomicFile& file, const std::string& targetPath, std::strin
         }
         if (file.descriptor < 0) return failWith(file, error, EEXIST);
     }
+    if (replacing) keepOwner(file.descriptor, info);
     if (fchmod(file.descriptor, mode) != 0) return failWith(file, error, errno);
     return true;
 }

@@ -305,6 +305,28 @@ TEST_F(CommandLine, StandardOutputAndLongNamesAreWrittenWhole) {
     EXPECT_NE(run.err.find("the disk is full"), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 
+    // A reader that has gone away, and a terminal that would show the PDF as garbage.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    close(pipeEnds[0]);
+    run =
+        runCli(folder, {"pdf", "--style", "year", "--year", "2025", "--output", "-"}, pipeEnds[1]);
+    close(pipeEnds[1]);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("the reading end was closed"), std::string::npos) << run.err;
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(grantpt(terminal), 0);
+    ASSERT_EQ(unlockpt(terminal), 0);
+    const int screen = open(ptsname(terminal), O_WRONLY | O_NOCTTY);
+    ASSERT_GE(screen, 0);
+    run = runCli(folder, {"pdf", "--style", "year", "--year", "2025", "--output", "-"}, screen);
+    close(screen);
+    close(terminal);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "merivane-cli: standard output is a terminal; redirect it or give "
+                       "--output FILE\n");
+
     const std::string longName = std::string(246, 'y') + ".pdf";
     std::ofstream(folder / longName) << "old";
     run = runCli(folder, {"pdf", "--style", "year", "--year", "2025", "--output", longName});

@@ -71,6 +71,22 @@ TEST(AtomicFile, ReplacesWholeAndKeepsTheOldPermissions) {
     }
 }
 
+// Run by root, a replaced file keeps its owner.
+TEST(AtomicFile, ReplacedFilesKeepTheirOwner) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to somebody else";
+    const std::string folder = makeFolder();
+    const std::string target = folder + "theirs.ini";
+    writePlain(target, "old", 0644);
+    ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+    std::string error;
+    ASSERT_TRUE(replaceFileAtomically(target, "new", error)) << error;
+    struct stat info {};
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(contentOf(target), "new");
+}
+
 // Nothing but a writable regular file is ever replaced; the refusal leaves everything as it was.
 TEST(AtomicFile, RefusesTargetsThatAreNotWritableRegularFiles) {
     const std::string folder = makeFolder();
@@ -137,6 +153,29 @@ TEST(AtomicFile, AbandonedOrFailedWritesLeaveTheOldFileAndNoTemporary) {
     EXPECT_FALSE(commitAtomicFile(file, error));
     EXPECT_EQ(contentOf(target), "old");
     EXPECT_EQ(namesIn(folder), std::set<std::string>{"calendar.pdf"});
+}
+
+// Until the commit the target keeps its old content, and the new one has at most a short name
+// of the program's own beside it, however long the target's name.
+TEST(AtomicFile, NewContentStaysOutOfSightUntilCommitted) {
+    const std::string folder = makeFolder();
+    const std::string name = std::string(255, 'l');
+    writePlain(folder + name, "old", 0644);
+    AtomicFile file{};
+    std::string error;
+    ASSERT_TRUE(beginAtomicFile(file, folder + name, error)) << error;
+    ASSERT_TRUE(writeAtomicFile(file, "new", 3, error)) << error;
+    EXPECT_EQ(contentOf(folder + name), "old");
+    std::set<std::string> others = namesIn(folder);
+    others.erase(name);
+    EXPECT_LE(others.size(), 1u);
+    for (const std::string& other : others) {
+        EXPECT_EQ(other.rfind(kTemporaryFilePrefix, 0), 0u) << other;
+        EXPECT_EQ(other.size(), kTemporaryFilePrefix.size() + 6) << other;
+    }
+    ASSERT_TRUE(commitAtomicFile(file, error)) << error;
+    EXPECT_EQ(contentOf(folder + name), "new");
+    EXPECT_EQ(namesIn(folder), std::set<std::string>{name});
 }
 
 TEST(AtomicFile, StartUpRemovesOnlyItsOwnLeftovers) {
