@@ -112,3 +112,20 @@ bool optionValue(int argc, char** argv, int& index, const std::string& name, std
     value = argv[++index];
     return true;
 }
+
+bool splitJsonOption(int argc, char** argv, std::vector<std::string>& plain, bool& json,
+                     std::string& unknown) {
+    json = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--json") {
+            json = true;
+        } else if (argument.rfind("-", 0) == 0) {
+            unknown = argument;
+            return false;
+        } else {
+            plain.push_back(argument);
+        }
+    }
+    return true;
+}

@@ -4,6 +4,7 @@
 #include "calendar/dates.h"
 
 #include <string>
+#include <vector>
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -29,3 +30,7 @@ std::string isoDateText(DateNumber date);
 // argument, missing when the value is not there.
 bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,
                  bool& missing);
+// The arguments after the command: the plain ones in order, and whether "--json" was among
+// them; false, naming it in unknown, for any other argument that starts with "-".
+bool splitJsonOption(int argc, char** argv, std::vector<std::string>& plain, bool& json,
+                     std::string& unknown);

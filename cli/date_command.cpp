@@ -23,16 +23,9 @@ DateNumber today() {
 int runDateCommand(int argc, char** argv) {
     std::vector<std::string> dates;
     bool json = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--json") {
-            json = true;
-        } else if (argument.rfind("-", 0) == 0) {
-            return usageError("unknown argument \"" + argument + "\"");
-        } else {
-            dates.push_back(argument);
-        }
-    }
+    std::string unknown;
+    if (!splitJsonOption(argc, argv, dates, json, unknown))
+        return usageError("unknown argument \"" + unknown + "\"");
     if (dates.size() > 1) return usageError("date takes one DATE only");
     DateNumber date = 0;
     std::string problem;

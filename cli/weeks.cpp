@@ -13,16 +13,9 @@
 int runWeeksCommand(int argc, char** argv) {
     std::vector<std::string> years;
     bool json = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--json") {
-            json = true;
-        } else if (argument.rfind("-", 0) == 0) {
-            return usageError("unknown argument \"" + argument + "\"");
-        } else {
-            years.push_back(argument);
-        }
-    }
+    std::string unknown;
+    if (!splitJsonOption(argc, argv, years, json, unknown))
+        return usageError("unknown argument \"" + unknown + "\"");
     if (years.empty()) return usageError("weeks needs FIRST_YEAR");
     if (years.size() > 2) return usageError("weeks takes FIRST_YEAR and LAST_YEAR only");
     int firstYear = 0, lastYear = 0;
