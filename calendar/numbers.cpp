@@ -4,6 +4,46 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+
+// Whether a number from_chars found out of range is too small for a double rather than too
+// large: the decimal exponent of its first significant digit decides. number holds digits with
+// an optional point, then an optional exponent.
+bool isBelowRange(std::string_view number) {
+    std::size_t pos = 0;
+    long long integerDigits = 0, zerosAfterPoint = 0;
+    bool significant = false;
+    while (pos < number.size() && number[pos] >= '0' && number[pos] <= '9') {
+        significant = significant || number[pos] != '0';
+        if (significant) ++integerDigits;
+        ++pos;
+    }
+    if (pos < number.size() && number[pos] == '.') ++pos;
+    while (!significant && pos < number.size() && number[pos] == '0') {
+        ++zerosAfterPoint;
+        ++pos;
+    }
+    while (pos < number.size() && number[pos] >= '0' && number[pos] <= '9')
+        ++pos;
+    const long long magnitude = integerDigits > 0 ? integerDigits - 1 : -(zerosAfterPoint + 1);
+    long long exponent = 0;
+    if (pos < number.size() && (number[pos] == 'e' || number[pos] == 'E')) {
+        ++pos;
+        const bool negative = pos < number.size() && number[pos] == '-';
+        if (pos < number.size() && (number[pos] == '-' || number[pos] == '+')) ++pos;
+        const auto result =
+            std::from_chars(number.data() + pos, number.data() + number.size(), exponent);
+        // An exponent beyond 64 bits only matters by its sign.
+        if (result.ec == std::errc::result_out_of_range)
+            exponent = std::numeric_limits<long long>::max() / 2;
+        if (negative) exponent = -exponent;
+    }
+    // Both parts are bounded by the text's length or half the range, so the sum cannot wrap.
+    return magnitude + exponent < 0;
+}
+
+} // namespace
+
 // The longest numeric prefix of a text gives its value: leading blanks and one sign are
 // allowed, then digits with an optional fraction and exponent; anything after that is
 // ignored, and a text without digits reads as 0. Parsing never depends on the locale.
@@ -27,7 +67,10 @@ double leadingNumber(std::string_view text) {
     const char* begin = text.data() + pos;
     const auto result = std::from_chars(begin, text.data() + text.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
-        // A number too large for a double still reads as the largest one rather than as 0.
+        // A number too large for a double still reads as the largest one; one too small to be
+        // told from zero reads as 0.
+        if (isBelowRange(std::string_view(begin, static_cast<std::size_t>(result.ptr - begin))))
+            return 0.0;
         value = std::numeric_limits<double>::max();
     } else if (result.ec != std::errc()) {
         return 0.0;

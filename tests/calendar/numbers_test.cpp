@@ -4,6 +4,7 @@
 #include <climits>
 #include <clocale>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -48,6 +49,33 @@ TEST(LeadingFlag, LowestBitOfTheRoundedNumber) {
     EXPECT_EQ(leadingFlag("0.6"), 1);
     EXPECT_EQ(leadingFlag("99999999999999999999"), 1);
     EXPECT_EQ(leadingInteger("1e400"), INT_MAX);
+}
+
+// Beyond a double's range the direction decides: too large reads as the largest double, too
+// small to tell from zero reads as 0, whatever way the magnitude is spelt.
+TEST(LeadingNumber, OutOfRangeGoesTheRightWay) {
+    const double largest = std::numeric_limits<double>::max();
+    const struct {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"1e400", largest},
+        {"-1e400", -largest},
+        {"1e-400", 0},
+        {"-1e-400", 0},
+        {"0.0001e-340", 0},
+        {"123456e-400", 0},
+        {"0.000001e315", largest},
+        {"1e-99999999999999999999", 0},
+        {"1e99999999999999999999", largest},
+        {"000000001e-400x", 0},
+        {"1e-300", 1e-300},
+        {"4e-320", 4e-320},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(leadingNumber(c.text), c.value) << c.text;
+    EXPECT_EQ(leadingFlag("1e-400"), 0);
+    EXPECT_EQ(leadingFlag("3e-400"), 0);
 }
 
 } // namespace
