@@ -1,7 +1,3 @@
 #pragma once
-#include <string_view>
-
-double leadingNumber(std::string_view text);
-int roundHalfEven(double value);
-int leadingInteger(std::string_view text);
-int leadingFlag(std::string_view text);
+// The number helpers live in common/; this name still serves the files that include it.
+#include "common/numbers.h"

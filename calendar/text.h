@@ -1,9 +1,3 @@
 #pragma once
-#include <string>
-#include <string_view>
-#include <vector>
-
-// The text with the given blank characters removed from both ends.
-std::string trimBlanks(std::string_view text, std::string_view blanks = " \t");
-// Every piece between separators, empty ones included: "a||b" gives "a", "", "b".
-std::vector<std::string> splitText(std::string_view text, char separator);
+// The text helpers live in common/; this name still serves the files that include it.
+#include "common/text.h"

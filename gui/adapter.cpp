@@ -1,6 +1,6 @@
 #include "gui/adapter.h"
 
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 
 #include <QApplication>
 

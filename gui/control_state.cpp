@@ -1,7 +1,7 @@
 #include "gui/adapter.h"
 
-#include "calendar/numbers.h"
-#include "calendar/text.h"
+#include "common/numbers.h"
+#include "common/text.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "gui/adapter.h"
 
-#include "calendar/text.h"
+#include "common/text.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "msgbox/msgbox.h"
 
-#include "calendar/numbers.h"
-#include "calendar/text.h"
+#include "common/numbers.h"
+#include "common/text.h"
 #include "gui/ezgui.h"
 
 #include <algorithm>

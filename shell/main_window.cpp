@@ -1,6 +1,6 @@
 #include "shell/main_window.h"
 
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
 #include "render/generate.h"

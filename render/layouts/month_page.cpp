@@ -1,5 +1,5 @@
 #include "calendar/broadcast.h"
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 #include "render/layouts/layouts.h"
 #include "render/primitives.h"
 

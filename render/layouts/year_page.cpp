@@ -1,7 +1,7 @@
 #include "render/layouts/layouts.h"
 
 #include "calendar/broadcast.h"
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 #include "render/layouts/month_block.h"
 #include "render/primitives.h"
 
