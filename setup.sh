@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xdg-utils
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
+  openbox xdotool
   clang libclang-rt-14-dev
 )
 

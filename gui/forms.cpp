@@ -125,6 +125,17 @@ class ToolkitEventFilter : public QObject {
     }
 };
 
+// The title-bar buttons that fit the window: a dialog can only be closed; a main window can be
+// minimised too, and maximised only when it can be resized.
+Qt::WindowFlags windowFlagsFor(bool dialog, bool resizable) {
+    Qt::WindowFlags flags = (dialog ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint |
+                            Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint;
+    if (!dialog) flags |= Qt::WindowMinimizeButtonHint;
+    if (resizable) flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
+}
+
 } // namespace
 
 namespace adapter {
@@ -258,7 +269,10 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
     }
     Form* parentForm = parent == name ? nullptr : findForm(parent);
     QWidget* parentWindow = parentForm != nullptr ? parentForm->window.data() : nullptr;
-    auto* window = new QWidget(parentWindow, parentWindow != nullptr ? Qt::Dialog : Qt::Window);
+    bool modal = hasLetter(properties, 'M');
+    bool resizable = hasLetter(properties, 'Z');
+    auto* window =
+        new QWidget(parentWindow, windowFlagsFor(parentWindow != nullptr || modal, resizable));
     window->setProperty(kFormProperty, QString::fromStdString(name));
     window->setWindowTitle(toQt(title));
     auto* layout = new QVBoxLayout(window);
@@ -279,7 +293,6 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
         client->setAutoFillBackground(true);
     }
     QSize clientSize(toPixelsAcross(width), toPixelsDown(height));
-    bool resizable = hasLetter(properties, 'Z');
     if (resizable) {
         client->resize(clientSize);
         window->resize(clientSize.width(), clientSize.height() + menuBarHeight(window));
@@ -287,8 +300,11 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
         client->setFixedSize(clientSize);
         layout->setSizeConstraint(QLayout::SetFixedSize);
     }
-    bool modal = hasLetter(properties, 'M');
-    if (modal) window->setWindowModality(Qt::ApplicationModal);
+    // A modal form blocks its owner (and the owner's owners) only, so the help window, which
+    // has no owner, stays usable beside it.
+    if (modal) {
+        window->setWindowModality(parentWindow != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+    }
 
     Form& form = toolkit.forms[name];
     form = Form{};
