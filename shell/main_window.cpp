@@ -276,13 +276,23 @@ void generate() {
                   "Let's keep it real, okay?{f6}");
         return;
     }
+    // Four digits is as far as the calendar goes; "1e10" from an edited settings file reads as
+    // ten billion.
+    if (year > kLastYear) {
+        okMessage("Whoa, Brontel!", "Calendars go no further than the year 9999.{f10}",
+                  "Let's keep it real, okay?{f6}");
+        return;
+    }
     const int style = global::preferences.style;
     if (style < Year) {
         selection = ShowPrintRangeDialog(kMainForm);
         if (selection == 0) return;
     }
     const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
-    GenerateCalendar({style, year, selection, quarterWeeks});
+    const std::string saved = GenerateCalendar({style, year, selection, quarterWeeks});
+    // Without a PDF reader nothing opens the file: say where it is, so it can be opened by hand.
+    if (!saved.empty() && global::pdfViewerPath.empty())
+        ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar saved as " + saved);
     WriteSetting(global::settingsPath, "Last", "Year", std::to_string(year));
     WriteSetting(global::settingsPath, "Last", "Style", std::to_string(style));
 }

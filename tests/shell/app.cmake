@@ -16,3 +16,5 @@ add_executable(app_screenshots app_screenshots.cpp app_harness.cpp)
 target_include_directories(app_screenshots PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(app_screenshots PRIVATE ${MERIVANE_APP_TEST_LIBS} GTest::gtest)
 set_target_properties(app_screenshots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+merivane_add_test(app_dialogs_test SOURCES app_dialogs_test.cpp app_harness.cpp
+                  LIBS ${MERIVANE_APP_TEST_LIBS})
