@@ -5,6 +5,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -101,4 +104,28 @@ TEST(AppDialogsWithoutReader, GenerateTellsWhereTheCalendarWasSaved) {
     const std::string saved = (scratch.pdfFolder / "001Calendar.PDF").string();
     EXPECT_NE(statusTexts.find("Calendar saved as " + saved), std::string::npos) << statusTexts;
     removeAppScratch(scratch);
+}
+
+// The help names every command of the main window's menus, and every link in it leads to a
+// page the program carries.
+TEST(AppHelpPages, NameEveryMenuCommandAndLinkOnlyToPagesThatExist) {
+    const QString folder = QStringLiteral(":/help/");
+    QString all;
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.html")})) {
+        QFile page(folder + name);
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QString text = QString::fromUtf8(page.readAll());
+        all += text;
+        const QRegularExpression link(QStringLiteral("href=\"([^\"#]+)"));
+        for (auto match = link.globalMatch(text); match.hasNext();) {
+            const QString target = match.next().captured(1);
+            EXPECT_TRUE(QFile::exists(folder + target))
+                << name.toStdString() << " links to " << target.toStdString();
+        }
+    }
+    for (const char* command : {"Preferences", "Exit", "Help Contents", "Check for Program Update",
+                                "About", "Stop reminding me"})
+        EXPECT_TRUE(all.contains(QLatin1String(command))) << command;
+    EXPECT_FALSE(all.contains(QLatin1String("stays\nunavailable")));
+    EXPECT_FALSE(all.contains(QLatin1String("stays unavailable")));
 }
