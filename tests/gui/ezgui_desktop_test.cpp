@@ -51,12 +51,38 @@ std::string commandOutput(const std::string& command) {
 
 // Lets Qt and the window manager work until `done` holds or the time is up.
 bool waitFor(const std::function<bool()>& done, int limitMs = 5000) {
-    for (int waited = 0; waited < limitMs; waited += 20) {
+    for (int waited = 0; waited < limitMs; waited += 100) {
         if (done()) return true;
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-        usleep(20000);
+        usleep(80000);
     }
     return done();
+}
+
+// A display number of our own: tried from one that depends on this process, the first whose
+// server is ours, that is, still running once the display's socket exists (a server started on
+// a display that is taken ends at once).
+std::string startServer() {
+    const int first = 200 + static_cast<int>(getpid() % 500);
+    for (int number = first; number < first + 20; ++number) {
+        const std::string display = std::to_string(number);
+        const std::string socket = "/tmp/.X11-unix/X" + display;
+        if (access(socket.c_str(), F_OK) == 0) continue;
+        serverPid = spawnProgram(
+            {"Xvfb", ":" + display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+        if (serverPid == 0) return {};
+        for (int waited = 0; waited < 100 && access(socket.c_str(), F_OK) != 0; ++waited) {
+            if (waitpid(serverPid, nullptr, WNOHANG) != 0) break;
+            usleep(50000);
+        }
+        usleep(200000);
+        if (waitpid(serverPid, nullptr, WNOHANG) == 0 && access(socket.c_str(), F_OK) == 0)
+            return display;
+        kill(serverPid, SIGTERM);
+        waitpid(serverPid, nullptr, 0);
+        serverPid = 0;
+    }
+    return {};
 }
 
 // A display of its own with openbox managing it; the application connects to it when the first
@@ -64,18 +90,8 @@ bool waitFor(const std::function<bool()>& done, int limitMs = 5000) {
 class DesktopEnvironment : public testing::Environment {
   public:
     void SetUp() override {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        serverPid = spawnProgram({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                  "1280x800x24", "-nolisten", "tcp"});
-        close(fds[1]);
-        ASSERT_NE(serverPid, 0) << "Xvfb could not be started";
-        std::string number;
-        char c = 0;
-        while (read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        ASSERT_FALSE(number.empty()) << "Xvfb gave no display";
+        const std::string number = startServer();
+        ASSERT_FALSE(number.empty()) << "Xvfb could not be started";
         setenv("DISPLAY", (":" + number).c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         windowManagerPid = spawnProgram({"openbox", "--sm-disable"});
@@ -174,7 +190,8 @@ void checkTitleBarButtons(bool& checked) {
     QWidget* dialog = testgui::formWindow("DLG");
     ASSERT_TRUE(main && sizeable && dialog);
     ASSERT_TRUE(
-        waitFor([&] { return announced(main) && announced(sizeable) && announced(dialog); }));
+        waitFor([&] { return announced(main) && announced(sizeable) && announced(dialog); }, 20000))
+        << allowedActions(main) << allowedActions(sizeable) << allowedActions(dialog);
     EXPECT_TRUE(allows(main, "_NET_WM_ACTION_MINIMIZE")) << allowedActions(main);
     EXPECT_FALSE(allows(main, "_NET_WM_ACTION_MAXIMIZE")) << allowedActions(main);
     EXPECT_TRUE(allows(sizeable, "_NET_WM_ACTION_MAXIMIZE")) << allowedActions(sizeable);
