@@ -1,3 +1,5 @@
+// The adapter's one toolkit record, the program's texts in Qt's terms, and the lookups from
+// form names and control IDs to widgets.
 #include "gui/adapter.h"
 
 #include "common/numbers.h"

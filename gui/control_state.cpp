@@ -1,3 +1,4 @@
+// What the program reads and sets on controls once they exist, status bars and tooltips.
 #include "gui/adapter.h"
 
 #include "common/numbers.h"

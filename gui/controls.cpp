@@ -1,3 +1,4 @@
+// Controls made on the form in design, one small maker per kind.
 #include "gui/adapter.h"
 
 #include <QCheckBox>

@@ -1,3 +1,5 @@
+// Forms and the run loop: windows made and unloaded, modal forms waiting in a loop of their own,
+// and the one event filter through which Qt's events become the program's.
 #include "gui/adapter.h"
 
 #include "common/text.h"

@@ -1,3 +1,4 @@
+// The help window: HTML topics in a text browser of its own.
 #include "gui/adapter.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// The look of the forms: the character grid, colours, fonts, pictures and owner-drawn buttons.
 #include "gui/adapter.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// Menu bars, drop-down menus and accelerator keys; each item raises a click with its ID.
 #include "gui/adapter.h"
 
 #include "common/numbers.h"
