@@ -11,14 +11,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -27,14 +26,24 @@ namespace {
 pid_t serverPid = 0;
 pid_t windowManagerPid = 0;
 
+// The X server and the window manager end with the test process, however it ends, and never
+// hold its output open: a test runner waiting for the output to close would wait forever.
 pid_t spawnProgram(std::vector<std::string> arguments) {
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return 0;
-    return pid;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0) return 0;
+    if (pid > 0) return pid;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(1);
+    const int quiet = open("/dev/null", O_RDWR);
+    for (int stream = 0; stream <= 2; ++stream)
+        dup2(quiet, stream);
+    execvp(argv[0], argv.data());
+    _exit(127);
 }
 
 std::string commandOutput(const std::string& command) {
@@ -94,13 +103,15 @@ class DesktopEnvironment : public testing::Environment {
         ASSERT_FALSE(number.empty()) << "Xvfb could not be started";
         setenv("DISPLAY", (":" + number).c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
-        windowManagerPid = spawnProgram({"openbox", "--sm-disable"});
-        ASSERT_NE(windowManagerPid, 0) << "openbox could not be started";
-        for (int tries = 0; tries < 250; ++tries) {
+        // A loaded machine may take a while; a window manager that gave up is started again.
+        for (int tries = 0; tries < 200; ++tries) {
+            if (windowManagerPid == 0 || waitpid(windowManagerPid, nullptr, WNOHANG) != 0)
+                windowManagerPid = spawnProgram({"openbox", "--sm-disable"});
+            ASSERT_NE(windowManagerPid, 0) << "openbox could not be started";
             if (commandOutput("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null")
                     .find("window id") != std::string::npos)
                 return;
-            usleep(20000);
+            usleep(100000);
         }
         FAIL() << "openbox did not take the display";
     }
