@@ -279,7 +279,8 @@ void generate() {
     // Four digits is as far as the calendar goes; "1e10" from an edited settings file reads as
     // ten billion.
     if (year > kLastYear) {
-        okMessage("Whoa, Brontel!", "Calendars go no further than the year 9999.{f10}",
+        okMessage("Whoa, Brontel!",
+                  "Calendars go no further than the year " + std::to_string(kLastYear) + ".{f10}",
                   "Let's keep it real, okay?{f6}");
         return;
     }
