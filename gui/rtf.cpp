@@ -1,6 +1,6 @@
 #include "gui/rtf.h"
 
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 
 #include <algorithm>
 #include <array>

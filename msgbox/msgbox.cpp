@@ -1,7 +1,7 @@
 #include "msgbox/msgbox.h"
 
-#include "calendar/numbers.h"
-#include "calendar/text.h"
+#include "common/numbers.h"
+#include "common/text.h"
 #include "gui/ezgui.h"
 
 #include <algorithm>
@@ -429,6 +429,8 @@ void messageBoxDesign() {
         if (button.kind == '3') ezSetUserData(form, k + kKindSlot, kKind3D);
         if (button.kind == 'R') ezSetUserData(form, k + kKindSlot, kKindRounded);
         if (button.kind == 'E') ezSetUserData(form, k + kKindSlot, kKindElliptic);
+        // Standard buttons keep the toolkit's colours; drawn ones are given theirs when drawn.
+        ezColor(-1, -1);
         ezUseFont(button.font);
         if (button.kind == 'G') {
             ezButton(kButtonIdBase + k, x, y, button.width, button.height, button.caption, "TA");

@@ -1,21 +1,9 @@
 #include "render/primitives.h"
 
-#include <cstring>
-#include <hpdf_utils.h>
-
 namespace global {
 Colour black = {0.0f, 0.0f, 0.0f};
 Colour red = {1.0f, 0.0f, 0.0f};
 } // namespace global
-
-// libharu clears a scratch buffer byte by byte before every operator it writes, which is most of
-// its cost on a page of a thousand texts; this definition takes the place of its own (the
-// library calls it through its symbol table) and does the same with the C library's memset,
-// including the library's return value, the end of the cleared bytes.
-extern "C" void* HPDF_MemSet(void* s, HPDF_BYTE c, HPDF_UINT n) {
-    std::memset(s, c, n);
-    return static_cast<HPDF_BYTE*>(s) + n;
-}
 
 namespace {
 // The real page height, so the conversion matches the page whatever the request records.

@@ -1,6 +1,6 @@
 #include "render/seam.h"
 
-#include "calendar/text.h"
+#include "common/text.h"
 
 #include <cstdio>
 

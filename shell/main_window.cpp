@@ -1,6 +1,6 @@
 #include "shell/main_window.h"
 
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
 #include "render/generate.h"
@@ -277,13 +277,25 @@ void generate() {
                   "Let's keep it real, okay?{f6}");
         return;
     }
+    // Four digits is as far as the calendar goes; "1e10" from an edited settings file reads as
+    // ten billion.
+    if (year > kLastYear) {
+        okMessage("Whoa, Brontel!",
+                  "Calendars go no further than the year " + std::to_string(kLastYear) + ".{f10}",
+                  "Let's keep it real, okay?{f6}");
+        return;
+    }
     const int style = global::preferences.style;
     if (style < Year) {
         selection = ShowPrintRangeDialog(kMainForm);
         if (selection == 0) return;
     }
     const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
-    GenerateCalendar({style, year, selection, quarterWeeks}, numberedCalendarOutput());
+    const std::string saved =
+        GenerateCalendar({style, year, selection, quarterWeeks}, numberedCalendarOutput());
+    // Without a PDF reader nothing opens the file: say where it is, so it can be opened by hand.
+    if (!saved.empty() && global::pdfViewerPath.empty())
+        ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar saved as " + saved);
     WriteSetting(global::settingsPath, "Last", "Year", std::to_string(year));
     WriteSetting(global::settingsPath, "Last", "Style", std::to_string(style));
 }

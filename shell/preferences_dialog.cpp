@@ -67,7 +67,9 @@ void dialogLoad() {
     working = global::preferences;
     global::preferencesSaved = disableSaveButton;
     disableSaveButton();
-    ezDefAccel(kPreferencesForm, kHelpKeyAccelerator);
+    // Escape closes without saving, as it does in every dialog.
+    ezDefAccel(kPreferencesForm,
+               std::string(kHelpKeyAccelerator) + ",Esc," + std::to_string(kCloseButton));
 }
 
 void formEvents(int controlId, int eventCode, int& cancel) {

@@ -88,7 +88,9 @@ void dialogLoad() {
     ezSetCheck(kPrintRangeForm, kSingleMonthRadio, 1);
     ezSetCheck(kPrintRangeForm, kJanuaryRadio, 1);
     selection = 1;
-    ezDefAccel(kPrintRangeForm, kHelpKeyAccelerator);
+    // Escape cancels, as it does in every dialog.
+    ezDefAccel(kPrintRangeForm,
+               std::string(kHelpKeyAccelerator) + ",Esc," + std::to_string(kCancelButton));
 }
 
 void formEvents(int controlId, int eventCode, int& cancel) {

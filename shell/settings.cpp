@@ -1,7 +1,7 @@
 #include "shell/settings.h"
 
-#include "calendar/numbers.h"
-#include "calendar/text.h"
+#include "common/numbers.h"
+#include "common/text.h"
 #include "common/atomic_file.h"
 #include "shell/paths.h"
 
@@ -119,7 +119,8 @@ std::string ReadSetting(const std::string& file, const std::string& section, con
                         const std::string& defaultValue) {
     const std::string fallback = trimBlanks(cut(defaultValue, kNameLimit));
     std::string content;
-    if (readWholeFile(cut(file, kNameLimit), content) != ReadResult::Read) return fallback;
+    // The path is used whole: a cut one would name another file, in another folder.
+    if (readWholeFile(file, content) != ReadResult::Read) return fallback;
     const std::string wantedSection = trimBlanks(cut(section, kNameLimit));
     const std::string wantedKey = trimBlanks(cut(key, kNameLimit));
     bool inSection = false;
@@ -141,7 +142,7 @@ std::string ReadSetting(const std::string& file, const std::string& section, con
 
 bool WriteSetting(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value) {
-    const std::string path = cut(trimBlanks(file), kNameLimit);
+    const std::string path = trimBlanks(file);
     const std::string wantedSection = cut(trimBlanks(section), kNameLimit);
     const std::string wantedKey = cut(trimBlanks(key), kNameLimit);
     const std::string newValue = cut(trimBlanks(value), kValueLimit);

@@ -33,7 +33,7 @@ fi
 # Each target's seed corpus, in the tree beside its tests.
 seeds_of() {
     case $1 in
-    fuzz_numbers) echo "$root/tests/calendar/fuzz-numbers" ;;
+    fuzz_numbers) echo "$root/tests/common/fuzz-numbers" ;;
     fuzz_settings) echo "$root/tests/shell/fuzz-settings" ;;
     fuzz_markup) echo "$root/tests/msgbox/fuzz-markup" ;;
     fuzz_arguments) echo "$root/tests/cli/fuzz-arguments" ;;

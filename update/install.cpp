@@ -1,6 +1,6 @@
 #include "update/install.h"
 
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
 #include "shell/paths.h"

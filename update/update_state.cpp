@@ -1,7 +1,7 @@
 #include "update/update_state.h"
 
-#include "calendar/numbers.h"
-#include "calendar/text.h"
+#include "common/numbers.h"
+#include "common/text.h"
 #include "shell/paths.h"
 #include "shell/settings.h"
 #include "update/update_site.h"

@@ -16,5 +16,8 @@ HPDF_Page addLayoutPage(GenerationRequest& request, HPDF_PageSizes size,
 void setPageGeometry(DrawingState& drawing, int width, int height, int leftMarginX,
                      int rightMarginX);
 
+// "* denotes 5-week month" at the left of the footer of a layout that stars five-week months.
+void drawFiveWeekNote(const GenerationRequest& request, int x, int y, int size);
+
 // The footer's one-line credit, shared by every layout that has a footer.
 extern const char* const kCreditLine;

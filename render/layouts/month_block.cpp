@@ -5,6 +5,16 @@
 
 #include <string>
 
+HPDF_Font dayFont(const DrawingState& drawing, int calendarMonth) {
+    return calendarMonth % 2 == 0 ? drawing.boldFont : drawing.regularFont;
+}
+
+std::string weekLabel(const GenerationRequest& request, int month, DateNumber monday) {
+    std::string label = std::to_string(weekNumber(monday));
+    if (request.calendar.showQuarterWeeks) label += "/" + quarterLabel(month, monday);
+    return label;
+}
+
 void drawWeekdayHeading(GenerationRequest& request, int leftX, int y, const int offsets[8],
                         int size) {
     HPDF_Page page = request.drawing.page;
@@ -17,16 +27,14 @@ void drawWeekdayHeading(GenerationRequest& request, int leftX, int y, const int 
     }
 }
 
-// Days of even calendar months print bold, so a week crossing a month end shows the change.
 DateNumber drawWeekRow(DateNumber monday, GenerationRequest& request, int leftX, int y,
                        const int offsets[8], int size, int labelX) {
     HPDF_Page page = request.drawing.page;
     int month = 0, day = 0, year = 0;
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
         calendarDate(monday + weekday - 1, month, day, year);
-        const HPDF_Font font =
-            month % 2 == 0 ? request.drawing.boldFont : request.drawing.regularFont;
-        drawText(page, std::to_string(day), leftX + offsets[weekday], y, font, size, AlignRight);
+        drawText(page, std::to_string(day), leftX + offsets[weekday], y,
+                 dayFont(request.drawing, month), size, AlignRight);
     }
     const int style = request.calendar.style;
     if (style == Year || style == ThreeYears) {

@@ -2,6 +2,14 @@
 #include "calendar/dates.h"
 #include "render/request.h"
 
+#include <string>
+
+// Days of even calendar months print bold, so a week crossing a month end shows the change.
+HPDF_Font dayFont(const DrawingState& drawing, int calendarMonth);
+// The week's number in its broadcast year, followed by "/" and its quarter label when the
+// request asks for quarter designations.
+std::string weekLabel(const GenerationRequest& request, int month, DateNumber monday);
+
 // offsets[1..7]: distance from the block's left edge to the right edge of each day column.
 void drawWeekdayHeading(GenerationRequest& request, int leftX, int y, const int offsets[8],
                         int size);

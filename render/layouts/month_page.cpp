@@ -1,6 +1,7 @@
 #include "calendar/broadcast.h"
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 #include "render/layouts/layouts.h"
+#include "render/layouts/month_block.h"
 #include "render/primitives.h"
 
 #include <string>
@@ -36,11 +37,6 @@ void buildColumnEdges(int edges[9]) {
     edges[8] = kRightX;
 }
 
-std::string weekLabel(const GenerationRequest& request, int month, DateNumber monday) {
-    std::string label = std::to_string(weekNumber(monday));
-    if (request.calendar.showQuarterWeeks) label += "/" + quarterLabel(month, monday);
-    return label;
-}
 } // namespace
 
 // One broadcast month as a wall-calendar grid on a landscape Letter page.
@@ -91,7 +87,7 @@ void drawMonthPage(GenerationRequest& request, int month) {
         for (int column = 1; column <= 7; ++column) {
             int dateMonth = 0, day = 0, dateYear = 0;
             calendarDate(date, dateMonth, day, dateYear);
-            const HPDF_Font font = dateMonth % 2 == 0 ? drawing.boldFont : drawing.regularFont;
+            const HPDF_Font font = dayFont(drawing, dateMonth);
             drawText(page, std::to_string(day), edges[column + 1] - kDayInsetX, dayY, font, 20,
                      AlignRight);
             if (column == 1) {
@@ -104,8 +100,6 @@ void drawMonthPage(GenerationRequest& request, int month) {
         }
     }
 
-    if (fiveWeeks)
-        drawText(page, "* denotes 5-week month", edges[1], kFooterY, drawing.regularFont, 8,
-                 AlignLeft);
+    if (fiveWeeks) drawFiveWeekNote(request, edges[1], kFooterY, 8);
     drawText(page, kCreditLine, edges[8], kFooterY, drawing.regularFont, 8, AlignRight);
 }

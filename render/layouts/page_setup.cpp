@@ -1,5 +1,7 @@
 #include "render/layouts/layouts.h"
 
+#include "render/primitives.h"
+
 HPDF_Page addLayoutPage(GenerationRequest& request, HPDF_PageSizes size,
                         HPDF_PageDirection direction) {
     request.drawing.page = HPDF_AddPage(request.drawing.document);
@@ -14,4 +16,9 @@ void setPageGeometry(DrawingState& drawing, int width, int height, int leftMargi
     drawing.leftMarginX = leftMarginX;
     drawing.rightMarginX = rightMarginX;
     drawing.centreX = width / 2;
+}
+
+void drawFiveWeekNote(const GenerationRequest& request, int x, int y, int size) {
+    drawText(request.drawing.page, "* denotes 5-week month", x, y, request.drawing.regularFont,
+             size, AlignLeft);
 }

@@ -1,5 +1,6 @@
 #include "calendar/broadcast.h"
 #include "render/layouts/layouts.h"
+#include "render/layouts/month_block.h"
 #include "render/primitives.h"
 
 #include <string>
@@ -88,7 +89,7 @@ void drawPlannerPage(GenerationRequest& request) {
         for (int weekday = Monday; weekday <= Sunday; ++weekday) {
             int dateMonth = 0, day = 0, dateYear = 0;
             calendarDate(monday + weekday - 1, dateMonth, day, dateYear);
-            const HPDF_Font font = dateMonth % 2 == 0 ? drawing.boldFont : drawing.regularFont;
+            const HPDF_Font font = dayFont(drawing, dateMonth);
             drawText(page, std::to_string(day), kAnchors[weekday + 1] + kDayInsetX, y - 2, font, 9,
                      AlignRight);
         }

@@ -1,5 +1,6 @@
 #include "calendar/broadcast.h"
 #include "render/layouts/layouts.h"
+#include "render/layouts/month_block.h"
 #include "render/primitives.h"
 
 #include <string>
@@ -28,12 +29,6 @@ constexpr int kBoxBottomGap = 12;
 constexpr int kWeekLabelX = 94;
 constexpr int kQuarterWeekLabelX = 122;
 constexpr int kFooterY = 748;
-
-std::string weekLabel(const GenerationRequest& request, int month, DateNumber monday) {
-    std::string label = std::to_string(weekNumber(monday));
-    if (request.calendar.showQuarterWeeks) label += "/" + quarterLabel(month, monday);
-    return label;
-}
 
 // One boxed month grid under its heading, whose baseline is top.
 void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
@@ -70,7 +65,7 @@ void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
                          13, AlignRight);
                 setFillColour(page, global::black);
             }
-            const HPDF_Font font = dateMonth % 2 == 0 ? drawing.boldFont : drawing.regularFont;
+            const HPDF_Font font = dayFont(drawing, dateMonth);
             drawText(page, std::to_string(day), kColumnEdges[weekday + 1], y, font, 18, AlignRight);
             ++date;
         }
@@ -112,6 +107,6 @@ void drawQuarterPage(GenerationRequest& request, int firstMonth) {
         top += kBandPitch;
     }
 
-    drawText(page, "* denotes 5-week month", kLeftX, kFooterY, drawing.regularFont, 9, AlignLeft);
+    drawFiveWeekNote(request, kLeftX, kFooterY, 9);
     drawText(page, kCreditLine, kRightX, kFooterY, drawing.regularFont, 9, AlignRight);
 }

@@ -89,6 +89,6 @@ void drawThreeYearPage(GenerationRequest& request) {
         computeBroadcastYear(year);
     }
 
-    drawText(page, "* denotes 5-week month", kLeftX, kFooterY, drawing.regularFont, 7, AlignLeft);
+    drawFiveWeekNote(request, kLeftX, kFooterY, 7);
     drawText(page, kCreditLine, kRightX, kFooterY, drawing.regularFont, 7, AlignRight);
 }

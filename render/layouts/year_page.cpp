@@ -1,7 +1,7 @@
 #include "render/layouts/layouts.h"
 
 #include "calendar/broadcast.h"
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 #include "render/layouts/month_block.h"
 #include "render/primitives.h"
 
@@ -35,7 +35,6 @@ constexpr int kBandHeadingSize = 12;
 constexpr int kWeekdaySize = 8;
 constexpr int kDaySize = 12;
 constexpr const char* kSpacedTitle = "S T A N D A R D  B R O A D C A S T  C A L E N D A R";
-constexpr const char* kFiveWeekNote = "* denotes 5-week month";
 
 // Seven columns spread evenly from 13 to 175 points; entry i is rounded before the i-th step.
 void buildDayColumns(int offsets[8]) {
@@ -117,6 +116,6 @@ void drawYearPage(GenerationRequest& request) {
         }
     }
 
-    drawText(page, kFiveWeekNote, kLeftEdge, kFooterY, drawing.regularFont, 7, AlignLeft);
+    drawFiveWeekNote(request, kLeftEdge, kFooterY, 7);
     drawText(page, kCreditLine, kRightEdge, kFooterY, drawing.regularFont, 7, AlignRight);
 }

@@ -1,7 +1,10 @@
 #include "gui/qt_test_support.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QHelpEvent>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <unistd.h>
 
 using namespace testgui;
 
@@ -473,4 +477,51 @@ TEST(GuiControls, ProgressStatusAndRichText) {
     EXPECT_EQ(rich, "Bold plain\nsecond");
     EXPECT_TRUE(boldRun);
     EXPECT_TRUE(readOnly);
+}
+
+// The help window carries the icon of the form that asked for it, and its caption follows the
+// page a link leads to.
+TEST(GuiHelpWindow, TitleFollowsThePageAndTheWindowCarriesTheProgramIcon) {
+    const QString folder = QDir::temp().filePath(QStringLiteral("ezgui-help-%1").arg(getpid()));
+    QDir().mkpath(folder);
+    const QString first = folder + "/first.html";
+    const QString second = folder + "/second.html";
+    const QString iconFile = folder + "/icon.png";
+    for (const auto& [path, title] : {std::pair{first, "First Topic"}, {second, "Second Topic"}}) {
+        QFile page(path);
+        ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+        page.write(QStringLiteral("<html><head><title>%1</title></head><body>"
+                                  "<a href=\"second.html\">on</a></body></html>")
+                       .arg(QLatin1String(title))
+                       .toUtf8());
+    }
+    QImage iconImage(16, 16, QImage::Format_RGB32);
+    iconImage.fill(QColor(200, 30, 40));
+    ASSERT_TRUE(iconImage.save(iconFile));
+    std::string firstTitle, secondTitle;
+    QRgb iconPixel = 0;
+    onEvent = [&](const std::string& form, int id, int code, int, int&) {
+        if (id != 0 || code != kEventStarted) return;
+        ezSetFormIcon(form, ezLoadIcon(iconFile.toStdString()));
+        ezShowHelpTopic(first.toStdString());
+        later([&, form] {
+            QTextBrowser* help = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* browser = qobject_cast<QTextBrowser*>(widget)) help = browser;
+            if (help != nullptr) {
+                firstTitle = help->windowTitle().toStdString();
+                iconPixel = help->windowIcon().pixmap(16, 16).toImage().pixel(8, 8);
+                help->setSource(QUrl(QStringLiteral("second.html"))); // as the link does
+                secondTitle = help->windowTitle().toStdString();
+                help->close();
+            }
+            ezUnloadForm(form);
+        });
+    };
+    run([] { ezForm(kForm, "", "Help owner", 0, 0, 20, 6, "C"); }, {kForm});
+    QDir(folder).removeRecursively();
+    ASSERT_FALSE(watchdogFired);
+    EXPECT_EQ(firstTitle, "First Topic");
+    EXPECT_EQ(secondTitle, "Second Topic");
+    EXPECT_EQ(QColor(iconPixel), QColor(200, 30, 40));
 }

@@ -514,3 +514,28 @@ TEST(MessageBoxScreenshots, ChoiceWithCheckBoxAndPdfError) {
 }
 
 #include "msgbox_test.moc"
+
+// Standard buttons keep the toolkit's colours whatever colour the text block or check box before
+// them has; only drawn buttons take a text colour, and they take the one their markup gives.
+TEST(MessageBoxColours, StandardButtonsKeepTheToolkitsColours) {
+    const QColor standardText = QApplication::palette().color(QPalette::ButtonText);
+    QColor okText, yesText, noText;
+    show([] { return okMessage("PDF Error", "Unable to create PDF object.{f11,t4}", ""); },
+         [&] {
+             okText = button(1)->palette().color(QPalette::ButtonText);
+             click(button(1));
+         });
+    show(
+        [] {
+            return choiceMessage("Choice", "Main text.{f10,t4}", "", "Don't ask again{t12}",
+                                 "*{G,f7}|&Yes|&No", 1);
+        },
+        [&] {
+            yesText = button(1)->palette().color(QPalette::ButtonText);
+            noText = button(2)->palette().color(QPalette::ButtonText);
+            click(button(1));
+        });
+    EXPECT_EQ(okText, standardText);
+    EXPECT_EQ(yesText, standardText);
+    EXPECT_EQ(noText, standardText);
+}

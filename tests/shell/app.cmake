@@ -17,3 +17,5 @@ target_include_directories(app_screenshots PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_S
 target_link_libraries(app_screenshots PRIVATE ${MERIVANE_APP_TEST_LIBS} GTest::gtest)
 set_target_properties(app_screenshots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 target_compile_definitions(app_screenshots PRIVATE MERIVANE_RESOURCES_DIR="${CMAKE_SOURCE_DIR}/resources")
+merivane_add_test(app_dialogs_test SOURCES app_dialogs_test.cpp app_harness.cpp
+                  LIBS ${MERIVANE_APP_TEST_LIBS})

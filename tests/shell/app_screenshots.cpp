@@ -5,8 +5,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QTest>
 #include <QTextBrowser>
 #include <QWidget>
 #include <cstdio>
@@ -14,6 +16,19 @@
 namespace {
 
 std::string outputFolder;
+
+// The whole screen, window frames included, as the window manager draws them.
+void saveScreen(const char* name) {
+    const std::string path = outputFolder + "/" + name;
+    if (!QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(path)))
+        std::fprintf(stderr, "could not save %s\n", path.c_str());
+}
+
+bool helpShown() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (qobject_cast<QTextBrowser*>(widget) && widget->isVisible()) return true;
+    return false;
+}
 
 void save(QWidget* window, const char* name) {
     if (!window) return;
@@ -84,7 +99,15 @@ int main(int argc, char** argv) {
                  save(dialog, "preferences.png");
                  click(buttonIn(dialog, "Show quarters with week numbers"));
                  save(dialog, "preferences-changed.png");
-                 click(buttonIn(dialog, "&Close"));
+                 click(buttonIn(dialog, "&Help"));
+             }},
+            {"preferences with help", [] { return helpShown(); },
+             [] {
+                 QTest::qWait(500);
+                 saveScreen("screen-preferences-with-help.png");
+                 for (QWidget* widget : QApplication::topLevelWidgets())
+                     if (qobject_cast<QTextBrowser*>(widget)) widget->close();
+                 click(buttonIn(modalTitled("User Preferences"), "&Close"));
              }},
             {"help", [] { return modalTitled("User Preferences") == nullptr; },
              [] {
@@ -102,6 +125,8 @@ int main(int argc, char** argv) {
              [] {
                  QWidget* box = modalTitled("Whoa, Brontel!");
                  save(box, "whoa.png");
+                 QTest::qWait(500);
+                 saveScreen("screen-whoa.png");
                  click(buttonIn(box, "&OK"));
              }},
             {"about", [] { return QApplication::activeModalWidget() == nullptr; },

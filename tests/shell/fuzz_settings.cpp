@@ -2,7 +2,7 @@
 // by a NUL, then the settings file's content. Reading never fails; a write either leaves the
 // file byte for byte as it was, or reads back as what was written while every other entry reads
 // as before.
-#include "calendar/text.h"
+#include "common/text.h"
 #include "shell/settings.h"
 
 #include <cctype>

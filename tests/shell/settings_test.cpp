@@ -265,3 +265,26 @@ TEST_F(SettingsFile, PreferencesLoadWithDefaultsAndSaveAsFlags) {
 }
 
 } // namespace
+
+// A settings path longer than 299 characters is used whole: the settings land in the file it
+// names, and nowhere else. A name the system refuses is a failed write that leaves nothing.
+TEST_F(SettingsFile, ALongPathIsUsedWholeAndARefusedOneWritesNothing) {
+    fs::path folder = scratch.path;
+    while (folder.string().size() < 320)
+        folder /= std::string(60, 'd');
+    fs::create_directories(folder);
+    const std::string longIni = (folder / "Zarn.ini").string();
+    ASSERT_GT(longIni.size(), 299u);
+    EXPECT_TRUE(WriteSetting(longIni, "Last", "Year", "2026"));
+    EXPECT_EQ(readFile(longIni), "[Last]\nYear=2026\n");
+    EXPECT_EQ(ReadSetting(longIni, "Last", "Year", "0"), "2026");
+    EXPECT_FALSE(fs::exists(longIni.substr(0, 299)));
+
+    const std::string refused = (scratch.path / (std::string(300, 'n') + ".ini")).string();
+    EXPECT_FALSE(WriteSetting(refused, "Last", "Year", "2026"));
+    EXPECT_EQ(ReadSetting(refused, "Last", "Year", "0"), "0");
+    std::size_t entries = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(scratch.path))
+        entries += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(entries, 1u); // the long path's Zarn.ini only
+}

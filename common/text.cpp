@@ -1,4 +1,4 @@
-#include "calendar/text.h"
+#include "common/text.h"
 
 std::string trimBlanks(std::string_view text, std::string_view blanks) {
     const std::size_t first = text.find_first_not_of(blanks);

@@ -1,4 +1,4 @@
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
 // libFuzzer entry: the leading-number rule gives what strtod gives for the same decimal prefix,
 // except that beyond a double's range it reads the largest double (too large) or 0 (too small).
-#include "calendar/numbers.h"
+#include "common/numbers.h"
 
 #include <cfloat>
 #include <cmath>

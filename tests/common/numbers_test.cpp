@@ -1,5 +1,5 @@
-#include "calendar/numbers.h"
-#include "calendar/text.h"
+#include "common/numbers.h"
+#include "common/text.h"
 
 #include <climits>
 #include <clocale>

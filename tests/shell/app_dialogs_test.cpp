@@ -1,0 +1,131 @@
+// The windows as a desktop user expects them: Escape leaves a dialog as Cancel or Close does, a
+// year past 9999 from the settings file is refused in the window's own words, and without a PDF
+// reader Generate says where the calendar went.
+#include "app_harness.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class AppDialogs : public ::testing::Test {
+  protected:
+    void SetUp() override { scratch = makeAppScratch(true); }
+    void TearDown() override { removeAppScratch(scratch); }
+    AppScratch scratch;
+};
+
+ScriptStep mainWindowShown() {
+    return {"main window", [] { return mainWindow() && !QApplication::activeModalWidget(); },
+            [] {}};
+}
+
+ScriptStep exitProgram() {
+    return {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
+            [] { click(buttonIn(mainWindow(), "E&xit")); }};
+}
+
+// Escape pressed in a window, arriving through the platform as a user's key does.
+void pressEscape(QWidget* window) {
+    QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
+}
+
+} // namespace
+
+TEST_F(AppDialogs, EscapeCancelsThePrintRangeAndClosesThePreferencesUnsaved) {
+    writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=1\n");
+    const std::string before = readText(scratch.settingsFile);
+    std::string failure = runProgram(
+        scratch,
+        {mainWindowShown(),
+         {"generate", [] { return true; }, [] { click(buttonIn(mainWindow(), "&Generate")); }},
+         {"print range", [] { return modalTitled("Select Month of 2026 to Print") != nullptr; },
+          [] { pressEscape(modalTitled("Select Month of 2026 to Print")); }},
+         {"preferences", [] { return QApplication::activeModalWidget() == nullptr; },
+          [] { chooseMenuItem("&Preferences"); }},
+         {"change", [] { return modalTitled("User Preferences") != nullptr; },
+          [] {
+              QWidget* dialog = modalTitled("User Preferences");
+              click(buttonIn(dialog, "Show quarters with week numbers"));
+              pressEscape(dialog);
+          }},
+         exitProgram()});
+    ASSERT_EQ(failure, "");
+    EXPECT_TRUE(pdfFilesIn(scratch).empty());
+    EXPECT_EQ(readText(scratch.settingsFile), before);
+}
+
+TEST_F(AppDialogs, AYearPast9999FromTheSettingsIsRefusedAndNothingIsWritten) {
+    writeText(scratch.settingsFile, "[Last]\nYear=1e10\nStyle=3\n");
+    const std::string before = readText(scratch.settingsFile);
+    std::string texts;
+    std::string failure = runProgram(
+        scratch,
+        {mainWindowShown(),
+         {"generate", [] { return true; }, [] { click(buttonIn(mainWindow(), "&Generate")); }},
+         {"refusal", [] { return modalTitled("Whoa, Brontel!") != nullptr; },
+          [&texts] {
+              QWidget* box = modalTitled("Whoa, Brontel!");
+              texts = labelTextsOf(box);
+              click(buttonIn(box, "&OK"));
+          }},
+         exitProgram()});
+    ASSERT_EQ(failure, "");
+    EXPECT_NE(texts.find("Calendars go no further than the year 9999."), std::string::npos)
+        << texts;
+    EXPECT_TRUE(pdfFilesIn(scratch).empty());
+    EXPECT_EQ(readText(scratch.settingsFile), before);
+}
+
+TEST(AppDialogsWithoutReader, GenerateTellsWhereTheCalendarWasSaved) {
+    const AppScratch scratch = makeAppScratch(false);
+    std::string statusTexts;
+    std::string failure = runProgram(
+        scratch, {{"warning", [] { return modalTitled("PDF Reader Required") != nullptr; },
+                   [] { click(buttonIn(modalTitled("PDF Reader Required"), "&OK")); }},
+                  {"generate", [] { return mainWindow() && !QApplication::activeModalWidget(); },
+                   [] {
+                       typeYear("2026");
+                       click(buttonIn(mainWindow(), "&Generate"));
+                   }},
+                  {"saved", [&] { return fs::exists(scratch.pdfFolder / "001Calendar.PDF"); },
+                   [&statusTexts] { statusTexts = labelTextsOf(mainWindow()); }},
+                  exitProgram()});
+    EXPECT_EQ(failure, "");
+    const std::string saved = (scratch.pdfFolder / "001Calendar.PDF").string();
+    EXPECT_NE(statusTexts.find("Calendar saved as " + saved), std::string::npos) << statusTexts;
+    removeAppScratch(scratch);
+}
+
+// The help names every command of the main window's menus, and every link in it leads to a
+// page the program carries.
+TEST(AppHelpPages, NameEveryMenuCommandAndLinkOnlyToPagesThatExist) {
+    const QString folder = QStringLiteral(":/help/");
+    QString all;
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.html")})) {
+        QFile page(folder + name);
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QString text = QString::fromUtf8(page.readAll());
+        all += text;
+        const QRegularExpression link(QStringLiteral("href=\"([^\"#]+)"));
+        for (auto match = link.globalMatch(text); match.hasNext();) {
+            const QString target = match.next().captured(1);
+            EXPECT_TRUE(QFile::exists(folder + target))
+                << name.toStdString() << " links to " << target.toStdString();
+        }
+    }
+    for (const char* command : {"Preferences", "Exit", "Help Contents", "Check for Program Update",
+                                "About", "Stop reminding me"})
+        EXPECT_TRUE(all.contains(QLatin1String(command))) << command;
+    EXPECT_FALSE(all.contains(QLatin1String("stays\nunavailable")));
+    EXPECT_FALSE(all.contains(QLatin1String("stays unavailable")));
+}
