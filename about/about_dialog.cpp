@@ -2,6 +2,7 @@
 
 #include "calendar/build_info.h"
 #include "calendar/dates.h"
+#include "common/read_file.h"
 #include "gui/ezgui.h"
 #include "shell/paths.h"
 
@@ -63,19 +64,9 @@ std::string versionLine() {
 // only its size: the whole file, or "" when it is missing, unreadable or too large to be the
 // history.
 std::string historyText() {
-    const std::string path = global::dataFolder + kHistoryFileName;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "";
     std::string text;
-    char buffer[8192];
-    std::size_t count = 0;
-    do {
-        count = std::fread(buffer, 1, sizeof buffer, file);
-        text.append(buffer, count);
-    } while (count == sizeof buffer && text.size() <= kLargestHistory);
-    const bool failed = std::ferror(file) != 0 || text.size() > kLargestHistory;
-    std::fclose(file);
-    return failed ? "" : text;
+    const FileRead read = readRegularFile(shippedFilePath(kHistoryFileName), kLargestHistory, text);
+    return read == FileRead::Read ? text : "";
 }
 
 void loadHistory() {

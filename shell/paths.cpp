@@ -41,3 +41,10 @@ std::string dataFolderFor(const std::string& executableFolder) {
         std::filesystem::weakly_canonical(folder + kInstalledDataFolder, error);
     return error ? folder + kInstalledDataFolder : withTrailingSlash(data.string());
 }
+
+std::string shippedFilePath(const std::string& name) {
+    const std::string beside = global::programFolder + name;
+    struct stat info {};
+    if (lstat(beside.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return beside;
+    return global::dataFolder + name;
+}

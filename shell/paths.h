@@ -21,3 +21,7 @@ bool isInstalledCopy(const std::string& executableFolder);
 // The folder of the files shipped with the program: share/merivane of an installed copy,
 // otherwise the executable's own folder (a build tree, a portable copy). Ends with "/".
 std::string dataFolderFor(const std::string& executableFolder);
+
+// A shipped file that an update may bring anew ("Release Notes.rtf", "History.rtf"): the copy an
+// installer left beside "Zarn.ini" when there is one, otherwise the one in the data folder.
+std::string shippedFilePath(const std::string& name);

@@ -1,8 +1,9 @@
 #include "shell/settings.h"
 
-#include "common/numbers.h"
-#include "common/text.h"
 #include "common/atomic_file.h"
+#include "common/numbers.h"
+#include "common/read_file.h"
+#include "common/text.h"
 #include "shell/paths.h"
 
 #include <cerrno>
@@ -39,35 +40,6 @@ bool sameName(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
-}
-
-enum class ReadResult { Missing, Failed, Read };
-
-// Never blocks: a FIFO or device under the settings name would hang every start, and holds no
-// settings anyway, so anything but a regular file counts as unreadable.
-ReadResult readWholeFile(const std::string& path, std::string& content) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return ReadResult::Failed;
-    }
-    content.clear();
-    char buffer[8192];
-    bool failed = false;
-    while (content.size() < kFileLimit) {
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            failed = got < 0;
-            break;
-        }
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(fd);
-    return failed ? ReadResult::Failed : ReadResult::Read;
 }
 
 std::vector<std::string> splitLines(const std::string& content) {
@@ -120,7 +92,8 @@ std::string ReadSetting(const std::string& file, const std::string& section, con
     const std::string fallback = trimBlanks(cut(defaultValue, kNameLimit));
     std::string content;
     // The path is used whole: a cut one would name another file, in another folder.
-    if (readWholeFile(file, content) != ReadResult::Read) return fallback;
+    const FileRead read = readRegularFile(file, kFileLimit, content);
+    if (read != FileRead::Read && read != FileRead::TooLarge) return fallback;
     const std::string wantedSection = trimBlanks(cut(section, kNameLimit));
     const std::string wantedKey = trimBlanks(cut(key, kNameLimit));
     bool inSection = false;
@@ -156,10 +129,9 @@ bool WriteSetting(const std::string& file, const std::string& section, const std
     if (std::string_view(";#[").find(wantedKey[0]) != std::string_view::npos) return false;
 
     std::string content;
-    const ReadResult read = readWholeFile(path, content);
-    // A file that exists but cannot be read is never replaced: its settings would be lost.
-    if (read == ReadResult::Failed) return false;
-    if (content.size() >= kFileLimit) return false;
+    const FileRead read = readRegularFile(path, kFileLimit, content);
+    // A file that exists but cannot be read whole is never replaced: its settings would be lost.
+    if (read == FileRead::Failed || read == FileRead::TooLarge) return false;
     const std::string lineEnd = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     std::vector<std::string> lines = splitLines(content);
     const std::string entry = wantedKey + "=" + newValue;

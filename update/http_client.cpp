@@ -1,6 +1,7 @@
 #include "update/http_client.h"
 
 #include "common/atomic_file.h"
+#include "common/read_file.h"
 #include "gui/ezgui.h"
 
 #include <curl/curl.h>
@@ -192,12 +193,8 @@ bool startsWithHttps(const std::string& address) {
     });
 }
 
-bool readWholeFile(const std::string& path, std::string& contents) {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) return false;
-    contents.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-    return !stream.bad();
-}
+// Even a full system bundle is a fraction of this; anything larger is not a list of authorities.
+constexpr std::size_t kLargestAuthorityFile = 16 * 1024 * 1024;
 
 // The authorities to add when MERIVANE_EXTRA_CA_FILE names a file (PEM). They are handed to
 // libcurl as its CA "file"; the system's authorities stay trusted through libcurl's CA folder,
@@ -209,14 +206,14 @@ bool loadTrustedAuthorities(std::string& authorities) {
     const char* extraFile = std::getenv(kExtraCaVariable);
     if (extraFile == nullptr || extraFile[0] == '\0') return true;
     std::string extra;
-    if (!readWholeFile(extraFile, extra)) return false;
+    if (readRegularFile(extraFile, kLargestAuthorityFile, extra) != FileRead::Read) return false;
     if (extra.find("-----BEGIN CERTIFICATE-----") == std::string::npos) return false;
     const curl_version_info_data* version = curl_version_info(CURLVERSION_NOW);
     struct stat info {};
     bool systemFolder = version != nullptr && version->capath != nullptr &&
                         stat(version->capath, &info) == 0 && S_ISDIR(info.st_mode);
     if (!systemFolder && version != nullptr && version->cainfo != nullptr) {
-        readWholeFile(version->cainfo, authorities);
+        readRegularFile(version->cainfo, kLargestAuthorityFile, authorities);
         if (!authorities.empty() && authorities.back() != '\n') authorities += '\n';
     }
     authorities += extra;

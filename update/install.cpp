@@ -97,7 +97,7 @@ void cleanUpAfterUpdate() {
 void reportSuccess(const std::string& newVersion) {
     writeUpdateSetting("Failed", "0");
     global::update.newVersion = newVersion;
-    const bool notesExist = exists(global::programFolder + kReleaseNotesFile);
+    const bool notesExist = exists(shippedFilePath(kReleaseNotesFile));
     const std::string buttons = notesExist ? "*{G,f7}|&See What's New|&Don't Care" : "&OK{G,f7}";
     const int choice = choiceMessage("Update Process Complete",
                                      std::string("Congratulations! ") + kProductName +

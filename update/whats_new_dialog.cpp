@@ -1,5 +1,6 @@
 #include "update/whats_new_dialog.h"
 
+#include "common/read_file.h"
 #include "gui/ezgui.h"
 #include "shell/paths.h"
 #include "update/update_state.h"
@@ -22,30 +23,10 @@ constexpr int kDialogFont = 6;
 constexpr int kHistoryFont = 7;
 constexpr int kRichTextSpare = 1024;
 // Release notes are a page or two; a file beyond this is not notes and is not loaded.
-constexpr long kLargestNotes = 4 * 1024 * 1024;
+constexpr std::size_t kLargestNotes = 4 * 1024 * 1024;
 
 constexpr const char* kReleaseNotesFile = "Release Notes.rtf";
 constexpr const char* kNoInformation = "No information available.";
-
-// The whole file as it is, or false when it cannot be read (missing, unreadable, too large).
-bool readNotesFile(const std::string& path, std::string& content) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    content.clear();
-    char buffer[8192];
-    std::size_t got = 0;
-    bool tooLarge = false;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        content.append(buffer, got);
-        if (content.size() > static_cast<std::size_t>(kLargestNotes)) {
-            tooLarge = true;
-            break;
-        }
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    return !failed && !tooLarge;
-}
 
 void dialogLoad() {
     const std::string& version = global::update.newVersion;
@@ -56,7 +37,8 @@ void dialogLoad() {
               std::string("For the complete history of ") + kProductName + "'s updates" +
                   "|go to Help > About " + kProductName + " on the main menu.");
     std::string notes;
-    if (!readNotesFile(global::programFolder + kReleaseNotesFile, notes)) return;
+    if (readRegularFile(shippedFilePath(kReleaseNotesFile), kLargestNotes, notes) != FileRead::Read)
+        return;
     ezSetRichTextLen(kWhatsNewForm, kNotesBox, static_cast<int>(notes.size()) + kRichTextSpare);
     ezSetRichText(kWhatsNewForm, kNotesBox, notes, kRichTextRtf);
 }

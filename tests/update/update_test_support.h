@@ -142,16 +142,22 @@ inline void writeFile(const std::filesystem::path& path, const std::string& text
 // A program folder of its own with its settings file; removed with the object.
 struct ScratchProgram {
     std::filesystem::path folder;
+    std::filesystem::path shipped;
     ScratchProgram() {
         char pattern[] = "/tmp/merivane-update-XXXXXX";
         folder = mkdtemp(pattern);
         global::programFolder = folder.string() + "/";
         global::settingsPath = global::programFolder + "Zarn.ini";
+        // The files an installed copy ships live apart from the writable folder.
+        shipped = folder.string() + "-shipped";
+        std::filesystem::create_directory(shipped);
+        global::dataFolder = shipped.string() + "/";
         global::update = UpdateState{};
     }
     ~ScratchProgram() {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
+        std::filesystem::remove_all(shipped, ignored);
     }
     std::filesystem::path operator/(const std::string& name) const { return folder / name; }
 };
