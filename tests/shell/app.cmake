@@ -1,11 +1,12 @@
 # The GUI program's windows driven on the offscreen platform, and the program run twice.
-set(MERIVANE_APP_TEST_LIBS merivane_app merivane_resources merivane_test_pdf Qt6::Widgets
-    Qt6::Test)
+set(MERIVANE_APP_TEST_LIBS merivane_app merivane_resources merivane_test_pdf merivane_test_desktop
+    Qt6::Widgets Qt6::Test)
 merivane_add_test(app_window_test SOURCES app_window_test.cpp app_harness.cpp
                   LIBS ${MERIVANE_APP_TEST_LIBS})
 merivane_add_test(app_startup_test SOURCES app_startup_test.cpp app_harness.cpp
                   LIBS ${MERIVANE_APP_TEST_LIBS})
-merivane_add_test(app_instance_test SOURCES app_instance_test.cpp LIBS merivane_calendar)
+merivane_add_test(app_instance_test SOURCES app_instance_test.cpp
+                  LIBS merivane_calendar merivane_test_desktop)
 target_compile_definitions(app_instance_test PRIVATE
                            MERIVANE_PROGRAM="$<TARGET_FILE:merivane>")
 add_dependencies(app_instance_test merivane)

@@ -1,5 +1,7 @@
 #include "app_harness.h"
 
+#include "support/fake_desktop.h"
+
 #include "gui/ezgui.h"
 #include "shell/startup.h"
 
@@ -26,11 +28,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kPollMilliseconds = 10;
-
-void setFolderVariable(const char* name, const fs::path& folder) {
-    fs::create_directories(folder);
-    setenv(name, folder.c_str(), 1);
-}
 
 void ensureApplication() {
     if (QApplication::instance()) return;
@@ -61,33 +58,13 @@ AppScratch makeAppScratch(bool withPdfViewer) {
     scratch.settingsFile = scratch.programFolder / "Zarn.ini";
     scratch.openedLog = scratch.root / "opened.txt";
     fs::create_directories(scratch.programFolder);
-    // The machine's own desktop settings never reach the program under test.
-    setFolderVariable("XDG_CONFIG_HOME", scratch.root / "config");
-    setFolderVariable("XDG_DATA_HOME", scratch.root / "data");
-    setFolderVariable("XDG_CONFIG_DIRS", scratch.root / "config-dirs");
-    setFolderVariable("XDG_DATA_DIRS", scratch.root / "data-dirs");
-    setFolderVariable("XDG_RUNTIME_DIR", scratch.root / "runtime");
-    fs::permissions(scratch.root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
-    setenv("HOME", scratch.root.c_str(), 1);
-    for (const char* name :
-         {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
-          "MATE_DESKTOP_SESSION_ID", "BROWSER", "WAYLAND_DISPLAY"})
-        unsetenv(name);
+    makeFakeDesktop(scratch.root, withPdfViewer ? "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" +
+                                                      scratch.openedLog.string() + "'\n"
+                                                : "");
+    enterFakeDesktop(scratch.root);
     // xdg-open looks up desktop entries only where a display is named; the fake viewer
     // itself needs none.
     setenv("DISPLAY", ":merivane-test", 0);
-    if (withPdfViewer) {
-        const fs::path viewer = scratch.root / "viewer.sh";
-        writeText(viewer,
-                  "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + scratch.openedLog.string() + "'\n");
-        fs::permissions(viewer, fs::perms::owner_all);
-        writeText(scratch.root / "config" / "mimeapps.list",
-                  "[Default Applications]\napplication/pdf=fakeviewer.desktop\n");
-        fs::create_directories(scratch.root / "data" / "applications");
-        writeText(scratch.root / "data" / "applications" / "fakeviewer.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Fake Viewer\nExec=" + viewer.string() +
-                      " %f\nMimeType=application/pdf;\n");
-    }
     ensureApplication();
     return scratch;
 }

@@ -1,5 +1,7 @@
 // The real program started twice on one X display: the second start hands over to the first
 // and ends, and only one main window exists.
+#include "support/fake_desktop.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,31 +59,15 @@ TEST(AppInstance, ASecondStartEndsAndLeavesOneWindow) {
     fs::copy_file(MERIVANE_PROGRAM, program);
     fs::permissions(program, fs::perms::owner_all);
     // A desktop of its own with a PDF viewer, so start-up shows no warning.
-    for (const char* folder : {"config", "data/applications", "config-dirs", "data-dirs"})
-        fs::create_directories(root / folder);
-    fs::create_directories(root / "runtime");
-    fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
-    writeText(root / "viewer.sh", "#!/bin/sh\nexit 0\n");
-    fs::permissions(root / "viewer.sh", fs::perms::owner_all);
-    writeText(root / "config" / "mimeapps.list",
-              "[Default Applications]\napplication/pdf=fakeviewer.desktop\n");
-    writeText(root / "data" / "applications" / "fakeviewer.desktop",
-              "[Desktop Entry]\nType=Application\nName=Fake Viewer\nExec=" +
-                  (root / "viewer.sh").string() + " %f\nMimeType=application/pdf;\n");
+    makeFakeDesktop(root, "#!/bin/sh\nexit 0\n");
     writeText(root / "two-starts.sh", kTwoStarts);
 
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", (root / "config-dirs").c_str(), 1);
-        setenv("XDG_DATA_DIRS", (root / "data-dirs").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
-        setenv("HOME", root.c_str(), 1);
+        enterFakeDesktop(root);
         // The real desktop platform, not the tests' offscreen one.
         unsetenv("QT_QPA_PLATFORM");
-        unsetenv("XDG_CURRENT_DESKTOP");
         const std::string script = (root / "two-starts.sh").string();
         const std::string result = (root / "result.txt").string();
         execlp("xvfb-run", "xvfb-run", "-a", "sh", script.c_str(), program.c_str(), result.c_str(),

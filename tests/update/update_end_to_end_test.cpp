@@ -5,6 +5,7 @@
 // notes beside the program and starts it with "/update"; the new run reports "Update Process
 // Complete" and See What's New opens the release notes. Screenshots of each window are kept in
 // the build's shots folder.
+#include "support/fake_desktop.h"
 #include "update/https_server.h"
 
 #include <cerrno>
@@ -143,31 +144,15 @@ TEST(UpdateEndToEnd, CheckDownloadInstallRestartAndSeeWhatsNew) {
     // The automatic check is not due; the user asks from the Help menu.
     writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\nLastCheck=99999999\n");
 
-    for (const char* folder : {"config", "data/applications", "config-dirs", "data-dirs"})
-        fs::create_directories(root / folder);
-    fs::create_directories(root / "runtime");
-    fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
-    writeText(root / "viewer.sh", "#!/bin/sh\nexit 0\n");
-    fs::permissions(root / "viewer.sh", fs::perms::owner_all);
-    writeText(root / "config" / "mimeapps.list",
-              "[Default Applications]\napplication/pdf=fakeviewer.desktop\n");
-    writeText(root / "data" / "applications" / "fakeviewer.desktop",
-              "[Desktop Entry]\nType=Application\nName=Fake Viewer\nExec=" +
-                  (root / "viewer.sh").string() + " %f\nMimeType=application/pdf;\n");
+    makeFakeDesktop(root, "#!/bin/sh\nexit 0\n");
     writeText(root / "drive.sh", kDrive);
 
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", (root / "config-dirs").c_str(), 1);
-        setenv("XDG_DATA_DIRS", (root / "data-dirs").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
-        setenv("HOME", root.c_str(), 1);
+        enterFakeDesktop(root);
         setenv("MERIVANE_EXTRA_CA_FILE", server.caFile.c_str(), 1);
         unsetenv("QT_QPA_PLATFORM");
-        unsetenv("XDG_CURRENT_DESKTOP");
         execlp("timeout", "timeout", "90", "xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh",
                (root / "drive.sh").c_str(), root.c_str(), (program / "merivane").c_str(),
                MERIVANE_SCREEN_GRAB, MERIVANE_SHOTS_DIR, site.c_str(), static_cast<char*>(nullptr));
