@@ -214,8 +214,10 @@ TEST_F(UpdateCheckTest, CancelHalfwayLeavesNothingAndTheProgramRuns) {
         {"close box", [] { testgui::closeFromFrame(kDownloadProgressForm); }},
         {"owner closes", [] { ezUnloadForm(kDownloadProgressForm); }},
     };
-    for (const auto& [way, stop] : ways) {
-        SCOPED_TRACE(way);
+    for (const auto& entry : ways) {
+        // A named reference, not a structured binding: lambdas may capture it on every compiler.
+        const std::function<void()>& stop = entry.second;
+        SCOPED_TRACE(entry.first);
         int percentAtCancel = -1;
         std::string caption;
         answers[kOffer] = [&](QWidget* window) {
