@@ -220,21 +220,22 @@ TEST_F(UpdateCheckTest, CancelHalfwayLeavesNothingAndTheProgramRuns) {
         SCOPED_TRACE(entry.first);
         int percentAtCancel = -1;
         std::string caption;
+        // Lives for the whole check; each timer runs a copy that refers back to it.
+        std::function<void()> poll;
         answers[kOffer] = [&](QWidget* window) {
             press(window, "Download Now");
-            auto poll = std::make_shared<std::function<void()>>();
-            *poll = [&, poll] {
+            poll = [&] {
                 auto* bar =
                     qobject_cast<QProgressBar*>(testgui::control(kDownloadProgressForm, 100));
                 if (bar == nullptr || bar->value() < 40) {
-                    testgui::later(*poll, 20);
+                    testgui::later(poll, 20);
                     return;
                 }
                 percentAtCancel = bar->value();
                 caption = testgui::formWindow(kDownloadProgressForm)->windowTitle().toStdString();
                 stop();
             };
-            testgui::later(*poll, 20);
+            testgui::later(poll, 20);
         };
         answers["Download Canceled"] = [](QWidget* window) { press(window, "&OK"); };
         EXPECT_EQ(check(false), 0);
@@ -262,13 +263,14 @@ TEST_F(UpdateCheckTest, CancelHalfwayLeavesNothingAndTheProgramRuns) {
 
 TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
     serveVersionFile(versionFile("6.0.0.1", "slow/"));
-    answers[kOffer] = [](QWidget* window) {
+    // Lives for the whole check; each timer runs a copy that refers back to it.
+    std::function<void()> watch;
+    answers[kOffer] = [&watch](QWidget* window) {
         press(window, "Download Now");
-        auto watch = std::make_shared<std::function<void()>>();
-        *watch = [watch] {
+        watch = [&watch] {
             auto* bar = qobject_cast<QProgressBar*>(testgui::control(kDownloadProgressForm, 100));
             if (bar == nullptr) {
-                testgui::later(*watch, 1);
+                testgui::later(watch, 1);
                 return;
             }
             // The click arrives with the events the last progress step lets run.
@@ -283,7 +285,7 @@ TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
                     Qt::QueuedConnection);
             });
         };
-        testgui::later(*watch, 0);
+        testgui::later(watch, 0);
     };
     answers["Download Canceled"] = [](QWidget* window) { press(window, "&OK"); };
     EXPECT_EQ(check(false), 0);
