@@ -1,5 +1,7 @@
 #include "shell/main_window.h"
 
+#include "calendar/build_info.h"
+
 #include "common/numbers.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
@@ -48,8 +50,6 @@ constexpr int kCaretToEnd = 1;
 constexpr int kStatusBarFont = 7;
 constexpr int kFirstMonthOfLateYear = 10;
 
-constexpr const char* kVersionMajor = "6.0";
-constexpr const char* kVersionMinor = "0.0";
 constexpr const char* kMakerNotice = "Broadcast calendars from the Merivane Project";
 
 struct StyleChoice {
@@ -169,8 +169,7 @@ void windowLoad() {
     ezSetFormIcon(kMainForm, global::programIcon);
     ezSetSBParts(kMainForm, kStatusBar, 2, "70|30");
     ezSetSBText(kMainForm, kStatusBar, 0, std::string("\t") + kMakerNotice);
-    ezSetSBText(kMainForm, kStatusBar, 1,
-                std::string("\tVersion: ") + kVersionMajor + "." + kVersionMinor);
+    ezSetSBText(kMainForm, kStatusBar, 1, std::string("\tVersion: ") + kProgramVersion);
     LoadPreferences();
     fillMonthLengths();
     const std::string thisYear = localDateText().substr(6);

@@ -1,5 +1,7 @@
 #include "update/update_state.h"
 
+#include "calendar/build_info.h"
+
 #include "common/numbers.h"
 #include "common/text.h"
 #include "shell/paths.h"
@@ -84,11 +86,11 @@ std::int64_t versionNumber(std::string_view version) {
 }
 
 std::int64_t programVersionNumber() {
-    return versionNumber(std::string(kVersionMajor) + kVersionBuild);
+    return versionNumber(kProgramVersion);
 }
 
 std::string programVersionText() {
-    return std::string(kVersionMajor) + "." + kVersionBuild;
+    return kProgramVersion;
 }
 
 bool isMajorUpdate(std::string_view newVersion) {
@@ -96,7 +98,7 @@ bool isMajorUpdate(std::string_view newVersion) {
     const std::size_t secondDot =
         firstDot == std::string_view::npos ? firstDot : newVersion.find('.', firstDot + 1);
     const double leading = leadingNumber(newVersion.substr(0, secondDot));
-    return roundHalfEven(std::fabs(leading - leadingNumber(kVersionMajor))) != 0;
+    return roundHalfEven(std::fabs(leading - leadingNumber(kProgramVersion))) != 0;
 }
 
 std::string updateSiteAddress() {

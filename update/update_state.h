@@ -7,9 +7,6 @@
 // whole run of the program. GUI thread only.
 
 inline constexpr const char* kProductName = "Zarn Generator";
-// The program's own version, shown as major + "." + build: 6.0.0.0.
-inline constexpr const char* kVersionMajor = "6.0";
-inline constexpr const char* kVersionBuild = "0.0";
 inline constexpr const char* kVersionFilePath = "./updates/Zarn_v6.txt";
 inline constexpr const char* kRichNotesPath = "./updates/Zarn_Whats_New.rtf";
 inline constexpr const char* kUpdateSection = "Update";
