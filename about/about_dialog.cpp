@@ -5,6 +5,7 @@
 #include "common/read_file.h"
 #include "gui/ezgui.h"
 #include "shell/paths.h"
+#include "shell/program.h"
 
 #include <cstdio>
 
@@ -34,7 +35,6 @@ constexpr double kWidth = 52.75;
 constexpr double kHeight = 18;
 constexpr double kLargest = 999;
 
-constexpr const char* kProductName = "Zarn Generator";
 constexpr const char* kHistoryFileName = "History.rtf";
 constexpr const char* kShowHistoryCaption = "&View Program History";
 constexpr const char* kShowInformationCaption = "&View Program Info";

@@ -4,6 +4,9 @@
 #include <ctime>
 #include <string>
 
+// The product's name in its windows and messages.
+inline constexpr const char* kProductName = "Zarn Generator";
+
 // Form names of the program's own windows.
 inline constexpr const char* kMainForm = "MF";
 inline constexpr const char* kPrintRangeForm = "MS";

@@ -1,4 +1,6 @@
 #pragma once
+#include "shell/program.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -6,7 +8,6 @@
 // What the update check, its dialogs, the download and the installer at exit share for the
 // whole run of the program. GUI thread only.
 
-inline constexpr const char* kProductName = "Zarn Generator";
 inline constexpr const char* kVersionFilePath = "./updates/Zarn_v6.txt";
 inline constexpr const char* kRichNotesPath = "./updates/Zarn_Whats_New.rtf";
 inline constexpr const char* kUpdateSection = "Update";
