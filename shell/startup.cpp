@@ -1,7 +1,7 @@
 #include "shell/startup.h"
 
-#include "common/atomic_file.h"
 #include "about/about_dialog.h"
+#include "common/atomic_file.h"
 #include "gui/app_desktop.h"
 #include "gui/app_instance.h"
 #include "gui/ezgui.h"
