@@ -1,6 +1,7 @@
 // The command-line program run as a user runs it: its output, exit status, the files it leaves
 // and the PDFs read back.
 #include "support/pdf_content.h"
+#include "support/test_files.h"
 
 #include <algorithm>
 #include <chrono>
@@ -25,13 +26,6 @@ struct CliRun {
     std::string out;
     std::string err;
 };
-
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs the real binary in folder with the given arguments; no shell is involved. Standard output
 // goes to a file read back as out, or to standardOutput when one is given.
@@ -59,7 +53,7 @@ CliRun runCli(const fs::path& folder, const std::vector<std::string>& arguments,
     }
     int status = 0;
     waitpid(child, &status, 0);
-    CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, fileText(outPath), fileText(errPath)};
+    CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(outPath), readText(errPath)};
     fs::remove(outPath);
     fs::remove(errPath);
     return run;
@@ -280,7 +274,7 @@ TEST_F(CommandLine, OutputThatIsNoWritableRegularFileIsRefused) {
     EXPECT_EQ(fs::status(folder / "fifo").type(), fs::file_type::fifo);
     EXPECT_EQ(fs::status("/dev/null").type(), fs::file_type::character);
     EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
-    EXPECT_EQ(fileText(folder / "read-only.pdf"), "mine");
+    EXPECT_EQ(readText(folder / "read-only.pdf"), "mine");
 }
 
 // "-" streams the PDF to standard output for piping; a full device fails it with status 1 and

@@ -7,6 +7,7 @@
 #include "render/seam.h"
 #include "shell/settings.h"
 #include "support/pdf_content.h"
+#include "support/test_files.h"
 
 #include <cerrno>
 #include <cstring>
@@ -38,15 +39,6 @@ std::vector<ShownMessage> shown;
 
 void recordMessage(const std::string&, const std::string& mainText, const std::string& detailText) {
     shown.push_back({mainText, detailText});
-}
-
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeText(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 std::vector<std::string> namesIn(const fs::path& folder) {
@@ -98,7 +90,7 @@ CliRun runCli(const std::vector<std::string>& arguments, const fs::path& errors)
     }
     int status = 0;
     waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, fileText(errors)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(errors)};
 }
 
 int firstNumber() {
@@ -137,7 +129,7 @@ TEST(FullDisk, SavesFailInPlainWordsAndKeepTheOldFiles) {
                outside / "errors");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("the disk is full"), std::string::npos) << run.err;
-    EXPECT_EQ(fileText(oldOutput), "the old calendar");
+    EXPECT_EQ(readText(oldOutput), "the old calendar");
 
     const RenderSeam savedSeam = global::renderSeam;
     global::renderSeam.showMessage = recordMessage;
@@ -148,10 +140,10 @@ TEST(FullDisk, SavesFailInPlainWordsAndKeepTheOldFiles) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].mainText, "Unable to save the calendar: the disk is full.{f11,t4}");
     EXPECT_EQ(shown[0].detailText, oldNumbered.string() + "{f6}");
-    EXPECT_EQ(fileText(oldNumbered), "the old numbered calendar");
+    EXPECT_EQ(readText(oldNumbered), "the old numbered calendar");
 
     EXPECT_FALSE(WriteSetting(settings.string(), "Update", "Install", std::string(900, 'x')));
-    EXPECT_TRUE(fileText(settings) == oldSettings) << "the settings file changed";
+    EXPECT_TRUE(readText(settings) == oldSettings) << "the settings file changed";
     EXPECT_EQ(namesIn(disk), before);
     EXPECT_EQ(namesIn(pdfFolder), std::vector<std::string>{"001Calendar.PDF"});
 

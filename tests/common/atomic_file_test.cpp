@@ -1,4 +1,5 @@
 #include "common/atomic_file.h"
+#include "support/test_files.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -31,13 +32,6 @@ std::set<std::string> namesIn(const std::string& folder) {
     return names;
 }
 
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void writePlain(const std::string& path, const std::string& text, mode_t mode) {
     std::ofstream(path, std::ios::binary) << text;
     chmod(path.c_str(), mode);
@@ -57,14 +51,14 @@ TEST(AtomicFile, ReplacesWholeAndKeepsTheOldPermissions) {
         writePlain(target, "old", 0640);
         std::string error;
         ASSERT_TRUE(replaceFileAtomically(target, "new content", error)) << error;
-        EXPECT_EQ(contentOf(target), "new content");
+        EXPECT_EQ(readText(target), "new content");
         EXPECT_EQ(modeOf(target), 0640u);
         // A file that does not exist yet gets the mask's usual permissions.
         unlink(target.c_str());
         const mode_t mask = umask(022);
         ASSERT_TRUE(replaceFileAtomically(target, "fresh", error)) << error;
         umask(mask);
-        EXPECT_EQ(contentOf(target), "fresh");
+        EXPECT_EQ(readText(target), "fresh");
         EXPECT_EQ(modeOf(target), 0644u);
         EXPECT_EQ(namesIn(folder), std::set<std::string>{name});
         unlink(target.c_str());
@@ -84,7 +78,7 @@ TEST(AtomicFile, ReplacedFilesKeepTheirOwner) {
     ASSERT_EQ(stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 65534u);
     EXPECT_EQ(info.st_gid, 65534u);
-    EXPECT_EQ(contentOf(target), "new");
+    EXPECT_EQ(readText(target), "new");
 }
 
 // Nothing but a writable regular file is ever replaced; the refusal leaves everything as it was.
@@ -112,7 +106,7 @@ TEST(AtomicFile, RefusesTargetsThatAreNotWritableRegularFiles) {
         EXPECT_FALSE(replaceFileAtomically(c.target, "new", error)) << c.target;
         EXPECT_EQ(error, c.reason) << c.target;
     }
-    EXPECT_EQ(contentOf(folder + "read-only"), "keep");
+    EXPECT_EQ(readText(folder + "read-only"), "keep");
     EXPECT_EQ(namesIn(folder), before);
 }
 
@@ -126,7 +120,7 @@ TEST(AtomicFile, FollowsALinkTargetToItsFile) {
     struct stat info {};
     ASSERT_EQ(lstat((folder + "link.ini").c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
-    EXPECT_EQ(contentOf(folder + "real.ini"), "new");
+    EXPECT_EQ(readText(folder + "real.ini"), "new");
     EXPECT_EQ(namesIn(folder), (std::set<std::string>{"link.ini", "real.ini"}));
 }
 
@@ -140,7 +134,7 @@ TEST(AtomicFile, AbandonedOrFailedWritesLeaveTheOldFileAndNoTemporary) {
     ASSERT_TRUE(writeAtomicFile(file, "partial", 7, error)) << error;
     abandonAtomicFile(file);
     EXPECT_EQ(file.descriptor, -1);
-    EXPECT_EQ(contentOf(target), "old");
+    EXPECT_EQ(readText(target), "old");
     EXPECT_EQ(namesIn(folder), std::set<std::string>{"calendar.pdf"});
     // A descriptor that fails to take data fails the write, and the file is dropped at once.
     ASSERT_TRUE(beginAtomicFile(file, target, error)) << error;
@@ -151,7 +145,7 @@ TEST(AtomicFile, AbandonedOrFailedWritesLeaveTheOldFileAndNoTemporary) {
     EXPECT_FALSE(writeAtomicFile(file, "x", 1, error));
     EXPECT_EQ(file.descriptor, -1);
     EXPECT_FALSE(commitAtomicFile(file, error));
-    EXPECT_EQ(contentOf(target), "old");
+    EXPECT_EQ(readText(target), "old");
     EXPECT_EQ(namesIn(folder), std::set<std::string>{"calendar.pdf"});
 }
 
@@ -165,7 +159,7 @@ TEST(AtomicFile, NewContentStaysOutOfSightUntilCommitted) {
     std::string error;
     ASSERT_TRUE(beginAtomicFile(file, folder + name, error)) << error;
     ASSERT_TRUE(writeAtomicFile(file, "new", 3, error)) << error;
-    EXPECT_EQ(contentOf(folder + name), "old");
+    EXPECT_EQ(readText(folder + name), "old");
     std::set<std::string> others = namesIn(folder);
     others.erase(name);
     EXPECT_LE(others.size(), 1u);
@@ -174,7 +168,7 @@ TEST(AtomicFile, NewContentStaysOutOfSightUntilCommitted) {
         EXPECT_EQ(other.size(), kTemporaryFilePrefix.size() + 6) << other;
     }
     ASSERT_TRUE(commitAtomicFile(file, error)) << error;
-    EXPECT_EQ(contentOf(folder + name), "new");
+    EXPECT_EQ(readText(folder + name), "new");
     EXPECT_EQ(namesIn(folder), std::set<std::string>{name});
 }
 
@@ -189,7 +183,7 @@ TEST(AtomicFile, StartUpRemovesOnlyItsOwnLeftovers) {
     ASSERT_EQ(symlink("notes.txt", (folder + ownLink).c_str()), 0);
     EXPECT_EQ(removeLeftoverTemporaryFiles(folder), 1);
     EXPECT_EQ(namesIn(folder), (std::set<std::string>{longer, ownLink, "notes.txt"}));
-    EXPECT_EQ(contentOf(folder + "notes.txt"), "user's");
+    EXPECT_EQ(readText(folder + "notes.txt"), "user's");
 }
 
 TEST(AtomicFile, ReasonsAreInPlainWords) {

@@ -5,6 +5,7 @@
 #include "shell/paths.h"
 #include "shell/settings.h"
 #include "support/pdf_content.h"
+#include "support/test_files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -40,18 +41,6 @@ void recordOpen(const std::string& path) {
 }
 void recordClose() {
     ++mainWindowCloses;
-}
-
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
 }
 
 std::vector<std::string> folderNames(const fs::path& folder) {
@@ -126,7 +115,7 @@ TEST_F(Generation, CounterWrapsFrom999ToOneAndReplacesTheOldFileOne) {
     WriteSetting(global::settingsPath, "PDF", "Number", "998");
     EXPECT_EQ(GenerateCalendar(kYear2025, output), pdfPath("999Calendar.PDF"));
     EXPECT_EQ(counter(), "999");
-    writeFile(pdfPath("001Calendar.PDF"), "an old calendar");
+    writeText(pdfPath("001Calendar.PDF"), "an old calendar");
     EXPECT_EQ(GenerateCalendar(kYear2025, output), pdfPath("001Calendar.PDF"));
     EXPECT_EQ(counter(), "1");
     EXPECT_EQ(pagesOf(pdfPath("001Calendar.PDF")).size(), 1u);
@@ -162,7 +151,7 @@ TEST_F(Generation, SaveFailuresAreShownInPlainWordsAndKeepTheMainWindow) {
         std::string folder;
         const char* mainText;
     };
-    writeFile(folder / "a-file", "not a folder");
+    writeText(folder / "a-file", "not a folder");
     const Case cases[] = {
         {(folder / "missing").string() + "/",
          "Unable to save the calendar: the folder does not exist.{f11,t4}"},
@@ -192,7 +181,7 @@ TEST_F(Generation, SaveFailuresAreShownInPlainWordsAndKeepTheMainWindow) {
 TEST_F(Generation, ALongNameIsSavedAndAFolderInTheWayIsRefused) {
     // The longest name a folder takes: no temporary name beside it may need more.
     const fs::path old = folder / "PDF" / (std::string(251, 'c') + ".pdf");
-    writeFile(old, "the old calendar");
+    writeText(old, "the old calendar");
     EXPECT_TRUE(WriteCalendarFile(kYear2025, old.string()));
     EXPECT_EQ(pagesOf(old.string()).size(), 1u);
     EXPECT_TRUE(shownMessages.empty());
@@ -214,10 +203,10 @@ TEST_F(Generation, ALongNameIsSavedAndAFolderInTheWayIsRefused) {
 // to is never written.
 TEST_F(Generation, ALinkUnderTheNextNameIsNeverWrittenThrough) {
     const fs::path victim = folder / "victim.txt";
-    writeFile(victim, "precious");
+    writeText(victim, "precious");
     fs::create_symlink(victim, folder / "PDF" / "001Calendar.PDF");
     EXPECT_EQ(GenerateCalendar(kYear2025, output), pdfPath("001Calendar.PDF"));
-    EXPECT_EQ(fileText(victim), "precious");
+    EXPECT_EQ(readText(victim), "precious");
     EXPECT_FALSE(fs::is_symlink(pdfPath("001Calendar.PDF")));
     EXPECT_EQ(pagesOf(pdfPath("001Calendar.PDF")).size(), 1u);
 }
@@ -246,7 +235,7 @@ TEST_F(Generation, ADescriptorGetsTheWholeDocumentOrAPlainFailure) {
 
 TEST_F(Generation, WrittenFileReplacesAnOldOneWholeAndLeavesNothingElse) {
     const fs::path path = folder / "calendar.pdf";
-    writeFile(path, "old");
+    writeText(path, "old");
     EXPECT_TRUE(WriteCalendarFile(kYear2025, path.string()));
     EXPECT_EQ(pagesOf(path.string()).size(), 1u);
     EXPECT_EQ(folderNames(folder), (std::vector<std::string>{"PDF", "calendar.pdf"}));

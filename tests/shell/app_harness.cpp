@@ -1,4 +1,5 @@
 #include "app_harness.h"
+#include "support/test_files.h"
 
 #include "support/fake_desktop.h"
 
@@ -202,18 +203,6 @@ std::string labelTextsOf(QWidget* window) {
     for (QLabel* label : window->findChildren<QLabel*>())
         texts += label->text().toStdString() + "\n";
     return texts;
-}
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void writeText(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
 }
 
 std::vector<std::string> openedFiles(const AppScratch& scratch) {

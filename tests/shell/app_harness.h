@@ -2,6 +2,8 @@
 // Runs the real program in the test process on the offscreen platform and drives its windows
 // with a script of steps, each waiting for its moment (a window shown, a dialog up, a file
 // opened) before it acts.
+#include "support/test_files.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -55,8 +57,6 @@ std::string tooltipOf(QWidget* widget);
 // Every label text of a window, one per line.
 std::string labelTextsOf(QWidget* window);
 
-std::string readText(const std::filesystem::path& path);
-void writeText(const std::filesystem::path& path, const std::string& text);
 // The lines the fake viewer has written: the files it was asked to open.
 std::vector<std::string> openedFiles(const AppScratch& scratch);
 // The "*.PDF" files in the PDF folder, sorted by name.

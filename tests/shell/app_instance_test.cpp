@@ -1,6 +1,7 @@
 // The real program started twice on one X display: the second start hands over to the first
 // and ends, and only one main window exists.
 #include "support/fake_desktop.h"
+#include "support/test_files.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,18 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-void writeText(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 // Run inside the X server: start the program, wait for its window, start it again, then count
 // the main windows and see whether the first is still running.

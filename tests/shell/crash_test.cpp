@@ -4,6 +4,7 @@
 #include "common/atomic_file.h"
 #include "render/generate.h"
 #include "shell/settings.h"
+#include "support/test_files.h"
 
 #include <algorithm>
 #include <array>
@@ -30,11 +31,6 @@ constexpr int kShortestWaitMicroseconds = 1000;
 // Keeps the whole test to seconds on a disk that syncs slowly.
 constexpr int kLongestWaitMicroseconds = 20000;
 
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 CalendarRequest calendarVersion(int version) {
     return {Year, 2024 + version, 0, false};
 }
@@ -59,7 +55,7 @@ std::string settingsFileVersion(int version) {
 // Which version a file is, or -1 when it is none of them whole (-2 when it does not exist).
 template <typename Versions> int versionOf(const fs::path& path, const Versions& versions) {
     if (!fs::exists(path)) return -2;
-    const std::string text = fileText(path);
+    const std::string text = readText(path);
     for (int i = 0; i < kVersions; ++i)
         if (text == versions[i]) return i;
     return -1;
@@ -79,7 +75,7 @@ TEST(CrashSafety, KilledSavesLeaveTheOldFileOrAWholeNewOne) {
     for (int i = 0; i < kVersions; ++i) {
         const fs::path reference = root / ("reference-" + std::to_string(i) + ".pdf");
         ASSERT_TRUE(WriteCalendarFile(calendarVersion(i), reference.string()));
-        calendars[i] = fileText(reference);
+        calendars[i] = readText(reference);
         settingsFiles[i] = settingsFileVersion(i);
     }
     ASSERT_NE(calendars[0], calendars[1]);

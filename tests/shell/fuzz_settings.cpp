@@ -4,6 +4,7 @@
 // as before.
 #include "common/text.h"
 #include "shell/settings.h"
+#include "support/test_files.h"
 
 #include <cctype>
 #include <cstddef>
@@ -57,11 +58,6 @@ std::string nextField(std::string_view& input) {
     return field.substr(0, kLongestName);
 }
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::string lowered(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -110,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         before.push_back(ReadSetting(path, entrySection, entryKey, kMissing));
 
     if (!WriteSetting(path, section, key, value)) {
-        if (fileText(path) != content) fail("a refused write changed the file", section, key);
+        if (readText(path) != content) fail("a refused write changed the file", section, key);
         return 0;
     }
     const std::string expected = trimBlanks(trimBlanks(value).substr(0, kValueLimit));

@@ -1,6 +1,7 @@
 // The settings store against real files in a scratch folder.
 #include "shell/paths.h"
 #include "shell/settings.h"
+#include "support/test_files.h"
 
 #include <csignal>
 #include <filesystem>
@@ -32,18 +33,6 @@ void removeScratch(const ScratchFolder& scratch) {
     fs::remove_all(scratch.path, ignored);
 }
 
-void writeFile(const fs::path& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary);
-    out << content;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 // Runs the step in a child process that cannot override file permissions, since the tests may
 // run as root; returns the child's exit code.
 int runUnprivileged(const std::function<int()>& step) {
@@ -72,19 +61,19 @@ class SettingsFile : public ::testing::Test {
 TEST_F(SettingsFile, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "0");
     EXPECT_FALSE(fs::exists(ini)) << "reading never creates the file";
-    writeFile(ini, "[PDF]\nNumber=7\n");
+    writeText(ini, "[PDF]\nNumber=7\n");
     EXPECT_EQ(ReadSetting(ini, "Last", "Year", " 2026 "), "2026");
     EXPECT_EQ(ReadSetting(ini, "PDF", "Other", ""), "");
     EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "7");
 }
 
 TEST_F(SettingsFile, NamesIgnoreCaseAndValuesLoseTheirBlanks) {
-    writeFile(ini, "[preferences]\n  showtips =  1  \nSTYLE=0\n");
+    writeText(ini, "[preferences]\n  showtips =  1  \nSTYLE=0\n");
     EXPECT_EQ(ReadSetting(ini, "Preferences", "ShowTips", "0"), "1");
     EXPECT_EQ(ReadSetting(ini, "PREFERENCES", "Style", "1"), "0");
     WriteSetting(ini, "Preferences", "ShowTips", "  0  ");
     EXPECT_EQ(ReadSetting(ini, "preferences", "SHOWTIPS", "1"), "0");
-    const std::string text = readFile(ini);
+    const std::string text = readText(ini);
     EXPECT_EQ(text.find("ShowTips="), std::string::npos) << "the existing key line is reused:\n"
                                                          << text;
     EXPECT_NE(text.find("showtips=0"), std::string::npos) << text;
@@ -92,20 +81,20 @@ TEST_F(SettingsFile, NamesIgnoreCaseAndValuesLoseTheirBlanks) {
 
 TEST_F(SettingsFile, FirstWriteCreatesFileSectionAndKey) {
     EXPECT_TRUE(WriteSetting(ini, "PDF", "Number", "1"));
-    EXPECT_EQ(readFile(ini), "[PDF]\nNumber=1\n");
+    EXPECT_EQ(readText(ini), "[PDF]\nNumber=1\n");
     EXPECT_TRUE(WriteSetting(ini, "Last", "Year", "2025"));
     EXPECT_TRUE(WriteSetting(ini, "PDF", "Extra", "x"));
-    EXPECT_EQ(readFile(ini), "[PDF]\nNumber=1\nExtra=x\n\n[Last]\nYear=2025\n");
+    EXPECT_EQ(readText(ini), "[PDF]\nNumber=1\nExtra=x\n\n[Last]\nYear=2025\n");
 }
 
 TEST_F(SettingsFile, CommentsUnknownKeysAndOtherSectionsSurviveAWrite) {
     const std::string original =
         "; written by hand\n[Preferences]\n# keep me\nStyle=1\nFancy=yes\n\n"
         "[Custom]\nWhatever = 12\n[Last]\nYear=2024\n";
-    writeFile(ini, original);
+    writeText(ini, original);
     WriteSetting(ini, "Last", "Year", "2025");
     WriteSetting(ini, "Preferences", "Quarters", "1");
-    const std::string text = readFile(ini);
+    const std::string text = readText(ini);
     for (const char* kept :
          {"; written by hand", "# keep me", "Fancy=yes", "[Custom]", "Whatever = 12", "Style=1"})
         EXPECT_NE(text.find(kept), std::string::npos) << kept << " lost:\n" << text;
@@ -116,21 +105,21 @@ TEST_F(SettingsFile, CommentsUnknownKeysAndOtherSectionsSurviveAWrite) {
 }
 
 TEST_F(SettingsFile, CrlfAndLfFilesReadAlikeAndKeepTheirLineEnds) {
-    writeFile(ini, "[Last]\r\nYear=2030\r\nStyle=4\r\n");
+    writeText(ini, "[Last]\r\nYear=2030\r\nStyle=4\r\n");
     EXPECT_EQ(ReadSetting(ini, "Last", "Year", ""), "2030");
     EXPECT_EQ(ReadSetting(ini, "Last", "Style", ""), "4");
     WriteSetting(ini, "Last", "Style", "5");
-    EXPECT_EQ(readFile(ini), "[Last]\r\nYear=2030\r\nStyle=5\r\n");
-    writeFile(ini, "[Last]\nYear=2031");
+    EXPECT_EQ(readText(ini), "[Last]\r\nYear=2030\r\nStyle=5\r\n");
+    writeText(ini, "[Last]\nYear=2031");
     EXPECT_EQ(ReadSetting(ini, "Last", "Year", ""), "2031");
     WriteSetting(ini, "Last", "Style", "6");
-    EXPECT_EQ(readFile(ini), "[Last]\nYear=2031\nStyle=6\n");
+    EXPECT_EQ(readText(ini), "[Last]\nYear=2031\nStyle=6\n");
 }
 
 TEST_F(SettingsFile, LongValuesAreCutAtTheLimits) {
     WriteSetting(ini, "Update", "Install", std::string(1500, 'a'));
     EXPECT_EQ(ReadSetting(ini, "Update", "Install", "").size(), 999u);
-    writeFile(ini, "[Update]\nInstall=" + std::string(5000, 'b') + "\n");
+    writeText(ini, "[Update]\nInstall=" + std::string(5000, 'b') + "\n");
     EXPECT_EQ(ReadSetting(ini, "Update", "Install", "").size(), 3999u);
     EXPECT_EQ(ReadSetting(ini, "Update", "Missing", std::string(400, 'c')).size(), 299u);
 }
@@ -139,7 +128,7 @@ TEST_F(SettingsFile, BinaryGarbageReadsAsDefaultsAndIsNotLost) {
     std::string garbage;
     for (int i = 0; i < 5000; ++i)
         garbage += static_cast<char>((i * 7919 + 13) % 256);
-    writeFile(ini, garbage);
+    writeText(ini, garbage);
     EXPECT_EQ(ReadSetting(ini, "PDF", "Number", "0"), "0");
     EXPECT_EQ(ReadSetting(ini, "", "", "d"), "d");
     EXPECT_TRUE(WriteSetting(ini, "PDF", "Number", "3"));
@@ -157,10 +146,10 @@ TEST_F(SettingsFile, LineBreaksCannotSmuggleInEntries) {
 // A key the reader would take for a comment or a section line could never be read back.
 TEST_F(SettingsFile, KeysThatWouldReadAsSomethingElseAreRefused) {
     WriteSetting(ini, "Last", "Year", "2025");
-    const std::string before = readFile(ini);
+    const std::string before = readText(ini);
     for (const char* key : {";Year", "#Year", "[Year", " ;Year"})
         EXPECT_FALSE(WriteSetting(ini, "Last", key, "1")) << key;
-    EXPECT_EQ(readFile(ini), before);
+    EXPECT_EQ(readText(ini), before);
 }
 
 // Anything but a regular file under the settings name holds no settings: reading gives the
@@ -192,11 +181,11 @@ TEST_F(SettingsFile, SpecialFilesReadAsUnreadableWithoutBlocking) {
 TEST_F(SettingsFile, ALinkedSettingsFileKeepsItsLink) {
     fs::create_directory(scratch.path / "real");
     const fs::path real = scratch.path / "real" / "Zarn.ini";
-    writeFile(real, "[Last]\nYear=2024\n");
+    writeText(real, "[Last]\nYear=2024\n");
     fs::create_symlink(real, ini);
     EXPECT_TRUE(WriteSetting(ini, "Last", "Year", "2025"));
     EXPECT_TRUE(fs::is_symlink(ini));
-    EXPECT_EQ(readFile(real), "[Last]\nYear=2025\n");
+    EXPECT_EQ(readText(real), "[Last]\nYear=2025\n");
 }
 
 TEST_F(SettingsFile, ReadOnlyFolderLosesTheWriteButKeepsTheOldValue) {
@@ -219,7 +208,7 @@ TEST_F(SettingsFile, ReadOnlyFolderLosesTheWriteButKeepsTheOldValue) {
 
 TEST_F(SettingsFile, AFullDiskNeverTearsTheFile) {
     std::string original = "[Update]\nNotes=" + std::string(3000, 'n') + "\n";
-    writeFile(ini, original);
+    writeText(ini, original);
     const std::string path = ini;
     // A file size limit below the new file's size makes every write fail as a full disk does.
     const int code = runUnprivileged([path] {
@@ -229,7 +218,7 @@ TEST_F(SettingsFile, AFullDiskNeverTearsTheFile) {
         return WriteSetting(path, "Update", "LastCheck", "2461000") ? 1 : 0;
     });
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(readFile(ini), original);
+    EXPECT_EQ(readText(ini), original);
     EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path), fs::directory_iterator()), 1);
 }
 
@@ -241,7 +230,7 @@ TEST_F(SettingsFile, PreferencesLoadWithDefaultsAndSaveAsFlags) {
               kRememberStyleFlag | kTooltipsFlag | kUpdateAlertFlag | kReaderFoundFlag);
     EXPECT_EQ(global::preferences.style, 3);
 
-    writeFile(ini, "[Preferences]\nStyle=2\nIntelYear=3\nQuarters=abc\nShowTips= 1 \nUpdate=0\n");
+    writeText(ini, "[Preferences]\nStyle=2\nIntelYear=3\nQuarters=abc\nShowTips= 1 \nUpdate=0\n");
     LoadPreferences();
     EXPECT_EQ(global::preferences.flags, kIntelligentYearFlag | kTooltipsFlag | kReaderFoundFlag);
 
@@ -276,7 +265,7 @@ TEST_F(SettingsFile, ALongPathIsUsedWholeAndARefusedOneWritesNothing) {
     const std::string longIni = (folder / "Zarn.ini").string();
     ASSERT_GT(longIni.size(), 299u);
     EXPECT_TRUE(WriteSetting(longIni, "Last", "Year", "2026"));
-    EXPECT_EQ(readFile(longIni), "[Last]\nYear=2026\n");
+    EXPECT_EQ(readText(longIni), "[Last]\nYear=2026\n");
     EXPECT_EQ(ReadSetting(longIni, "Last", "Year", "0"), "2026");
     EXPECT_FALSE(fs::exists(longIni.substr(0, 299)));
 

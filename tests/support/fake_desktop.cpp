@@ -1,17 +1,12 @@
 #include "support/fake_desktop.h"
+#include "support/test_files.h"
 
 #include <cstdlib>
 #include <fstream>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-} // namespace
+namespace {} // namespace
 
 void makeFakeDesktop(const fs::path& root, const std::string& viewerScript) {
     for (const char* folder : {"config", "data/applications", "config-dirs", "data-dirs"})
@@ -20,11 +15,11 @@ void makeFakeDesktop(const fs::path& root, const std::string& viewerScript) {
     fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
     if (viewerScript.empty()) return;
     const fs::path viewer = root / "viewer.sh";
-    writeFile(viewer, viewerScript);
+    writeText(viewer, viewerScript);
     fs::permissions(viewer, fs::perms::owner_all);
-    writeFile(root / "config" / "mimeapps.list",
+    writeText(root / "config" / "mimeapps.list",
               "[Default Applications]\napplication/pdf=fakeviewer.desktop\n");
-    writeFile(root / "data" / "applications" / "fakeviewer.desktop",
+    writeText(root / "data" / "applications" / "fakeviewer.desktop",
               "[Desktop Entry]\nType=Application\nName=Fake Viewer\nExec=" + viewer.string() +
                   " %f\nMimeType=application/pdf;\n");
 }

@@ -1,5 +1,6 @@
 // The HTTP client against a real nginx over HTTPS on 127.0.0.1, its certificate signed by an
 // authority made for the test and trusted through MERIVANE_EXTRA_CA_FILE.
+#include "support/test_files.h"
 #include "update/http_client.h"
 #include "update/https_server.h"
 
@@ -41,13 +42,6 @@ std::string patternOf(std::size_t size) {
     for (std::size_t i = 0; i < size; ++i)
         data[i] = static_cast<char>('a' + (i * 7 + i / 251) % 26);
     return data;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    return contents.str();
 }
 
 std::vector<std::string> folderEntries(const std::string& folder) {
@@ -310,7 +304,7 @@ TEST(HttpClientDownload, StoresCompleteFileExecutableWithProgress) {
         watch = Watch{};
         const std::string target = site.downloads + "/Zarn_setup.bin";
         EXPECT_EQ(HttpGetFileA(site.handle, target, test.path), 0) << test.path;
-        EXPECT_EQ(readFile(target), patternOf(test.size));
+        EXPECT_EQ(readText(target), patternOf(test.size));
         struct stat info {};
         ASSERT_EQ(stat(target.c_str(), &info), 0);
         EXPECT_TRUE(info.st_mode & S_IXUSR);
@@ -335,7 +329,7 @@ TEST(HttpClientDownload, StoresCompleteFileExecutableWithProgress) {
     char* previousFolder = getcwd(nullptr, 0);
     ASSERT_EQ(chdir(site.downloads.c_str()), 0);
     EXPECT_EQ(HttpGetFileA(handle, "Zarn_setup.bin", "/setup.bin"), 0);
-    EXPECT_EQ(readFile(site.downloads + "/Zarn_setup.bin"), patternOf(kSlowFileSize));
+    EXPECT_EQ(readText(site.downloads + "/Zarn_setup.bin"), patternOf(kSlowFileSize));
     EXPECT_EQ(chdir(previousFolder), 0);
     free(previousFolder);
     EXPECT_EQ(HttpDisconnect(handle), 0);
@@ -358,7 +352,7 @@ TEST(HttpClientDownload, CancelHalfwayLeavesNothingNew) {
     EXPECT_EQ(watch.cancelEvents, 1);
     EXPECT_EQ(watch.atCancel.totalBytes, kSlowFileSize);
     EXPECT_LT(watch.atCancel.copiedBytes, kSlowFileSize * 3 / 4);
-    EXPECT_EQ(readFile(target), "the previous installer");
+    EXPECT_EQ(readText(target), "the previous installer");
     EXPECT_EQ(folderEntries(site.downloads), std::vector<std::string>{"Zarn_setup.bin"});
 
     // The toolkit's events run during the transfer: a timer cancels it as the Cancel button does.
@@ -379,14 +373,14 @@ TEST(HttpClientDownload, CancelHalfwayLeavesNothingNew) {
     EXPECT_EQ(watch.cancelEvents, 1);
     EXPECT_EQ(atTimer.totalBytes, kSlowFileSize);
     EXPECT_LT(atTimer.copiedBytes, kSlowFileSize * 3 / 4);
-    EXPECT_EQ(readFile(target), "the previous installer");
+    EXPECT_EQ(readText(target), "the previous installer");
     EXPECT_EQ(folderEntries(site.downloads), std::vector<std::string>{"Zarn_setup.bin"});
 
     // A cancel with no transfer running changes nothing; the next download completes.
     HttpCancel(site.handle);
     watch = Watch{};
     EXPECT_EQ(HttpGetFileA(site.handle, target, "/setup.bin"), 0);
-    EXPECT_EQ(readFile(target), patternOf(kSlowFileSize));
+    EXPECT_EQ(readText(target), patternOf(kSlowFileSize));
     stopSite(site);
 }
 
@@ -411,7 +405,7 @@ TEST(HttpClientDownload, StallEndsButSlowTransferGoesOn) {
 
     EXPECT_EQ(HttpGetFileA(site.handle, target, "/slow/setup.bin"), 0)
         << errorText(HttpGetLastError());
-    EXPECT_EQ(readFile(target), patternOf(kSlowFileSize));
+    EXPECT_EQ(readText(target), patternOf(kSlowFileSize));
     stopSite(site);
 }
 
@@ -452,7 +446,7 @@ TEST(HttpClientDownload, NestedCallsDuringTransferAreRefused) {
     EXPECT_EQ(watch.nestedResult, kHttpFailure);
     EXPECT_EQ(watch.nestedError, kHttpErrorBusy);
     EXPECT_EQ(watch.disconnectResult, kHttpFailure);
-    EXPECT_EQ(readFile(target), patternOf(kSlowFileSize));
+    EXPECT_EQ(readText(target), patternOf(kSlowFileSize));
     stopSite(site);
 }
 

@@ -1,4 +1,5 @@
 #include "update/https_server.h"
+#include "support/test_files.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -62,13 +63,6 @@ bool run(const std::vector<std::string>& arguments, const std::string& logPath) 
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    return contents.str();
-}
-
 // A port nobody listens on right now (nginx takes it a moment later; a clash is retried).
 int freePort() {
     int sock = socket(AF_INET, SOCK_STREAM, 0);
@@ -123,7 +117,7 @@ bool makeCertificates(const std::string& folder, std::string& error) {
              "-CAkey", folder + "/ca.key", "-CAcreateserial", "-out", folder + "/server.pem",
              "-days", "2", "-extfile", folder + "/san.ext"},
             log);
-    if (!made) error = "openssl failed: " + readFile(log);
+    if (!made) error = "openssl failed: " + readText(log);
     return made;
 }
 
@@ -163,7 +157,7 @@ bool waitUntilServing(HttpsServer& server, std::string& error) {
         int status = 0;
         if (waitpid(server.pid, &status, WNOHANG) == server.pid) {
             server.pid = -1;
-            error = "nginx ended: " + readFile(server.folder + "/error.log");
+            error = "nginx ended: " + readText(server.folder + "/error.log");
             return false;
         }
         if (accepts(server.port)) return true;

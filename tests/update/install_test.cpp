@@ -47,10 +47,10 @@ bool waitForFile(const fs::path& path) {
 
 TEST(PostUpdate, SuccessNoticeOffersWhatsNewThenCleansUp) {
     ScratchProgram program;
-    writeFile(program / "Zarn.ini", "[Update]\nNewVer=6.0.0.1\nFailed=1\nInstall=Zarn_6001.exe\n");
-    writeFile(program / "Zarn_6001.exe", "old installer");
-    writeFile(program / "Vantrel.exe", "leftover");
-    writeFile(program / "Release Notes.rtf", "{\\rtf1 {\\b Faster} printing\\par}");
+    writeText(program / "Zarn.ini", "[Update]\nNewVer=6.0.0.1\nFailed=1\nInstall=Zarn_6001.exe\n");
+    writeText(program / "Zarn_6001.exe", "old installer");
+    writeText(program / "Vantrel.exe", "leftover");
+    writeText(program / "Release Notes.rtf", "{\\rtf1 {\\b Faster} printing\\par}");
     startWith("/update");
     std::string notes;
     answers["Update Process Complete"] = [](QWidget* window) { press(window, "&See What's New"); };
@@ -75,7 +75,7 @@ TEST(PostUpdate, SuccessNoticeOffersWhatsNewThenCleansUp) {
 
 TEST(PostUpdate, NoNotesFileOffersOnlyOkAndNoVersionShowsNothing) {
     ScratchProgram program;
-    writeFile(program / "Zarn.ini", "[Update]\nNewVer=6.0.0.2\n");
+    writeText(program / "Zarn.ini", "[Update]\nNewVer=6.0.0.2\n");
     startWith("/update");
     bool onlyOk = false;
     answers["Update Process Complete"] = [&onlyOk](QWidget* window) {
@@ -88,9 +88,9 @@ TEST(PostUpdate, NoNotesFileOffersOnlyOkAndNoVersionShowsNothing) {
     EXPECT_TRUE(onlyOk);
 
     // "/update" without a recorded version: no notice, but the clean-up still runs.
-    writeFile(program / "Zarn.ini", "[Update]\nInstall=Zarn_6002.exe\n");
-    writeFile(program / "Zarn_6002.exe", "x");
-    writeFile(program / "Vantrel.exe", "x");
+    writeText(program / "Zarn.ini", "[Update]\nInstall=Zarn_6002.exe\n");
+    writeText(program / "Zarn_6002.exe", "x");
+    writeText(program / "Vantrel.exe", "x");
     runWithAnswers([] { PostUpdateProcessing(); });
     EXPECT_TRUE(seen.empty());
     EXPECT_FALSE(fs::exists(program / "Zarn_6002.exe"));
@@ -104,8 +104,8 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
     QDesktopServices::setUrlHandler("https", &browser, "open");
     const std::string settings = "[Update]\nFailed=1\nInstall=Zarn_6001.exe\nSite=https://"
                                  "updates.example/zarn\n";
-    writeFile(program / "Zarn.ini", settings);
-    writeFile(program / "Zarn_6001.exe", "x");
+    writeText(program / "Zarn.ini", settings);
+    writeText(program / "Zarn_6001.exe", "x");
     startWith("");
     answers["Update Process Failed"] = [](QWidget* window) { press(window, "&Go To Website"); };
     runWithAnswers([] { PostUpdateProcessing(); });
@@ -123,15 +123,15 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
     EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
 
     // Continue Without Updating cleans up at once; "Maybe Later" in this run shows nothing.
-    writeFile(program / "Zarn.ini", settings);
-    writeFile(program / "Zarn_6001.exe", "x");
+    writeText(program / "Zarn.ini", settings);
+    writeText(program / "Zarn_6001.exe", "x");
     answers["Update Process Failed"] = [](QWidget* window) {
         press(window, "&Continue Without Updating");
     };
     runWithAnswers([] { PostUpdateProcessing(); });
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Failed"});
     EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
-    writeFile(program / "Zarn.ini", settings);
+    writeText(program / "Zarn.ini", settings);
     global::update.laterChosen = true;
     runWithAnswers([] { PostUpdateProcessing(); });
     EXPECT_TRUE(seen.empty());
@@ -139,7 +139,7 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
     global::update.laterChosen = false;
 
     // Without an update site there is no web site to offer.
-    writeFile(program / "Zarn.ini", "[Update]\nFailed=1\n");
+    writeText(program / "Zarn.ini", "[Update]\nFailed=1\n");
     answers["Update Process Failed"] = [](QWidget* window) { press(window, "&OK"); };
     runWithAnswers([] { PostUpdateProcessing(); });
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Failed"});
@@ -150,8 +150,8 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
 TEST(OutsideUpdater, NoticeWhenItsSourceExistsAndOldInstallersGo) {
     ScratchProgram program;
     const fs::path updater = program / "Updater.ini";
-    writeFile(program / "source.bin", "x");
-    writeFile(updater,
+    writeText(program / "source.bin", "x");
+    writeText(updater,
               "[Program]\nSource=" + (program / "source.bin").string() + "\nNewVersion=6.0.0.3\n");
     runWithAnswers([] { ExternalUpdaterNotice(""); });
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Complete"});
@@ -161,7 +161,7 @@ TEST(OutsideUpdater, NoticeWhenItsSourceExistsAndOldInstallersGo) {
     EXPECT_EQ(ReadSetting(updater.string(), "Program", "Source", "none"), "");
     EXPECT_EQ(ReadSetting(updater.string(), "Program", "NewVersion", "none"), "");
 
-    writeFile(updater, "[Program]\nSource=" + (program / "source.bin").string() + "\n");
+    writeText(updater, "[Program]\nSource=" + (program / "source.bin").string() + "\n");
     runWithAnswers([] { ExternalUpdaterNotice(""); });
     EXPECT_NE(textsOf("Update Process Complete")
                   .find("Congratulations! Zarn Generator has been udpated successfully!"),
@@ -169,24 +169,24 @@ TEST(OutsideUpdater, NoticeWhenItsSourceExistsAndOldInstallersGo) {
 
     const std::string missing =
         "[Program]\nSource=" + (program / "gone.bin").string() + "\nNewVersion=6.0.0.4\n";
-    writeFile(updater, missing);
+    writeText(updater, missing);
     // Old installers go; links, folders and other names stay, and nothing is deleted through a
     // link.
     const fs::path outside = program / "outside";
     fs::create_directories(outside);
-    writeFile(outside / "keep.exe", "precious");
-    writeFile(program / "Zarn_6001.exe", "x");
-    writeFile(program / "Zarn_6002.exe", "x");
+    writeText(outside / "keep.exe", "precious");
+    writeText(program / "Zarn_6001.exe", "x");
+    writeText(program / "Zarn_6002.exe", "x");
     fs::create_symlink(outside / "keep.exe", program / "Zarn_link.exe");
     fs::create_directories(program / "Zarn_folder.exe");
-    writeFile(program / "Zarn.exe.txt", "x");
+    writeText(program / "Zarn.exe.txt", "x");
     runWithAnswers([] { ExternalUpdaterNotice("Zarn_*.exe"); });
     EXPECT_TRUE(seen.empty());
-    EXPECT_EQ(readFile(updater), missing) << "the keys stay";
+    EXPECT_EQ(readText(updater), missing) << "the keys stay";
     EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
     EXPECT_FALSE(fs::exists(program / "Zarn_6002.exe"));
     EXPECT_TRUE(fs::is_symlink(program / "Zarn_link.exe"));
-    EXPECT_EQ(readFile(outside / "keep.exe"), "precious");
+    EXPECT_EQ(readText(outside / "keep.exe"), "precious");
     EXPECT_TRUE(fs::is_directory(program / "Zarn_folder.exe"));
     EXPECT_TRUE(fs::exists(program / "Zarn.exe.txt"));
 }
@@ -196,7 +196,7 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     // A name a shell would split and expand.
     const std::string name = "Zarn 6001 $(touch hacked);.exe";
     const fs::path record = program / "record.txt";
-    writeFile(program / name, "#!/bin/sh\nprintf '%s|' \"$@\" > '" + record.string() +
+    writeText(program / name, "#!/bin/sh\nprintf '%s|' \"$@\" > '" + record.string() +
                                   ".tmp'\nprintf '\\n%s' \"$(cut -d' ' -f6 /proc/$$/stat)\" >> '" +
                                   record.string() + ".tmp'\nmv '" + record.string() + ".tmp' '" +
                                   record.string() + "'\n");
@@ -210,7 +210,7 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     global::update.major = false;
     RunInstallerAtExit();
     ASSERT_TRUE(waitForFile(record));
-    const std::string silent = readFile(record);
+    const std::string silent = readText(record);
     EXPECT_EQ(silent.substr(0, silent.find('\n')), "/SP-|/VERYSILENT|");
     EXPECT_NE(silent.substr(silent.find('\n') + 1), ourSession) << "a session of its own";
     EXPECT_FALSE(fs::exists(program / "hacked"));
@@ -219,7 +219,7 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     global::update.major = true;
     RunInstallerAtExit();
     ASSERT_TRUE(waitForFile(record));
-    const std::string major = readFile(record);
+    const std::string major = readText(record);
     EXPECT_EQ(major.substr(0, major.find('\n')), "|") << "a major installer shows its dialogs";
 
     fs::remove(record);

@@ -75,7 +75,7 @@ class UpdateCheckTest : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_NE(HttpInitializeA(), 0);
-        writeFile(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
+        writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
         fs::remove(served + "/updates/Zarn_Whats_New.rtf");
         fs::remove(served + "/updates/Zarn_v6.txt");
     }
@@ -166,7 +166,7 @@ TEST_F(UpdateCheckTest, NothingNewerMeansUpToDateOnlyWhenAsked) {
 }
 
 TEST_F(UpdateCheckTest, IgnoredVersionSilencesOnlyTheAutomaticCheck) {
-    writeFile(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\nIgnore=6001\n");
+    writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\nIgnore=6001\n");
     serveVersionFile(versionFile("6.0.0.1"));
     EXPECT_EQ(check(true), 0);
     EXPECT_TRUE(seen.empty());
@@ -184,7 +184,7 @@ TEST_F(UpdateCheckTest, DownloadRecordsAnUpdateButNotAMajorVersion) {
     answerOffer("Download Now");
     EXPECT_EQ(check(false), 1);
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{kOffer});
-    EXPECT_EQ(readFile(program / "Zarn_6001.exe"), installerBytes());
+    EXPECT_EQ(readText(program / "Zarn_6001.exe"), installerBytes());
     EXPECT_TRUE((fs::status(program / "Zarn_6001.exe").permissions() & fs::perms::owner_exec) !=
                 fs::perms::none);
     EXPECT_EQ(setting("Install"), "Zarn_6001.exe");
@@ -192,13 +192,13 @@ TEST_F(UpdateCheckTest, DownloadRecordsAnUpdateButNotAMajorVersion) {
     EXPECT_EQ(setting("Failed"), "1");
     EXPECT_TRUE(global::update.downloadAccepted);
 
-    writeFile(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
+    writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
     fs::remove(program / "Zarn_6001.exe");
     serveVersionFile(versionFile("7.0.0.0", "nolength/"));
     answerOffer("Download Now");
     EXPECT_EQ(check(false), 1);
     EXPECT_TRUE(global::update.major);
-    EXPECT_EQ(readFile(program / "Zarn_6001.exe"), installerBytes()) << "without a length too";
+    EXPECT_EQ(readText(program / "Zarn_6001.exe"), installerBytes()) << "without a length too";
     EXPECT_EQ(setting("Install"), "none");
     EXPECT_EQ(setting("NewVer"), "none");
     EXPECT_EQ(setting("Failed"), "none");
@@ -296,7 +296,7 @@ TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
 
 TEST_F(UpdateCheckTest, NoConnectionIsReportedOnce) {
     // A port nothing listens on: the site cannot be reached at all.
-    writeFile(program / "Zarn.ini", "[Update]\nSite=https://127.0.0.1:1/\n");
+    writeText(program / "Zarn.ini", "[Update]\nSite=https://127.0.0.1:1/\n");
     answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
     EXPECT_EQ(check(false), 0);
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Error"});
@@ -365,7 +365,7 @@ TEST_F(UpdateCheckTest, NoAnswerMissingOrMalformedFiles) {
 }
 
 TEST_F(UpdateCheckTest, WithoutASiteNothingIsAskedAndTheGateHoldsTheNextCheck) {
-    writeFile(program / "Zarn.ini", "[Update]\nSite=\n");
+    writeText(program / "Zarn.ini", "[Update]\nSite=\n");
     answers[kNoAnswer] = [](QWidget* window) { press(window, "&OK"); };
     EXPECT_EQ(check(false), 0);
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{kNoAnswer});
@@ -381,7 +381,7 @@ TEST_F(UpdateCheckTest, WithoutASiteNothingIsAskedAndTheGateHoldsTheNextCheck) {
     EXPECT_EQ(setting("LastCheck"), "none") << "no site: no check is counted";
 
     // The gate: not on the day stored, on the day after, which then puts the next off a week.
-    writeFile(program / "Zarn.ini", "[Update]\nLastCheck=2461000\n");
+    writeText(program / "Zarn.ini", "[Update]\nLastCheck=2461000\n");
     EXPECT_FALSE(AutomaticCheckDue());
     global::today = 2461001;
     EXPECT_TRUE(AutomaticCheckDue());
@@ -389,7 +389,7 @@ TEST_F(UpdateCheckTest, WithoutASiteNothingIsAskedAndTheGateHoldsTheNextCheck) {
     EXPECT_FALSE(AutomaticCheckDue());
 
     // The alert preference off: no automatic check even when one is due.
-    writeFile(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
+    writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
     serveVersionFile(versionFile("6.0.0.1"));
     global::preferences.flags = 0;
     runWithAnswers([&] { downloaded = runDueUpdateCheck(); });

@@ -147,9 +147,9 @@ TEST(WhatsNewDialog, HeadingNotesAndPlaceholder) {
     EXPECT_EQ(placeholder.history, "For the complete history of Zarn Generator's updates\ngo to "
                                    "Help > About Zarn Generator on the main menu.");
     // The notes shipped with the program, until an installer leaves newer ones beside "Zarn.ini".
-    writeFile(program.shipped / "Release Notes.rtf", "{\\rtf1 Shipped notes\\par}");
+    writeText(program.shipped / "Release Notes.rtf", "{\\rtf1 Shipped notes\\par}");
     EXPECT_NE(show("").notes.find("Shipped notes"), std::string::npos);
-    writeFile(program / "Release Notes.rtf", "{\\rtf1 {\\b Bold start} then plain\\par}");
+    writeText(program / "Release Notes.rtf", "{\\rtf1 {\\b Bold start} then plain\\par}");
     const Shown withNotes = show("");
     EXPECT_EQ(withNotes.heading, "Zarn Generator:");
     EXPECT_NE(withNotes.notes.find("Bold start then plain"), std::string::npos) << withNotes.notes;

@@ -6,6 +6,7 @@
 // Complete" and See What's New opens the release notes. Screenshots of each window are kept in
 // the build's shots folder.
 #include "support/fake_desktop.h"
+#include "support/test_files.h"
 #include "update/https_server.h"
 
 #include <cerrno>
@@ -25,18 +26,6 @@ namespace {
 // Slow enough to see the progress window for a moment.
 constexpr int kSlowRate = 200 * 1024;
 constexpr std::size_t kInstallerSize = 600 * 1024;
-
-void writeText(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 // The installer: records its arguments, waits for the program that started it to end, puts the
 // release notes beside the program and starts it again as an installer does. Padded with a

@@ -5,6 +5,7 @@
 #include "gui/qt_test_support.h"
 #include "msgbox/msgbox.h"
 #include "shell/paths.h"
+#include "support/test_files.h"
 #include "update/download.h"
 #include "update/update_available_dialog.h"
 #include "update/update_state.h"
@@ -125,18 +126,6 @@ inline std::string textsOf(const std::string& caption) {
     for (const SeenDialog& dialog : seen)
         if (dialog.caption == caption) return dialog.texts;
     return "";
-}
-
-inline std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-inline void writeFile(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
 }
 
 // A program folder of its own with its settings file; removed with the object.
