@@ -127,6 +127,8 @@ inline constexpr const char* kFormProperty = "ezForm";
 inline constexpr const char* kIdProperty = "ezId";
 inline constexpr const char* kClientProperty = "ezClient";
 inline constexpr const char* kOwnerDrawProperty = "ezOwnerDraw";
+// How a date field shows and takes its date: the ISO form the program reads and writes.
+inline constexpr const char* kDateFieldFormat = "yyyy-MM-dd";
 
 // ---- Texts (adapter.cpp) ----
 QString toQt(const std::string& text);

@@ -5,6 +5,7 @@
 #include "common/text.h"
 
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -104,6 +105,10 @@ void ezSetText(const std::string& form, int id, const std::string& text) {
     switch (control->kind) {
     case ControlKind::Text:
         if (auto* line = qobject_cast<QLineEdit*>(widget)) line->setText(toQt(text));
+        if (auto* field = qobject_cast<QDateEdit*>(widget)) {
+            const QDate date = QDate::fromString(toQt(text), Qt::ISODate);
+            if (date.isValid()) field->setDate(date);
+        }
         if (auto* edit = qobject_cast<QTextEdit*>(widget)) {
             edit->setPlainText(withoutCarriageReturns(text));
         }
@@ -145,6 +150,8 @@ std::string ezGetText(const std::string& form, int id) {
     switch (control->kind) {
     case ControlKind::Text:
         if (auto* line = qobject_cast<QLineEdit*>(widget)) return fromQt(line->text());
+        if (auto* field = qobject_cast<QDateEdit*>(widget))
+            return fromQt(field->date().toString(Qt::ISODate));
         if (auto* edit = qobject_cast<QTextEdit*>(widget)) return fromQt(edit->toPlainText());
         return {};
     case ControlKind::Button:

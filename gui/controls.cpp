@@ -2,6 +2,7 @@
 #include "gui/adapter.h"
 
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -98,6 +99,18 @@ void raiseTextChanged(const std::string& formName, int id) {
     if (findForm(formName) != nullptr) raiseEvent(formName, id, kEventTextChanged, 0);
 }
 
+QWidget* makeDateField(Form& form, int id, const std::string& text) {
+    auto* field = new QDateEdit(form.client);
+    field->setDisplayFormat(QString::fromLatin1(kDateFieldFormat));
+    field->setCalendarPopup(true);
+    const QDate date = QDate::fromString(toQt(text), Qt::ISODate);
+    if (date.isValid()) field->setDate(date);
+    std::string formName = form.name;
+    QObject::connect(field, &QDateEdit::dateChanged,
+                     [formName, id] { raiseTextChanged(formName, id); });
+    return field;
+}
+
 QWidget* makeTextBox(Form& form, int id, const std::string& text, const std::string& properties) {
     std::string formName = form.name;
     if (hasLetter(properties, 'M')) {
@@ -115,6 +128,7 @@ QWidget* makeTextBox(Form& form, int id, const std::string& text, const std::str
                          [formName, id] { raiseTextChanged(formName, id); });
         return edit;
     }
+    if (hasLetter(properties, 'D')) return makeDateField(form, id, text);
     auto* edit = new QLineEdit(form.client);
     if (hasLetter(properties, 'C')) edit->setAlignment(Qt::AlignCenter);
     if (int limit = bracketNumber(properties); limit > 0) edit->setMaxLength(limit);

@@ -12,7 +12,8 @@
 //                unloaded), "Z" resizable frame (otherwise fixed size).
 //   All controls: "T" tab stop, "H" created hidden (ezShowC shows it).
 //   Text box:    "C" centred text, "N" digits only, "[n]" at most n characters,
-//                "M" several lines, "V" vertical scroll bar.
+//                "M" several lines, "V" vertical scroll bar, "D" a date field with a calendar
+//                pop-up whose text is the date as YYYY-MM-DD.
 //   Label:       "L" left-aligned (default), "C" centred, "R" right-aligned; "|" breaks lines,
 //                "&" shows as itself.
 //   Button, check box, radio: "&" marks the keyboard mnemonic; "|" breaks lines in check boxes.
@@ -182,6 +183,8 @@ void ezSetRichText(const std::string& form, int id, const std::string& text, int
 void ezSetRichTextLen(const std::string& form, int id, int length);
 
 // ---- Menus (handles are numbers; menu item IDs raise kEventClick on the form) ----
+// An item's text may end with a tab and a key ("&Find...\tCtrl+D"): the menu shows the key, and
+// the key chooses the item while its form is the active window.
 // The menu bar of the next form created; its first item is (id, text). "-" is a separator.
 int ezDefMainMenu(int id, const std::string& text, const std::string& properties);
 // A new drop-down menu whose first item is (id, text).
@@ -263,3 +266,13 @@ bool ezOpenFile(const std::string& path);
 void ezPlainMessage(const std::string& caption, const std::string& text);
 // Shows an HTML help topic in the program's help window (created on first use, then reused).
 void ezShowHelpTopic(const std::string& htmlFile);
+// The user's documents folder (the home folder when there is none), ending with "/".
+std::string ezDocumentsFolder();
+// The save dialog over `form`, proposing suggestedPath; filter as "Calendars (*.ics)", suffix
+// added to a name typed without one. Asks before replacing a file. The chosen path, or "" when
+// the user cancelled.
+std::string ezSaveFileDialog(const std::string& form, const std::string& title,
+                             const std::string& suggestedPath, const std::string& filter,
+                             const std::string& suffix);
+// Puts the text on the clipboard.
+void ezSetClipboardText(const std::string& text);

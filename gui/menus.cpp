@@ -39,7 +39,12 @@ void addMenuItem(Menu& menu, int handle, int id, const std::string& text) {
             action = static_cast<QMenu*>(menu.widget.data())->addSeparator();
         }
     } else {
-        action = new QAction(toQt(text), menu.widget);
+        const std::size_t tab = text.find('\t');
+        action = new QAction(toQt(text.substr(0, tab)), menu.widget);
+        if (tab != std::string::npos) {
+            action->setShortcut(QKeySequence::fromString(toQt(text.substr(tab + 1))));
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
         menu.widget->addAction(action);
         QObject::connect(action, &QAction::triggered, [handle, id] {
             Menu* owner = findMenu(handle);

@@ -6,6 +6,8 @@
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
 #include "render/generate.h"
+#include "shell/export_dialog.h"
+#include "shell/find_date_dialog.h"
 #include "shell/paths.h"
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
@@ -30,6 +32,8 @@ constexpr int kStatusBar = 175;
 
 constexpr int kProgramMenu = 9000;
 constexpr int kPreferencesItem = 9005;
+constexpr int kFindDateItem = 9006;
+constexpr int kExportItem = 9007;
 constexpr int kProgramSeparator = 9010;
 constexpr int kExitItem = 9015;
 constexpr int kHelpMenu = 9100;
@@ -110,6 +114,8 @@ void designMenus() {
     const int programMenu = ezDefSubMenu(kPreferencesItem, "&Preferences", "");
     ezSaveMenu(kMainForm, kProgramDropDown, programMenu);
     ezSetSubMenu(menuBar, kProgramMenu, programMenu);
+    ezAddMenuItem(programMenu, kFindDateItem, "&Find a Broadcast Date...\tCtrl+D", "");
+    ezAddMenuItem(programMenu, kExportItem, "&Export to Calendar Program...\tCtrl+E", "");
     ezAddMenuItem(programMenu, kProgramSeparator, "-", "");
     ezAddMenuItem(programMenu, kExitItem, "E&xit", "");
     const int helpMenu = ezDefSubMenu(kHelpContentsItem, "&Help Contents", "");
@@ -231,6 +237,13 @@ void menuAction(int itemId) {
     case kPreferencesItem:
         ShowPreferencesDialog(kMainForm);
         break;
+    case kFindDateItem:
+        ShowFindDateDialog(kMainForm);
+        break;
+    case kExportItem:
+        if (const std::string path = ShowExportDialog(kMainForm); !path.empty())
+            ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar exported to " + path);
+        break;
     case kExitItem:
         ezUnloadForm(kMainForm);
         break;
@@ -316,6 +329,8 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
     switch (controlId) {
     case kProgramMenu:
     case kPreferencesItem:
+    case kFindDateItem:
+    case kExportItem:
     case kExitItem:
     case kHelpMenu:
     case kHelpContentsItem:

@@ -21,9 +21,9 @@ struct HelpTopic {
 
 // The topics shipped with the program, beside the contents page in the help folder.
 const HelpTopic kHelpTopics[] = {
-    {kMainWindowHelp, "main-window.html"},
-    {kPrintRangeHelp, "print-range.html"},
-    {kPreferencesHelp, "preferences.html"},
+    {kMainWindowHelp, "main-window.html"},  {kPrintRangeHelp, "print-range.html"},
+    {kPreferencesHelp, "preferences.html"}, {kFindDateHelp, "find-date.html"},
+    {kExportHelp, "export.html"},
 };
 constexpr const char* kHelpContentsFile = "contents.html";
 

@@ -11,11 +11,15 @@ inline constexpr const char* kProductName = "Zarn Generator";
 inline constexpr const char* kMainForm = "MF";
 inline constexpr const char* kPrintRangeForm = "MS";
 inline constexpr const char* kPreferencesForm = "UP";
+inline constexpr const char* kFindDateForm = "FD";
+inline constexpr const char* kExportForm = "EC";
 
 // Help contexts: what F1 and the Help buttons open.
 constexpr int kMainWindowHelp = 10;
 constexpr int kPrintRangeHelp = 20;
 constexpr int kPreferencesHelp = 25;
+constexpr int kFindDateHelp = 30;
+constexpr int kExportHelp = 35;
 
 // The command ID the F1 key raises in every form, and its accelerator table.
 constexpr int kHelpKeyCommand = 911;

@@ -6,6 +6,8 @@
 #include "gui/app_instance.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "shell/export_dialog.h"
+#include "shell/find_date_dialog.h"
 #include "shell/main_window.h"
 #include "shell/paths.h"
 #include "shell/preferences_dialog.h"
@@ -61,6 +63,8 @@ const FormRoutines kForms[] = {
     {kMainForm, mainWindowDesign, mainWindowEvents},
     {kPrintRangeForm, printRangeDesign, printRangeEvents},
     {kPreferencesForm, preferencesDesign, preferencesEvents},
+    {kFindDateForm, findDateDesign, findDateEvents},
+    {kExportForm, exportDesign, exportEvents},
     {kMessageBoxForm, messageBoxDesign, messageBoxEvents},
     {kUpdateAvailableForm, updateAvailableDesign, updateAvailableEvents},
     {kDownloadProgressForm, downloadProgressDesign, downloadProgressEvents},

@@ -1,0 +1,183 @@
+#include "shell/export_dialog.h"
+
+#include "calendar/ics.h"
+#include "common/numbers.h"
+#include "common/text.h"
+#include "gui/ezgui.h"
+#include "msgbox/msgbox.h"
+#include "render/generate.h"
+#include "shell/paths.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+
+#include <string>
+
+namespace {
+
+constexpr int kFirstYearLabel = 100;
+constexpr int kFirstYearField = 105;
+constexpr int kLastYearLabel = 110;
+constexpr int kLastYearField = 115;
+constexpr int kWeeksBox = 120;
+constexpr int kExplanationLabel = 125;
+constexpr int kExportButton = 130;
+constexpr int kCancelButton = 135;
+constexpr int kHelpButton = 140;
+constexpr int kRangeFrame = 145;
+constexpr int kDialogFont = 6;
+constexpr int kYearFont = 8;
+
+// The last export's choices, in a section of their own in the settings file.
+constexpr const char* kExportSection = "Calendar Export";
+constexpr const char* kFirstYearKey = "FirstYear";
+constexpr const char* kLastYearKey = "LastYear";
+constexpr const char* kWeeksKey = "Weeks";
+
+constexpr const char* kTitle = "Export to Calendar Program";
+
+// The file written by the last Export; empty until one succeeds.
+std::string writtenPath;
+
+void startControl(int font) {
+    ezColor(-1, -1);
+    ezUseFont(font);
+}
+
+bool inRange(int year) {
+    return year >= kFirstYear && year <= kLastYear;
+}
+
+// The remembered range when the settings hold a sound one, else this year and the next.
+void proposeRange(int& firstYear, int& lastYear) {
+    int month = 0, day = 0, thisYear = 0;
+    calendarDate(global::today, month, day, thisYear);
+    firstYear =
+        leadingInteger(ReadSetting(global::settingsPath, kExportSection, kFirstYearKey, ""));
+    lastYear = leadingInteger(ReadSetting(global::settingsPath, kExportSection, kLastYearKey, ""));
+    if (inRange(firstYear) && inRange(lastYear) && firstYear <= lastYear) return;
+    firstYear = inRange(thisYear) ? thisYear : kFirstYear;
+    lastYear = firstYear < kLastYear ? firstYear + 1 : firstYear;
+}
+
+void dialogLoad() {
+    ezSetFormIcon(kExportForm, global::programIcon);
+    int firstYear = 0, lastYear = 0;
+    proposeRange(firstYear, lastYear);
+    ezSetText(kExportForm, kFirstYearField, std::to_string(firstYear));
+    ezSetText(kExportForm, kLastYearField, std::to_string(lastYear));
+    ezSetCheck(kExportForm, kWeeksBox,
+               leadingFlag(ReadSetting(global::settingsPath, kExportSection, kWeeksKey, "0")));
+    // Escape cancels, as it does in every dialog.
+    ezDefAccel(kExportForm,
+               std::string(kHelpKeyAccelerator) + ",Esc," + std::to_string(kCancelButton));
+    ezSetFocus(kExportForm, kFirstYearField);
+}
+
+// The two years as typed, or false after saying what is wrong with them.
+bool typedRange(int& firstYear, int& lastYear) {
+    firstYear = leadingInteger(ezGetText(kExportForm, kFirstYearField));
+    lastYear = leadingInteger(ezGetText(kExportForm, kLastYearField));
+    const std::string limits = "Broadcast years run from " + std::to_string(kFirstYear) + " to " +
+                               std::to_string(kLastYear) + ".{f6}";
+    if (!inRange(firstYear) || !inRange(lastYear)) {
+        okMessage("Invalid Year", "Please type two years of four digits.{f10}", limits,
+                  kExportForm);
+        return false;
+    }
+    if (lastYear < firstYear) {
+        okMessage("Invalid Year", "The last year comes before the first.{f10}",
+                  "Please type the earlier year first.{f6}", kExportForm);
+        return false;
+    }
+    return true;
+}
+
+void exportCalendar() {
+    int firstYear = 0, lastYear = 0;
+    if (!typedRange(firstYear, lastYear)) return;
+    const bool weeks = ezGetCheck(kExportForm, kWeeksBox) != 0;
+    const std::string name = broadcastIcsName(firstYear, lastYear) + ".ics";
+    const std::string path =
+        ezSaveFileDialog(kExportForm, "Save the Calendar As", ezDocumentsFolder() + name,
+                         "Calendar files (*.ics)", "ics");
+    if (path.empty()) return;
+    std::string error;
+    if (writeBroadcastIcsFile(path, firstYear, lastYear, weeks, error) != IcsFileResult::Written) {
+        okMessage("Export Error", "The calendar could not be saved.{f10}",
+                  path + ": " + error + "{f6}", kExportForm);
+        return;
+    }
+    WriteSetting(global::settingsPath, kExportSection, kFirstYearKey, std::to_string(firstYear));
+    WriteSetting(global::settingsPath, kExportSection, kLastYearKey, std::to_string(lastYear));
+    WriteSetting(global::settingsPath, kExportSection, kWeeksKey, weeks ? "1" : "0");
+    writtenPath = path;
+    ezUnloadForm(kExportForm);
+}
+
+void formEvents(int controlId, int eventCode, int& cancel) {
+    if (answerHelpKey(controlId, eventCode)) return;
+    if (controlId != 0) return;
+    if (eventCode == kEventActivated) {
+        global::helpContext = kExportHelp;
+        cancel = 1;
+    } else if (eventCode == kEventLoaded) {
+        dialogLoad();
+    }
+}
+
+} // namespace
+
+std::string ShowExportDialog(const std::string& parent) {
+    writtenPath.clear();
+    ezColor(-1, -1);
+    ezForm(kExportForm, parent, kTitle, 0, 0, 44, 13, "CM");
+    return writtenPath;
+}
+
+void exportDesign() {
+    startControl(kDialogFont);
+    ezLabel(kFirstYearLabel, 3.5, 2.0, 20, 1, "First broadcast year:", "L");
+    startControl(kYearFont);
+    ezText(kFirstYearField, 24, 1.625, 7.5, 1.625, "", "CNT[4]");
+    startControl(kDialogFont);
+    ezLabel(kLastYearLabel, 3.5, 4.0, 20, 1, "Last broadcast year:", "L");
+    startControl(kYearFont);
+    ezText(kLastYearField, 24, 3.625, 7.5, 1.625, "", "CNT[4]");
+    startControl(kDialogFont);
+    ezCheckBox(kWeeksBox, 3.5, 5.875, 30, 1, "Include every &week", "T");
+    startControl(kDialogFont);
+    ezLabel(
+        kExplanationLabel, 3.5, 7.5, 38, 2,
+        "Each broadcast month becomes an all-day event, and with|weeks each broadcast week too.",
+        "L");
+    startControl(kDialogFont);
+    ezButton(kHelpButton, 2.5, 10.75, 8, 1.5, "&Help", "T");
+    startControl(kDialogFont);
+    ezButton(kExportButton, 23.5, 10.75, 9, 1.5, "&Export...", "T");
+    startControl(kDialogFont);
+    ezButton(kCancelButton, 33.5, 10.75, 8, 1.5, "&Cancel", "T");
+    startControl(kDialogFont);
+    ezFrame(kRangeFrame, 2, 0.75, 40, 9.25, "Broadcast years", "");
+}
+
+void exportEvents(int controlId, int eventCode, int value, int& cancel) {
+    (void)value;
+    if (eventCode != kEventClick) {
+        formEvents(controlId, eventCode, cancel);
+        return;
+    }
+    switch (controlId) {
+    case kExportButton:
+        exportCalendar();
+        return;
+    case kCancelButton:
+        ezUnloadForm(kExportForm);
+        return;
+    case kHelpButton:
+        showHelpContext(kExportHelp);
+        return;
+    default:
+        formEvents(controlId, eventCode, cancel);
+        return;
+    }
+}

@@ -1,0 +1,159 @@
+#include "shell/find_date_dialog.h"
+
+#include "calendar/broadcast.h"
+#include "common/numbers.h"
+#include "common/text.h"
+#include "gui/ezgui.h"
+#include "render/generate.h"
+#include "shell/paths.h"
+#include "shell/program.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kDateLabel = 100;
+constexpr int kDateField = 105;
+constexpr int kYearCaption = 110;
+constexpr int kYearValue = 115;
+constexpr int kMonthCaption = 120;
+constexpr int kMonthValue = 125;
+constexpr int kWeekCaption = 130;
+constexpr int kWeekValue = 135;
+constexpr int kOutOfRangeLine = 140;
+constexpr int kCopyButton = 145;
+constexpr int kCloseButton = 150;
+constexpr int kHelpButton = 155;
+constexpr int kAnswerFrame = 160;
+constexpr int kDialogFont = 6;
+constexpr int kValueFont = 7;
+
+// The date shown and its one-line answer; empty while the date is outside the calendar.
+std::string answerLine;
+
+void startControl(int font) {
+    ezColor(-1, -1);
+    ezUseFont(font);
+}
+
+// The date field always holds a real date, written YYYY-MM-DD; false for anything else.
+bool fieldDate(DateNumber& date) {
+    const std::vector<std::string> parts = splitText(ezGetText(kFindDateForm, kDateField), '-');
+    if (parts.size() != 3) return false;
+    date = dateNumber(leadingInteger(parts[1]), leadingInteger(parts[2]), leadingInteger(parts[0]));
+    return true;
+}
+
+void showAnswer() {
+    DateNumber date = 0;
+    int year = 0;
+    const bool known = fieldDate(date);
+    if (known) broadcastMonthOfDate(date, year);
+    if (!known || year < kFirstYear || year > kLastYear) {
+        answerLine.clear();
+        for (const int value : {kYearValue, kMonthValue, kWeekValue})
+            ezSetText(kFindDateForm, value, "");
+        ezSetText(kFindDateForm, kOutOfRangeLine,
+                  "This day is outside the broadcast years " + std::to_string(kFirstYear) + " to " +
+                      std::to_string(kLastYear) + " that Merivane knows.");
+        ezDisableC(kFindDateForm, kCopyButton);
+        return;
+    }
+    const BroadcastDay place = broadcastDayOf(date);
+    answerLine = broadcastDayLine(date, place);
+    const int weeks = (place.monthEnd - place.monthStart + 1) / 7;
+    ezSetText(kFindDateForm, kYearValue, std::to_string(place.year));
+    ezSetText(kFindDateForm, kMonthValue,
+              std::string(kMonthNames[place.month]) + " " + std::to_string(place.year) + ", " +
+                  std::to_string(weeks) + " weeks|" + longDateText(place.monthStart) + " to " +
+                  longDateText(place.monthEnd));
+    ezSetText(kFindDateForm, kWeekValue,
+              "Week " + std::to_string(place.week) + " (" + place.quarterWeek + ")|" +
+                  longDateText(place.weekStart) + " to " + longDateText(place.weekEnd));
+    ezSetText(kFindDateForm, kOutOfRangeLine, "");
+    ezEnableC(kFindDateForm, kCopyButton);
+}
+
+void dialogLoad() {
+    ezSetFormIcon(kFindDateForm, global::programIcon);
+    ezSetText(kFindDateForm, kDateField, isoDateText(global::today));
+    showAnswer();
+    // Escape closes, as it does in every dialog.
+    ezDefAccel(kFindDateForm,
+               std::string(kHelpKeyAccelerator) + ",Esc," + std::to_string(kCloseButton));
+    ezSetFocus(kFindDateForm, kDateField);
+}
+
+void formEvents(int controlId, int eventCode, int& cancel) {
+    if (answerHelpKey(controlId, eventCode)) return;
+    if (controlId != 0) return;
+    if (eventCode == kEventActivated) {
+        global::helpContext = kFindDateHelp;
+        cancel = 1;
+    } else if (eventCode == kEventLoaded) {
+        dialogLoad();
+    }
+}
+
+} // namespace
+
+void ShowFindDateDialog(const std::string& parent) {
+    answerLine.clear();
+    ezColor(-1, -1);
+    ezForm(kFindDateForm, parent, "Find a Broadcast Date", 0, 0, 58, 15.5, "CM");
+}
+
+void findDateDesign() {
+    startControl(kDialogFont);
+    ezLabel(kDateLabel, 2.5, 1.25, 5, 1, "Date:", "L");
+    startControl(kValueFont);
+    ezText(kDateField, 8, 0.875, 15, 1.625, "", "DT");
+    struct Row {
+        int caption;
+        int value;
+        const char* text;
+        double row;
+        double height;
+    };
+    const Row rows[] = {{kYearCaption, kYearValue, "Broadcast year:", 4, 1},
+                        {kMonthCaption, kMonthValue, "Broadcast month:", 5.5, 2.25},
+                        {kWeekCaption, kWeekValue, "Broadcast week:", 8.25, 2.25}};
+    for (const Row& row : rows) {
+        startControl(kDialogFont);
+        ezLabel(row.caption, 3.5, row.row, 13, 1, row.text, "L");
+        startControl(kValueFont);
+        ezLabel(row.value, 17, row.row, 38.5, row.height, "", "L");
+    }
+    startControl(kDialogFont);
+    ezLabel(kOutOfRangeLine, 3.5, 10.75, 52, 1, "", "L");
+    startControl(kDialogFont);
+    ezButton(kHelpButton, 2.5, 13.25, 8, 1.5, "&Help", "T");
+    startControl(kDialogFont);
+    ezButton(kCopyButton, 37.5, 13.25, 8, 1.5, "&Copy", "T");
+    startControl(kDialogFont);
+    ezButton(kCloseButton, 47.5, 13.25, 8, 1.5, "&Close", "T");
+    startControl(kDialogFont);
+    ezFrame(kAnswerFrame, 2, 2.75, 54, 9.5, "Broadcast calendar", "");
+}
+
+void findDateEvents(int controlId, int eventCode, int value, int& cancel) {
+    (void)value;
+    switch (controlId) {
+    case kDateField:
+        if (eventCode == kEventTextChanged) showAnswer();
+        return;
+    case kCopyButton:
+        if (eventCode == kEventClick && !answerLine.empty()) ezSetClipboardText(answerLine);
+        return;
+    case kCloseButton:
+        if (eventCode == kEventClick) ezUnloadForm(kFindDateForm);
+        return;
+    case kHelpButton:
+        if (eventCode == kEventClick) showHelpContext(kFindDateHelp);
+        return;
+    default:
+        formEvents(controlId, eventCode, cancel);
+        return;
+    }
+}
