@@ -5,10 +5,11 @@
 #include "common/text.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "program/paths.h"
+#include "program/program.h"
+#include "program/settings.h"
 #include "render/generate.h"
-#include "shell/paths.h"
-#include "shell/program.h"
-#include "shell/settings.h"
+#include "shell/help.h"
 
 #include <string>
 

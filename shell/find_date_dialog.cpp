@@ -4,9 +4,10 @@
 #include "common/numbers.h"
 #include "common/text.h"
 #include "gui/ezgui.h"
+#include "program/paths.h"
+#include "program/program.h"
 #include "render/generate.h"
-#include "shell/paths.h"
-#include "shell/program.h"
+#include "shell/help.h"
 
 #include <string>
 #include <vector>
