@@ -159,6 +159,9 @@ bool handleTooltip(QWidget* widget, QHelpEvent* event);
 
 // ---- Menus (menus.cpp) ----
 Menu* findMenu(int handle);
+// A key of a menu item of the receiver's window wins over the focused field's own use of it
+// (Ctrl+E moves to the end of a text line on X11); true when it is such a key.
+bool handleMenuKey(QWidget* receiver, QKeyEvent* event);
 
 // ---- Look: grid, colours, fonts, pictures, drawing (look.cpp) ----
 int toPixelsAcross(double columns);

@@ -97,6 +97,8 @@ class ToolkitEventFilter : public QObject {
         switch (event->type()) {
         case QEvent::KeyPress:
             return handleKeyPress(widget, static_cast<QKeyEvent*>(event));
+        case QEvent::ShortcutOverride:
+            return handleMenuKey(widget, static_cast<QKeyEvent*>(event));
         case QEvent::Close:
             if (!widget->property(kFormProperty).isValid()) return false;
             return handleClose(widget, static_cast<QCloseEvent*>(event));

@@ -4,6 +4,7 @@
 #include "common/numbers.h"
 #include "common/text.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -15,6 +16,21 @@ Menu* findMenu(int handle) {
     if (handle < 1 || handle > static_cast<int>(toolkit.menus.size())) return nullptr;
     Menu& menu = toolkit.menus[static_cast<std::size_t>(handle - 1)];
     return menu.widget ? &menu : nullptr;
+}
+
+bool handleMenuKey(QWidget* receiver, QKeyEvent* event) {
+    const QKeySequence pressed(event->keyCombination());
+    for (const Menu& menu : toolkit.menus) {
+        Form* form = findForm(menu.form);
+        if (form == nullptr || form->window != receiver->window()) continue;
+        for (const auto& [id, action] : menu.items) {
+            if (!action || !action->isEnabled() || action->shortcut() != pressed) continue;
+            // Left unaccepted, the key goes to the window's shortcuts instead of the field.
+            event->ignore();
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace adapter

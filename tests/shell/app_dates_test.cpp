@@ -1,0 +1,227 @@
+// Broadcast dates in the window, driven as a user drives them on a real X server with a window
+// manager: the find-a-date form answers as the command line does, and the export form writes the
+// same events as merivane-cli ics, through the save dialog, into the documents folder.
+#include "app_harness.h"
+
+#include "program/program.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QWidget>
+#include <cstdio>
+#include <ctime>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kFindTitle = "Find a Broadcast Date";
+constexpr const char* kExportTitle = "Export to Calendar Program";
+
+std::string commandOutput(const std::string& command) {
+    std::string output;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[4096];
+    for (std::size_t got = 0; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, got);
+    if (pclose(pipe) != 0) output += "(failed)";
+    return output;
+}
+
+class AppDates : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        scratch = makeAppScratch(true);
+        // Today is Wednesday 4 November 2026.
+        global::currentTime = [] {
+            std::tm local{};
+            local.tm_year = 2026 - 1900;
+            local.tm_mon = 10;
+            local.tm_mday = 4;
+            local.tm_hour = 12;
+            local.tm_isdst = -1;
+            return std::mktime(&local);
+        };
+    }
+    void TearDown() override {
+        global::currentTime = [] { return std::time(nullptr); };
+        removeAppScratch(scratch);
+    }
+    AppScratch scratch;
+};
+
+QDateEdit* dateField() {
+    QWidget* form = modalTitled(kFindTitle);
+    return form ? form->findChild<QDateEdit*>() : nullptr;
+}
+
+// Types the date into the field a part at a time, as a user does who clicks a part and types it.
+void typeDate(const std::string& date) {
+    QDateEdit* field = dateField();
+    field->setFocus();
+    const QDateTimeEdit::Section sections[] = {
+        QDateTimeEdit::YearSection, QDateTimeEdit::MonthSection, QDateTimeEdit::DaySection};
+    const std::pair<int, int> parts[] = {{0, 4}, {5, 2}, {8, 2}};
+    for (int part = 0; part < 3; ++part) {
+        field->setSelectedSection(sections[part]);
+        QTest::keyClicks(
+            field, QString::fromStdString(date.substr(parts[part].first, parts[part].second)));
+    }
+}
+
+// Keys go to the window the desktop has made active, as a user's keys do.
+bool active(QWidget* window) {
+    return window != nullptr && window->isActiveWindow();
+}
+
+ScriptStep mainWindowShown() {
+    return {"main window", [] { return mainWindow() && !QApplication::activeModalWidget(); },
+            [] {}};
+}
+
+ScriptStep exitProgram() {
+    return {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
+            [] { click(buttonIn(mainWindow(), "E&xit")); }};
+}
+
+} // namespace
+
+TEST_F(AppDates, FindADateAnswersAsTheCommandLineDoes) {
+    struct Case {
+        const char* date;
+        const char* shown; // part of the form's answer
+        bool known;        // within the broadcast years the program handles
+    };
+    const Case cases[] = {
+        {"2026-11-04", "Week 45 (4Q06)", true},
+        {"2026-12-28", "January 2027, 5 weeks", true},
+        {"2024-02-29", "Monday 26 February 2024 to Sunday 3 March 2024", true},
+        {"1920-01-01", "Monday 29 December 1919 to Sunday 25 January 1920", true},
+        {"1919-12-28", "outside the broadcast years 1920 to 9999", false},
+        {"9999-12-27", "outside the broadcast years 1920 to 9999", false},
+    };
+    std::string opened;
+    std::vector<std::string> shown, copied;
+    std::string failure = runProgram(
+        scratch,
+        {mainWindowShown(),
+         {"menu", [] { return true; }, [] { chooseMenuItem("&Find a Broadcast Date..."); }},
+         {"form", [] { return active(modalTitled(kFindTitle)); },
+          [&] {
+              opened = dateField()->text().toStdString();
+              for (const Case& each : cases) {
+                  QApplication::clipboard()->setText(QStringLiteral("(nothing)"));
+                  typeDate(each.date);
+                  shown.push_back(dateField()->text().toStdString() + "\n" +
+                                  labelTextsOf(modalTitled(kFindTitle)));
+                  click(buttonIn(modalTitled(kFindTitle), "&Copy"));
+                  copied.push_back(QApplication::clipboard()->text().toStdString());
+              }
+              QTest::keyClick(modalTitled(kFindTitle)->windowHandle(), Qt::Key_Escape);
+          }},
+         // The keys of the menu items open the forms from the main window.
+         {"keys", [] { return !QApplication::activeModalWidget() && active(mainWindow()); },
+          [] { QTest::keyClick(mainWindow()->windowHandle(), Qt::Key_D, Qt::ControlModifier); }},
+         {"by key", [] { return active(modalTitled(kFindTitle)); },
+          [] { click(buttonIn(modalTitled(kFindTitle), "&Close")); }},
+         exitProgram()});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(opened, "2026-11-04");
+    ASSERT_EQ(shown.size(), std::size(cases));
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const Case& each = cases[i];
+        EXPECT_EQ(shown[i].substr(0, 10), each.date);
+        EXPECT_NE(shown[i].find(each.shown), std::string::npos) << shown[i];
+        const std::string line =
+            each.known ? commandOutput(std::string(MERIVANE_CLI) + " date " + each.date)
+                       : "(nothing)";
+        EXPECT_EQ(copied[i] + (each.known ? "\n" : ""), line) << each.date;
+    }
+}
+
+TEST_F(AppDates, ExportWritesWhatTheCommandLineWritesAndRemembersTheChoice) {
+    const fs::path documents = scratch.root / "Documents";
+    fs::create_directories(documents);
+    const fs::path missing = scratch.root / "gone" / "Broadcast.ics";
+    std::string years, proposed, refusal, status, remembered;
+    auto fileDialog = [] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        return active(dialog) ? dialog : nullptr;
+    };
+    // Accepts the save dialog with the name in its name field, typed over when name is given.
+    auto save = [fileDialog](const std::string& name) {
+        QLineEdit* field = fileDialog()->findChild<QLineEdit*>();
+        if (!name.empty()) {
+            field->selectAll();
+            QTest::keyClicks(field, QString::fromStdString(name));
+        }
+        QTest::keyClick(field, Qt::Key_Return);
+    };
+    auto exportForm = [] {
+        return active(modalTitled(kExportTitle)) ? modalTitled(kExportTitle) : nullptr;
+    };
+    std::string failure = runProgram(
+        scratch,
+        {mainWindowShown(),
+         {"menu", [] { return true; }, [] { chooseMenuItem("&Export to Calendar Program..."); }},
+         {"form", exportForm,
+          [&] {
+              // First year and last, as they stand from left to right.
+              for (QLineEdit* field : exportForm()->findChildren<QLineEdit*>())
+                  years = field->text().toStdString() + " " + years;
+              click(buttonIn(exportForm(), "Include every &week"));
+              click(buttonIn(exportForm(), "&Export..."));
+          }},
+         {"save dialog", fileDialog,
+          [&] {
+              proposed = fileDialog()->selectedFiles().value(0).toStdString();
+              save(missing.string());
+          }},
+         {"refusal", [] { return active(modalTitled("Export Error")); },
+          [&] {
+              refusal = labelTextsOf(modalTitled("Export Error"));
+              click(buttonIn(modalTitled("Export Error"), "&OK"));
+          }},
+         {"again", exportForm, [&] { click(buttonIn(exportForm(), "&Export...")); }},
+         {"save dialog again", fileDialog, [&] { save(""); }},
+         {"saved", [] { return !QApplication::activeModalWidget() && active(mainWindow()); },
+          [&] {
+              status = labelTextsOf(mainWindow());
+              QTest::keyClick(mainWindow()->windowHandle(), Qt::Key_E, Qt::ControlModifier);
+          }},
+         {"by key", exportForm,
+          [&] {
+              remembered =
+                  buttonIn(exportForm(), "Include every &week")->isChecked() ? "weeks" : "none";
+              QTest::keyClick(exportForm()->windowHandle(), Qt::Key_Escape);
+          }},
+         exitProgram()});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(years, "2026 2027 ");
+    const fs::path written = documents / "Broadcast Calendar 2026-2027.ics";
+    EXPECT_EQ(proposed, written.string());
+    EXPECT_NE(refusal.find(missing.string()), std::string::npos) << refusal;
+    EXPECT_FALSE(fs::exists(missing.parent_path()));
+    EXPECT_NE(status.find("Calendar exported to " + written.string()), std::string::npos) << status;
+    EXPECT_EQ(remembered, "weeks");
+    EXPECT_NE(readText(scratch.settingsFile)
+                  .find("[Calendar Export]\nFirstYear=2026\nLastYear=2027\nWeeks=1\n"),
+              std::string::npos)
+        << readText(scratch.settingsFile);
+    const fs::path fromCommandLine = scratch.root / "cli.ics";
+    EXPECT_EQ(commandOutput(std::string(MERIVANE_CLI) + " ics 2026 2027 --weeks --output '" +
+                            fromCommandLine.string() + "'"),
+              fromCommandLine.string() + "\n");
+    // The same calendar name and events, read back by python3-icalendar.
+    const std::string same =
+        commandOutput(std::string(MERIVANE_PYTHON) + " " + MERIVANE_SAME_EVENTS + " '" +
+                      written.string() + "' '" + fromCommandLine.string() + "'");
+    EXPECT_EQ(same.find("(failed)"), std::string::npos) << same;
+}
