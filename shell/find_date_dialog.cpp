@@ -20,13 +20,15 @@ constexpr int kYearCaption = 110;
 constexpr int kYearValue = 115;
 constexpr int kMonthCaption = 120;
 constexpr int kMonthValue = 125;
-constexpr int kWeekCaption = 130;
-constexpr int kWeekValue = 135;
-constexpr int kOutOfRangeLine = 140;
-constexpr int kCopyButton = 145;
-constexpr int kCloseButton = 150;
-constexpr int kHelpButton = 155;
-constexpr int kAnswerFrame = 160;
+constexpr int kMonthDates = 130;
+constexpr int kWeekCaption = 135;
+constexpr int kWeekValue = 140;
+constexpr int kWeekDates = 145;
+constexpr int kOutOfRangeLine = 150;
+constexpr int kCopyButton = 155;
+constexpr int kCloseButton = 160;
+constexpr int kHelpButton = 165;
+constexpr int kAnswerFrame = 170;
 constexpr int kDialogFont = 6;
 constexpr int kValueFont = 7;
 
@@ -53,7 +55,7 @@ void showAnswer() {
     if (known) broadcastMonthOfDate(date, year);
     if (!known || year < kFirstYear || year > kLastYear) {
         answerLine.clear();
-        for (const int value : {kYearValue, kMonthValue, kWeekValue})
+        for (const int value : {kYearValue, kMonthValue, kMonthDates, kWeekValue, kWeekDates})
             ezSetText(kFindDateForm, value, "");
         ezSetText(kFindDateForm, kOutOfRangeLine,
                   "This day is outside the broadcast years " + std::to_string(kFirstYear) + " to " +
@@ -67,11 +69,13 @@ void showAnswer() {
     ezSetText(kFindDateForm, kYearValue, std::to_string(place.year));
     ezSetText(kFindDateForm, kMonthValue,
               std::string(kMonthNames[place.month]) + " " + std::to_string(place.year) + ", " +
-                  std::to_string(weeks) + " weeks|" + longDateText(place.monthStart) + " to " +
-                  longDateText(place.monthEnd));
+                  std::to_string(weeks) + " weeks");
+    ezSetText(kFindDateForm, kMonthDates,
+              longDateText(place.monthStart) + " to " + longDateText(place.monthEnd));
     ezSetText(kFindDateForm, kWeekValue,
-              "Week " + std::to_string(place.week) + " (" + place.quarterWeek + ")|" +
-                  longDateText(place.weekStart) + " to " + longDateText(place.weekEnd));
+              "Week " + std::to_string(place.week) + " (" + place.quarterWeek + ")");
+    ezSetText(kFindDateForm, kWeekDates,
+              longDateText(place.weekStart) + " to " + longDateText(place.weekEnd));
     ezSetText(kFindDateForm, kOutOfRangeLine, "");
     ezEnableC(kFindDateForm, kCopyButton);
 }
@@ -102,7 +106,7 @@ void formEvents(int controlId, int eventCode, int& cancel) {
 void ShowFindDateDialog(const std::string& parent) {
     answerLine.clear();
     ezColor(-1, -1);
-    ezForm(kFindDateForm, parent, "Find a Broadcast Date", 0, 0, 58, 15.5, "CM");
+    ezForm(kFindDateForm, parent, "Find a Broadcast Date", 0, 0, 61, 15.5, "CM");
 }
 
 void findDateDesign() {
@@ -110,32 +114,36 @@ void findDateDesign() {
     ezLabel(kDateLabel, 2.5, 1.25, 5, 1, "Date:", "L");
     startControl(kValueFont);
     ezText(kDateField, 8, 0.875, 15, 1.625, "", "DT");
+    // Each answer: its caption, its value in bold and, for the month and week, their days.
     struct Row {
         int caption;
         int value;
+        int dates;
         const char* text;
         double row;
-        double height;
     };
-    const Row rows[] = {{kYearCaption, kYearValue, "Broadcast year:", 4, 1},
-                        {kMonthCaption, kMonthValue, "Broadcast month:", 5.5, 2.25},
-                        {kWeekCaption, kWeekValue, "Broadcast week:", 8.25, 2.25}};
+    const Row rows[] = {{kYearCaption, kYearValue, 0, "Broadcast year:", 4},
+                        {kMonthCaption, kMonthValue, kMonthDates, "Broadcast month:", 5.5},
+                        {kWeekCaption, kWeekValue, kWeekDates, "Broadcast week:", 8.25}};
     for (const Row& row : rows) {
         startControl(kDialogFont);
         ezLabel(row.caption, 3.5, row.row, 13, 1, row.text, "L");
         startControl(kValueFont);
-        ezLabel(row.value, 17, row.row, 38.5, row.height, "", "L");
+        ezLabel(row.value, 17, row.row, 41.5, 1, "", "L");
+        if (row.dates == 0) continue;
+        startControl(kDialogFont);
+        ezLabel(row.dates, 17, row.row + 1.125, 41.5, 1, "", "L");
     }
     startControl(kDialogFont);
-    ezLabel(kOutOfRangeLine, 3.5, 10.75, 52, 1, "", "L");
+    ezLabel(kOutOfRangeLine, 3.5, 10.75, 55, 1, "", "L");
     startControl(kDialogFont);
     ezButton(kHelpButton, 2.5, 13.25, 8, 1.5, "&Help", "T");
     startControl(kDialogFont);
-    ezButton(kCopyButton, 37.5, 13.25, 8, 1.5, "&Copy", "T");
+    ezButton(kCopyButton, 40.5, 13.25, 8, 1.5, "&Copy", "T");
     startControl(kDialogFont);
-    ezButton(kCloseButton, 47.5, 13.25, 8, 1.5, "&Close", "T");
+    ezButton(kCloseButton, 50.5, 13.25, 8, 1.5, "&Close", "T");
     startControl(kDialogFont);
-    ezFrame(kAnswerFrame, 2, 2.75, 54, 9.5, "Broadcast calendar", "");
+    ezFrame(kAnswerFrame, 2, 2.75, 57, 9.5, "Broadcast calendar", "");
 }
 
 void findDateEvents(int controlId, int eventCode, int value, int& cancel) {

@@ -1,10 +1,12 @@
-// Not a test: takes pictures of the main window, the print-range dialog, the preferences dialog
-// and the About dialog as a user sees them, for looking at and for the documentation.
+// Not a test: takes pictures of the main window, the print-range dialog, the preferences dialog,
+// the About dialog and the broadcast-date forms as a user sees them, for looking at and for the
+// documentation.
 //   app_screenshots OUTPUT_FOLDER
 #include "app_harness.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateEdit>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -138,6 +140,26 @@ int main(int argc, char** argv) {
                  click(buttonIn(dialog, "&View Program History"));
                  saveFramed(dialog, "about-history.png");
                  click(buttonIn(dialog, "&Close"));
+             }},
+            {"find a date", [] { return QApplication::activeModalWidget() == nullptr; },
+             [] { chooseMenuItem("&Find a Broadcast Date..."); }},
+            {"answer", [] { return modalTitled("Find a Broadcast Date") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("Find a Broadcast Date");
+                 dialog->findChild<QDateEdit*>()->setDate(QDate(2026, 11, 4));
+                 QTest::qWait(500); // the window manager frames the new window
+                 saveFramed(dialog, "find-date.png");
+                 click(buttonIn(dialog, "&Close"));
+             }},
+            {"export", [] { return QApplication::activeModalWidget() == nullptr; },
+             [] { chooseMenuItem("&Export to Calendar Program..."); }},
+            {"export range", [] { return modalTitled("Export to Calendar Program") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("Export to Calendar Program");
+                 click(buttonIn(dialog, "Include every &week"));
+                 QTest::qWait(500);
+                 saveFramed(dialog, "export.png");
+                 click(buttonIn(dialog, "&Cancel"));
              }},
             {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
              [] { click(buttonIn(mainWindow(), "E&xit")); }},
