@@ -39,7 +39,7 @@ class AppDates : public ::testing::Test {
   protected:
     void SetUp() override {
         scratch = makeAppScratch(true);
-        // Today is Wednesday 4 November 2026.
+        // Today is Wednesday 4 November 2026, at noon.
         global::currentTime = [] {
             std::tm local{};
             local.tm_year = 2026 - 1900;
@@ -66,13 +66,11 @@ QDateEdit* dateField() {
 void typeDate(const std::string& date) {
     QDateEdit* field = dateField();
     field->setFocus();
-    const QDateTimeEdit::Section sections[] = {
-        QDateTimeEdit::YearSection, QDateTimeEdit::MonthSection, QDateTimeEdit::DaySection};
-    const std::pair<int, int> parts[] = {{0, 4}, {5, 2}, {8, 2}};
-    for (int part = 0; part < 3; ++part) {
-        field->setSelectedSection(sections[part]);
-        QTest::keyClicks(
-            field, QString::fromStdString(date.substr(parts[part].first, parts[part].second)));
+    for (const auto& [section, from, count] : {std::tuple{QDateTimeEdit::YearSection, 0, 4},
+                                               {QDateTimeEdit::MonthSection, 5, 2},
+                                               {QDateTimeEdit::DaySection, 8, 2}}) {
+        field->setSelectedSection(section);
+        QTest::keyClicks(field, QString::fromStdString(date.substr(from, count)));
     }
 }
 

@@ -123,8 +123,9 @@ TEST(AppHelpPages, NameEveryMenuCommandAndLinkOnlyToPagesThatExist) {
                 << name.toStdString() << " links to " << target.toStdString();
         }
     }
-    for (const char* command : {"Preferences", "Exit", "Help Contents", "Check for Program Update",
-                                "About", "Stop reminding me"})
+    for (const char* command :
+         {"Preferences", "Find a Broadcast Date", "Export to Calendar Program", "Exit",
+          "Help Contents", "Check for Program Update", "About", "Stop reminding me"})
         EXPECT_TRUE(all.contains(QLatin1String(command))) << command;
     EXPECT_FALSE(all.contains(QLatin1String("stays\nunavailable")));
     EXPECT_FALSE(all.contains(QLatin1String("stays unavailable")));
