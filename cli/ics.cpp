@@ -147,27 +147,29 @@ void writeEvent(const std::string& uid, const std::string& stamp, DateNumber fir
 }
 
 // The events of broadcast month m of the year the table describes, and its weeks on request.
-void writeMonth(int year, int month, bool weeks, const std::string& stamp) {
-    const DateNumber start = global::broadcastYear.monthStart[month];
-    const DateNumber end = global::broadcastYear.monthEnd[month];
+void writeMonth(const BroadcastYearTable& table, int year, int month, bool weeks,
+                const std::string& stamp) {
+    const DateNumber start = table.monthStart[month];
+    const DateNumber end = table.monthEnd[month];
     const DateNumber lastMonday = end - 6;
-    const int weekCount = weeksInTableMonth(month);
+    const int weekCount = weeksInTableMonth(table, month);
     const std::string monthName = std::string(kMonthNames[month]) + " " + std::to_string(year);
     char uid[48];
     std::snprintf(uid, sizeof uid, "broadcast-month-%04d-%02d", year, month);
     writeEvent(uid, stamp, start, end,
                "Broadcast " + monthName + " (" + std::to_string(weekCount) + " weeks)",
                longDate(start) + " to " + longDate(end) + ": broadcast weeks " +
-                   std::to_string(weekNumber(start)) + " to " +
-                   std::to_string(weekNumber(lastMonday)) + " of " + std::to_string(year) + ", " +
-                   quarterLabel(month, start) + " to " + quarterLabel(month, lastMonday));
+                   std::to_string(weekNumber(table, start)) + " to " +
+                   std::to_string(weekNumber(table, lastMonday)) + " of " + std::to_string(year) +
+                   ", " + quarterLabel(table, month, start) + " to " +
+                   quarterLabel(table, month, lastMonday));
     if (!weeks) return;
     for (DateNumber monday = start; monday < end; monday += 7) {
-        const int week = weekNumber(monday);
+        const int week = weekNumber(table, monday);
         std::snprintf(uid, sizeof uid, "broadcast-week-%04d-%02d", year, week);
         writeEvent(uid, stamp, monday, monday + 6,
                    "Broadcast week " + std::to_string(week) + " " + kMiddleDot + " " +
-                       quarterLabel(month, monday),
+                       quarterLabel(table, month, monday),
                    "Week " + std::to_string(week) + " of broadcast year " + std::to_string(year) +
                        ", in broadcast " + monthName);
     }
@@ -185,9 +187,9 @@ void writeCalendar(int firstYear, int lastYear, bool weeks) {
     contentLine("X-WR-CALNAME:" + escapedText(name));
     const std::string stamp = timeStamp();
     for (int year = firstYear; year <= lastYear && !output.failed; ++year) {
-        computeBroadcastYear(year);
+        const BroadcastYearTable table = broadcastYearTable(year);
         for (int month = 1; month <= 12; ++month)
-            writeMonth(year, month, weeks, stamp);
+            writeMonth(table, year, month, weeks, stamp);
     }
     contentLine("END:VCALENDAR");
     flushOutput();
