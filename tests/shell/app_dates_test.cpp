@@ -23,6 +23,8 @@ namespace {
 
 constexpr const char* kFindTitle = "Find a Broadcast Date";
 constexpr const char* kExportTitle = "Export to Calendar Program";
+// A window manager on a loaded machine may take a while to activate a new window.
+constexpr int kPatientMs = 60000;
 
 std::string commandOutput(const std::string& command) {
     std::string output;
@@ -129,7 +131,8 @@ TEST_F(AppDates, FindADateAnswersAsTheCommandLineDoes) {
           [] { QTest::keyClick(mainWindow()->windowHandle(), Qt::Key_D, Qt::ControlModifier); }},
          {"by key", [] { return active(modalTitled(kFindTitle)); },
           [] { click(buttonIn(modalTitled(kFindTitle), "&Close")); }},
-         exitProgram()});
+         exitProgram()},
+        kPatientMs);
     ASSERT_EQ(failure, "");
     EXPECT_EQ(opened, "2026-11-04");
     ASSERT_EQ(shown.size(), std::size(cases));
@@ -200,7 +203,8 @@ TEST_F(AppDates, ExportWritesWhatTheCommandLineWritesAndRemembersTheChoice) {
                   buttonIn(exportForm(), "Include every &week")->isChecked() ? "weeks" : "none";
               QTest::keyClick(exportForm()->windowHandle(), Qt::Key_Escape);
           }},
-         exitProgram()});
+         exitProgram()},
+        kPatientMs);
     ASSERT_EQ(failure, "");
     EXPECT_EQ(years, "2026 2027 ");
     const fs::path written = documents / "Broadcast Calendar 2026-2027.ics";
