@@ -63,31 +63,13 @@ void flushOutput() {
     output.buffer.clear();
 }
 
-void emit(std::string_view text) {
-    output.buffer.append(text);
-    if (output.buffer.size() >= kChunkSize) flushOutput();
-}
-
 bool isUtf8Continuation(char octet) {
     return (static_cast<unsigned char>(octet) & 0xC0) == 0x80;
 }
 
-// Folds the line into pieces of at most 75 octets, never inside a UTF-8 character, each
-// continuation starting with one blank.
 void contentLine(std::string_view line) {
-    std::size_t limit = kLineOctets;
-    while (line.size() > limit) {
-        std::size_t cut = limit;
-        while (cut > 0 && isUtf8Continuation(line[cut]))
-            --cut;
-        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
-        emit(line.substr(0, cut));
-        emit("\r\n ");
-        line.remove_prefix(cut);
-        limit = kLineOctets - 1;
-    }
-    emit(line);
-    emit("\r\n");
+    appendContentLine(output.buffer, line);
+    if (output.buffer.size() >= kChunkSize) flushOutput();
 }
 
 // A TEXT value: backslash, semicolon, comma and line breaks are escaped.
@@ -194,6 +176,24 @@ void writeCalendar(int firstYear, int lastYear, bool weeks) {
 }
 
 } // namespace
+
+// Folds the line into pieces of at most 75 octets, never inside a UTF-8 character, each
+// continuation starting with one blank.
+void appendContentLine(std::string& out, std::string_view line) {
+    std::size_t limit = kLineOctets;
+    while (line.size() > limit) {
+        std::size_t cut = limit;
+        while (cut > 0 && isUtf8Continuation(line[cut]))
+            --cut;
+        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
+        out.append(line.substr(0, cut));
+        out.append("\r\n ");
+        line.remove_prefix(cut);
+        limit = kLineOctets - 1;
+    }
+    out.append(line);
+    out.append("\r\n");
+}
 
 int runIcsCommand(int argc, char** argv) {
     std::vector<std::string> years;
