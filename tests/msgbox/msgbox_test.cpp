@@ -438,7 +438,8 @@ TEST(MessageBoxRenderSeam, DocumentsOpenWithTheDesktopsApplication) {
 TEST(MessageBoxRenderSeam, ADocumentTheDesktopCannotOpenIsReported) {
     // The offscreen platform has no desktop to open files with; a real desktop may have one.
     ezCX(1); // the application, and with it the platform, exists from here on
-    if (QGuiApplication::platformName() != QStringLiteral("offscreen")) GTEST_SKIP();
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+        GTEST_SKIP() << "only the offscreen platform is sure to have no desktop to open files";
     installGuiRenderSeam();
     // Nor is there an xdg-open to hand the file to instead.
     const QByteArray path = qgetenv("PATH");
