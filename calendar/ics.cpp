@@ -35,31 +35,13 @@ void flush(IcsWriter& writer) {
     writer.buffer.clear();
 }
 
-void emit(IcsWriter& writer, std::string_view text) {
-    writer.buffer.append(text);
-    if (writer.buffer.size() >= kChunkSize) flush(writer);
-}
-
 bool isUtf8Continuation(char octet) {
     return (static_cast<unsigned char>(octet) & 0xC0) == 0x80;
 }
 
-// Folds the line into pieces of at most 75 octets, never inside a UTF-8 character, each
-// continuation starting with one blank.
 void contentLine(IcsWriter& writer, std::string_view line) {
-    std::size_t limit = kLineOctets;
-    while (line.size() > limit) {
-        std::size_t cut = limit;
-        while (cut > 0 && isUtf8Continuation(line[cut]))
-            --cut;
-        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
-        emit(writer, line.substr(0, cut));
-        emit(writer, "\r\n ");
-        line.remove_prefix(cut);
-        limit = kLineOctets - 1;
-    }
-    emit(writer, line);
-    emit(writer, "\r\n");
+    appendContentLine(writer.buffer, line);
+    if (writer.buffer.size() >= kChunkSize) flush(writer);
 }
 
 // A TEXT value: backslash, semicolon, comma and line breaks are escaped.
@@ -192,4 +174,22 @@ IcsFileResult writeBroadcastIcsFile(const std::string& path, int firstYear, int 
     }
     if (!commitAtomicFile(file, error)) return IcsFileResult::Failed;
     return IcsFileResult::Written;
+}
+
+// Folds the line into pieces of at most 75 octets, never inside a UTF-8 character, each
+// continuation starting with one blank.
+void appendContentLine(std::string& out, std::string_view line) {
+    std::size_t limit = kLineOctets;
+    while (line.size() > limit) {
+        std::size_t cut = limit;
+        while (cut > 0 && isUtf8Continuation(line[cut]))
+            --cut;
+        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
+        out.append(line.substr(0, cut));
+        out.append("\r\n ");
+        line.remove_prefix(cut);
+        limit = kLineOctets - 1;
+    }
+    out.append(line);
+    out.append("\r\n");
 }
