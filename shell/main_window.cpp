@@ -16,6 +16,7 @@
 #include "shell/update_calls.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -287,7 +288,7 @@ void generate() {
     }
     const int style = global::preferences.style;
     if (style < Year) {
-        selection = ShowPrintRangeDialog(kMainForm);
+        selection = ShowPrintRangeDialog(kMainForm, year, style);
         if (selection == 0) return;
     }
     const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
@@ -296,8 +297,13 @@ void generate() {
     // Without a PDF reader nothing opens the file: say where it is, so it can be opened by hand.
     if (!saved.empty() && global::pdfViewerPath.empty())
         ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar saved as " + saved);
-    WriteSetting(global::settingsPath, "Last", "Year", std::to_string(year));
-    WriteSetting(global::settingsPath, "Last", "Style", std::to_string(style));
+    // The counter moves on whether or not the save succeeded; one write keeps it with the rest.
+    std::vector<SettingEntry> entries;
+    if (const int number = calendarNumberTaken())
+        entries.push_back({"PDF", "Number", std::to_string(number)});
+    entries.push_back({"Last", "Year", std::to_string(year)});
+    entries.push_back({"Last", "Style", std::to_string(style)});
+    WriteSettings(global::settingsPath, entries);
 }
 
 } // namespace
