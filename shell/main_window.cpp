@@ -5,11 +5,12 @@
 #include "common/numbers.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "program/form_events.h"
+#include "program/help.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/settings.h"
 #include "render/generate.h"
-#include "shell/help.h"
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
 #include "shell/render_wiring.h"
@@ -186,7 +187,6 @@ void windowLoad() {
     global::preferences.style = isStyle(style) ? style : Year;
     ezSetCheck(kMainForm, kStyles[global::preferences.style].radioId, 1);
     ShowStylePreview();
-    ezDefAccel(kMainForm, kHelpKeyAccelerator);
 }
 
 void windowStart() {
@@ -206,27 +206,9 @@ void windowStart() {
     ezPostEvent(kMainForm, kYearField, kCaretToEnd);
 }
 
-void formEvents(int controlId, int eventCode, int& cancel) {
-    (void)cancel;
-    if (answerHelpKey(controlId, eventCode)) return;
-    if (controlId != 0) return;
-    switch (eventCode) {
-    case kEventActivated:
-        global::helpContext = kMainWindowHelp;
-        break;
-    case kEventLoaded:
-        windowLoad();
-        break;
-    case kEventStarted:
-        windowStart();
-        break;
-    case kEventUnload:
-        finishNetworkAndInstall();
-        break;
-    default:
-        break;
-    }
-}
+const FormEvents kFormEvents = {
+    kMainForm, kMainWindowHelp, 0, windowLoad, windowStart, nullptr, finishNetworkAndInstall,
+};
 
 void menuAction(int itemId) {
     switch (itemId) {
@@ -357,7 +339,7 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
         styleRadioEvents(style, eventCode);
         return;
     }
-    formEvents(controlId, eventCode, cancel);
+    answerFormEvent(kFormEvents, controlId, eventCode, cancel);
 }
 
 std::string IntelligentYear() {

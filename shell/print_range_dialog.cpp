@@ -1,10 +1,10 @@
 #include "shell/print_range_dialog.h"
 
 #include "gui/ezgui.h"
-#include "program/paths.h"
+#include "program/form_events.h"
+#include "program/help.h"
 #include "program/program.h"
 #include "render/request.h"
-#include "shell/help.h"
 
 namespace {
 
@@ -90,29 +90,16 @@ void dialogLoad() {
     ezSetCheck(kPrintRangeForm, kSingleMonthRadio, 1);
     ezSetCheck(kPrintRangeForm, kJanuaryRadio, 1);
     selection = 1;
-    // Escape cancels, as it does in every dialog.
-    ezDefAccel(kPrintRangeForm,
-               std::string(kHelpKeyAccelerator) + ",Esc," + std::to_string(kCancelButton));
 }
 
-void formEvents(int controlId, int eventCode, int& cancel) {
-    if (answerHelpKey(controlId, eventCode)) return;
-    if (controlId != 0) return;
-    switch (eventCode) {
-    case kEventActivated:
-        global::helpContext = kPrintRangeHelp;
-        cancel = 1;
-        break;
-    case kEventLoaded:
-        dialogLoad();
-        break;
-    case kEventUnload:
-        if (!confirmed) selection = kCancelled;
-        break;
-    default:
-        break;
-    }
+void dialogUnload() {
+    if (!confirmed) selection = kCancelled;
 }
+
+// Escape cancels, as it does in every dialog.
+const FormEvents kFormEvents = {
+    kPrintRangeForm, kPrintRangeHelp, kCancelButton, dialogLoad, nullptr, nullptr, dialogUnload,
+};
 
 } // namespace
 
@@ -154,10 +141,8 @@ void printRangeDesign() {
 
 void printRangeEvents(int controlId, int eventCode, int value, int& cancel) {
     (void)value;
-    if (eventCode != kEventClick || controlId == kHelpKeyCommand || controlId == 0) {
-        formEvents(controlId, eventCode, cancel);
-        return;
-    }
+    if (answerFormEvent(kFormEvents, controlId, eventCode, cancel)) return;
+    if (eventCode != kEventClick) return;
     if (isMonthRadio(controlId)) {
         selection = (controlId - 105) / 5;
         return;
