@@ -1,6 +1,7 @@
 // The iCalendar export (RFC 5545): one all-day event per broadcast month and, on request, one per
 // broadcast week, streamed in large chunks so that any range of years takes the same memory.
 #include "calendar/broadcast.h"
+#include "calendar/holidays.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "common/atomic_file.h"
@@ -173,7 +174,28 @@ void writeMonth(int year, int month, bool weeks, const std::string& stamp) {
     }
 }
 
-void writeCalendar(int firstYear, int lastYear, bool weeks) {
+// One event per holiday of the country whose date in law falls in the broadcast year the table
+// describes; the day observed in its place is named in the description.
+void writeHolidays(int country, const std::string& stamp) {
+    const DateNumber first = global::broadcastYear.firstDay;
+    const DateNumber last = global::broadcastYear.monthEnd[12];
+    int month = 0, day = 0, year = 0;
+    calendarDate(first, month, day, year);
+    for (int holidayYear = year; holidayYear <= year + 1; ++holidayYear) {
+        for (const Holiday& holiday : holidaysOfYear(country, holidayYear)) {
+            if (holiday.date < first || holiday.date > last) continue;
+            std::string description =
+                std::string(holiday.name) + ", a public holiday in " + holidayCountryName(country);
+            if (holiday.observed != holiday.date)
+                description += "; observed on " + longDate(holiday.observed);
+            writeEvent(std::string("holiday-") + holidayCountryCode(country) + "-" +
+                           std::to_string(holidayYear) + "-" + holiday.key,
+                       stamp, holiday.date, holiday.date, holiday.name, description);
+        }
+    }
+}
+
+void writeCalendar(int firstYear, int lastYear, bool weeks, int country) {
     std::string name = "Broadcast Calendar " + std::to_string(firstYear);
     if (lastYear != firstYear) name += "-" + std::to_string(lastYear);
     contentLine("BEGIN:VCALENDAR");
@@ -188,6 +210,7 @@ void writeCalendar(int firstYear, int lastYear, bool weeks) {
         computeBroadcastYear(year);
         for (int month = 1; month <= 12; ++month)
             writeMonth(year, month, weeks, stamp);
+        writeHolidays(country, stamp);
     }
     contentLine("END:VCALENDAR");
     flushOutput();
@@ -199,6 +222,7 @@ int runIcsCommand(int argc, char** argv) {
     std::vector<std::string> years;
     std::string path;
     bool weeks = false;
+    int country = NoHolidays;
     for (int i = 2; i < argc; ++i) {
         const std::string argument = argv[i];
         std::string value;
@@ -207,6 +231,10 @@ int runIcsCommand(int argc, char** argv) {
             if (missing) return usageError("--output needs a value");
             if (value.empty()) return usageError("--output needs a file name");
             path = value;
+        } else if (optionValue(argc, argv, i, "--holidays", value, missing)) {
+            if (missing) return usageError("--holidays needs a value");
+            std::string problem;
+            if (!parseHolidayCountry(value, country, problem)) return usageError(problem);
         } else if (argument == "--weeks") {
             weeks = true;
         } else if (argument.rfind("-", 0) == 0) {
@@ -230,7 +258,7 @@ int runIcsCommand(int argc, char** argv) {
     if (output.toFile && !beginAtomicFile(output.file, path, problem))
         return fail(kExitUsage, "cannot write " + path + ": " + problem);
 
-    writeCalendar(firstYear, lastYear, weeks);
+    writeCalendar(firstYear, lastYear, weeks, country);
     if (output.failed) {
         if (output.toFile) abandonAtomicFile(output.file);
         return fail(kExitFailure, output.error);

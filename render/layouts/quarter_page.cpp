@@ -4,6 +4,7 @@
 #include "render/primitives.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 constexpr int kPageWidth = 612;
@@ -54,6 +55,8 @@ void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
     const int labelX = request.calendar.showQuarterWeeks ? kQuarterWeekLabelX : kWeekLabelX;
     int y = top + 19;
     DateNumber date = global::broadcastYear.monthStart[month];
+    const std::vector<HolidayMark> holidays =
+        holidayMarks(request, date, global::broadcastYear.monthEnd[month]);
     for (int row = 1; row <= weeks; ++row) {
         y += kRowStep;
         for (int weekday = Monday; weekday <= Sunday; ++weekday) {
@@ -66,7 +69,8 @@ void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
                 setFillColour(page, global::black);
             }
             const HPDF_Font font = dayFont(drawing, dateMonth);
-            drawText(page, std::to_string(day), kColumnEdges[weekday + 1], y, font, 18, AlignRight);
+            drawDayNumber(page, day, kColumnEdges[weekday + 1], y, font, 18,
+                          isHoliday(holidays, date));
             ++date;
         }
     }
