@@ -184,8 +184,9 @@ void writeHolidays(int country, const std::string& stamp) {
     for (int holidayYear = year; holidayYear <= year + 1; ++holidayYear) {
         for (const Holiday& holiday : holidaysOfYear(country, holidayYear)) {
             if (holiday.date < first || holiday.date > last) continue;
-            std::string description =
-                std::string(holiday.name) + ", a public holiday in " + holidayCountryName(country);
+            std::string description = std::string(holiday.name) + ", a public holiday in " +
+                                      (country == UnitedStatesHolidays ? "the " : "") +
+                                      holidayCountryName(country);
             if (holiday.observed != holiday.date)
                 description += "; observed on " + longDate(holiday.observed);
             writeEvent(std::string("holiday-") + holidayCountryCode(country) + "-" +
