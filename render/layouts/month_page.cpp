@@ -127,7 +127,7 @@ void drawMonthPage(GenerationRequest& request, int month) {
 
     const int weekLabelDrop = roundHalfEven(rowHeight - 2.0);
     const std::vector<HolidayMark> holidays =
-        holidayMarks(request, firstMonday, global::broadcastYear.monthEnd[month]);
+        holidayMarks(request, firstMonday, firstMonday + 7 * weeks - 1);
     DateNumber date = firstMonday;
     for (int row = 1; row <= weeks; ++row) {
         const int dayY = roundHalfEven(rowTops[row] + 19.5);

@@ -55,8 +55,7 @@ void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
     const int labelX = request.calendar.showQuarterWeeks ? kQuarterWeekLabelX : kWeekLabelX;
     int y = top + 19;
     DateNumber date = global::broadcastYear.monthStart[month];
-    const std::vector<HolidayMark> holidays =
-        holidayMarks(request, date, global::broadcastYear.monthEnd[month]);
+    const std::vector<HolidayMark> holidays = holidayMarks(request, date, date + 7 * weeks - 1);
     for (int row = 1; row <= weeks; ++row) {
         y += kRowStep;
         for (int weekday = Monday; weekday <= Sunday; ++weekday) {
