@@ -96,14 +96,6 @@ bool parseHolidayCountry(const std::string& text, int& country, std::string& pro
     return false;
 }
 
-std::string isoDateText(DateNumber date) {
-    int month = 0, day = 0, year = 0;
-    calendarDate(date, month, day, year);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
-}
-
 bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,
                  bool& missing) {
     const std::string argument = argv[index];

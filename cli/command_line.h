@@ -26,8 +26,6 @@ bool parseYearRange(const std::string& firstText, const std::string& lastText, i
 bool parseIsoDate(const std::string& text, DateNumber& date, std::string& problem);
 // The value of --holidays: us, ca or none, in any case.
 bool parseHolidayCountry(const std::string& text, int& country, std::string& problem);
-// YYYY-MM-DD.
-std::string isoDateText(DateNumber date);
 // A value given as "--name VALUE" or "--name=VALUE"; false when argv[index] is another
 // argument, missing when the value is not there.
 bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,
