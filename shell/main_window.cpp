@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "calendar/holidays.h"
 #include "program/version.h"
 
 #include "common/numbers.h"
@@ -35,6 +36,9 @@ constexpr int kProgramMenu = 9000;
 constexpr int kPreferencesItem = 9005;
 constexpr int kProgramSeparator = 9010;
 constexpr int kExitItem = 9015;
+constexpr int kHolidaysMenu = 9020;
+// Radio items of the "&Holidays" drop-down, in the order of HolidayCountry.
+constexpr int kHolidayItems[3] = {9025, 9030, 9035};
 constexpr int kHelpMenu = 9100;
 constexpr int kHelpContentsItem = 9105;
 constexpr int kHelpSeparator = 9110;
@@ -45,6 +49,9 @@ constexpr int kAboutItem = 9125;
 constexpr int kMenuBar = 0;
 constexpr int kProgramDropDown = 1;
 constexpr int kHelpDropDown = 2;
+constexpr int kHolidaysDropDown = 3;
+constexpr const char* kHolidaysSection = "Holidays";
+constexpr const char* kHolidaysKey = "Country";
 
 // The year field holds four characters; Generate needs all four.
 constexpr int kYearDigits = 4;
@@ -107,12 +114,40 @@ void ShowStylePreview() {
     ezSetImage(kMainForm, kPreviewPicture, picture);
 }
 
+// The country remembered in [Holidays] Country; none for a missing or unknown code.
+int savedHolidayCountry() {
+    const int country = holidayCountryOfCode(
+        ReadSetting(global::settingsPath, kHolidaysSection, kHolidaysKey, "none"));
+    return country < 0 ? NoHolidays : country;
+}
+
+// The ticked item of the "&Holidays" drop-down: what Generate marks in this run, whether or not
+// the settings file could keep it.
+int chosenHolidayCountry() {
+    const int menu = ezGetMenu(kMainForm, kHolidaysDropDown);
+    for (int country = NoHolidays; country <= CanadaHolidays; ++country)
+        if (ezGetMenuCheck(menu, kHolidayItems[country])) return country;
+    return NoHolidays;
+}
+
+int holidayCountryOfItem(int itemId) {
+    for (int country = NoHolidays; country <= CanadaHolidays; ++country)
+        if (kHolidayItems[country] == itemId) return country;
+    return -1;
+}
+
 void designMenus() {
     const int menuBar = ezGetMenu(kMainForm, kMenuBar);
     ezAddMenuItem(menuBar, kHelpMenu, "&Help", "");
     const int programMenu = ezDefSubMenu(kPreferencesItem, "&Preferences", "");
     ezSaveMenu(kMainForm, kProgramDropDown, programMenu);
     ezSetSubMenu(menuBar, kProgramMenu, programMenu);
+    ezAddMenuItem(programMenu, kHolidaysMenu, "&Holidays", "");
+    const int holidaysMenu = ezDefSubMenu(kHolidayItems[NoHolidays], "&None", "R");
+    ezAddMenuItem(holidaysMenu, kHolidayItems[UnitedStatesHolidays], "&United States", "R");
+    ezAddMenuItem(holidaysMenu, kHolidayItems[CanadaHolidays], "&Canada", "R");
+    ezSaveMenu(kMainForm, kHolidaysDropDown, holidaysMenu);
+    ezSetSubMenu(programMenu, kHolidaysMenu, holidaysMenu);
     ezAddMenuItem(programMenu, kProgramSeparator, "-", "");
     ezAddMenuItem(programMenu, kExitItem, "E&xit", "");
     const int helpMenu = ezDefSubMenu(kHelpContentsItem, "&Help Contents", "");
@@ -187,6 +222,8 @@ void windowLoad() {
     global::preferences.style = isStyle(style) ? style : Year;
     ezSetCheck(kMainForm, kStyles[global::preferences.style].radioId, 1);
     ShowStylePreview();
+    ezSetMenuCheck(ezGetMenu(kMainForm, kHolidaysDropDown), kHolidayItems[savedHolidayCountry()],
+                   1);
 }
 
 void windowStart() {
@@ -211,6 +248,11 @@ const FormEvents kFormEvents = {
 };
 
 void menuAction(int itemId) {
+    if (const int country = holidayCountryOfItem(itemId); country >= 0) {
+        WriteSetting(global::settingsPath, kHolidaysSection, kHolidaysKey,
+                     holidayCountryCode(country));
+        return;
+    }
     switch (itemId) {
     case kPreferencesItem:
         ShowPreferencesDialog(kMainForm);
@@ -274,8 +316,8 @@ void generate() {
         if (selection == 0) return;
     }
     const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
-    const std::string saved =
-        GenerateCalendar({style, year, selection, quarterWeeks}, numberedCalendarOutput());
+    const std::string saved = GenerateCalendar(
+        {style, year, selection, quarterWeeks, chosenHolidayCountry()}, numberedCalendarOutput());
     // Without a PDF reader nothing opens the file: say where it is, so it can be opened by hand.
     if (!saved.empty() && global::pdfViewerPath.empty())
         ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar saved as " + saved);
@@ -306,6 +348,10 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
     case kProgramMenu:
     case kPreferencesItem:
     case kExitItem:
+    case kHolidaysMenu:
+    case kHolidayItems[NoHolidays]:
+    case kHolidayItems[UnitedStatesHolidays]:
+    case kHolidayItems[CanadaHolidays]:
     case kHelpMenu:
     case kHelpContentsItem:
     case kUpdateItem:
