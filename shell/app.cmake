@@ -5,7 +5,7 @@ add_library(merivane_app STATIC startup.cpp main_window.cpp print_range_dialog.c
             update_calls.cpp render_wiring.cpp)
 target_include_directories(merivane_app PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(merivane_app PUBLIC merivane_gui merivane_msgbox merivane_render
-                      merivane_settings merivane_program merivane_gui_app merivane_update
+                      merivane_settings merivane_program merivane_forms merivane_gui_app merivane_update
                       merivane_about)
 
 add_executable(merivane main.cpp)

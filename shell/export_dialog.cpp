@@ -5,11 +5,12 @@
 #include "common/text.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "program/form_events.h"
+#include "program/help.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/settings.h"
 #include "render/generate.h"
-#include "shell/help.h"
 
 #include <string>
 
@@ -38,6 +39,8 @@ constexpr const char* kTitle = "Export to Calendar Program";
 
 // The file written by the last Export; empty until one succeeds.
 std::string writtenPath;
+// The country whose public holidays go along (HolidayCountry), as the main window marks them.
+int holidayCountry;
 
 void startControl(int font) {
     ezColor(-1, -1);
@@ -68,9 +71,6 @@ void dialogLoad() {
     ezSetText(kExportForm, kLastYearField, std::to_string(lastYear));
     ezSetCheck(kExportForm, kWeeksBox,
                leadingFlag(ReadSetting(global::settingsPath, kExportSection, kWeeksKey, "0")));
-    // Escape cancels, as it does in every dialog.
-    ezDefAccel(kExportForm,
-               std::string(kHelpKeyAccelerator) + ",Esc," + std::to_string(kCancelButton));
     ezSetFocus(kExportForm, kFirstYearField);
 }
 
@@ -103,7 +103,8 @@ void exportCalendar() {
                          "Calendar files (*.ics)", "ics");
     if (path.empty()) return;
     std::string error;
-    if (writeBroadcastIcsFile(path, firstYear, lastYear, weeks, error) != IcsFileResult::Written) {
+    if (writeBroadcastIcsFile(path, firstYear, lastYear, weeks, holidayCountry, error) !=
+        IcsFileResult::Written) {
         okMessage("Export Error", "The calendar could not be saved.{f10}",
                   path + ": " + error + "{f6}", kExportForm);
         return;
@@ -115,21 +116,16 @@ void exportCalendar() {
     ezUnloadForm(kExportForm);
 }
 
-void formEvents(int controlId, int eventCode, int& cancel) {
-    if (answerHelpKey(controlId, eventCode)) return;
-    if (controlId != 0) return;
-    if (eventCode == kEventActivated) {
-        global::helpContext = kExportHelp;
-        cancel = 1;
-    } else if (eventCode == kEventLoaded) {
-        dialogLoad();
-    }
-}
+// Escape cancels, as it does in every dialog.
+const FormEvents kFormEvents = {
+    kExportForm, kExportHelp, kCancelButton, dialogLoad, nullptr, nullptr, nullptr,
+};
 
 } // namespace
 
-std::string ShowExportDialog(const std::string& parent) {
+std::string ShowExportDialog(const std::string& parent, int holidays) {
     writtenPath.clear();
+    holidayCountry = holidays;
     ezColor(-1, -1);
     ezForm(kExportForm, parent, kTitle, 0, 0, 44, 13, "CM");
     return writtenPath;
@@ -163,10 +159,8 @@ void exportDesign() {
 
 void exportEvents(int controlId, int eventCode, int value, int& cancel) {
     (void)value;
-    if (eventCode != kEventClick) {
-        formEvents(controlId, eventCode, cancel);
-        return;
-    }
+    if (answerFormEvent(kFormEvents, controlId, eventCode, cancel)) return;
+    if (eventCode != kEventClick) return;
     switch (controlId) {
     case kExportButton:
         exportCalendar();
@@ -178,7 +172,6 @@ void exportEvents(int controlId, int eventCode, int value, int& cancel) {
         showHelpContext(kExportHelp);
         return;
     default:
-        formEvents(controlId, eventCode, cancel);
         return;
     }
 }

@@ -4,10 +4,11 @@
 #include "common/numbers.h"
 #include "common/text.h"
 #include "gui/ezgui.h"
+#include "program/form_events.h"
+#include "program/help.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "render/generate.h"
-#include "shell/help.h"
 
 #include <string>
 #include <vector>
@@ -84,22 +85,13 @@ void dialogLoad() {
     ezSetFormIcon(kFindDateForm, global::programIcon);
     ezSetText(kFindDateForm, kDateField, isoDateText(global::today));
     showAnswer();
-    // Escape closes, as it does in every dialog.
-    ezDefAccel(kFindDateForm,
-               std::string(kHelpKeyAccelerator) + ",Esc," + std::to_string(kCloseButton));
     ezSetFocus(kFindDateForm, kDateField);
 }
 
-void formEvents(int controlId, int eventCode, int& cancel) {
-    if (answerHelpKey(controlId, eventCode)) return;
-    if (controlId != 0) return;
-    if (eventCode == kEventActivated) {
-        global::helpContext = kFindDateHelp;
-        cancel = 1;
-    } else if (eventCode == kEventLoaded) {
-        dialogLoad();
-    }
-}
+// Escape closes, as it does in every dialog.
+const FormEvents kFormEvents = {
+    kFindDateForm, kFindDateHelp, kCloseButton, dialogLoad, nullptr, nullptr, nullptr,
+};
 
 } // namespace
 
@@ -148,6 +140,7 @@ void findDateDesign() {
 
 void findDateEvents(int controlId, int eventCode, int value, int& cancel) {
     (void)value;
+    if (answerFormEvent(kFormEvents, controlId, eventCode, cancel)) return;
     switch (controlId) {
     case kDateField:
         if (eventCode == kEventTextChanged) showAnswer();
@@ -162,7 +155,6 @@ void findDateEvents(int controlId, int eventCode, int value, int& cancel) {
         if (eventCode == kEventClick) showHelpContext(kFindDateHelp);
         return;
     default:
-        formEvents(controlId, eventCode, cancel);
         return;
     }
 }
