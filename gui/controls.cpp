@@ -26,6 +26,15 @@ void applyColors(QWidget* widget, ControlKind kind) {
     QColor foreground = colorOf(toolkit.currentForeground);
     QColor background = colorOf(toolkit.currentBackground);
     QPalette palette = widget->palette();
+    // A fixed colour meets the desktop's colours here: a dark theme must not swallow the text.
+    bool fixedForeground = foreground.isValid() && !followsDesktop(toolkit.currentForeground);
+    bool fixedBackground = background.isValid() && !followsDesktop(toolkit.currentBackground);
+    QColor ground = background.isValid() ? background : palette.color(QPalette::Window);
+    if (fixedForeground || fixedBackground) {
+        QColor text = foreground.isValid() ? foreground : palette.color(QPalette::WindowText);
+        QColor readable = readableOn(text, ground, kReadableContrast);
+        if (readable != text) foreground = readable;
+    }
     if (foreground.isValid()) {
         palette.setColor(QPalette::WindowText, foreground);
         palette.setColor(QPalette::Text, foreground);
@@ -90,6 +99,9 @@ Control& recordControl(Form& form, int id, ControlKind kind, QWidget* widget, QR
     control.anchors = toolkit.currentAnchors;
     control.text = text;
     control.hiddenByProgram = hasLetter(properties, 'H');
+    bool button = kind == ControlKind::Button || kind == ControlKind::OwnerDrawButton;
+    control.defaultButton = button && hasLetter(properties, 'D');
+    control.escapeButton = button && hasLetter(properties, 'X');
     updateVisibility(form, control);
     return control;
 }
@@ -167,6 +179,9 @@ QWidget* makeRadio(Form& form, int id, const std::string& caption, const std::st
     form.radioGroup->addButton(radio);
     std::string formName = form.name;
     QObject::connect(radio, &QRadioButton::clicked, [formName, id] { raiseClick(formName, id); });
+    QObject::connect(radio, &QRadioButton::toggled, [formName] {
+        if (Form* owner = findForm(formName)) updateRadioTabStops(*owner);
+    });
     return radio;
 }
 
@@ -193,8 +208,7 @@ QWidget* makePicture(Form& form, const std::string& picture, const std::string& 
     if (hasLetter(properties, 'F')) label->setFrameStyle(QFrame::Box | QFrame::Plain);
     if (hasLetter(properties, 'R')) label->setFrameStyle(QFrame::Panel | QFrame::Raised);
     if (hasLetter(properties, 'S')) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto found = toolkit.pictures.find(picture);
-    if (found != toolkit.pictures.end()) label->setPixmap(QPixmap::fromImage(found->second));
+    if (toolkit.pictures.count(picture) != 0) label->setPixmap(pixmapFor(picture, label));
     return label;
 }
 

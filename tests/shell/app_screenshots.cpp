@@ -1,13 +1,19 @@
-// Not a test: takes pictures of the main window, the print-range dialog, the preferences dialog
-// and the About dialog as a user sees them, for looking at and for the documentation.
-//   app_screenshots OUTPUT_FOLDER
+// Not a test: takes pictures of every window as a user sees them, for looking at and for the
+// documentation. "dark" gives the program a dark desktop theme (Fusion with a dark palette);
+// QT_SCALE_FACTOR scales it.
+//   app_screenshots OUTPUT_FOLDER [dark]
 #include "app_harness.h"
+#include "update/update_available_dialog.h"
+#include "update/update_state.h"
+#include "update/whats_new_dialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QPixmap>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTextBrowser>
 #include <QWidget>
@@ -26,7 +32,7 @@ void saveScreen(const char* name) {
 
 bool helpShown() {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (qobject_cast<QTextBrowser*>(widget) && widget->isVisible()) return true;
+        if (widget->findChild<QTextBrowser*>("helpText") && widget->isVisible()) return true;
     return false;
 }
 
@@ -51,18 +57,48 @@ void saveFramed(QWidget* window, const char* name) {
         std::fprintf(stderr, "could not save %s\n", path.c_str());
 }
 
+// A dark theme as desktops offer it: light text on dark grey, a blue highlight.
+void useDarkTheme() {
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QPalette dark;
+    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
+        dark.setColor(role, window);
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::AlternateBase})
+        dark.setColor(role, base);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
+                                     QPalette::ToolTipText, QPalette::BrightText})
+        dark.setColor(role, text);
+    dark.setColor(QPalette::ToolTipBase, base);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    dark.setColor(QPalette::Light, QColor(90, 90, 90));
+    dark.setColor(QPalette::Midlight, QColor(75, 75, 75));
+    dark.setColor(QPalette::Mid, QColor(110, 110, 110));
+    dark.setColor(QPalette::Dark, QColor(30, 30, 30));
+    dark.setColor(QPalette::Shadow, Qt::black);
+    dark.setColor(QPalette::Link, QColor(120, 170, 255));
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(127, 127, 127));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(127, 127, 127));
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(127, 127, 127));
+    QApplication::setPalette(dark);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: app_screenshots OUTPUT_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: app_screenshots OUTPUT_FOLDER [dark]\n");
         return 2;
     }
     outputFolder = argv[1];
     const AppScratch scratch = makeAppScratch(true);
+    if (argc == 3 && std::string(argv[2]) == "dark") useDarkTheme();
     writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=1\n");
     writeText(scratch.programFolder / "History.rtf",
               readText(std::string(MERIVANE_RESOURCES_DIR) + "/History.rtf"));
+    writeText(scratch.programFolder / "Release Notes.rtf",
+              readText(std::string(MERIVANE_RESOURCES_DIR) + "/Release Notes.rtf"));
     const std::string failure = runProgram(
         scratch,
         {
@@ -106,14 +142,14 @@ int main(int argc, char** argv) {
                  QTest::qWait(500);
                  saveScreen("screen-preferences-with-help.png");
                  for (QWidget* widget : QApplication::topLevelWidgets())
-                     if (qobject_cast<QTextBrowser*>(widget)) widget->close();
+                     if (widget->findChild<QTextBrowser*>("helpText")) widget->close();
                  click(buttonIn(modalTitled("User Preferences"), "&Close"));
              }},
             {"help", [] { return modalTitled("User Preferences") == nullptr; },
              [] {
                  click(buttonIn(mainWindow(), "Help"));
                  for (QWidget* widget : QApplication::topLevelWidgets())
-                     if (qobject_cast<QTextBrowser*>(widget) && widget->isVisible())
+                     if (widget->findChild<QTextBrowser*>("helpText") && widget->isVisible())
                          save(widget, "help.png");
              }},
             {"refusal", [] { return true; },
@@ -138,6 +174,30 @@ int main(int argc, char** argv) {
                  click(buttonIn(dialog, "&View Program History"));
                  saveFramed(dialog, "about-history.png");
                  click(buttonIn(dialog, "&Close"));
+             }},
+            {"update offer", [] { return QApplication::activeModalWidget() == nullptr; },
+             [] {
+                 global::update = UpdateState{};
+                 global::update.newVersion = "6.0.0.1";
+                 global::update.description = "This is an important update including bug fixes.";
+                 global::update.notes = "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue128;}\\cf1 "
+                                        "{\\b Faster printing}\\par Fixed the year page\\par}";
+                 global::update.notesAreRichText = true;
+                 ShowUpdateAvailableDialog("MF");
+             }},
+            {"update available", [] { return modalTitled("Update Available") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("Update Available");
+                 saveFramed(dialog, "update-available.png");
+                 click(buttonIn(dialog, "Maybe Later"));
+             }},
+            {"whats new", [] { return QApplication::activeModalWidget() == nullptr; },
+             [] { ShowWhatsNewDialog("MF"); }},
+            {"update information", [] { return modalTitled("Update Information") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("Update Information");
+                 saveFramed(dialog, "whats-new.png");
+                 click(buttonIn(dialog, "&OK"));
              }},
             {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
              [] { click(buttonIn(mainWindow(), "E&xit")); }},
