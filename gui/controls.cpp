@@ -16,6 +16,21 @@ using namespace adapter;
 namespace {
 
 constexpr int kStatusBarPaddingPixels = 8;
+constexpr int kTightMarginPixels = 1;
+// A check box's or radio's box against the form's face, as WCAG asks of controls' parts.
+constexpr double kIndicatorContrast = 3.0;
+
+// Styles draw the box of a check box or radio in the palette's base colour and edge it with a
+// shade of the face; on a dark face both vanish, so the box is lightened until it stands out.
+void keepIndicatorVisible(QPalette& palette) {
+    QColor face = palette.color(QPalette::Window);
+    bool darkFace = contrastRatio(face, Qt::white) > contrastRatio(face, Qt::black);
+    if (!darkFace) return;
+    QColor box = readableOn(palette.color(QPalette::Base), face, kIndicatorContrast);
+    palette.setColor(QPalette::Base, box);
+    palette.setColor(QPalette::Text, readableOn(palette.color(QPalette::Text), box,
+                                                kIndicatorContrast));
+}
 
 Form* designForm() {
     std::string name = toolkit.designing.empty() ? ezCurrentForm() : toolkit.designing.back();
@@ -34,6 +49,12 @@ void applyColors(QWidget* widget, ControlKind kind) {
         QColor text = foreground.isValid() ? foreground : palette.color(QPalette::WindowText);
         QColor readable = readableOn(text, ground, kReadableContrast);
         if (readable != text) foreground = readable;
+    }
+    if (kind == ControlKind::CheckBox || kind == ControlKind::Radio) {
+        // They paint the form's face behind them, not a button's.
+        widget->setBackgroundRole(QPalette::Window);
+        if (background.isValid()) palette.setColor(QPalette::Window, background);
+        keepIndicatorVisible(palette);
     }
     if (foreground.isValid()) {
         palette.setColor(QPalette::WindowText, foreground);
@@ -110,13 +131,26 @@ void raiseTextChanged(const std::string& formName, int id) {
     if (findForm(formName) != nullptr) raiseEvent(formName, id, kEventTextChanged, 0);
 }
 
+// At a fractional scale (1.5) the opaque inner area of a text box, rounded outwards to whole
+// screen pixels, paints over the frame's bottom and right lines; the box paints its ground
+// itself instead, under its frame.
+void keepFrameLines(QAbstractScrollArea* box) {
+    box->viewport()->setAutoFillBackground(false);
+    box->setBackgroundRole(QPalette::Base);
+    box->setAutoFillBackground(true);
+}
+
 QWidget* makeTextBox(Form& form, int id, const std::string& text, const std::string& properties) {
     std::string formName = form.name;
     if (hasLetter(properties, 'M')) {
         auto* edit = new QTextEdit(form.client);
+        keepFrameLines(edit);
         edit->setAcceptRichText(false);
         edit->setVerticalScrollBarPolicy(hasLetter(properties, 'V') ? Qt::ScrollBarAsNeeded
                                                                     : Qt::ScrollBarAlwaysOff);
+        // Without a scroll bar every line must show: the layouts give such a box just the
+        // height of its lines, which Qt's wider inner margin would cut.
+        if (!hasLetter(properties, 'V')) edit->document()->setDocumentMargin(kTightMarginPixels);
         if (hasLetter(properties, 'C')) {
             QTextOption option = edit->document()->defaultTextOption();
             option.setAlignment(Qt::AlignHCenter);
@@ -222,6 +256,7 @@ QWidget* makeProgressBar(Form& form) {
 
 QWidget* makeRichText(Form& form, const std::string& text, const std::string& properties) {
     auto* browser = new QTextBrowser(form.client);
+    keepFrameLines(browser);
     browser->setOpenExternalLinks(true);
     browser->setVerticalScrollBarPolicy(hasLetter(properties, 'V') ? Qt::ScrollBarAsNeeded
                                                                    : Qt::ScrollBarAlwaysOff);

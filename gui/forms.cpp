@@ -376,8 +376,10 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
     window->show();
     window->raise();
     window->activateWindow();
+    QPointer<QWidget> shownWindow = window;
     raiseEvent(name, 0, kEventStarted, 0);
-    takeKeyboardWhenShown(window);
+    // The started event may have unloaded the form already.
+    if (shownWindow && findForm(name) != nullptr) takeKeyboardWhenShown(shownWindow);
     Form* shown = findForm(name);
     if (!modal || shown == nullptr) return;
     QEventLoop loop;

@@ -1,5 +1,5 @@
 // Not a test: takes pictures of every window as a user sees them, for looking at and for the
-// documentation. "dark" gives the program a dark desktop theme (Fusion with a dark palette);
+// documentation. "dark" gives the program a dark desktop theme (Fusion with qt6ct's "darker");
 // QT_SCALE_FACTOR scales it.
 //   app_screenshots OUTPUT_FOLDER [dark]
 #include "app_harness.h"
@@ -13,6 +13,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QScreen>
+#include <QSettings>
 #include <QStyleFactory>
 #include <QTest>
 #include <QTextBrowser>
@@ -47,7 +48,8 @@ void save(QWidget* window, const char* name) {
 // manager); the window alone otherwise.
 void saveFramed(QWidget* window, const char* name) {
     if (!window) return;
-    QApplication::processEvents();
+    // The window manager and the X server draw the new window only a moment later.
+    QTest::qWait(400);
     const QRect frame = window->frameGeometry();
     QScreen* screen = window->screen();
     if (frame == window->geometry() || !screen) return save(window, name);
@@ -57,30 +59,21 @@ void saveFramed(QWidget* window, const char* name) {
         std::fprintf(stderr, "could not save %s\n", path.c_str());
 }
 
-// A dark theme as desktops offer it: light text on dark grey, a blue highlight.
+// The dark scheme qt6ct offers, on Fusion, as a user of a dark desktop has it: its colours are
+// listed in the order of Qt's colour roles.
 void useDarkTheme() {
     QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QSettings scheme("/usr/share/qt6ct/colors/darker.conf", QSettings::IniFormat);
     QPalette dark;
-    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
-        dark.setColor(role, window);
-    for (QPalette::ColorRole role : {QPalette::Base, QPalette::AlternateBase})
-        dark.setColor(role, base);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
-                                     QPalette::ToolTipText, QPalette::BrightText})
-        dark.setColor(role, text);
-    dark.setColor(QPalette::ToolTipBase, base);
-    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    dark.setColor(QPalette::HighlightedText, Qt::black);
-    dark.setColor(QPalette::Light, QColor(90, 90, 90));
-    dark.setColor(QPalette::Midlight, QColor(75, 75, 75));
-    dark.setColor(QPalette::Mid, QColor(110, 110, 110));
-    dark.setColor(QPalette::Dark, QColor(30, 30, 30));
-    dark.setColor(QPalette::Shadow, Qt::black);
-    dark.setColor(QPalette::Link, QColor(120, 170, 255));
-    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(127, 127, 127));
-    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(127, 127, 127));
-    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(127, 127, 127));
+    const std::pair<QPalette::ColorGroup, const char*> groups[] = {
+        {QPalette::Active, "ColorScheme/active_colors"},
+        {QPalette::Inactive, "ColorScheme/inactive_colors"},
+        {QPalette::Disabled, "ColorScheme/disabled_colors"}};
+    for (const auto& [group, key] : groups) {
+        const QStringList colours = scheme.value(key).toStringList();
+        for (int role = 0; role < colours.size() && role < QPalette::NColorRoles; ++role)
+            dark.setColor(group, static_cast<QPalette::ColorRole>(role), QColor(colours[role]));
+    }
     QApplication::setPalette(dark);
 }
 

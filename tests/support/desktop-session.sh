@@ -9,7 +9,7 @@ if [ -z "${DESKTOP_SESSION_INNER:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" dbus-run-session -- "$0" "$@"
 fi
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
-unset XDG_CURRENT_DESKTOP QT_QPA_PLATFORMTHEME
+unset XDG_CURRENT_DESKTOP
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 trap 'kill $wm 2>/dev/null || true' EXIT
