@@ -2,7 +2,7 @@
 
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
-#include "shell/paths.h"
+#include "program/paths.h"
 #include "update/http_client.h"
 #include "update/update_state.h"
 

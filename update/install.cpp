@@ -3,8 +3,8 @@
 #include "common/numbers.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
-#include "shell/paths.h"
-#include "shell/settings.h"
+#include "program/paths.h"
+#include "program/settings.h"
 #include "update/update_state.h"
 #include "update/whats_new_dialog.h"
 
