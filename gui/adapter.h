@@ -58,6 +58,7 @@ struct Control {
     std::vector<int> statusPercentages;
     std::vector<QPointer<QLabel>> statusParts;
     int richTextLimit = 0;
+    QColor ground; // the background colour it was made with; invalid for the default
 };
 
 struct Form {
@@ -174,6 +175,8 @@ QString spokenText(const std::string& caption);
 
 // ---- Controls (controls.cpp, control_state.cpp) ----
 void placeStatusParts(Control& control);
+// A control drawn in the desktop's text colour over a band of a fixed colour reads on the band.
+void keepTextReadableOnBands(Form& form);
 void setStatusPartText(QLabel* part, const std::string& text);
 bool handleTooltip(QWidget* widget, QHelpEvent* event);
 

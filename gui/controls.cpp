@@ -28,8 +28,8 @@ void keepIndicatorVisible(QPalette& palette) {
     if (!darkFace) return;
     QColor box = readableOn(palette.color(QPalette::Base), face, kIndicatorContrast);
     palette.setColor(QPalette::Base, box);
-    palette.setColor(QPalette::Text, readableOn(palette.color(QPalette::Text), box,
-                                                kIndicatorContrast));
+    palette.setColor(QPalette::Text,
+                     readableOn(palette.color(QPalette::Text), box, kIndicatorContrast));
 }
 
 Form* designForm() {
@@ -119,6 +119,7 @@ Control& recordControl(Form& form, int id, ControlKind kind, QWidget* widget, QR
     control.clientSizeAtCreation = form.client->size();
     control.anchors = toolkit.currentAnchors;
     control.text = text;
+    control.ground = colorOf(toolkit.currentBackground);
     control.hiddenByProgram = hasLetter(properties, 'H');
     bool button = kind == ControlKind::Button || kind == ControlKind::OwnerDrawButton;
     control.defaultButton = button && hasLetter(properties, 'D');
@@ -265,6 +266,32 @@ QWidget* makeRichText(Form& form, const std::string& text, const std::string& pr
 }
 
 } // namespace
+
+namespace adapter {
+
+void keepTextReadableOnBands(Form& form) {
+    for (auto& [id, control] : form.controls) {
+        bool drawsText = control.kind == ControlKind::Label ||
+                         control.kind == ControlKind::CheckBox ||
+                         control.kind == ControlKind::Radio;
+        if (!control.widget || !drawsText || control.ground.isValid()) continue;
+        for (const auto& [bandId, band] : form.controls) {
+            if (bandId == id || band.kind != ControlKind::Label || !band.ground.isValid() ||
+                !band.designRect.contains(control.designRect)) {
+                continue;
+            }
+            QPalette palette = control.widget->palette();
+            for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) {
+                palette.setColor(role,
+                                 readableOn(palette.color(role), band.ground, kReadableContrast));
+            }
+            control.widget->setPalette(palette);
+            break;
+        }
+    }
+}
+
+} // namespace adapter
 
 // ---- Controls ----
 

@@ -353,6 +353,7 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
     toolkit.designing.pop_back();
     if (Form* designed = findForm(name)) {
         arrangeForAccessibility(*designed);
+        keepTextReadableOnBands(*designed);
         orderTabStops(*designed);
         updateRadioTabStops(*designed);
     } else {

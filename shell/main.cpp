@@ -1,5 +1,5 @@
-#include "calendar/build_info.h"
 #include "calendar/dates.h"
+#include "program/version.h"
 #include "shell/startup.h"
 
 #include <cstdio>
