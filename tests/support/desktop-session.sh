@@ -3,10 +3,11 @@
 # openbox managing its windows, a private session bus and, on demand, the accessibility bus
 # that screen readers use. Everything ends with the program.
 #   desktop-session.sh PROGRAM [ARGUMENTS...]
+# DESKTOP_SCREEN gives another screen size, "2560x1600x24" for windows at scale 2.
 set -eu
 if [ -z "${DESKTOP_SESSION_INNER:-}" ]; then
     export DESKTOP_SESSION_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" dbus-run-session -- "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 ${DESKTOP_SCREEN:-1280x1024x24} -nolisten tcp" dbus-run-session -- "$0" "$@"
 fi
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 unset XDG_CURRENT_DESKTOP
