@@ -65,7 +65,9 @@ def main():
     title = sys.argv[1]
     window = find_window(title)
     if window is None:
-        print(f"no window {title!r} on the accessibility bus")
+        seen = [f"{w.getRoleName()} {w.name!r}" for app in pyatspi.Registry.getDesktop(0)
+                if app is not None for w in app if w is not None]
+        print(f"no window {title!r} on the accessibility bus, only {seen}")
         return 1
     tree, faults = [], []
     if window.getRoleName() not in WINDOW_ROLES:

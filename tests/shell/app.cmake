@@ -32,4 +32,6 @@ target_compile_definitions(app_desktop_test PRIVATE
 add_dependencies(app_desktop_test merivane)
 add_test(NAME app_desktop_test
          COMMAND ${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh $<TARGET_FILE:app_desktop_test>)
-set_tests_properties(app_desktop_test PROPERTIES ENVIRONMENT "${MERIVANE_TEST_ENV}" TIMEOUT 300)
+# At scale 2, on a screen large enough for it.
+set_tests_properties(app_desktop_test PROPERTIES TIMEOUT 300 ENVIRONMENT
+                     "${MERIVANE_TEST_ENV};QT_SCALE_FACTOR=2;DESKTOP_SCREEN=2560x1600x24")
