@@ -2,6 +2,7 @@
 #include "calendar/ics.h"
 
 #include "calendar/broadcast.h"
+#include "calendar/holidays.h"
 #include "common/atomic_file.h"
 
 #include <cstdio>
@@ -35,31 +36,13 @@ void flush(IcsWriter& writer) {
     writer.buffer.clear();
 }
 
-void emit(IcsWriter& writer, std::string_view text) {
-    writer.buffer.append(text);
-    if (writer.buffer.size() >= kChunkSize) flush(writer);
-}
-
 bool isUtf8Continuation(char octet) {
     return (static_cast<unsigned char>(octet) & 0xC0) == 0x80;
 }
 
-// Folds the line into pieces of at most 75 octets, never inside a UTF-8 character, each
-// continuation starting with one blank.
 void contentLine(IcsWriter& writer, std::string_view line) {
-    std::size_t limit = kLineOctets;
-    while (line.size() > limit) {
-        std::size_t cut = limit;
-        while (cut > 0 && isUtf8Continuation(line[cut]))
-            --cut;
-        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
-        emit(writer, line.substr(0, cut));
-        emit(writer, "\r\n ");
-        line.remove_prefix(cut);
-        limit = kLineOctets - 1;
-    }
-    emit(writer, line);
-    emit(writer, "\r\n");
+    appendContentLine(writer.buffer, line);
+    if (writer.buffer.size() >= kChunkSize) flush(writer);
 }
 
 // A TEXT value: backslash, semicolon, comma and line breaks are escaped.
@@ -112,29 +95,55 @@ void writeEvent(IcsWriter& writer, const std::string& uid, const std::string& st
 }
 
 // The events of broadcast month m of the year the table describes, and its weeks on request.
-void writeMonth(IcsWriter& writer, int year, int month, bool weeks, const std::string& stamp) {
-    const DateNumber start = global::broadcastYear.monthStart[month];
-    const DateNumber end = global::broadcastYear.monthEnd[month];
+void writeMonth(IcsWriter& writer, const BroadcastYearTable& table, int year, int month, bool weeks,
+                const std::string& stamp) {
+    const DateNumber start = table.monthStart[month];
+    const DateNumber end = table.monthEnd[month];
     const DateNumber lastMonday = end - 6;
-    const int weekCount = weeksInTableMonth(month);
+    const int weekCount = weeksInTableMonth(table, month);
     const std::string monthName = std::string(kMonthNames[month]) + " " + std::to_string(year);
     char uid[48];
     std::snprintf(uid, sizeof uid, "broadcast-month-%04d-%02d", year, month);
     writeEvent(writer, uid, stamp, start, end,
                "Broadcast " + monthName + " (" + std::to_string(weekCount) + " weeks)",
                longDateText(start) + " to " + longDateText(end) + ": broadcast weeks " +
-                   std::to_string(weekNumber(start)) + " to " +
-                   std::to_string(weekNumber(lastMonday)) + " of " + std::to_string(year) + ", " +
-                   quarterLabel(month, start) + " to " + quarterLabel(month, lastMonday));
+                   std::to_string(weekNumber(table, start)) + " to " +
+                   std::to_string(weekNumber(table, lastMonday)) + " of " + std::to_string(year) +
+                   ", " + quarterLabel(table, month, start) + " to " +
+                   quarterLabel(table, month, lastMonday));
     if (!weeks) return;
     for (DateNumber monday = start; monday < end; monday += 7) {
-        const int week = weekNumber(monday);
+        const int week = weekNumber(table, monday);
         std::snprintf(uid, sizeof uid, "broadcast-week-%04d-%02d", year, week);
         writeEvent(writer, uid, stamp, monday, monday + 6,
                    "Broadcast week " + std::to_string(week) + " " + kMiddleDot + " " +
-                       quarterLabel(month, monday),
+                       quarterLabel(table, month, monday),
                    "Week " + std::to_string(week) + " of broadcast year " + std::to_string(year) +
                        ", in broadcast " + monthName);
+    }
+}
+
+// One event per holiday of the country whose date in law falls in the broadcast year the table
+// describes; the day observed in its place is named in the description.
+void writeHolidays(IcsWriter& writer, const BroadcastYearTable& table, int country,
+                   const std::string& stamp) {
+    const DateNumber first = table.firstDay;
+    const DateNumber last = table.monthEnd[12];
+    int month = 0, day = 0, year = 0;
+    calendarDate(first, month, day, year);
+    for (int holidayYear = year; holidayYear <= year + 1; ++holidayYear) {
+        for (const Holiday& holiday : holidaysOfYear(country, holidayYear)) {
+            if (holiday.date < first || holiday.date > last) continue;
+            std::string description = std::string(holiday.name) + ", a public holiday in " +
+                                      (country == UnitedStatesHolidays ? "the " : "") +
+                                      holidayCountryName(country);
+            if (holiday.observed != holiday.date)
+                description += "; observed on " + longDateText(holiday.observed);
+            writeEvent(writer,
+                       std::string("holiday-") + holidayCountryCode(country) + "-" +
+                           std::to_string(holidayYear) + "-" + holiday.key,
+                       stamp, holiday.date, holiday.date, holiday.name, description);
+        }
     }
 }
 
@@ -157,7 +166,8 @@ std::string broadcastIcsName(int firstYear, int lastYear) {
     return name;
 }
 
-bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, void* context) {
+bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, int holidays, IcsSink sink,
+                       void* context) {
     IcsWriter writer{sink, context, {}, false};
     writer.buffer.reserve(kChunkSize + kChunkSize / 4);
     const std::string name = broadcastIcsName(firstYear, lastYear);
@@ -170,9 +180,10 @@ bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, vo
     contentLine(writer, "X-WR-CALNAME:" + escapedText(name));
     const std::string stamp = timeStamp();
     for (int year = firstYear; year <= lastYear && !writer.failed; ++year) {
-        computeBroadcastYear(year);
+        const BroadcastYearTable table = broadcastYearTable(year);
         for (int month = 1; month <= 12; ++month)
-            writeMonth(writer, year, month, weeks, stamp);
+            writeMonth(writer, table, year, month, weeks, stamp);
+        writeHolidays(writer, table, holidays, stamp);
     }
     contentLine(writer, "END:VCALENDAR");
     flush(writer);
@@ -180,14 +191,32 @@ bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, vo
 }
 
 IcsFileResult writeBroadcastIcsFile(const std::string& path, int firstYear, int lastYear,
-                                    bool weeks, std::string& error) {
+                                    bool weeks, int holidays, std::string& error) {
     AtomicFile file{-1, {}, {}};
     if (!beginAtomicFile(file, path, error)) return IcsFileResult::Refused;
     IcsFileSink target{&file, &error};
-    if (!writeBroadcastIcs(firstYear, lastYear, weeks, writeToFile, &target)) {
+    if (!writeBroadcastIcs(firstYear, lastYear, weeks, holidays, writeToFile, &target)) {
         abandonAtomicFile(file);
         return IcsFileResult::Failed;
     }
     if (!commitAtomicFile(file, error)) return IcsFileResult::Failed;
     return IcsFileResult::Written;
+}
+
+// Folds the line into pieces of at most 75 octets, never inside a UTF-8 character, each
+// continuation starting with one blank.
+void appendContentLine(std::string& out, std::string_view line) {
+    std::size_t limit = kLineOctets;
+    while (line.size() > limit) {
+        std::size_t cut = limit;
+        while (cut > 0 && isUtf8Continuation(line[cut]))
+            --cut;
+        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
+        out.append(line.substr(0, cut));
+        out.append("\r\n ");
+        line.remove_prefix(cut);
+        limit = kLineOctets - 1;
+    }
+    out.append(line);
+    out.append("\r\n");
 }

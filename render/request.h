@@ -1,4 +1,6 @@
 #pragma once
+#include "calendar/broadcast_table.h"
+
 #include <hpdf.h>
 
 enum CalendarStyle {
@@ -19,6 +21,9 @@ struct CalendarRequest {
     int year;
     int selection;
     bool showQuarterWeeks;
+    // The country whose public holidays stand out on the pages (HolidayCountry); 0 marks none
+    // and leaves every page as it always was.
+    int holidays = 0;
 };
 
 // The drawing state of one document, cleared at the start of every generation.
@@ -39,5 +44,8 @@ struct DrawingState {
 // The record every layout receives.
 struct GenerationRequest {
     CalendarRequest calendar;
+    // The broadcast calendar of calendar.year; a layout that reaches another year computes that
+    // year's table for itself.
+    BroadcastYearTable broadcastYear;
     DrawingState drawing;
 };
