@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <gtest/gtest.h>
@@ -174,9 +175,12 @@ TEST_F(AppDates, ExportWritesWhatTheCommandLineWritesAndRemembersTheChoice) {
          {"menu", [] { return true; }, [] { chooseMenuItem("&Export to Calendar Program..."); }},
          {"form", exportForm,
           [&] {
-              // First year and last, as they stand from left to right.
-              for (QLineEdit* field : exportForm()->findChildren<QLineEdit*>())
-                  years = field->text().toStdString() + " " + years;
+              // First year and last, as they stand from top to bottom.
+              QList<QLineEdit*> fields = exportForm()->findChildren<QLineEdit*>();
+              std::sort(fields.begin(), fields.end(),
+                        [](QLineEdit* a, QLineEdit* b) { return a->y() < b->y(); });
+              for (QLineEdit* field : fields)
+                  years += field->text().toStdString() + " ";
               click(buttonIn(exportForm(), "Include every &week"));
               click(buttonIn(exportForm(), "&Export..."));
           }},
