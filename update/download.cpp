@@ -143,6 +143,7 @@ bool DownloadInstaller(const std::string& address) {
     }
     update.installerFile = fileName;
     update.productName = kProductName;
+    HttpSetEventPump(ezDoEvents);
     update.clientHandle = HttpConnectA(host, kDefaultPort, kTimeoutSeconds);
     if (update.clientHandle == kHttpFailure) {
         ReportHttpError(0);

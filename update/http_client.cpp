@@ -2,7 +2,6 @@
 
 #include "common/atomic_file.h"
 #include "common/read_file.h"
-#include "gui/ezgui.h"
 
 #include <curl/curl.h>
 
@@ -76,6 +75,7 @@ struct ClientState {
     std::array<Connection, kMaxConnections> connections;
     int testStallSeconds = 0;
     std::uint64_t testMaxDownloadBytes = 0;
+    HttpEventPump eventPump = nullptr;
 };
 
 ClientState client;
@@ -392,7 +392,7 @@ void deliverEvent(Connection& connection, std::uint32_t eventCode, std::uint32_t
 void letEventsRun(Transfer& transfer) {
     updateTotal(transfer);
     deliverEvent(*transfer.connection, kHttpEventProgress, kHttpErrorNone);
-    ezDoEvents(kEventSliceMs);
+    if (client.eventPump != nullptr) client.eventPump(kEventSliceMs);
 }
 
 void setTransferOptions(Connection& connection, const std::string& url, bool toFile) {
@@ -700,6 +700,10 @@ int HttpGetErrorStringA(std::uint32_t code, char* buffer, int bufferSize) {
 
 bool HttpIsNoConnection(std::uint32_t code) {
     return code == kHttpErrorNoHost || code == kHttpErrorNoConnection;
+}
+
+void HttpSetEventPump(HttpEventPump pump) {
+    client.eventPump = pump;
 }
 
 void HttpSetTestLimits(int stallSeconds, std::uint64_t maxDownloadBytes) {
