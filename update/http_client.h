@@ -105,6 +105,9 @@ std::uint32_t HttpGetLastError();
 // returns its length; 0 when the code has no text.
 int HttpGetErrorStringA(std::uint32_t code, char* buffer, int bufferSize);
 
+// True when the address starts with "https://" (the scheme in any case).
+bool HttpIsHttpsAddress(const std::string& address);
+
 // The code means the computer reached no server at all: the host name could not be resolved or
 // no connection could be made.
 bool HttpIsNoConnection(std::uint32_t code);
