@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "about/about_dialog.h"
 #include "calendar/holidays.h"
 #include "program/version.h"
 
@@ -17,7 +18,7 @@
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
 #include "shell/render_wiring.h"
-#include "shell/update_calls.h"
+#include "update/updates.h"
 
 #include <cstdio>
 #include <vector>
@@ -285,7 +286,7 @@ void menuAction(int itemId) {
         if (checkForUpdateOnDemand()) ezUnloadForm(kMainForm);
         break;
     case kAboutItem:
-        showAboutDialog(kMainForm);
+        ShowAboutDialog(kMainForm);
         break;
     default:
         break;

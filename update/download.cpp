@@ -24,7 +24,6 @@ constexpr int kErrorTextSize = 128;
 constexpr std::size_t kLongestPart = 259;
 // The host part ends at the first "/" after "https://".
 constexpr std::size_t kHostSearchStart = 8;
-constexpr const char* kSecureScheme = "https://";
 
 // Files of the program's folder that a download must never replace (the program itself is added
 // by name when the check runs).
@@ -65,14 +64,6 @@ void refuseAddress(const std::string& reason) {
     okMessage("Update Not Downloaded",
               "The update cannot be downloaded safely from the address the update site gave.{f10}",
               reason + "{f6}");
-}
-
-bool startsWithSecureScheme(const std::string& address) {
-    const std::string scheme = kSecureScheme;
-    if (address.size() < scheme.size()) return false;
-    for (std::size_t i = 0; i < scheme.size(); ++i)
-        if ((address[i] | 0x20) != scheme[i]) return false;
-    return true;
 }
 
 void progressCallback(int handle, std::uint32_t eventCode, std::uint32_t error, int userValue) {
@@ -123,7 +114,7 @@ int downloadPercent(std::uint32_t total, std::uint32_t done) {
 bool DownloadInstaller(const std::string& address) {
     UpdateState& update = global::update;
     update.connectionMissing = false;
-    if (!startsWithSecureScheme(address)) {
+    if (!HttpIsHttpsAddress(address)) {
         refuseAddress("Only secure (https) addresses are used for downloads.");
         return false;
     }
@@ -143,6 +134,7 @@ bool DownloadInstaller(const std::string& address) {
     }
     update.installerFile = fileName;
     update.productName = kProductName;
+    HttpSetEventPump(ezDoEvents);
     update.clientHandle = HttpConnectA(host, kDefaultPort, kTimeoutSeconds);
     if (update.clientHandle == kHttpFailure) {
         ReportHttpError(0);
