@@ -14,7 +14,7 @@ packages=(
   xdotool openbox
   clang libclang-rt-14-dev
   python3-icalendar man-db mandoc time sqlite3
-  desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip
+  desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip bash-completion
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #include "cli/command_line.h"
 
+#include "common/atomic_file.h"
 #include "render/generate.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 
@@ -29,6 +31,17 @@ int fail(int status, const std::string& text) {
 
 int usageError(const std::string& text) {
     return fail(kExitUsage, text + " (try --help)");
+}
+
+int standardOutputFailure(int errorNumber) {
+    return fail(kExitFailure, "cannot write to standard output: " + fileErrorText(errorNumber));
+}
+
+int printOutput(const std::string& text) {
+    const std::size_t written = std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) != 0 || written != text.size() || std::ferror(stdout))
+        return standardOutputFailure(errno);
+    return 0;
 }
 
 bool parseWholeNumber(const std::string& text, int& value) {

@@ -14,6 +14,11 @@ constexpr const char* kProgramName = "merivane-cli";
 int fail(int status, const std::string& text);
 // A mistake in the arguments: status 2 and a pointer to --help.
 int usageError(const std::string& text);
+// A write to standard output that failed with errorNumber: "cannot write to standard output: the
+// disk is full" and status 1.
+int standardOutputFailure(int errorNumber);
+// Writes text to standard output and flushes it; 0, or the failure above.
+int printOutput(const std::string& text);
 
 // A whole argument of decimal digits and nothing else; no sign, blanks or trailing text.
 bool parseWholeNumber(const std::string& text, int& value);

@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -54,7 +55,6 @@ int runDateCommand(int argc, char** argv) {
                     day.c_str(), place.week, place.quarterWeek.c_str(), place.year,
                     weekStart.c_str(), weekEnd.c_str(), kMonthNames[place.month], place.year,
                     monthStart.c_str(), monthEnd.c_str());
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return fail(kExitFailure, "cannot write to standard output");
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return standardOutputFailure(errno);
     return 0;
 }

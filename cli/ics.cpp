@@ -238,6 +238,5 @@ int runIcsCommand(int argc, char** argv) {
     if (!output.toFile) return 0;
     if (!commitAtomicFile(output.file, problem))
         return fail(kExitFailure, "cannot write " + path + ": " + problem);
-    std::printf("%s\n", path.c_str());
-    return std::fflush(stdout) == 0 ? 0 : fail(kExitFailure, "cannot write to standard output");
+    return printOutput(path + "\n");
 }

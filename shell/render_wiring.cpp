@@ -29,7 +29,7 @@ void closeMainWindow() {
 } // namespace
 
 void installGuiRenderSeam() {
-    global::renderSeam = RenderSeam{showRenderMessage, openCalendar, closeMainWindow};
+    global::renderSeam = RenderSeam{showRenderMessage, openCalendar, closeMainWindow, nullptr};
 }
 
 NumberedOutput numberedCalendarOutput() {
