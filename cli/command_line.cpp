@@ -101,14 +101,6 @@ bool parseIsoDate(const std::string& text, DateNumber& date, std::string& proble
     return true;
 }
 
-std::string isoDateText(DateNumber date) {
-    int month = 0, day = 0, year = 0;
-    calendarDate(date, month, day, year);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
-}
-
 bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,
                  bool& missing) {
     const std::string argument = argv[index];
