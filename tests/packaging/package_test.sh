@@ -32,7 +32,7 @@ for file in /usr/bin/merivane /usr/bin/merivane-cli /usr/share/merivane/History.
   /usr/share/metainfo/org.merivane.Merivane.metainfo.xml \
   /usr/share/icons/hicolor/48x48/apps/merivane.png /usr/share/icons/hicolor/scalable/apps/merivane.svg \
   /usr/share/man/man1/merivane.1.gz /usr/share/doc/merivane/copyright \
-  /usr/share/doc/merivane/changelog.gz /usr/share/bash-completion/completions/merivane-cli \
+  /usr/share/doc/merivane/changelog.Debian.gz /usr/share/bash-completion/completions/merivane-cli \
   /usr/share/zsh/vendor-completions/_merivane-cli \
   /usr/share/fish/vendor_completions.d/merivane-cli.fish; do
   grep -qx -- "$file" "$work/files" || fail "not in the package: $file"
