@@ -112,27 +112,29 @@ void writeEvent(IcsWriter& writer, const std::string& uid, const std::string& st
 }
 
 // The events of broadcast month m of the year the table describes, and its weeks on request.
-void writeMonth(IcsWriter& writer, int year, int month, bool weeks, const std::string& stamp) {
-    const DateNumber start = global::broadcastYear.monthStart[month];
-    const DateNumber end = global::broadcastYear.monthEnd[month];
+void writeMonth(IcsWriter& writer, const BroadcastYearTable& table, int year, int month, bool weeks,
+                const std::string& stamp) {
+    const DateNumber start = table.monthStart[month];
+    const DateNumber end = table.monthEnd[month];
     const DateNumber lastMonday = end - 6;
-    const int weekCount = weeksInTableMonth(month);
+    const int weekCount = weeksInTableMonth(table, month);
     const std::string monthName = std::string(kMonthNames[month]) + " " + std::to_string(year);
     char uid[48];
     std::snprintf(uid, sizeof uid, "broadcast-month-%04d-%02d", year, month);
     writeEvent(writer, uid, stamp, start, end,
                "Broadcast " + monthName + " (" + std::to_string(weekCount) + " weeks)",
                longDateText(start) + " to " + longDateText(end) + ": broadcast weeks " +
-                   std::to_string(weekNumber(start)) + " to " +
-                   std::to_string(weekNumber(lastMonday)) + " of " + std::to_string(year) + ", " +
-                   quarterLabel(month, start) + " to " + quarterLabel(month, lastMonday));
+                   std::to_string(weekNumber(table, start)) + " to " +
+                   std::to_string(weekNumber(table, lastMonday)) + " of " + std::to_string(year) +
+                   ", " + quarterLabel(table, month, start) + " to " +
+                   quarterLabel(table, month, lastMonday));
     if (!weeks) return;
     for (DateNumber monday = start; monday < end; monday += 7) {
-        const int week = weekNumber(monday);
+        const int week = weekNumber(table, monday);
         std::snprintf(uid, sizeof uid, "broadcast-week-%04d-%02d", year, week);
         writeEvent(writer, uid, stamp, monday, monday + 6,
                    "Broadcast week " + std::to_string(week) + " " + kMiddleDot + " " +
-                       quarterLabel(month, monday),
+                       quarterLabel(table, month, monday),
                    "Week " + std::to_string(week) + " of broadcast year " + std::to_string(year) +
                        ", in broadcast " + monthName);
     }
@@ -170,9 +172,9 @@ bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, vo
     contentLine(writer, "X-WR-CALNAME:" + escapedText(name));
     const std::string stamp = timeStamp();
     for (int year = firstYear; year <= lastYear && !writer.failed; ++year) {
-        computeBroadcastYear(year);
+        const BroadcastYearTable table = broadcastYearTable(year);
         for (int month = 1; month <= 12; ++month)
-            writeMonth(writer, year, month, weeks, stamp);
+            writeMonth(writer, table, year, month, weeks, stamp);
     }
     contentLine(writer, "END:VCALENDAR");
     flush(writer);

@@ -199,7 +199,7 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
     drawing.boldFont = HPDF_GetFont(drawing.document, "Helvetica-Bold", nullptr);
     drawing.boldObliqueFont = HPDF_GetFont(drawing.document, "Helvetica-BoldOblique", nullptr);
     setDocumentInfo(drawing.document, calendar);
-    computeBroadcastYear(calendar.year);
+    request.broadcastYear = broadcastYearTable(calendar.year);
     drawPages(request);
     return true;
 }
