@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "calendar/holidays.h"
 #include "common/atomic_file.h"
 #include "render/generate.h"
 
@@ -99,6 +100,13 @@ bool parseIsoDate(const std::string& text, DateNumber& date, std::string& proble
         return false;
     }
     return true;
+}
+
+bool parseHolidayCountry(const std::string& text, int& country, std::string& problem) {
+    country = holidayCountryOfCode(text);
+    if (country >= 0) return true;
+    problem = "unknown holiday country \"" + text + "\"; use us, ca or none";
+    return false;
 }
 
 bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,

@@ -29,6 +29,8 @@ bool parseYearRange(const std::string& firstText, const std::string& lastText, i
                     int& lastYear, std::string& problem);
 // A date written YYYY-MM-DD that exists in the calendar, in a year the program handles.
 bool parseIsoDate(const std::string& text, DateNumber& date, std::string& problem);
+// The value of --holidays: us, ca or none, in any case.
+bool parseHolidayCountry(const std::string& text, int& country, std::string& problem);
 // A value given as "--name VALUE" or "--name=VALUE"; false when argv[index] is another
 // argument, missing when the value is not there.
 bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,

@@ -94,7 +94,7 @@ int writeToFile(const CalendarRequest& request, const std::string& output) {
 }
 
 int runPdf(int argc, char** argv) {
-    std::string styleText, yearText, monthText, output;
+    std::string styleText, yearText, monthText, output, holidaysText;
     bool all = false, quarters = false, haveMonth = false;
     for (int i = 2; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -114,6 +114,9 @@ int runPdf(int argc, char** argv) {
             if (missing) return usageError("--output needs a value");
             output = value;
             if (output.empty()) return usageError("--output needs a file name");
+        } else if (optionValue(argc, argv, i, "--holidays", value, missing)) {
+            if (missing) return usageError("--holidays needs a value");
+            holidaysText = value;
         } else if (argument == "--all") {
             all = true;
         } else if (argument == "--quarters") {
@@ -131,6 +134,8 @@ int runPdf(int argc, char** argv) {
     CalendarRequest request = {style->style, 0, kSelectAll, quarters};
     std::string problem;
     if (!parseYear(yearText, request.year, problem)) return usageError(problem);
+    if (!holidaysText.empty() && !parseHolidayCountry(holidaysText, request.holidays, problem))
+        return usageError(problem);
     const bool monthBased = request.style == Month || request.style == Quarter;
     if ((haveMonth || all) && !monthBased)
         return usageError("--month and --all are only for the month and quarter styles");

@@ -24,6 +24,10 @@ _merivane_cli() {
         --year)
             return
             ;;
+        --holidays)
+            mapfile -t COMPREPLY < <(compgen -W "us ca" -- "$cur")
+            return
+            ;;
         --output)
             if [[ ${words[1]} == pdf ]]; then _filedir pdf; else _filedir ics; fi
             return
@@ -32,9 +36,10 @@ _merivane_cli() {
 
     local options
     case ${words[1]} in
-        pdf) options="--style --year --month --all --quarters --output" ;;
-        ics) options="--weeks --output" ;;
-        weeks | date | days) options="--json" ;;
+        pdf) options="--style --year --month --all --quarters --holidays --output" ;;
+        ics) options="--weeks --holidays --output" ;;
+        days) options="--json --holidays" ;;
+        weeks | date) options="--json" ;;
         help)
             ((cword == 2)) && mapfile -t COMPREPLY < <(compgen -W "${commands% help}" -- "$cur")
             return
