@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -28,6 +29,7 @@ constexpr const char* kMiddleDot = "\xC2\xB7";
 // complete. The first failure is kept and later output is dropped.
 struct IcsOutput {
     bool toFile;
+    int descriptor; // the stream written when not a file
     AtomicFile file;
     std::string path;
     std::string buffer;
@@ -37,9 +39,9 @@ struct IcsOutput {
 
 IcsOutput output;
 
-bool writeStandardOutput(const char* data, std::size_t size) {
+bool writeStream(const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t written = write(STDOUT_FILENO, data, size);
+        const ssize_t written = write(output.descriptor, data, size);
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) return false;
         data += written;
@@ -56,9 +58,13 @@ void flushOutput() {
             output.failed = true;
             output.error = "cannot write " + output.path + ": " + error;
         }
-    } else if (!writeStandardOutput(output.buffer.data(), output.buffer.size())) {
+    } else if (!writeStream(output.buffer.data(), output.buffer.size())) {
         output.failed = true;
-        output.error = "cannot write to standard output: " + fileErrorText(errno);
+        output.error = "cannot write to " +
+                       (output.path.empty() || output.path == kStandardOutputName
+                            ? std::string("standard output")
+                            : output.path) +
+                       ": " + fileErrorText(errno);
     }
     output.buffer.clear();
 }
@@ -224,7 +230,11 @@ int runIcsCommand(int argc, char** argv) {
 
     output = {};
     output.buffer.reserve(kChunkSize + kChunkSize / 4);
-    output.toFile = !path.empty() && path != kStandardOutputName;
+    output.descriptor =
+        path.empty() || path == kStandardOutputName ? STDOUT_FILENO : ownStreamDescriptor(path);
+    output.toFile = output.descriptor < 0;
+    if (!output.toFile && fcntl(output.descriptor, F_GETFL) < 0)
+        return fail(kExitUsage, "cannot write " + path + ": it is not open");
     output.path = path;
     output.file.descriptor = -1;
     if (output.toFile && !beginAtomicFile(output.file, path, problem))

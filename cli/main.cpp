@@ -10,6 +10,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
@@ -103,13 +104,16 @@ std::string defaultFileName(const StyleName& style, const CalendarRequest& reque
     return name + ".pdf";
 }
 
-// "-" as the output: the PDF goes to standard output, for piping into another program.
-int writeToStandardOutput(const CalendarRequest& request) {
-    if (isatty(STDOUT_FILENO))
-        return fail(kExitUsage, "standard output is a terminal; redirect it or give --output FILE");
+// "-" or a path that names one of the program's own streams (/dev/stdout, /dev/fd/N): the PDF
+// goes to that stream where it stands, appended when it was opened for appending.
+int writeToStream(const CalendarRequest& request, int descriptor, const std::string& name) {
+    if (fcntl(descriptor, F_GETFL) < 0)
+        return fail(kExitUsage, "cannot write " + name + ": it is not open");
+    if (isatty(descriptor))
+        return fail(kExitUsage, name + " is a terminal; redirect it or give --output FILE");
     // A reader that goes away makes the write fail with a message rather than end the program.
     std::signal(SIGPIPE, SIG_IGN);
-    return WriteCalendarToDescriptor(request, STDOUT_FILENO, "standard output") ? 0 : kExitFailure;
+    return WriteCalendarToDescriptor(request, descriptor, name) ? 0 : kExitFailure;
 }
 
 // The file is begun before any work: a target that may not be replaced (not a regular file,
@@ -175,7 +179,10 @@ int runPdf(int argc, char** argv) {
     if (output.empty()) output = defaultFileName(*style, request);
 
     global::renderSeam.showMessage = printMessageLine;
-    if (output == kStandardOutputName) return writeToStandardOutput(request);
+    if (output == kStandardOutputName)
+        return writeToStream(request, STDOUT_FILENO, "standard output");
+    if (const int stream = ownStreamDescriptor(output); stream >= 0)
+        return writeToStream(request, stream, output);
     return writeToFile(request, output);
 }
 
@@ -186,7 +193,9 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
-        return 0;
+        return std::fflush(stdout) == 0 && !std::ferror(stdout)
+                   ? 0
+                   : fail(kExitFailure, "cannot write to standard output");
     }
     if (command == "--version") {
         std::printf("%s %s (built %s)\n", kProgramName, kProgramVersion, buildDateText().c_str());

@@ -91,6 +91,8 @@ constexpr ErrorText kErrorTexts[] = {
     {kHttpErrorBadAddress, "The address is not a valid https address"},
     {kHttpErrorNoHost, "The server could not be found"},
     {kHttpErrorNoConnection, "No connection to the server could be made"},
+    {kHttpErrorRefused, "The server refused the connection"},
+    {kHttpErrorUnreachable, "The server could not be reached"},
     {kHttpErrorTimedOut, "The server did not answer in time"},
     {kHttpErrorUntrustedCertificate, "The server's certificate is not trusted"},
     {kHttpErrorSecureConnection, "No secure connection to the server could be made"},
@@ -337,6 +339,16 @@ std::size_t receiveFile(char* data, std::size_t one, std::size_t count, void* co
     return size;
 }
 
+// A server that refuses or cannot be reached is no missing connection; the system's reason for
+// the failed connect tells them apart.
+std::uint32_t connectErrorOf(CURL* curl) {
+    long reason = 0;
+    curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &reason);
+    if (reason == ECONNREFUSED) return kHttpErrorRefused;
+    if (reason == EHOSTUNREACH || reason == ETIMEDOUT) return kHttpErrorUnreachable;
+    return kHttpErrorNoConnection;
+}
+
 std::uint32_t errorOfCurl(CURLcode result) {
     switch (result) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -482,6 +494,7 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
         int status = static_cast<int>(std::clamp<long>(transfer.statusCode, 0, kHighestStatus));
         return kHttpErrorStatusBase + static_cast<std::uint32_t>(status);
     }
+    if (result == CURLE_COULDNT_CONNECT) return connectErrorOf(curl);
     return errorOfCurl(result);
 }
 
@@ -629,7 +642,8 @@ int HttpGetFileA(int handle, const std::string& localPath, const std::string& re
 
     AtomicFile file{-1, "", ""};
     std::string fileError;
-    if (!beginAtomicFile(file, localPath, fileError)) return fail(fileErrorCode(fileError));
+    if (!beginAtomicFile(file, localPath, fileError, kRefuseLink))
+        return fail(fileErrorCode(fileError));
     setTransferOptions(*connection, url, true);
     Transfer transfer;
     transfer.connection = connection;
