@@ -1,11 +1,11 @@
 #include "about/about_dialog.h"
 
-#include "calendar/build_info.h"
 #include "calendar/dates.h"
 #include "common/read_file.h"
 #include "gui/ezgui.h"
-#include "shell/paths.h"
-#include "shell/program.h"
+#include "program/paths.h"
+#include "program/program.h"
+#include "program/version.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
 #include "calendar/broadcast.h"
-#include "calendar/build_info.h"
 #include "calendar/dates.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "common/atomic_file.h"
+#include "program/version.h"
 #include "render/generate.h"
 #include "render/seam.h"
 

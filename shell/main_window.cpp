@@ -1,17 +1,18 @@
 #include "shell/main_window.h"
 
-#include "calendar/build_info.h"
+#include "program/version.h"
 
 #include "common/numbers.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "program/paths.h"
+#include "program/program.h"
+#include "program/settings.h"
 #include "render/generate.h"
-#include "shell/paths.h"
+#include "shell/help.h"
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
-#include "shell/program.h"
 #include "shell/render_wiring.h"
-#include "shell/settings.h"
 #include "shell/startup.h"
 #include "shell/update_calls.h"
 

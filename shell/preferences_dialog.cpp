@@ -1,9 +1,10 @@
 #include "shell/preferences_dialog.h"
 
 #include "gui/ezgui.h"
-#include "shell/paths.h"
-#include "shell/program.h"
-#include "shell/settings.h"
+#include "program/paths.h"
+#include "program/program.h"
+#include "program/settings.h"
+#include "shell/help.h"
 
 namespace {
 

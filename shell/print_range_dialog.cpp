@@ -1,10 +1,11 @@
 #include "shell/print_range_dialog.h"
 
 #include "gui/ezgui.h"
+#include "program/paths.h"
+#include "program/program.h"
+#include "program/settings.h"
 #include "render/request.h"
-#include "shell/paths.h"
-#include "shell/program.h"
-#include "shell/settings.h"
+#include "shell/help.h"
 
 namespace {
 

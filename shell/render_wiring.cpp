@@ -3,10 +3,10 @@
 #include "gui/app_desktop.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "program/paths.h"
+#include "program/program.h"
+#include "program/settings.h"
 #include "render/seam.h"
-#include "shell/paths.h"
-#include "shell/program.h"
-#include "shell/settings.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include "gui/app_instance.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "program/paths.h"
+#include "program/program.h"
+#include "program/settings.h"
 #include "shell/main_window.h"
-#include "shell/paths.h"
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
-#include "shell/program.h"
 #include "shell/render_wiring.h"
-#include "shell/settings.h"
 #include "update/update_forms.h"
 
 #include <cerrno>

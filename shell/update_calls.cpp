@@ -1,9 +1,9 @@
 #include "shell/update_calls.h"
 
 #include "about/about_dialog.h"
-#include "shell/paths.h"
-#include "shell/program.h"
-#include "shell/settings.h"
+#include "program/paths.h"
+#include "program/program.h"
+#include "program/settings.h"
 #include "update/http_client.h"
 #include "update/install.h"
 #include "update/installer_file.h"

@@ -2,8 +2,8 @@
 
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
-#include "shell/paths.h"
-#include "shell/settings.h"
+#include "program/paths.h"
+#include "program/settings.h"
 #include "update/http_client.h"
 #include "update/installer_file.h"
 #include "update/update_state.h"

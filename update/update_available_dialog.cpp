@@ -2,8 +2,8 @@
 
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
-#include "shell/paths.h"
-#include "shell/settings.h"
+#include "program/paths.h"
+#include "program/settings.h"
 #include "update/update_state.h"
 
 namespace {

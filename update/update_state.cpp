@@ -1,11 +1,11 @@
 #include "update/update_state.h"
 
-#include "calendar/build_info.h"
+#include "program/version.h"
 
 #include "common/numbers.h"
 #include "common/text.h"
-#include "shell/paths.h"
-#include "shell/settings.h"
+#include "program/paths.h"
+#include "program/settings.h"
 #include "update/update_site.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/program.h"
+#include "program/program.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "common/read_file.h"
 #include "gui/ezgui.h"
-#include "shell/paths.h"
+#include "program/paths.h"
 #include "update/update_state.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 #include "calendar/dates.h"
 #include "gui/qt_test_support.h"
 #include "gui/rtf.h"
-#include "shell/paths.h"
+#include "program/paths.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -3,9 +3,9 @@
 // writing a setting, must then fail with "the disk is full" and leave the old file as it was.
 // Where mounting is not allowed the test says so and is skipped.
 #include "common/atomic_file.h"
+#include "program/settings.h"
 #include "render/generate.h"
 #include "render/seam.h"
-#include "shell/settings.h"
 #include "support/pdf_content.h"
 #include "support/test_files.h"
 

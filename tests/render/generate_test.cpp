@@ -1,9 +1,9 @@
 // Document generation through the real settings file, PDF folder and PDF library: numbered
 // files, the counter, opening, every style's pages, and what the user sees when saving fails.
+#include "program/paths.h"
+#include "program/settings.h"
 #include "render/generate.h"
 #include "render/seam.h"
-#include "shell/paths.h"
-#include "shell/settings.h"
 #include "support/pdf_content.h"
 #include "support/test_files.h"
 

@@ -2,8 +2,8 @@
 // date text the main window reads today from.
 #include "app_harness.h"
 
+#include "program/program.h"
 #include "shell/main_window.h"
-#include "shell/program.h"
 #include "shell/startup.h"
 
 #include <QAbstractButton>

@@ -3,8 +3,8 @@
 #include "app_harness.h"
 #include "support/pdf_content.h"
 
-#include "shell/paths.h"
-#include "shell/program.h"
+#include "program/paths.h"
+#include "program/program.h"
 
 #include <QAbstractButton>
 #include <QApplication>

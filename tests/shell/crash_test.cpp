@@ -2,8 +2,8 @@
 // target must afterwards be either the file it replaced or a whole new one, and the clean-up of
 // the next start must leave no temporary file behind.
 #include "common/atomic_file.h"
+#include "program/settings.h"
 #include "render/generate.h"
-#include "shell/settings.h"
 #include "support/test_files.h"
 
 #include <algorithm>

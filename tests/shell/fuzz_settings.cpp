@@ -3,7 +3,7 @@
 // file byte for byte as it was, or reads back as what was written while every other entry reads
 // as before.
 #include "common/text.h"
-#include "shell/settings.h"
+#include "program/settings.h"
 #include "support/test_files.h"
 
 #include <cctype>

@@ -1,6 +1,6 @@
 // The settings store against real files in a scratch folder.
-#include "shell/paths.h"
-#include "shell/settings.h"
+#include "program/paths.h"
+#include "program/settings.h"
 #include "support/test_files.h"
 
 #include <csignal>

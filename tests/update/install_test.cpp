@@ -2,7 +2,7 @@
 // of old installers, with real files and real dialogs on the offscreen platform.
 #include "update_test_support.h"
 
-#include "shell/settings.h"
+#include "program/settings.h"
 #include "update/install.h"
 
 #include <QDesktopServices>

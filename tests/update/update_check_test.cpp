@@ -3,8 +3,8 @@
 // installer at exit.
 #include "update_test_support.h"
 
-#include "shell/program.h"
-#include "shell/settings.h"
+#include "program/program.h"
+#include "program/settings.h"
 #include "shell/update_calls.h"
 #include "update/download.h"
 #include "update/http_client.h"

@@ -1,7 +1,7 @@
 // The update-available and what's-new dialogs with their real widgets on the offscreen platform.
 #include "update_test_support.h"
 
-#include "shell/settings.h"
+#include "program/settings.h"
 
 #include <QCheckBox>
 #include <gtest/gtest.h>

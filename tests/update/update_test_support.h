@@ -4,7 +4,7 @@
 // and answered by the test, and a scratch program folder holds the settings files.
 #include "gui/qt_test_support.h"
 #include "msgbox/msgbox.h"
-#include "shell/paths.h"
+#include "program/paths.h"
 #include "support/test_files.h"
 #include "update/download.h"
 #include "update/update_available_dialog.h"

@@ -1,5 +1,5 @@
 // The version file as it comes from the network, the version numbers and the site address.
-#include "shell/paths.h"
+#include "program/paths.h"
 #include "update/update_state.h"
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "shell/paths.h"
+#include "program/paths.h"
 
 #include <filesystem>
 #include <sys/stat.h>

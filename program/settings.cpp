@@ -1,10 +1,10 @@
-#include "shell/settings.h"
+#include "program/settings.h"
 
 #include "common/atomic_file.h"
 #include "common/numbers.h"
 #include "common/read_file.h"
 #include "common/text.h"
-#include "shell/paths.h"
+#include "program/paths.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,16 +1,8 @@
-#include "shell/program.h"
+#include "shell/help.h"
 
 #include "gui/ezgui.h"
-#include "shell/paths.h"
-
-#include <cstdio>
-
-namespace global {
-std::string programIcon;
-DateNumber today;
-bool networkReady;
-std::time_t (*currentTime)() = [] { return std::time(nullptr); };
-} // namespace global
+#include "program/paths.h"
+#include "program/program.h"
 
 namespace {
 
@@ -28,16 +20,6 @@ const HelpTopic kHelpTopics[] = {
 constexpr const char* kHelpContentsFile = "contents.html";
 
 } // namespace
-
-std::string localDateText() {
-    const std::time_t now = global::currentTime();
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[48];
-    std::snprintf(text, sizeof text, "%02d-%02d-%04d", local.tm_mon + 1, local.tm_mday,
-                  local.tm_year + 1900);
-    return text;
-}
 
 void showHelpContext(int context) {
     for (const HelpTopic& topic : kHelpTopics) {
