@@ -13,7 +13,7 @@ packages=(
   libnginx-mod-http-echo curl
   xdotool openbox
   clang libclang-rt-14-dev
-  python3-icalendar man-db mandoc time
+  python3-icalendar man-db mandoc time sqlite3
   desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip
 )
 

@@ -72,3 +72,11 @@ BroadcastDay broadcastDayOf(DateNumber date) {
     place.monthEnd = global::broadcastYear.monthEnd[place.month];
     return place;
 }
+
+std::string broadcastDayLine(DateNumber date, const BroadcastDay& place) {
+    return isoDateText(date) + ": week " + std::to_string(place.week) + " (" + place.quarterWeek +
+           ") of broadcast year " + std::to_string(place.year) + ", " +
+           isoDateText(place.weekStart) + " to " + isoDateText(place.weekEnd) + "; broadcast " +
+           kMonthNames[place.month] + " " + std::to_string(place.year) + ", " +
+           isoDateText(place.monthStart) + " to " + isoDateText(place.monthEnd);
+}

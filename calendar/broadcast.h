@@ -35,3 +35,6 @@ struct BroadcastDay {
 
 // Leaves the broadcast-year table describing the day's broadcast year.
 BroadcastDay broadcastDayOf(DateNumber date);
+// The day's place in one line: "2026-11-04: week 45 (4Q06) of broadcast year 2026, 2026-11-02 to
+// 2026-11-08; broadcast November 2026, 2026-10-26 to 2026-11-29".
+std::string broadcastDayLine(DateNumber date, const BroadcastDay& place);

@@ -67,3 +67,18 @@ std::string buildDateText() {
     std::snprintf(text, sizeof text, "%d-%02d-%02d", year, month, day);
     return text;
 }
+
+std::string isoDateText(DateNumber date) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
+}
+
+std::string longDateText(DateNumber date) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    return std::string(kWeekdayNames[weekdayNumber(date)]) + " " + std::to_string(day) + " " +
+           kMonthNames[month] + " " + std::to_string(year);
+}

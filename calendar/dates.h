@@ -19,6 +19,10 @@ void calendarDate(DateNumber date, int& month, int& day, int& year);
 int weekdayNumber(DateNumber date);
 DateNumber weekdayOnOrBefore(DateNumber date, int weekday);
 std::string buildDateText();
+// YYYY-MM-DD.
+std::string isoDateText(DateNumber date);
+// "Monday 26 October 2026".
+std::string longDateText(DateNumber date);
 
 // English names, indexed 1 to 12 and 1 (Monday) to 7 (Sunday); entry 0 is empty.
 extern const char* const kMonthNames[13];

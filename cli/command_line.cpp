@@ -121,14 +121,6 @@ bool parseIsoDate(const std::string& text, DateNumber& date, std::string& proble
     return true;
 }
 
-std::string isoDateText(DateNumber date) {
-    int month = 0, day = 0, year = 0;
-    calendarDate(date, month, day, year);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
-}
-
 int ownStreamDescriptor(const std::string& path) {
     std::string current = path;
     for (int link = 0; link < kMostLinks; ++link) {

@@ -5,3 +5,4 @@
 int runWeeksCommand(int argc, char** argv);
 int runIcsCommand(int argc, char** argv);
 int runDateCommand(int argc, char** argv);
+int runDaysCommand(int argc, char** argv);

@@ -49,11 +49,7 @@ int runDateCommand(int argc, char** argv) {
                     place.quarterWeek.c_str(), weekStart.c_str(), weekEnd.c_str(),
                     monthStart.c_str(), monthEnd.c_str());
     else
-        std::printf("%s: week %d (%s) of broadcast year %d, %s to %s; broadcast %s %d, %s to "
-                    "%s\n",
-                    day.c_str(), place.week, place.quarterWeek.c_str(), place.year,
-                    weekStart.c_str(), weekEnd.c_str(), kMonthNames[place.month], place.year,
-                    monthStart.c_str(), monthEnd.c_str());
+        std::printf("%s\n", broadcastDayLine(date, place).c_str());
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return fail(kExitFailure, "cannot write to standard output");
     return 0;

@@ -26,6 +26,7 @@ constexpr const char* kUsage =
     "  merivane-cli weeks FIRST_YEAR [LAST_YEAR] [--json]\n"
     "  merivane-cli ics FIRST_YEAR [LAST_YEAR] [--weeks] [--output FILE]\n"
     "  merivane-cli date [DATE] [--json]\n"
+    "  merivane-cli days FIRST_YEAR [LAST_YEAR] [--json]\n"
     "  merivane-cli --help\n"
     "  merivane-cli --version\n"
     "\n"
@@ -52,6 +53,11 @@ constexpr const char* kUsage =
     "       calendar: its broadcast year, month, week number and quarter week, and the\n"
     "       first and last day of its broadcast week and month.\n"
     "       --json      the same as one JSON object.\n"
+    "days   prints every day of the broadcast years as CSV, one row a day:\n"
+    "       date,weekday,year,quarter,month,month_name,week,quarter_week,\n"
+    "       day_of_week,day_of_month,day_of_year,week_start,week_end,month_start,\n"
+    "       month_end\n"
+    "       --json      the same fields as a JSON array of objects.\n"
     "\n"
     "Exit status: 0 done, 1 the file could not be made, 2 bad arguments or an\n"
     "unwritable output file.\n";
@@ -204,6 +210,7 @@ int main(int argc, char** argv) {
     if (command == "pdf") return runPdf(argc, argv);
     if (command == "weeks") return runWeeksCommand(argc, argv);
     if (command == "date") return runDateCommand(argc, argv);
+    if (command == "days") return runDaysCommand(argc, argv);
     if (command == "ics") return runIcsCommand(argc, argv);
     return usageError("unknown command \"" + command + "\"");
 }

@@ -1,0 +1,193 @@
+// The iCalendar export, streamed in large chunks so that any range of years takes the same memory.
+#include "calendar/ics.h"
+
+#include "calendar/broadcast.h"
+#include "common/atomic_file.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+// Longest content line in octets, CRLF not counted; a continuation line starts with a blank.
+constexpr std::size_t kLineOctets = 75;
+// Event identifiers name the broadcast month or week, so a later export of any range gives
+// the same event the same UID and a re-import updates it.
+constexpr const char* kUidDomain = "@merivane";
+constexpr const char* kMiddleDot = "\xC2\xB7";
+
+// The export being written: text gathers here and goes to the sink a chunk at a time. After the
+// sink has refused one, later text is dropped.
+struct IcsWriter {
+    IcsSink sink;
+    void* context;
+    std::string buffer;
+    bool failed;
+};
+
+void flush(IcsWriter& writer) {
+    if (writer.failed || writer.buffer.empty()) return;
+    if (!writer.sink(writer.buffer.data(), writer.buffer.size(), writer.context))
+        writer.failed = true;
+    writer.buffer.clear();
+}
+
+void emit(IcsWriter& writer, std::string_view text) {
+    writer.buffer.append(text);
+    if (writer.buffer.size() >= kChunkSize) flush(writer);
+}
+
+bool isUtf8Continuation(char octet) {
+    return (static_cast<unsigned char>(octet) & 0xC0) == 0x80;
+}
+
+// Folds the line into pieces of at most 75 octets, never inside a UTF-8 character, each
+// continuation starting with one blank.
+void contentLine(IcsWriter& writer, std::string_view line) {
+    std::size_t limit = kLineOctets;
+    while (line.size() > limit) {
+        std::size_t cut = limit;
+        while (cut > 0 && isUtf8Continuation(line[cut]))
+            --cut;
+        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
+        emit(writer, line.substr(0, cut));
+        emit(writer, "\r\n ");
+        line.remove_prefix(cut);
+        limit = kLineOctets - 1;
+    }
+    emit(writer, line);
+    emit(writer, "\r\n");
+}
+
+// A TEXT value: backslash, semicolon, comma and line breaks are escaped.
+std::string escapedText(std::string_view text) {
+    std::string escaped;
+    for (const char c : text) {
+        if (c == '\\' || c == ';' || c == ',') escaped += '\\';
+        if (c == '\n') {
+            escaped += "\\n";
+            continue;
+        }
+        escaped += c;
+    }
+    return escaped;
+}
+
+// A DATE value, YYYYMMDD.
+std::string icsDate(DateNumber date) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", year, month, day);
+    return text;
+}
+
+// The moment of the export in UTC, YYYYMMDDTHHMMSSZ.
+std::string timeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
+// An all-day event from first to last, both included; DTEND is the day after last.
+void writeEvent(IcsWriter& writer, const std::string& uid, const std::string& stamp,
+                DateNumber first, DateNumber last, const std::string& summary,
+                const std::string& description) {
+    contentLine(writer, "BEGIN:VEVENT");
+    contentLine(writer, "UID:" + uid + kUidDomain);
+    contentLine(writer, "DTSTAMP:" + stamp);
+    contentLine(writer, "DTSTART;VALUE=DATE:" + icsDate(first));
+    contentLine(writer, "DTEND;VALUE=DATE:" + icsDate(last + 1));
+    contentLine(writer, "SUMMARY:" + escapedText(summary));
+    contentLine(writer, "DESCRIPTION:" + escapedText(description));
+    // Billing periods are background information, never busy time.
+    contentLine(writer, "TRANSP:TRANSPARENT");
+    contentLine(writer, "END:VEVENT");
+}
+
+// The events of broadcast month m of the year the table describes, and its weeks on request.
+void writeMonth(IcsWriter& writer, int year, int month, bool weeks, const std::string& stamp) {
+    const DateNumber start = global::broadcastYear.monthStart[month];
+    const DateNumber end = global::broadcastYear.monthEnd[month];
+    const DateNumber lastMonday = end - 6;
+    const int weekCount = weeksInTableMonth(month);
+    const std::string monthName = std::string(kMonthNames[month]) + " " + std::to_string(year);
+    char uid[48];
+    std::snprintf(uid, sizeof uid, "broadcast-month-%04d-%02d", year, month);
+    writeEvent(writer, uid, stamp, start, end,
+               "Broadcast " + monthName + " (" + std::to_string(weekCount) + " weeks)",
+               longDateText(start) + " to " + longDateText(end) + ": broadcast weeks " +
+                   std::to_string(weekNumber(start)) + " to " +
+                   std::to_string(weekNumber(lastMonday)) + " of " + std::to_string(year) + ", " +
+                   quarterLabel(month, start) + " to " + quarterLabel(month, lastMonday));
+    if (!weeks) return;
+    for (DateNumber monday = start; monday < end; monday += 7) {
+        const int week = weekNumber(monday);
+        std::snprintf(uid, sizeof uid, "broadcast-week-%04d-%02d", year, week);
+        writeEvent(writer, uid, stamp, monday, monday + 6,
+                   "Broadcast week " + std::to_string(week) + " " + kMiddleDot + " " +
+                       quarterLabel(month, monday),
+                   "Week " + std::to_string(week) + " of broadcast year " + std::to_string(year) +
+                       ", in broadcast " + monthName);
+    }
+}
+
+// Hands written chunks to the file that replaces the target when complete.
+struct IcsFileSink {
+    AtomicFile* file;
+    std::string* error;
+};
+
+bool writeToFile(const char* data, std::size_t size, void* context) {
+    auto* target = static_cast<IcsFileSink*>(context);
+    return writeAtomicFile(*target->file, data, size, *target->error);
+}
+
+} // namespace
+
+std::string broadcastIcsName(int firstYear, int lastYear) {
+    std::string name = "Broadcast Calendar " + std::to_string(firstYear);
+    if (lastYear != firstYear) name += "-" + std::to_string(lastYear);
+    return name;
+}
+
+bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, void* context) {
+    IcsWriter writer{sink, context, {}, false};
+    writer.buffer.reserve(kChunkSize + kChunkSize / 4);
+    const std::string name = broadcastIcsName(firstYear, lastYear);
+    contentLine(writer, "BEGIN:VCALENDAR");
+    contentLine(writer, "VERSION:2.0");
+    contentLine(writer, "PRODID:-//Merivane//Broadcast Calendar//EN");
+    contentLine(writer, "CALSCALE:GREGORIAN");
+    contentLine(writer, "METHOD:PUBLISH");
+    contentLine(writer, "NAME:" + escapedText(name));
+    contentLine(writer, "X-WR-CALNAME:" + escapedText(name));
+    const std::string stamp = timeStamp();
+    for (int year = firstYear; year <= lastYear && !writer.failed; ++year) {
+        computeBroadcastYear(year);
+        for (int month = 1; month <= 12; ++month)
+            writeMonth(writer, year, month, weeks, stamp);
+    }
+    contentLine(writer, "END:VCALENDAR");
+    flush(writer);
+    return !writer.failed;
+}
+
+IcsFileResult writeBroadcastIcsFile(const std::string& path, int firstYear, int lastYear,
+                                    bool weeks, std::string& error) {
+    AtomicFile file{-1, {}, {}};
+    if (!beginAtomicFile(file, path, error)) return IcsFileResult::Refused;
+    IcsFileSink target{&file, &error};
+    if (!writeBroadcastIcs(firstYear, lastYear, weeks, writeToFile, &target)) {
+        abandonAtomicFile(file);
+        return IcsFileResult::Failed;
+    }
+    if (!commitAtomicFile(file, error)) return IcsFileResult::Failed;
+    return IcsFileResult::Written;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The iCalendar export of broadcast years (RFC 5545): one all-day event per broadcast month and,
+// on request, one per broadcast week. Every front end writes its exports through these routines.
+#include <cstddef>
+#include <string>
+
+// Receives the text in large chunks, in order; returns false to stop the export.
+using IcsSink = bool (*)(const char* data, std::size_t size, void* context);
+
+// The years firstYear to lastYear (both included), months and, with weeks, every week. Memory
+// stays the same for any range. False when the sink refused a chunk; nothing is sent after that.
+bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, void* context);
+
+// "Broadcast Calendar 2026" or "Broadcast Calendar 2026-2027": the calendar's name in the file.
+std::string broadcastIcsName(int firstYear, int lastYear);
+
+enum class IcsFileResult {
+    Written,
+    Refused, // the target may not be replaced (not a regular file, read-only, no such folder)
+    Failed   // writing failed (a full disk, say); the target is as it was
+};
+
+// The export as the file at path, which is replaced only once the new file is complete. On
+// failure error holds the reason in plain words and no temporary file is left.
+IcsFileResult writeBroadcastIcsFile(const std::string& path, int firstYear, int lastYear,
+                                    bool weeks, std::string& error);

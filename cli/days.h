@@ -1,0 +1,8 @@
+#pragma once
+// The date table of merivane-cli days: one row per day of a range of broadcast years.
+#include <string>
+
+// Writes the table of the broadcast years firstYear to lastYear to descriptor as CSV with a
+// header row, or as a JSON array with one object a line. Rows are made and written in chunks, so
+// memory stays the same for any range. False, with the reason in plain words, when a write fails.
+bool writeDayTable(int firstYear, int lastYear, bool json, int descriptor, std::string& error);
