@@ -97,6 +97,14 @@ std::size_t partCount(std::string_view version) {
     return static_cast<std::size_t>(std::count(version.begin(), version.end(), '.')) + 1;
 }
 
+// "6.0.0.1" but not "6.10" or ".099.": a digit, then "." and a digit, and so on.
+bool hasOneDigitParts(std::string_view version) {
+    if (version.size() % 2 == 0) return false;
+    for (std::size_t i = 0; i < version.size(); ++i)
+        if ((version[i] == '.') != (i % 2 == 1)) return false;
+    return true;
+}
+
 } // namespace
 
 int compareVersions(std::string_view a, std::string_view b) {
@@ -117,7 +125,7 @@ std::string ignoreSettingOf(std::string_view version) {
     std::string digits;
     for (const char c : version)
         if (c != '.') digits += c;
-    if (digits.size() == partCount(version)) return digits;
+    if (hasOneDigitParts(version)) return digits;
     // Without a "." the stored value would be read back one digit per part.
     return version.find('.') == std::string_view::npos ? std::string(version) + ".0"
                                                        : std::string(version);

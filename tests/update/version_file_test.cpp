@@ -88,6 +88,7 @@ TEST(VersionFile, VersionLinesComparePartByPart) {
         {"99999999999999999999999.0", true, "9.9", false, "99999999999999999999999.0"},
         {"6.0.0.3 beta", true, "6003", true, "6003"},
         {"six", false, "0", true, ".0"},
+        {".099.", false, "0", false, ".099."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
