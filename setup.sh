@@ -13,7 +13,7 @@ packages=(
   libnginx-mod-http-echo curl
   xdotool openbox
   clang libclang-rt-14-dev
-  python3-icalendar man-db mandoc time sqlite3
+  python3-icalendar man-db mandoc time sqlite3 locales
   desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip
 )
 
@@ -21,11 +21,15 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# The number tests need a locale with a decimal comma to show that parsing ignores the locale.
+if ! locale -a | grep -qx 'de_DE.utf8'; then
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -6,20 +6,24 @@ namespace global {
 BroadcastYearTable broadcastYear;
 }
 
-void computeBroadcastYear(int year) {
-    global::broadcastYear = {};
+BroadcastYearTable broadcastYearTable(int year) {
     // The table is filled on first use too, so the calendar core works without a main window.
     if (global::monthLengths[1] == 0) fillMonthLengths();
-    global::monthLengths[2] = 28 + isLeapYear(year);
-    const DateNumber firstDay = weekdayOnOrBefore(dateNumber(1, 1, year), Monday);
-    global::broadcastYear.firstDay = firstDay;
-    DateNumber previousEnd = firstDay - 1;
+    BroadcastYearTable table{};
+    table.firstDay = weekdayOnOrBefore(dateNumber(1, 1, year), Monday);
+    DateNumber previousEnd = table.firstDay - 1;
     for (int m = 1; m <= 12; ++m) {
-        global::broadcastYear.monthStart[m] = previousEnd + 1;
-        global::broadcastYear.monthEnd[m] =
-            weekdayOnOrBefore(dateNumber(m, global::monthLengths[m], year), Sunday);
-        previousEnd = global::broadcastYear.monthEnd[m];
+        const int length = m == 2 ? 28 + isLeapYear(year) : global::monthLengths[m];
+        table.monthStart[m] = previousEnd + 1;
+        table.monthEnd[m] = weekdayOnOrBefore(dateNumber(m, length, year), Sunday);
+        previousEnd = table.monthEnd[m];
     }
+    return table;
+}
+
+void computeBroadcastYear(int year) {
+    global::broadcastYear = broadcastYearTable(year);
+    global::monthLengths[2] = 28 + isLeapYear(year);
 }
 
 void broadcastMonthBounds(int month, int year, DateNumber& start, DateNumber& end) {
@@ -35,9 +39,12 @@ int weeksInBroadcastMonth(int month, int year) {
     return (end - start + 1) / 7;
 }
 
+int weeksInTableMonth(const BroadcastYearTable& table, int month) {
+    return (table.monthEnd[month] - table.monthStart[month] + 1) / 7;
+}
+
 int weeksInTableMonth(int month) {
-    return (global::broadcastYear.monthEnd[month] - global::broadcastYear.monthStart[month] + 1) /
-           7;
+    return weeksInTableMonth(global::broadcastYear, month);
 }
 
 int broadcastMonthOfDate(DateNumber date, int& year) {
@@ -47,17 +54,25 @@ int broadcastMonthOfDate(DateNumber date, int& year) {
     return month;
 }
 
-int weekNumber(DateNumber monday) {
-    return (monday + 6 - global::broadcastYear.firstDay + 1) / 7;
+int weekNumber(const BroadcastYearTable& table, DateNumber monday) {
+    return (monday + 6 - table.firstDay + 1) / 7;
 }
 
-std::string quarterLabel(int month, DateNumber monday) {
+int weekNumber(DateNumber monday) {
+    return weekNumber(global::broadcastYear, monday);
+}
+
+std::string quarterLabel(const BroadcastYearTable& table, int month, DateNumber monday) {
     const int quarter = (month + 2) / 3;
     const int firstMonth = 3 * quarter - 2;
-    const int week = (monday - global::broadcastYear.monthStart[firstMonth]) / 7 + 1;
+    const int week = (monday - table.monthStart[firstMonth]) / 7 + 1;
     char text[24];
     std::snprintf(text, sizeof text, "%dQ%02d", quarter, week);
     return text;
+}
+
+std::string quarterLabel(int month, DateNumber monday) {
+    return quarterLabel(global::broadcastYear, month, monday);
 }
 
 BroadcastDay broadcastDayOf(DateNumber date) {
@@ -65,11 +80,11 @@ BroadcastDay broadcastDayOf(DateNumber date) {
     place.weekStart = weekdayOnOrBefore(date, Monday);
     place.weekEnd = place.weekStart + 6;
     place.month = broadcastMonthOfDate(date, place.year);
-    computeBroadcastYear(place.year);
-    place.week = weekNumber(place.weekStart);
-    place.quarterWeek = quarterLabel(place.month, place.weekStart);
-    place.monthStart = global::broadcastYear.monthStart[place.month];
-    place.monthEnd = global::broadcastYear.monthEnd[place.month];
+    const BroadcastYearTable table = broadcastYearTable(place.year);
+    place.week = weekNumber(table, place.weekStart);
+    place.quarterWeek = quarterLabel(table, place.month, place.weekStart);
+    place.monthStart = table.monthStart[place.month];
+    place.monthEnd = table.monthEnd[place.month];
     return place;
 }
 

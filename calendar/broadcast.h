@@ -1,14 +1,15 @@
 #pragma once
+#include "calendar/broadcast_table.h"
 #include "calendar/dates.h"
 
 #include <string>
 
-// The broadcast calendar of one year: every month runs from a Monday to its last Sunday.
-struct BroadcastYearTable {
-    DateNumber monthStart[13];
-    DateNumber monthEnd[13];
-    DateNumber firstDay;
-};
+// The broadcast calendar of a year.
+BroadcastYearTable broadcastYearTable(int year);
+int weeksInTableMonth(const BroadcastYearTable& table, int month);
+// The week's number in the table's broadcast year, and its quarter label ("4Q14").
+int weekNumber(const BroadcastYearTable& table, DateNumber monday);
+std::string quarterLabel(const BroadcastYearTable& table, int month, DateNumber monday);
 
 namespace global {
 // Describes the year most recently passed to computeBroadcastYear.
@@ -33,7 +34,6 @@ struct BroadcastDay {
     DateNumber monthStart, monthEnd;
 };
 
-// Leaves the broadcast-year table describing the day's broadcast year.
 BroadcastDay broadcastDayOf(DateNumber date);
 // The day's place in one line: "2026-11-04: week 45 (4Q06) of broadcast year 2026, 2026-11-02 to
 // 2026-11-08; broadcast November 2026, 2026-10-26 to 2026-11-29".

@@ -1,9 +1,7 @@
 #pragma once
-#include <cstdint>
-#include <string>
+#include "calendar/date_number.h"
 
-// Date numbers are Julian Day Numbers: 1 January 2000 is 2451545.
-using DateNumber = std::int32_t;
+#include <string>
 
 enum Weekday { Monday = 1, Tuesday, Wednesday, Thursday, Friday, Saturday, Sunday };
 

@@ -35,31 +35,13 @@ void flush(IcsWriter& writer) {
     writer.buffer.clear();
 }
 
-void emit(IcsWriter& writer, std::string_view text) {
-    writer.buffer.append(text);
-    if (writer.buffer.size() >= kChunkSize) flush(writer);
-}
-
 bool isUtf8Continuation(char octet) {
     return (static_cast<unsigned char>(octet) & 0xC0) == 0x80;
 }
 
-// Folds the line into pieces of at most 75 octets, never inside a UTF-8 character, each
-// continuation starting with one blank.
 void contentLine(IcsWriter& writer, std::string_view line) {
-    std::size_t limit = kLineOctets;
-    while (line.size() > limit) {
-        std::size_t cut = limit;
-        while (cut > 0 && isUtf8Continuation(line[cut]))
-            --cut;
-        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
-        emit(writer, line.substr(0, cut));
-        emit(writer, "\r\n ");
-        line.remove_prefix(cut);
-        limit = kLineOctets - 1;
-    }
-    emit(writer, line);
-    emit(writer, "\r\n");
+    appendContentLine(writer.buffer, line);
+    if (writer.buffer.size() >= kChunkSize) flush(writer);
 }
 
 // A TEXT value: backslash, semicolon, comma and line breaks are escaped.
@@ -112,27 +94,29 @@ void writeEvent(IcsWriter& writer, const std::string& uid, const std::string& st
 }
 
 // The events of broadcast month m of the year the table describes, and its weeks on request.
-void writeMonth(IcsWriter& writer, int year, int month, bool weeks, const std::string& stamp) {
-    const DateNumber start = global::broadcastYear.monthStart[month];
-    const DateNumber end = global::broadcastYear.monthEnd[month];
+void writeMonth(IcsWriter& writer, const BroadcastYearTable& table, int year, int month, bool weeks,
+                const std::string& stamp) {
+    const DateNumber start = table.monthStart[month];
+    const DateNumber end = table.monthEnd[month];
     const DateNumber lastMonday = end - 6;
-    const int weekCount = weeksInTableMonth(month);
+    const int weekCount = weeksInTableMonth(table, month);
     const std::string monthName = std::string(kMonthNames[month]) + " " + std::to_string(year);
     char uid[48];
     std::snprintf(uid, sizeof uid, "broadcast-month-%04d-%02d", year, month);
     writeEvent(writer, uid, stamp, start, end,
                "Broadcast " + monthName + " (" + std::to_string(weekCount) + " weeks)",
                longDateText(start) + " to " + longDateText(end) + ": broadcast weeks " +
-                   std::to_string(weekNumber(start)) + " to " +
-                   std::to_string(weekNumber(lastMonday)) + " of " + std::to_string(year) + ", " +
-                   quarterLabel(month, start) + " to " + quarterLabel(month, lastMonday));
+                   std::to_string(weekNumber(table, start)) + " to " +
+                   std::to_string(weekNumber(table, lastMonday)) + " of " + std::to_string(year) +
+                   ", " + quarterLabel(table, month, start) + " to " +
+                   quarterLabel(table, month, lastMonday));
     if (!weeks) return;
     for (DateNumber monday = start; monday < end; monday += 7) {
-        const int week = weekNumber(monday);
+        const int week = weekNumber(table, monday);
         std::snprintf(uid, sizeof uid, "broadcast-week-%04d-%02d", year, week);
         writeEvent(writer, uid, stamp, monday, monday + 6,
                    "Broadcast week " + std::to_string(week) + " " + kMiddleDot + " " +
-                       quarterLabel(month, monday),
+                       quarterLabel(table, month, monday),
                    "Week " + std::to_string(week) + " of broadcast year " + std::to_string(year) +
                        ", in broadcast " + monthName);
     }
@@ -170,9 +154,9 @@ bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, vo
     contentLine(writer, "X-WR-CALNAME:" + escapedText(name));
     const std::string stamp = timeStamp();
     for (int year = firstYear; year <= lastYear && !writer.failed; ++year) {
-        computeBroadcastYear(year);
+        const BroadcastYearTable table = broadcastYearTable(year);
         for (int month = 1; month <= 12; ++month)
-            writeMonth(writer, year, month, weeks, stamp);
+            writeMonth(writer, table, year, month, weeks, stamp);
     }
     contentLine(writer, "END:VCALENDAR");
     flush(writer);
@@ -190,4 +174,22 @@ IcsFileResult writeBroadcastIcsFile(const std::string& path, int firstYear, int 
     }
     if (!commitAtomicFile(file, error)) return IcsFileResult::Failed;
     return IcsFileResult::Written;
+}
+
+// Folds the line into pieces of at most 75 octets, never inside a UTF-8 character, each
+// continuation starting with one blank.
+void appendContentLine(std::string& out, std::string_view line) {
+    std::size_t limit = kLineOctets;
+    while (line.size() > limit) {
+        std::size_t cut = limit;
+        while (cut > 0 && isUtf8Continuation(line[cut]))
+            --cut;
+        if (cut == 0) cut = limit; // not UTF-8 after all: fold at the limit
+        out.append(line.substr(0, cut));
+        out.append("\r\n ");
+        line.remove_prefix(cut);
+        limit = kLineOctets - 1;
+    }
+    out.append(line);
+    out.append("\r\n");
 }

@@ -3,6 +3,7 @@
 // on request, one per broadcast week. Every front end writes its exports through these routines.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Receives the text in large chunks, in order; returns false to stop the export.
 using IcsSink = bool (*)(const char* data, std::size_t size, void* context);
@@ -24,3 +25,6 @@ enum class IcsFileResult {
 // failure error holds the reason in plain words and no temporary file is left.
 IcsFileResult writeBroadcastIcsFile(const std::string& path, int firstYear, int lastYear,
                                     bool weeks, std::string& error);
+
+// Appends one content line with its CRLF to out, folded as RFC 5545 asks.
+void appendContentLine(std::string& out, std::string_view line);

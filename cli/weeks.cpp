@@ -26,21 +26,20 @@ int runWeeksCommand(int argc, char** argv) {
     std::fputs(json ? "[\n" : "monday,week,month,year,quarter_week\n", stdout);
     const char* separator = "";
     for (int year = firstYear; year <= lastYear; ++year) {
-        computeBroadcastYear(year);
+        const BroadcastYearTable table = broadcastYearTable(year);
         for (int month = 1; month <= 12; ++month) {
-            const DateNumber end = global::broadcastYear.monthEnd[month];
-            for (DateNumber monday = global::broadcastYear.monthStart[month]; monday < end;
-                 monday += 7) {
+            const DateNumber end = table.monthEnd[month];
+            for (DateNumber monday = table.monthStart[month]; monday < end; monday += 7) {
                 const std::string date = isoDateText(monday);
-                const std::string quarterWeek = quarterLabel(month, monday);
+                const std::string quarterWeek = quarterLabel(table, month, monday);
                 if (json)
                     std::printf("%s{\"monday\":\"%s\",\"week\":%d,\"month\":%d,\"year\":%d,"
                                 "\"quarter_week\":\"%s\"}",
-                                separator, date.c_str(), weekNumber(monday), month, year,
+                                separator, date.c_str(), weekNumber(table, monday), month, year,
                                 quarterWeek.c_str());
                 else
-                    std::printf("%s,%d,%d,%d,%s\n", date.c_str(), weekNumber(monday), month, year,
-                                quarterWeek.c_str());
+                    std::printf("%s,%d,%d,%d,%s\n", date.c_str(), weekNumber(table, monday), month,
+                                year, quarterWeek.c_str());
                 separator = ",\n";
             }
         }

@@ -121,7 +121,7 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
     drawing.regularFont = HPDF_GetFont(drawing.document, "Helvetica", nullptr);
     drawing.boldFont = HPDF_GetFont(drawing.document, "Helvetica-Bold", nullptr);
     drawing.boldObliqueFont = HPDF_GetFont(drawing.document, "Helvetica-BoldOblique", nullptr);
-    computeBroadcastYear(calendar.year);
+    request.broadcastYear = broadcastYearTable(calendar.year);
     drawPages(request);
     return true;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "calendar/broadcast_table.h"
+
 #include <hpdf.h>
 
 enum CalendarStyle {
@@ -39,5 +41,8 @@ struct DrawingState {
 // The record every layout receives.
 struct GenerationRequest {
     CalendarRequest calendar;
+    // The broadcast calendar of calendar.year; a layout that reaches another year computes that
+    // year's table for itself.
+    BroadcastYearTable broadcastYear;
     DrawingState drawing;
 };

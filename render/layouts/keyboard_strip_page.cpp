@@ -31,7 +31,7 @@ void drawStrip(GenerationRequest& request, int top) {
     int leftX = kLeftX;
     for (int month = 1; month <= 12; ++month) {
         int y = top;
-        const int weeks = weeksInTableMonth(month);
+        const int weeks = weeksInTableMonth(request.broadcastYear, month);
         std::string name = kMonthNames[month];
         if (weeks == 5) name += "*";
         drawText(page, name, leftX, y, drawing.boldFont, 7, AlignLeft);
@@ -41,10 +41,11 @@ void drawStrip(GenerationRequest& request, int top) {
         for (int weekday = Monday; weekday <= Sunday; ++weekday)
             drawText(page, kWeekdayLetters[weekday], leftX + kDayOffsets[weekday], y,
                      drawing.regularFont, 6, AlignRight);
-        DateNumber monday = global::broadcastYear.monthStart[month];
+        DateNumber monday = request.broadcastYear.monthStart[month];
         for (int row = 1; row <= weeks; ++row) {
             y += kRowStep;
-            monday = drawWeekRow(monday, request, leftX, y, kDayOffsets, 7, kNoWeekLabelX);
+            monday = drawWeekRow(monday, request, request.broadcastYear, leftX, y, kDayOffsets, 7,
+                                 kNoWeekLabelX);
         }
         leftX += kMonthPitch;
     }

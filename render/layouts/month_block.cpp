@@ -9,9 +9,10 @@ HPDF_Font dayFont(const DrawingState& drawing, int calendarMonth) {
     return calendarMonth % 2 == 0 ? drawing.boldFont : drawing.regularFont;
 }
 
-std::string weekLabel(const GenerationRequest& request, int month, DateNumber monday) {
-    std::string label = std::to_string(weekNumber(monday));
-    if (request.calendar.showQuarterWeeks) label += "/" + quarterLabel(month, monday);
+std::string weekLabel(const GenerationRequest& request, const BroadcastYearTable& table, int month,
+                      DateNumber monday) {
+    std::string label = std::to_string(weekNumber(table, monday));
+    if (request.calendar.showQuarterWeeks) label += "/" + quarterLabel(table, month, monday);
     return label;
 }
 
@@ -27,8 +28,9 @@ void drawWeekdayHeading(GenerationRequest& request, int leftX, int y, const int 
     }
 }
 
-DateNumber drawWeekRow(DateNumber monday, GenerationRequest& request, int leftX, int y,
-                       const int offsets[8], int size, int labelX) {
+DateNumber drawWeekRow(DateNumber monday, GenerationRequest& request,
+                       const BroadcastYearTable& table, int leftX, int y, const int offsets[8],
+                       int size, int labelX) {
     HPDF_Page page = request.drawing.page;
     int month = 0, day = 0, year = 0;
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
@@ -38,9 +40,9 @@ DateNumber drawWeekRow(DateNumber monday, GenerationRequest& request, int leftX,
     }
     const int style = request.calendar.style;
     if (style == Year || style == ThreeYears) {
-        std::string label = std::to_string(weekNumber(monday));
+        std::string label = std::to_string(weekNumber(table, monday));
         // month now holds the calendar month of the week's Sunday.
-        if (request.calendar.showQuarterWeeks) label += "-" + quarterLabel(month, monday);
+        if (request.calendar.showQuarterWeeks) label += "-" + quarterLabel(table, month, monday);
         setFillColour(page, global::red);
         drawText(page, label, labelX, y, request.drawing.boldObliqueFont, size - 1, AlignRight);
         setFillColour(page, global::black);

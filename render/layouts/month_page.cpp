@@ -51,8 +51,8 @@ void drawMonthPage(GenerationRequest& request, int month) {
 
     int edges[9] = {};
     buildColumnEdges(edges);
-    const DateNumber firstMonday = global::broadcastYear.monthStart[month];
-    const int weeks = weeksInTableMonth(month);
+    const DateNumber firstMonday = request.broadcastYear.monthStart[month];
+    const int weeks = weeksInTableMonth(request.broadcastYear, month);
     const bool fiveWeeks = weeks == 5;
 
     std::string heading =
@@ -92,8 +92,9 @@ void drawMonthPage(GenerationRequest& request, int month) {
                      AlignRight);
             if (column == 1) {
                 setFillColour(page, global::red);
-                drawText(page, weekLabel(request, month, date), edges[1] + kWeekLabelInsetX,
-                         rowTops[row] + weekLabelDrop, drawing.boldFont, 14, AlignLeft);
+                drawText(page, weekLabel(request, request.broadcastYear, month, date),
+                         edges[1] + kWeekLabelInsetX, rowTops[row] + weekLabelDrop,
+                         drawing.boldFont, 14, AlignLeft);
                 setFillColour(page, global::black);
             }
             ++date;

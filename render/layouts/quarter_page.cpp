@@ -31,10 +31,11 @@ constexpr int kQuarterWeekLabelX = 122;
 constexpr int kFooterY = 748;
 
 // One boxed month grid under its heading, whose baseline is top.
-void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
+void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, int month, int year,
+                   int top) {
     const DrawingState& drawing = request.drawing;
     HPDF_Page page = drawing.page;
-    const int weeks = weeksInTableMonth(month);
+    const int weeks = weeksInTableMonth(table, month);
     const std::string star = weeks == 5 ? "*" : "";
     const std::string heading = star + kMonthNames[month] + " " + std::to_string(year) + star;
     drawText(page, heading, kCentreX, top, drawing.boldFont, 18, AlignCentre);
@@ -53,7 +54,7 @@ void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
 
     const int labelX = request.calendar.showQuarterWeeks ? kQuarterWeekLabelX : kWeekLabelX;
     int y = top + 19;
-    DateNumber date = global::broadcastYear.monthStart[month];
+    DateNumber date = table.monthStart[month];
     for (int row = 1; row <= weeks; ++row) {
         y += kRowStep;
         for (int weekday = Monday; weekday <= Sunday; ++weekday) {
@@ -61,8 +62,8 @@ void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
             calendarDate(date, dateMonth, day, dateYear);
             if (weekday == Monday) {
                 setFillColour(page, global::red);
-                drawText(page, weekLabel(request, month, date), labelX, y, drawing.boldObliqueFont,
-                         13, AlignRight);
+                drawText(page, weekLabel(request, table, month, date), labelX, y,
+                         drawing.boldObliqueFont, 13, AlignRight);
                 setFillColour(page, global::black);
             }
             const HPDF_Font font = dayFont(drawing, dateMonth);
@@ -78,7 +79,7 @@ void drawMonthBand(GenerationRequest& request, int month, int year, int top) {
 } // namespace
 
 // Three consecutive broadcast months on a portrait Letter page; the page may run into the
-// next year, whose broadcast calendar then replaces the current one.
+// next year, whose months then follow that year's broadcast calendar.
 void drawQuarterPage(GenerationRequest& request, int firstMonth) {
     // Only calendar months start a page; any other number would read past the month tables.
     if (firstMonth < 1 || firstMonth > 12) return;
@@ -95,14 +96,15 @@ void drawQuarterPage(GenerationRequest& request, int firstMonth) {
 
     int month = firstMonth;
     int year = request.calendar.year;
+    BroadcastYearTable table = request.broadcastYear;
     int top = kFirstBandY;
     for (int band = 1; band <= 3; ++band) {
-        drawMonthBand(request, month, year, top);
+        drawMonthBand(request, table, month, year, top);
         ++month;
         if (month > 12) {
             month = 1;
             ++year;
-            computeBroadcastYear(year);
+            table = broadcastYearTable(year);
         }
         top += kBandPitch;
     }

@@ -24,9 +24,10 @@ constexpr float kWeekdayRuleWidth = 0.2f;
 constexpr int kRowStep = 9;
 constexpr int kFooterY = 760;
 
-// One year's twelve months stacked in the given column (1 to 3); the broadcast calendar must
-// already describe that year.
-void drawYearColumn(GenerationRequest& request, int column, int year, int top) {
+// One year's twelve months stacked in the given column (1 to 3); table is that year's broadcast
+// calendar.
+void drawYearColumn(GenerationRequest& request, const BroadcastYearTable& table, int column,
+                    int year, int top) {
     const DrawingState& drawing = request.drawing;
     HPDF_Page page = drawing.page;
     const int leftX = kColumnLeftX[column];
@@ -40,7 +41,7 @@ void drawYearColumn(GenerationRequest& request, int column, int year, int top) {
     y += kRowStep;
 
     for (int month = 1; month <= 12; ++month) {
-        const int weeks = weeksInTableMonth(month);
+        const int weeks = weeksInTableMonth(table, month);
         const std::string star = weeks == 5 ? "*" : "";
         drawText(page, star + kMonthNames[month] + star, headingX, y, drawing.boldFont, 9,
                  AlignCentre);
@@ -56,18 +57,18 @@ void drawYearColumn(GenerationRequest& request, int column, int year, int top) {
             drawText(page, letters, leftX + kDayOffsets[weekday], y, drawing.boldObliqueFont, 6,
                      AlignRight);
         }
-        DateNumber monday = global::broadcastYear.monthStart[month];
+        DateNumber monday = table.monthStart[month];
         for (int row = 1; row <= weeks; ++row) {
             y += kRowStep;
-            monday = drawWeekRow(monday, request, leftX, y, kDayOffsets, 9, labelX);
+            monday = drawWeekRow(monday, request, table, leftX, y, kDayOffsets, 9, labelX);
         }
         y += 13;
     }
 }
 } // namespace
 
-// Three consecutive broadcast years side by side on a portrait Letter page. Each column
-// recomputes the broadcast calendar for its own year, so week numbers restart at 1.
+// Three consecutive broadcast years side by side on a portrait Letter page. Each column follows
+// the broadcast calendar of its own year, so week numbers restart at 1.
 void drawThreeYearPage(GenerationRequest& request) {
     const DrawingState& drawing = request.drawing;
     HPDF_Page page = addLayoutPage(request, HPDF_PAGE_SIZE_LETTER, HPDF_PAGE_PORTRAIT);
@@ -83,10 +84,11 @@ void drawThreeYearPage(GenerationRequest& request) {
 
     const int columnTop = y + 16;
     int year = request.calendar.year;
+    BroadcastYearTable table = request.broadcastYear;
     for (int column = 1; column <= kColumns; ++column) {
-        drawYearColumn(request, column, year, columnTop);
+        drawYearColumn(request, table, column, year, columnTop);
         ++year;
-        computeBroadcastYear(year);
+        table = broadcastYearTable(year);
     }
 
     drawFiveWeekNote(request, kLeftX, kFooterY, 7);

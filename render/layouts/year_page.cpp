@@ -49,16 +49,17 @@ void buildDayColumns(int offsets[8]) {
 }
 
 // A five-week month carries a star straight after its name.
-std::string monthHeading(int month) {
+std::string monthHeading(const BroadcastYearTable& table, int month) {
     std::string heading = kMonthNames[month];
-    if (weeksInTableMonth(month) == 5) heading += "*";
+    if (weeksInTableMonth(table, month) == 5) heading += "*";
     return heading;
 }
 
 void drawMonthHeading(GenerationRequest& request, int month, int blockX, int y) {
     HPDF_Page page = request.drawing.page;
     HPDF_Font bold = request.drawing.boldFont;
-    drawText(page, monthHeading(month), blockX, y, bold, kBandHeadingSize, AlignLeft);
+    drawText(page, monthHeading(request.broadcastYear, month), blockX, y, bold, kBandHeadingSize,
+             AlignLeft);
     drawText(page, std::to_string(request.calendar.year), blockX + kBlockWidth, y, bold,
              kBandHeadingSize, AlignRight);
 }
@@ -83,13 +84,14 @@ void drawYearPage(GenerationRequest& request) {
 
     const int rightLabelX =
         request.calendar.showQuarterWeeks ? kRightQuarterWeekLabelX : kRightWeekLabelX;
+    const BroadcastYearTable& table = request.broadcastYear;
     int y = kFirstBandY;
     // Each band pairs a month of the first half-year with the month six later.
     for (int leftMonth = 1; leftMonth <= 6; ++leftMonth) {
         const int rightMonth = leftMonth + 6;
         y += kRowStep;
-        const int leftWeeks = weeksInTableMonth(leftMonth);
-        const int rightWeeks = weeksInTableMonth(rightMonth);
+        const int leftWeeks = weeksInTableMonth(table, leftMonth);
+        const int rightWeeks = weeksInTableMonth(table, rightMonth);
         drawMonthHeading(request, leftMonth, kLeftBlockX, y + 2);
         drawMonthHeading(request, rightMonth, kRightBlockX, y + 2);
         if (leftMonth == 1) {
@@ -102,16 +104,16 @@ void drawYearPage(GenerationRequest& request) {
         drawWeekdayHeading(request, kRightBlockX, y, offsets, kWeekdaySize);
 
         y += kRowStep;
-        DateNumber leftMonday = global::broadcastYear.monthStart[leftMonth];
-        DateNumber rightMonday = global::broadcastYear.monthStart[rightMonth];
+        DateNumber leftMonday = table.monthStart[leftMonth];
+        DateNumber rightMonday = table.monthStart[rightMonth];
         const int rows = std::max(leftWeeks, rightWeeks);
         for (int row = 1; row <= rows; ++row) {
             if (row <= leftWeeks)
-                leftMonday = drawWeekRow(leftMonday, request, kLeftBlockX, y, offsets, kDaySize,
-                                         kLeftWeekLabelX);
+                leftMonday = drawWeekRow(leftMonday, request, table, kLeftBlockX, y, offsets,
+                                         kDaySize, kLeftWeekLabelX);
             if (row <= rightWeeks)
-                rightMonday = drawWeekRow(rightMonday, request, kRightBlockX, y, offsets, kDaySize,
-                                          rightLabelX);
+                rightMonday = drawWeekRow(rightMonday, request, table, kRightBlockX, y, offsets,
+                                          kDaySize, rightLabelX);
             y += kRowStep;
         }
     }

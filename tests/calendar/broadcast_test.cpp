@@ -1,4 +1,5 @@
 #include "calendar/broadcast.h"
+#include "calendar/ics.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -172,6 +173,31 @@ TEST(BroadcastYear, EveryDayKnowsItsWeekAndMonth) {
                 }
             }
         }
+    }
+}
+
+// However long a line, a reader unfolds it whole: no physical line passes 75 octets, each
+// continuation starts with one blank and no character is split.
+TEST(IcsContentLines, LongLinesFoldAndUnfoldWhole) {
+    std::string euros;
+    for (int count = 0; count < 90; ++count)
+        euros += "\u20ac";
+    for (const std::string& line : {std::string(75, 'a'), std::string(76, 'b'),
+                                    std::string(400, 'c'), "DESCRIPTION:" + euros, "X:" + euros}) {
+        std::string folded, unfolded;
+        appendContentLine(folded, line);
+        std::size_t start = 0;
+        for (std::size_t end; (end = folded.find("\r\n", start)) != std::string::npos;
+             start = end + 2) {
+            std::string piece = folded.substr(start, end - start);
+            EXPECT_LE(piece.size(), 75u) << line;
+            if (start > 0) EXPECT_EQ(piece.substr(0, 1), " ") << line;
+            if (start > 0) piece.erase(0, 1);
+            EXPECT_NE(static_cast<unsigned char>(piece[0]) & 0xC0, 0x80) << "split in " << line;
+            unfolded += piece;
+        }
+        EXPECT_EQ(start, folded.size()) << "ends with CRLF";
+        EXPECT_EQ(unfolded, line);
     }
 }
 

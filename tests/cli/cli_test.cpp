@@ -34,6 +34,7 @@ CliRun runCli(const fs::path& folder, const std::vector<std::string>& arguments,
     const fs::path outPath = folder.parent_path() / (folder.filename().string() + ".out");
     const fs::path errPath = folder.parent_path() / (folder.filename().string() + ".err");
     const pid_t child = fork();
+    if (child < 0) return {-1, "", "the test could not start a process"};
     if (child == 0) {
         if (chdir(folder.c_str()) != 0) _exit(127);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -72,6 +72,7 @@ struct CliRun {
 
 CliRun runCli(const std::vector<std::string>& arguments, const fs::path& errors) {
     const pid_t child = fork();
+    if (child < 0) return {-1, "the test could not start a process"};
     if (child == 0) {
         const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int out = open("/dev/null", O_WRONLY);

@@ -13,6 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+extern "C" char merivaneSyncEvents[];
+extern "C" int merivaneSyncFailure;
+
 namespace {
 
 std::string makeFolder() {
@@ -170,6 +173,26 @@ TEST(AtomicFile, NewContentStaysOutOfSightUntilCommitted) {
     ASSERT_TRUE(commitAtomicFile(file, error)) << error;
     EXPECT_EQ(readText(folder + name), "new");
     EXPECT_EQ(namesIn(folder), std::set<std::string>{name});
+}
+
+// The data reach the disk before the file takes its name, and a disk that cannot keep them
+// fails the save, leaving the old file and nothing else (tests/support/sync_shim.c watches).
+TEST(AtomicFile, DataReachTheDiskBeforeTheNameAndAFailedSyncFailsTheSave) {
+    const std::string folder = makeFolder();
+    writePlain(folder + "old.pdf", "old", 0644);
+    for (const std::string name : {"new.pdf", "old.pdf"}) {
+        merivaneSyncEvents[0] = '\0';
+        std::string error;
+        ASSERT_TRUE(replaceFileAtomically(folder + name, "new", error)) << error;
+        EXPECT_EQ(std::string(merivaneSyncEvents).substr(0, 2), "sn") << name;
+    }
+    merivaneSyncFailure = EIO;
+    std::string error;
+    EXPECT_FALSE(replaceFileAtomically(folder + "old.pdf", "newer", error));
+    merivaneSyncFailure = 0;
+    EXPECT_EQ(error, "the disk reported an input/output error");
+    EXPECT_EQ(readText(folder + "old.pdf"), "new");
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"new.pdf", "old.pdf"}));
 }
 
 TEST(AtomicFile, StartUpRemovesOnlyItsOwnLeftovers) {

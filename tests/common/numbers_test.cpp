@@ -11,6 +11,7 @@ namespace {
 TEST(LeadingNumber, TakesTheLongestNumericPrefix) {
     EXPECT_EQ(leadingNumber("2025"), 2025);
     EXPECT_EQ(leadingNumber("  42abc"), 42);
+    EXPECT_EQ(leadingNumber("\t 42"), 42);
     EXPECT_EQ(leadingNumber("-3.5 points"), -3.5);
     EXPECT_EQ(leadingNumber("+7"), 7);
     EXPECT_EQ(leadingNumber(".5"), 0.5);
@@ -24,9 +25,12 @@ TEST(LeadingNumber, TakesTheLongestNumericPrefix) {
 }
 
 TEST(LeadingNumber, IgnoresTheLocale) {
-    const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed (setup.sh makes it)";
+    EXPECT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(leadingNumber("2.5"), 2.5);
-    if (previous) std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(leadingNumber("2,5"), 2);
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {

@@ -37,6 +37,7 @@ void removeScratch(const ScratchFolder& scratch) {
 // run as root; returns the child's exit code.
 int runUnprivileged(const std::function<int()>& step) {
     const pid_t child = fork();
+    if (child < 0) return 98;
     if (child == 0) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(90);
         _exit(step());
@@ -163,6 +164,7 @@ TEST_F(SettingsFile, SpecialFilesReadAsUnreadableWithoutBlocking) {
         SCOPED_TRACE(path);
         // In a child with an alarm, so a blocking open fails the test instead of hanging it.
         const pid_t child = fork();
+        ASSERT_GE(child, 0);
         if (child == 0) {
             alarm(5);
             if (ReadSetting(path, "PDF", "Number", "0") != "0") _exit(1);
@@ -210,11 +212,14 @@ TEST_F(SettingsFile, AFullDiskNeverTearsTheFile) {
     std::string original = "[Update]\nNotes=" + std::string(3000, 'n') + "\n";
     writeText(ini, original);
     const std::string path = ini;
+    // Run by root, the step runs as nobody, who must own the folder for the limit to be the cause.
+    if (geteuid() == 0)
+        ASSERT_EQ(chown(scratch.path.c_str(), 65534, 65534) | chown(ini.c_str(), 65534, 65534), 0);
     // A file size limit below the new file's size makes every write fail as a full disk does.
     const int code = runUnprivileged([path] {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{1024, 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
         return WriteSetting(path, "Update", "LastCheck", "2461000") ? 1 : 0;
     });
     EXPECT_EQ(code, 0);

@@ -194,7 +194,9 @@ TEST_F(UpdateCheckTest, DownloadRecordsAnUpdateButNotAMajorVersion) {
 
     writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\n");
     fs::remove(program / "Zarn_6001.exe");
-    serveVersionFile(versionFile("7.0.0.0", "nolength/"));
+    // The scheme is case-blind: an address in capitals is as secure.
+    std::string capitals = versionFile("7.0.0.0", "nolength/");
+    serveVersionFile(capitals.replace(capitals.find("https"), 5, "HTTPS"));
     answerOffer("Download Now");
     EXPECT_EQ(check(false), 1);
     EXPECT_TRUE(global::update.major);
@@ -331,6 +333,8 @@ TEST_F(UpdateCheckTest, HostileInstallerNamesAndLinksAreRefused) {
         std::string kind;
     } cases[] = {
         {"http://127.0.0.1/Zarn_6001.exe", "", ""},
+        {"http://127.0.0.1/https://x/Zarn_6001.exe", "", ""},
+        {"file:///https://x/Zarn_6001.exe", "", ""},
         {server.baseUrl + "updates/", "", ""},
         {server.baseUrl + "updates/..", "", ""},
         {server.baseUrl + std::string(270, 'Z') + ".exe", "", ""},

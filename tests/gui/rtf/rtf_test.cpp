@@ -248,8 +248,8 @@ TEST(RtfReader, FormattingFollowsTheGroupStack) {
 }
 
 TEST(RtfReader, EscapesBecomeUtf8) {
-    EXPECT_EQ(allText(readRtf(R"({\rtf1 \'80\'93quoted\'94 \'e9\'FC\'a0x})")),
-              "\u20ac\u201cquoted\u201d \u00e9\u00fc\u00a0x");
+    EXPECT_EQ(allText(readRtf(R"({\rtf1 \'80\'93quoted\'94 \'e9\'FC\'a0\'ff\'9fx})")),
+              "\u20ac\u201cquoted\u201d \u00e9\u00fc\u00a0\u00ff\u0178x");
     EXPECT_EQ(allText(readRtf(R"({\rtf1 \{braces\} and \\backslash\~nbsp\-soft\_hard})")),
               "{braces} and \\backslash\u00a0nbspsoft\u2011hard");
     EXPECT_EQ(

@@ -1,7 +1,10 @@
 #include "calendar/broadcast.h"
 #include "render/layouts/layouts.h"
+#include "support/pdf_content.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 // A fresh document with the three fonts, as generation prepares it.
@@ -13,8 +16,26 @@ GenerationRequest freshRequest(int style, int year) {
     request.drawing.regularFont = HPDF_GetFont(document, "Helvetica", nullptr);
     request.drawing.boldFont = HPDF_GetFont(document, "Helvetica-Bold", nullptr);
     request.drawing.boldObliqueFont = HPDF_GetFont(document, "Helvetica-BoldOblique", nullptr);
-    computeBroadcastYear(year);
+    request.broadcastYear = broadcastYearTable(year);
     return request;
+}
+
+// Saves and frees the request's document, and reads its pages back.
+std::vector<PdfPage> savedPages(GenerationRequest& request) {
+    const std::string path = testing::TempDir() + "geometry_" + std::to_string(getpid()) + ".pdf";
+    EXPECT_EQ(HPDF_SaveToFile(request.drawing.document, path.c_str()), HPDF_OK);
+    HPDF_Free(request.drawing.document);
+    std::vector<PdfPage> pages = pagesOf(path);
+    std::remove(path.c_str());
+    return pages;
+}
+
+// What a page says and where.
+std::string pageText(const PdfPage& page) {
+    std::string all;
+    for (const PdfText& text : page.texts)
+        all += text.text + " " + std::to_string(text.x) + "," + std::to_string(text.y) + "\n";
+    return all;
 }
 
 void expectGeometry(const DrawingState& drawing, int width, int height, int left, int right,
@@ -80,21 +101,24 @@ TEST(LayoutGeometry, OnePageLayoutsSetTheirOwnGeometry) {
     HPDF_Free(planner.drawing.document);
 }
 
-// A page that runs past December leaves the broadcast calendar on the following year.
-TEST(LayoutGeometry, LayoutsThatReachALaterYearRecomputeTheCalendar) {
-    GenerationRequest quarter = freshRequest(Quarter, 2025);
-    ASSERT_NE(quarter.drawing.document, nullptr);
-    drawQuarterPage(quarter, 11);
-    // Broadcast 2026 starts on Monday 29 December 2025.
-    EXPECT_EQ(global::broadcastYear.firstDay, dateNumber(12, 29, 2025));
-    HPDF_Free(quarter.drawing.document);
-
-    GenerationRequest threeYears = freshRequest(ThreeYears, 2024);
-    ASSERT_NE(threeYears.drawing.document, nullptr);
-    drawThreeYearPage(threeYears);
-    // Broadcast 2027 starts on Monday 28 December 2026.
-    EXPECT_EQ(global::broadcastYear.firstDay, dateNumber(12, 28, 2026));
-    HPDF_Free(threeYears.drawing.document);
+// Pages that run into later years leave the request on its own year: what is drawn next is the
+// same as on a fresh request.
+TEST(LayoutGeometry, ALayoutDoesNotDependOnWhatWasDrawnBefore) {
+    GenerationRequest alone = freshRequest(Year, 2025);
+    ASSERT_NE(alone.drawing.document, nullptr);
+    drawYearPage(alone);
+    const std::vector<PdfPage> expected = savedPages(alone);
+    ASSERT_EQ(expected.size(), 1u);
+    for (int before : {Quarter, ThreeYears}) {
+        GenerationRequest request = freshRequest(Year, 2025);
+        ASSERT_NE(request.drawing.document, nullptr);
+        if (before == Quarter) drawQuarterPage(request, 11);
+        if (before == ThreeYears) drawThreeYearPage(request);
+        drawYearPage(request);
+        const std::vector<PdfPage> pages = savedPages(request);
+        ASSERT_EQ(pages.size(), 2u) << before;
+        EXPECT_EQ(pageText(pages[1]), pageText(expected[0])) << before;
+    }
 }
 
 // A month number outside 1 to 12 names no page: nothing is added and the request is untouched.

@@ -72,7 +72,8 @@ TEST(QuarterPage, AllFourQuartersGiveFourPortraitPagesWithStarredFiveWeekMonths)
         EXPECT_EQ(footer[0].text, "* denotes 5-week month");
         EXPECT_EQ(footer[0].x, 72);
         EXPECT_NEAR(rightEdge(footer[1]), 540, 0.01);
-        EXPECT_EQ(footer[1].size, 9);
+        for (const PdfText& text : footer)
+            EXPECT_EQ(text.size, 9) << text.text;
     }
 }
 
