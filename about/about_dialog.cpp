@@ -3,6 +3,7 @@
 #include "calendar/dates.h"
 #include "common/read_file.h"
 #include "gui/ezgui.h"
+#include "program/form_events.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/version.h"
@@ -101,6 +102,13 @@ void startControl(int layer, int foreground, int background, const char* anchors
     ezUseAutoSize(anchors);
 }
 
+// Only "&Close" ends the dialog.
+void refuseClose(int& cancel) {
+    cancel = 1;
+}
+
+const FormEvents kFormEvents = {kAboutForm, 0, 0, dialogLoad, nullptr, refuseClose, nullptr};
+
 } // namespace
 
 void ShowAboutDialog(const std::string& parent) {
@@ -140,9 +148,7 @@ void aboutEvents(int controlId, int eventCode, int value, int& cancel) {
     (void)value;
     switch (controlId) {
     case 0:
-        if (eventCode == kEventLoaded) dialogLoad();
-        // Only "&Close" ends the dialog.
-        if (eventCode == kEventCloseRequest) cancel = 1;
+        answerFormEvent(kFormEvents, controlId, eventCode, cancel);
         return;
     case kUsageText:
         if (eventCode == kEventLoading) ezSetLoadStr(kUsageNotice);

@@ -2,6 +2,7 @@
 #include "calendar/ics.h"
 
 #include "calendar/broadcast.h"
+#include "calendar/holidays.h"
 #include "common/atomic_file.h"
 
 #include <cstdio>
@@ -122,6 +123,30 @@ void writeMonth(IcsWriter& writer, const BroadcastYearTable& table, int year, in
     }
 }
 
+// One event per holiday of the country whose date in law falls in the broadcast year the table
+// describes; the day observed in its place is named in the description.
+void writeHolidays(IcsWriter& writer, const BroadcastYearTable& table, int country,
+                   const std::string& stamp) {
+    const DateNumber first = table.firstDay;
+    const DateNumber last = table.monthEnd[12];
+    int month = 0, day = 0, year = 0;
+    calendarDate(first, month, day, year);
+    for (int holidayYear = year; holidayYear <= year + 1; ++holidayYear) {
+        for (const Holiday& holiday : holidaysOfYear(country, holidayYear)) {
+            if (holiday.date < first || holiday.date > last) continue;
+            std::string description = std::string(holiday.name) + ", a public holiday in " +
+                                      (country == UnitedStatesHolidays ? "the " : "") +
+                                      holidayCountryName(country);
+            if (holiday.observed != holiday.date)
+                description += "; observed on " + longDateText(holiday.observed);
+            writeEvent(writer,
+                       std::string("holiday-") + holidayCountryCode(country) + "-" +
+                           std::to_string(holidayYear) + "-" + holiday.key,
+                       stamp, holiday.date, holiday.date, holiday.name, description);
+        }
+    }
+}
+
 // Hands written chunks to the file that replaces the target when complete.
 struct IcsFileSink {
     AtomicFile* file;
@@ -141,7 +166,8 @@ std::string broadcastIcsName(int firstYear, int lastYear) {
     return name;
 }
 
-bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, void* context) {
+bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, int holidays, IcsSink sink,
+                       void* context) {
     IcsWriter writer{sink, context, {}, false};
     writer.buffer.reserve(kChunkSize + kChunkSize / 4);
     const std::string name = broadcastIcsName(firstYear, lastYear);
@@ -157,6 +183,7 @@ bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, vo
         const BroadcastYearTable table = broadcastYearTable(year);
         for (int month = 1; month <= 12; ++month)
             writeMonth(writer, table, year, month, weeks, stamp);
+        writeHolidays(writer, table, holidays, stamp);
     }
     contentLine(writer, "END:VCALENDAR");
     flush(writer);
@@ -164,11 +191,11 @@ bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, IcsSink sink, vo
 }
 
 IcsFileResult writeBroadcastIcsFile(const std::string& path, int firstYear, int lastYear,
-                                    bool weeks, std::string& error) {
+                                    bool weeks, int holidays, std::string& error) {
     AtomicFile file{-1, {}, {}};
     if (!beginAtomicFile(file, path, error)) return IcsFileResult::Refused;
     IcsFileSink target{&file, &error};
-    if (!writeBroadcastIcs(firstYear, lastYear, weeks, writeToFile, &target)) {
+    if (!writeBroadcastIcs(firstYear, lastYear, weeks, holidays, writeToFile, &target)) {
         abandonAtomicFile(file);
         return IcsFileResult::Failed;
     }

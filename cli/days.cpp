@@ -3,6 +3,7 @@
 #include "cli/days.h"
 
 #include "calendar/broadcast.h"
+#include "calendar/holidays.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "common/atomic_file.h"
@@ -27,6 +28,7 @@ struct TableOutput {
     bool json;
     bool header;      // the CSV header row: every column writes its name instead of a value
     bool firstColumn; // no separator before the next column
+    int holidays;     // the country whose holidays fill the holiday column; none: no column
     bool failed;
     int errorNumber;
     std::size_t used;
@@ -144,6 +146,7 @@ struct DayRow {
     int week;  // 1 to 53
     std::string_view quarterWeek;
     DateNumber yearStart, monthStart, monthEnd, weekStart;
+    std::string_view holiday; // the names of the day's holidays, "; " between two
 };
 
 void writeRow(TableOutput& out, const DayRow& row) {
@@ -164,6 +167,7 @@ void writeRow(TableOutput& out, const DayRow& row) {
     dateColumn(out, "week_end", row.weekStart + 6);
     dateColumn(out, "month_start", row.monthStart);
     dateColumn(out, "month_end", row.monthEnd);
+    if (out.holidays != NoHolidays) textColumn(out, "holiday", row.holiday);
     put(out, out.json ? "}" : "\n");
 }
 
@@ -176,6 +180,10 @@ void writeYear(TableOutput& out, int year, bool& firstRow) {
     DayRow row{};
     row.year = year;
     row.yearStart = monthStart[1];
+    const std::vector<HolidayMark> marks =
+        holidayMarksBetween(out.holidays, monthStart[1], monthEnd[12]);
+    std::size_t nextMark = 0;
+    std::string holiday;
     for (int month = 1; month <= 12 && !out.failed; ++month) {
         row.month = month;
         row.monthStart = monthStart[month];
@@ -190,6 +198,10 @@ void writeYear(TableOutput& out, int year, bool& firstRow) {
             row.week = (monday - row.yearStart) / 7 + 1;
             row.weekStart = monday;
             for (row.date = monday; row.date <= monday + 6; ++row.date) {
+                holiday.clear();
+                for (; nextMark < marks.size() && marks[nextMark].day == row.date; ++nextMark)
+                    holiday += (holiday.empty() ? "" : "; ") + marks[nextMark].label;
+                row.holiday = holiday;
                 if (out.json) put(out, firstRow ? "\n" : ",\n");
                 firstRow = false;
                 writeRow(out, row);
@@ -200,11 +212,13 @@ void writeYear(TableOutput& out, int year, bool& firstRow) {
 
 } // namespace
 
-bool writeDayTable(int firstYear, int lastYear, bool json, int descriptor, std::string& error) {
+bool writeDayTable(int firstYear, int lastYear, bool json, int holidays, int descriptor,
+                   std::string& error) {
     std::vector<TableOutput> held(1);
     TableOutput& out = held[0];
     out.descriptor = descriptor;
     out.json = json;
+    out.holidays = holidays;
     if (json) {
         put(out, "[");
     } else {
@@ -225,16 +239,29 @@ bool writeDayTable(int firstYear, int lastYear, bool json, int descriptor, std::
 int runDaysCommand(int argc, char** argv) {
     std::vector<std::string> years;
     bool json = false;
-    std::string unknown;
-    if (!splitJsonOption(argc, argv, years, json, unknown))
-        return usageError("unknown argument \"" + unknown + "\"");
+    int holidays = NoHolidays;
+    std::string problem;
+    for (int i = 2; i < argc; ++i) {
+        const std::string argument = argv[i];
+        std::string value;
+        bool missing = false;
+        if (optionValue(argc, argv, i, "--holidays", value, missing)) {
+            if (missing) return usageError("--holidays needs a value");
+            if (!parseHolidayCountry(value, holidays, problem)) return usageError(problem);
+        } else if (argument == "--json") {
+            json = true;
+        } else if (argument.rfind("-", 0) == 0) {
+            return usageError("unknown argument \"" + argument + "\"");
+        } else {
+            years.push_back(argument);
+        }
+    }
     if (years.empty()) return usageError("days needs FIRST_YEAR");
     if (years.size() > 2) return usageError("days takes FIRST_YEAR and LAST_YEAR only");
     int firstYear = 0, lastYear = 0;
-    std::string problem;
     if (!parseYearRange(years[0], years.size() == 2 ? years[1] : "", firstYear, lastYear, problem))
         return usageError(problem);
-    if (!writeDayTable(firstYear, lastYear, json, STDOUT_FILENO, problem))
+    if (!writeDayTable(firstYear, lastYear, json, holidays, STDOUT_FILENO, problem))
         return fail(kExitFailure, "cannot write to standard output: " + problem);
     return 0;
 }

@@ -4,5 +4,8 @@
 
 // Writes the table of the broadcast years firstYear to lastYear to descriptor as CSV with a
 // header row, or as a JSON array with one object a line. Rows are made and written in chunks, so
-// memory stays the same for any range. False, with the reason in plain words, when a write fails.
-bool writeDayTable(int firstYear, int lastYear, bool json, int descriptor, std::string& error);
+// memory stays the same for any range. A holiday country (HolidayCountry) adds a last column,
+// "holiday", with the names of the day's holidays and observed days. False, with the reason in
+// plain words, when a write fails.
+bool writeDayTable(int firstYear, int lastYear, bool json, int holidays, int descriptor,
+                   std::string& error);

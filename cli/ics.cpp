@@ -1,5 +1,6 @@
 // The ics command: the broadcast calendar for calendar programs, to a file or standard output.
 #include "calendar/ics.h"
+#include "calendar/holidays.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "common/atomic_file.h"
@@ -43,6 +44,8 @@ int runIcsCommand(int argc, char** argv) {
     std::vector<std::string> years;
     std::string path;
     bool weeks = false;
+    int holidays = NoHolidays;
+    std::string problem;
     for (int i = 2; i < argc; ++i) {
         const std::string argument = argv[i];
         std::string value;
@@ -51,6 +54,9 @@ int runIcsCommand(int argc, char** argv) {
             if (missing) return usageError("--output needs a value");
             if (value.empty()) return usageError("--output needs a file name");
             path = value;
+        } else if (optionValue(argc, argv, i, "--holidays", value, missing)) {
+            if (missing) return usageError("--holidays needs a value");
+            if (!parseHolidayCountry(value, holidays, problem)) return usageError(problem);
         } else if (argument == "--weeks") {
             weeks = true;
         } else if (argument.rfind("-", 0) == 0) {
@@ -62,10 +68,10 @@ int runIcsCommand(int argc, char** argv) {
     if (years.empty()) return usageError("ics needs FIRST_YEAR");
     if (years.size() > 2) return usageError("ics takes FIRST_YEAR and LAST_YEAR only");
     int firstYear = 0, lastYear = 0;
-    std::string problem;
     if (!parseYearRange(years[0], years.size() == 2 ? years[1] : "", firstYear, lastYear, problem))
         return usageError(problem);
 
+<<<<<<< HEAD
     const bool standard = path.empty() || path == kStandardOutputName;
     const int stream = standard ? STDOUT_FILENO : ownStreamDescriptor(path);
     if (stream >= 0) {
@@ -76,9 +82,16 @@ int runIcsCommand(int argc, char** argv) {
             return fail(kExitFailure, "cannot write to " +
                                           (standard ? std::string("standard output") : path) +
                                           ": " + fileErrorText(output.error));
+=======
+    if (path.empty() || path == kStandardOutputName) {
+        StandardOutput output{0};
+        if (!writeBroadcastIcs(firstYear, lastYear, weeks, holidays, writeStandardOutput, &output))
+            return fail(kExitFailure,
+                        "cannot write to standard output: " + fileErrorText(output.error));
+>>>>>>> main
         return 0;
     }
-    switch (writeBroadcastIcsFile(path, firstYear, lastYear, weeks, problem)) {
+    switch (writeBroadcastIcsFile(path, firstYear, lastYear, weeks, holidays, problem)) {
     case IcsFileResult::Refused:
         return fail(kExitUsage, "cannot write " + path + ": " + problem);
     case IcsFileResult::Failed:

@@ -22,11 +22,12 @@ constexpr const char* kStandardOutputName = "-";
 constexpr const char* kUsage =
     "Usage:\n"
     "  merivane-cli pdf --style STYLE --year YEAR [--month N | --all] [--quarters]\n"
-    "                   [--output FILE]\n"
+    "                   [--holidays us|ca] [--output FILE]\n"
     "  merivane-cli weeks FIRST_YEAR [LAST_YEAR] [--json]\n"
-    "  merivane-cli ics FIRST_YEAR [LAST_YEAR] [--weeks] [--output FILE]\n"
+    "  merivane-cli ics FIRST_YEAR [LAST_YEAR] [--weeks] [--holidays us|ca]\n"
+    "                   [--output FILE]\n"
     "  merivane-cli date [DATE] [--json]\n"
-    "  merivane-cli days FIRST_YEAR [LAST_YEAR] [--json]\n"
+    "  merivane-cli days FIRST_YEAR [LAST_YEAR] [--json] [--holidays us|ca]\n"
     "  merivane-cli --help\n"
     "  merivane-cli --version\n"
     "\n"
@@ -36,6 +37,16 @@ constexpr const char* kUsage =
     "       --month N   month and quarter styles: only month N (a quarter page starts\n"
     "                   with it); --all (the default) prints every month or quarter.\n"
     "       --quarters  adds the quarter designation to week numbers.\n"
+    "       --holidays  marks the public holidays of the United States (us) or\n"
+    "                   Canada (ca) in red and underlined, with the days observed\n"
+    "                   in their place; month pages and the planner also name them.\n"
+    "                   US: the federal holidays of 5 U.S.C. 6103, each from the year\n"
+    "                   it began (Labor Day 1894, Columbus Day 1937, Armistice or\n"
+    "                   Veterans Day 1938, Martin Luther King Jr. 1986, Juneteenth\n"
+    "                   2021), observed days from 1971. Canada: the general holidays\n"
+    "                   of the Canada Labour Code (Remembrance Day 1931, Thanksgiving\n"
+    "                   1957, Boxing Day 1965, Truth and Reconciliation 2021), observed\n"
+    "                   days as the federal public service takes them, from 1967.\n"
     "       --output    the file to write, or - for standard output; by default a\n"
     "                   descriptive name in the current folder, such as\n"
     "                   Broadcast-Year-2025.pdf. An existing file is replaced only\n"
@@ -47,6 +58,8 @@ constexpr const char* kUsage =
     "ics    writes the broadcast months of the years as an iCalendar file, one\n"
     "       all-day event each, for calendar programs to import.\n"
     "       --weeks     adds one event per broadcast week.\n"
+    "       --holidays  adds one event per public holiday of the United States (us)\n"
+    "                   or Canada (ca), as pdf marks them.\n"
     "       --output    the file to write, which then replaces any earlier export\n"
     "                   only when complete; by default standard output.\n"
     "date   prints where DATE (YYYY-MM-DD, by default today) falls in the broadcast\n"
@@ -58,6 +71,10 @@ constexpr const char* kUsage =
     "       day_of_week,day_of_month,day_of_year,week_start,week_end,month_start,\n"
     "       month_end\n"
     "       --json      the same fields as a JSON array of objects.\n"
+    "       --holidays  adds a last column, holiday: the names of the day's public\n"
+    "                   holidays of the United States (us) or Canada (ca) and of\n"
+    "                   the days observed in their place, as pdf marks them; empty\n"
+    "                   on other days.\n"
     "\n"
     "Exit status: 0 done, 1 the file could not be made, 2 bad arguments or an\n"
     "unwritable output file.\n";
@@ -135,7 +152,7 @@ int writeToFile(const CalendarRequest& request, const std::string& output) {
 }
 
 int runPdf(int argc, char** argv) {
-    std::string styleText, yearText, monthText, output;
+    std::string styleText, yearText, monthText, output, holidaysText;
     bool all = false, quarters = false, haveMonth = false;
     for (int i = 2; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -155,6 +172,9 @@ int runPdf(int argc, char** argv) {
             if (missing) return usageError("--output needs a value");
             output = value;
             if (output.empty()) return usageError("--output needs a file name");
+        } else if (optionValue(argc, argv, i, "--holidays", value, missing)) {
+            if (missing) return usageError("--holidays needs a value");
+            holidaysText = value;
         } else if (argument == "--all") {
             all = true;
         } else if (argument == "--quarters") {
@@ -172,6 +192,8 @@ int runPdf(int argc, char** argv) {
     CalendarRequest request = {style->style, 0, kSelectAll, quarters};
     std::string problem;
     if (!parseYear(yearText, request.year, problem)) return usageError(problem);
+    if (!holidaysText.empty() && !parseHolidayCountry(holidaysText, request.holidays, problem))
+        return usageError(problem);
     const bool monthBased = request.style == Month || request.style == Quarter;
     if ((haveMonth || all) && !monthBased)
         return usageError("--month and --all are only for the month and quarter styles");

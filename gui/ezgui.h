@@ -184,9 +184,13 @@ void ezSetRichTextLen(const std::string& form, int id, int length);
 // ---- Menus (handles are numbers; menu item IDs raise kEventClick on the form) ----
 // The menu bar of the next form created; its first item is (id, text). "-" is a separator.
 int ezDefMainMenu(int id, const std::string& text, const std::string& properties);
-// A new drop-down menu whose first item is (id, text).
+// A new drop-down menu whose first item is (id, text). Item properties: "R" makes a radio item;
+// the radio items of one menu form a group in which one at a time is ticked.
 int ezDefSubMenu(int id, const std::string& text, const std::string& properties);
 void ezAddMenuItem(int menu, int id, const std::string& text, const std::string& properties);
+// Ticks (1) or clears (0) a radio item; clicking one ticks it before its click is raised.
+void ezSetMenuCheck(int menu, int id, int checked);
+int ezGetMenuCheck(int menu, int id);
 // Attaches `subMenu` as the drop-down of item `itemId` of `menu`.
 void ezSetSubMenu(int menu, int itemId, int subMenu);
 // Menus kept by number per form; number 0 is the form's menu bar.

@@ -4,6 +4,7 @@
 #include "common/numbers.h"
 #include "common/text.h"
 
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -30,7 +31,15 @@ int addMenuRecord(QWidget* widget) {
     return static_cast<int>(toolkit.menus.size());
 }
 
-void addMenuItem(Menu& menu, int handle, int id, const std::string& text) {
+// The one group that holds a menu's radio items, made with the first of them.
+QActionGroup* radioGroupOf(QWidget* menu) {
+    auto* group = menu->findChild<QActionGroup*>(QString(), Qt::FindDirectChildrenOnly);
+    if (group == nullptr) group = new QActionGroup(menu);
+    return group;
+}
+
+void addMenuItem(Menu& menu, int handle, int id, const std::string& text,
+                 const std::string& properties) {
     QAction* action = nullptr;
     if (text == "-") {
         if (auto* bar = qobject_cast<QMenuBar*>(menu.widget.data())) {
@@ -40,6 +49,10 @@ void addMenuItem(Menu& menu, int handle, int id, const std::string& text) {
         }
     } else {
         action = new QAction(toQt(text), menu.widget);
+        if (properties.find('R') != std::string::npos) {
+            action->setCheckable(true);
+            radioGroupOf(menu.widget)->addAction(action);
+        }
         menu.widget->addAction(action);
         QObject::connect(action, &QAction::triggered, [handle, id] {
             Menu* owner = findMenu(handle);
@@ -56,20 +69,35 @@ void addMenuItem(Menu& menu, int handle, int id, const std::string& text) {
 int ezDefMainMenu(int id, const std::string& text, const std::string&) {
     ensureToolkit();
     int handle = addMenuRecord(new QMenuBar(nullptr));
-    addMenuItem(*findMenu(handle), handle, id, text);
+    addMenuItem(*findMenu(handle), handle, id, text, "");
     toolkit.pendingMainMenu = handle;
     return handle;
 }
 
-int ezDefSubMenu(int id, const std::string& text, const std::string&) {
+int ezDefSubMenu(int id, const std::string& text, const std::string& properties) {
     ensureToolkit();
     int handle = addMenuRecord(new QMenu(nullptr));
-    addMenuItem(*findMenu(handle), handle, id, text);
+    addMenuItem(*findMenu(handle), handle, id, text, properties);
     return handle;
 }
 
-void ezAddMenuItem(int menu, int id, const std::string& text, const std::string&) {
-    if (Menu* record = findMenu(menu)) addMenuItem(*record, menu, id, text);
+void ezAddMenuItem(int menu, int id, const std::string& text, const std::string& properties) {
+    if (Menu* record = findMenu(menu)) addMenuItem(*record, menu, id, text, properties);
+}
+
+void ezSetMenuCheck(int menu, int id, int checked) {
+    Menu* record = findMenu(menu);
+    if (record == nullptr) return;
+    auto item = record->items.find(id);
+    if (item == record->items.end() || !item->second || !item->second->isCheckable()) return;
+    item->second->setChecked(checked != 0);
+}
+
+int ezGetMenuCheck(int menu, int id) {
+    Menu* record = findMenu(menu);
+    if (record == nullptr) return 0;
+    auto item = record->items.find(id);
+    return item != record->items.end() && item->second && item->second->isChecked() ? 1 : 0;
 }
 
 void ezSetSubMenu(int menu, int itemId, int subMenu) {

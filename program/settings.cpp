@@ -113,42 +113,40 @@ std::string ReadSetting(const std::string& file, const std::string& section, con
     return fallback;
 }
 
-bool WriteSetting(const std::string& file, const std::string& section, const std::string& key,
-                  const std::string& value) {
-    const std::string path = trimBlanks(file);
-    const std::string wantedSection = cut(trimBlanks(section), kNameLimit);
-    const std::string wantedKey = cut(trimBlanks(key), kNameLimit);
-    const std::string newValue = cut(trimBlanks(value), kValueLimit);
+namespace {
+
+// The entry's parts as they are written, or false when writing it would be refused.
+bool acceptableEntry(const SettingEntry& entry, SettingEntry& cleaned) {
+    cleaned.section = cut(trimBlanks(entry.section), kNameLimit);
+    cleaned.key = cut(trimBlanks(entry.key), kNameLimit);
+    cleaned.value = cut(trimBlanks(entry.value), kValueLimit);
+    if (cleaned.section.empty() || cleaned.key.empty()) return false;
     // A line break in any part would write a second, unintended entry into the file.
-    if (path.empty() || wantedSection.empty() || wantedKey.empty()) return false;
-    if (hasLineBreakOrNul(wantedSection) || hasLineBreakOrNul(wantedKey) ||
-        hasLineBreakOrNul(newValue) || wantedKey.find('=') != std::string::npos ||
-        wantedSection.find(']') != std::string::npos)
+    if (hasLineBreakOrNul(cleaned.section) || hasLineBreakOrNul(cleaned.key) ||
+        hasLineBreakOrNul(cleaned.value) || cleaned.key.find('=') != std::string::npos ||
+        cleaned.section.find(']') != std::string::npos)
         return false;
     // The entry line would read back as a comment or a section line, never as this key.
-    if (std::string_view(";#[").find(wantedKey[0]) != std::string_view::npos) return false;
+    return std::string_view(";#[").find(cleaned.key[0]) == std::string_view::npos;
+}
 
-    std::string content;
-    const FileRead read = readRegularFile(path, kFileLimit, content);
-    // A file that exists but cannot be read whole is never replaced: its settings would be lost.
-    if (read == FileRead::Failed || read == FileRead::TooLarge) return false;
-    const std::string lineEnd = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-    std::vector<std::string> lines = splitLines(content);
-    const std::string entry = wantedKey + "=" + newValue;
-
+// Replaces the key's value in the first section of that name, or adds the key at the end of
+// that section, or adds the section at the end of the file.
+void placeEntry(std::vector<std::string>& lines, const SettingEntry& entry) {
+    const std::string line = entry.key + "=" + entry.value;
     std::size_t sectionLine = std::string::npos, lastInSection = 0, keyLine = std::string::npos;
     bool inSection = false;
     std::string name, entryKey, entryValue;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (sectionOf(lines[i], name)) {
             if (sectionLine != std::string::npos && inSection) break;
-            inSection = sameName(name, wantedSection);
+            inSection = sameName(name, entry.section);
             if (inSection) sectionLine = lastInSection = i;
             continue;
         }
         if (!inSection) continue;
         if (!trimBlanks(lines[i]).empty()) lastInSection = i;
-        if (entryOf(lines[i], entryKey, entryValue) && sameName(entryKey, wantedKey)) {
+        if (entryOf(lines[i], entryKey, entryValue) && sameName(entryKey, entry.key)) {
             keyLine = i;
             break;
         }
@@ -157,20 +155,44 @@ bool WriteSetting(const std::string& file, const std::string& section, const std
     if (keyLine != std::string::npos) {
         const std::size_t equals = lines[keyLine].find('=');
         lines[keyLine] =
-            trimBlanks(std::string_view(lines[keyLine]).substr(0, equals)) + "=" + newValue;
+            trimBlanks(std::string_view(lines[keyLine]).substr(0, equals)) + "=" + entry.value;
     } else if (sectionLine != std::string::npos) {
-        lines.insert(lines.begin() + static_cast<long>(lastInSection) + 1, entry);
+        lines.insert(lines.begin() + static_cast<long>(lastInSection) + 1, line);
     } else {
         if (!lines.empty() && !trimBlanks(lines.back()).empty()) lines.emplace_back();
-        lines.push_back("[" + wantedSection + "]");
-        lines.push_back(entry);
+        lines.push_back("[" + entry.section + "]");
+        lines.push_back(line);
     }
+}
+
+} // namespace
+
+bool WriteSettings(const std::string& file, const std::vector<SettingEntry>& entries) {
+    const std::string path = trimBlanks(file);
+    if (path.empty()) return false;
+    std::vector<SettingEntry> cleaned(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!acceptableEntry(entries[i], cleaned[i])) return false;
+
+    std::string content;
+    const FileRead read = readRegularFile(path, kFileLimit, content);
+    // A file that exists but cannot be read whole is never replaced: its settings would be lost.
+    if (read == FileRead::Failed || read == FileRead::TooLarge) return false;
+    const std::string lineEnd = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    std::vector<std::string> lines = splitLines(content);
+    for (const SettingEntry& entry : cleaned)
+        placeEntry(lines, entry);
 
     std::string output;
     for (const std::string& line : lines)
         output += line + lineEnd;
     std::string error;
     return replaceFileAtomically(path, output, error);
+}
+
+bool WriteSetting(const std::string& file, const std::string& section, const std::string& key,
+                  const std::string& value) {
+    return WriteSettings(file, {{section, key, value}});
 }
 
 namespace {
@@ -198,18 +220,23 @@ void SavePreferences(const PreferenceRecord& working) {
     const auto flagText = [](std::uint16_t bit) {
         return (global::preferences.flags & bit) ? "1" : "0";
     };
-    WriteSetting(global::settingsPath, "Preferences", "Style", flagText(kRememberStyleFlag));
-    WriteSetting(global::settingsPath, "Preferences", "IntelYear", flagText(kIntelligentYearFlag));
-    WriteSetting(global::settingsPath, "Preferences", "Quarters", flagText(kQuarterWeeksFlag));
-    WriteSetting(global::settingsPath, "Preferences", "Update", flagText(kUpdateAlertFlag));
-    WriteSetting(global::settingsPath, "Preferences", "ShowTips", flagText(kTooltipsFlag));
+    WriteSettings(global::settingsPath,
+                  {{"Preferences", "Style", flagText(kRememberStyleFlag)},
+                   {"Preferences", "IntelYear", flagText(kIntelligentYearFlag)},
+                   {"Preferences", "Quarters", flagText(kQuarterWeeksFlag)},
+                   {"Preferences", "Update", flagText(kUpdateAlertFlag)},
+                   {"Preferences", "ShowTips", flagText(kTooltipsFlag)}});
     if (global::preferencesSaved) global::preferencesSaved();
 }
 
-int NextCalendarNumber() {
+int FollowingCalendarNumber() {
     // [PDF] Number holds the last file number, 1 to 999; anything else starts again at 1.
     const int last = leadingInteger(ReadSetting(global::settingsPath, "PDF", "Number", "0"));
-    const int number = last >= 0 && last < kLastCalendarNumber ? last + 1 : 1;
+    return last >= 0 && last < kLastCalendarNumber ? last + 1 : 1;
+}
+
+int NextCalendarNumber() {
+    const int number = FollowingCalendarNumber();
     WriteSetting(global::settingsPath, "PDF", "Number", std::to_string(number));
     return number;
 }

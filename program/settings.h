@@ -1,11 +1,21 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 std::string ReadSetting(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& defaultValue);
 bool WriteSetting(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value);
+
+struct SettingEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+// Writes the entries in order with one replacement of the file, as WriteSetting would one by one.
+// False, and nothing written, when any entry would be refused or the file cannot be replaced.
+bool WriteSettings(const std::string& file, const std::vector<SettingEntry>& entries);
 
 // The in-memory preferences; the flag bits are fixed because the dialog copies them as a whole.
 struct PreferenceRecord {
@@ -31,6 +41,8 @@ extern void (*preferencesSaved)();
 void LoadPreferences();
 void SavePreferences(const PreferenceRecord& working);
 
-// Advances the output counter [PDF] Number of the settings file and returns the number of the
-// next calendar file: 1 to 999, then 1 again.
+// The number of the next calendar file, after the output counter [PDF] Number of the settings
+// file: 1 to 999, then 1 again. Nothing is written.
+int FollowingCalendarNumber();
+// Advances the output counter to FollowingCalendarNumber() and returns it.
 int NextCalendarNumber();

@@ -75,3 +75,10 @@ void fillRectangle(HPDF_Page page, Colour colour, int bottomY, int x, int width,
 void setFillColour(HPDF_Page page, Colour colour) {
     HPDF_Page_SetRGBFill(page, colour.red, colour.green, colour.blue);
 }
+
+float textWidth(HPDF_Font font, int size, const std::string& text) {
+    const HPDF_TextWidth width =
+        HPDF_Font_TextWidth(font, reinterpret_cast<const HPDF_BYTE*>(text.c_str()),
+                            static_cast<HPDF_UINT>(text.size()));
+    return static_cast<float>(width.width) * static_cast<float>(size) / 1000.0f;
+}

@@ -25,3 +25,5 @@ void drawVerticalLine(HPDF_Page page, int x, int y, int rise, int length);
 void fillRectangle(HPDF_Page page, Colour colour, int bottomY, int x, int width, int height,
                    int outlined);
 void setFillColour(HPDF_Page page, Colour colour);
+// The width in points of a text in the font at the size, as the text primitive measures it.
+float textWidth(HPDF_Font font, int size, const std::string& text);

@@ -21,6 +21,9 @@ struct CalendarRequest {
     int year;
     int selection;
     bool showQuarterWeeks;
+    // The country whose public holidays stand out on the pages (HolidayCountry); 0 marks none
+    // and leaves every page as it always was.
+    int holidays = 0;
 };
 
 // The drawing state of one document, cleared at the start of every generation.

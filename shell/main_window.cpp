@@ -1,15 +1,17 @@
 #include "shell/main_window.h"
 
+#include "calendar/holidays.h"
 #include "program/version.h"
 
 #include "common/numbers.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "program/form_events.h"
+#include "program/help.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/settings.h"
 #include "render/generate.h"
-#include "shell/help.h"
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
 #include "shell/render_wiring.h"
@@ -17,6 +19,7 @@
 #include "shell/update_calls.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -34,6 +37,9 @@ constexpr int kProgramMenu = 9000;
 constexpr int kPreferencesItem = 9005;
 constexpr int kProgramSeparator = 9010;
 constexpr int kExitItem = 9015;
+constexpr int kHolidaysMenu = 9020;
+// Radio items of the "&Holidays" drop-down, in the order of HolidayCountry.
+constexpr int kHolidayItems[3] = {9025, 9030, 9035};
 constexpr int kHelpMenu = 9100;
 constexpr int kHelpContentsItem = 9105;
 constexpr int kHelpSeparator = 9110;
@@ -44,6 +50,9 @@ constexpr int kAboutItem = 9125;
 constexpr int kMenuBar = 0;
 constexpr int kProgramDropDown = 1;
 constexpr int kHelpDropDown = 2;
+constexpr int kHolidaysDropDown = 3;
+constexpr const char* kHolidaysSection = "Holidays";
+constexpr const char* kHolidaysKey = "Country";
 
 // The year field holds four characters; Generate needs all four.
 constexpr int kYearDigits = 4;
@@ -106,12 +115,40 @@ void ShowStylePreview() {
     ezSetImage(kMainForm, kPreviewPicture, picture);
 }
 
+// The country remembered in [Holidays] Country; none for a missing or unknown code.
+int savedHolidayCountry() {
+    const int country = holidayCountryOfCode(
+        ReadSetting(global::settingsPath, kHolidaysSection, kHolidaysKey, "none"));
+    return country < 0 ? NoHolidays : country;
+}
+
+// The ticked item of the "&Holidays" drop-down: what Generate marks in this run, whether or not
+// the settings file could keep it.
+int chosenHolidayCountry() {
+    const int menu = ezGetMenu(kMainForm, kHolidaysDropDown);
+    for (int country = NoHolidays; country <= CanadaHolidays; ++country)
+        if (ezGetMenuCheck(menu, kHolidayItems[country])) return country;
+    return NoHolidays;
+}
+
+int holidayCountryOfItem(int itemId) {
+    for (int country = NoHolidays; country <= CanadaHolidays; ++country)
+        if (kHolidayItems[country] == itemId) return country;
+    return -1;
+}
+
 void designMenus() {
     const int menuBar = ezGetMenu(kMainForm, kMenuBar);
     ezAddMenuItem(menuBar, kHelpMenu, "&Help", "");
     const int programMenu = ezDefSubMenu(kPreferencesItem, "&Preferences", "");
     ezSaveMenu(kMainForm, kProgramDropDown, programMenu);
     ezSetSubMenu(menuBar, kProgramMenu, programMenu);
+    ezAddMenuItem(programMenu, kHolidaysMenu, "&Holidays", "");
+    const int holidaysMenu = ezDefSubMenu(kHolidayItems[NoHolidays], "&None", "R");
+    ezAddMenuItem(holidaysMenu, kHolidayItems[UnitedStatesHolidays], "&United States", "R");
+    ezAddMenuItem(holidaysMenu, kHolidayItems[CanadaHolidays], "&Canada", "R");
+    ezSaveMenu(kMainForm, kHolidaysDropDown, holidaysMenu);
+    ezSetSubMenu(programMenu, kHolidaysMenu, holidaysMenu);
     ezAddMenuItem(programMenu, kProgramSeparator, "-", "");
     ezAddMenuItem(programMenu, kExitItem, "E&xit", "");
     const int helpMenu = ezDefSubMenu(kHelpContentsItem, "&Help Contents", "");
@@ -186,7 +223,8 @@ void windowLoad() {
     global::preferences.style = isStyle(style) ? style : Year;
     ezSetCheck(kMainForm, kStyles[global::preferences.style].radioId, 1);
     ShowStylePreview();
-    ezDefAccel(kMainForm, kHelpKeyAccelerator);
+    ezSetMenuCheck(ezGetMenu(kMainForm, kHolidaysDropDown), kHolidayItems[savedHolidayCountry()],
+                   1);
 }
 
 void windowStart() {
@@ -212,29 +250,16 @@ void windowStart() {
     ezPostEvent(kMainForm, kYearField, kCaretToEnd);
 }
 
-void formEvents(int controlId, int eventCode, int& cancel) {
-    (void)cancel;
-    if (answerHelpKey(controlId, eventCode)) return;
-    if (controlId != 0) return;
-    switch (eventCode) {
-    case kEventActivated:
-        global::helpContext = kMainWindowHelp;
-        break;
-    case kEventLoaded:
-        windowLoad();
-        break;
-    case kEventStarted:
-        windowStart();
-        break;
-    case kEventUnload:
-        finishNetworkAndInstall();
-        break;
-    default:
-        break;
-    }
-}
+const FormEvents kFormEvents = {
+    kMainForm, kMainWindowHelp, 0, windowLoad, windowStart, nullptr, finishNetworkAndInstall,
+};
 
 void menuAction(int itemId) {
+    if (const int country = holidayCountryOfItem(itemId); country >= 0) {
+        WriteSetting(global::settingsPath, kHolidaysSection, kHolidaysKey,
+                     holidayCountryCode(country));
+        return;
+    }
     switch (itemId) {
     case kPreferencesItem:
         ShowPreferencesDialog(kMainForm);
@@ -294,17 +319,22 @@ void generate() {
     }
     const int style = global::preferences.style;
     if (style < Year) {
-        selection = ShowPrintRangeDialog(kMainForm);
+        selection = ShowPrintRangeDialog(kMainForm, year, style);
         if (selection == 0) return;
     }
     const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
-    const std::string saved =
-        GenerateCalendar({style, year, selection, quarterWeeks}, numberedCalendarOutput());
+    const std::string saved = GenerateCalendar(
+        {style, year, selection, quarterWeeks, chosenHolidayCountry()}, numberedCalendarOutput());
     // Without a PDF reader nothing opens the file: say where it is, so it can be opened by hand.
     if (!saved.empty() && global::pdfViewerPath.empty())
         ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar saved as " + saved);
-    WriteSetting(global::settingsPath, "Last", "Year", std::to_string(year));
-    WriteSetting(global::settingsPath, "Last", "Style", std::to_string(style));
+    // The counter moves on whether or not the save succeeded; one write keeps it with the rest.
+    std::vector<SettingEntry> entries;
+    if (const int number = calendarNumberTaken())
+        entries.push_back({"PDF", "Number", std::to_string(number)});
+    entries.push_back({"Last", "Year", std::to_string(year)});
+    entries.push_back({"Last", "Style", std::to_string(style)});
+    WriteSettings(global::settingsPath, entries);
 }
 
 } // namespace
@@ -325,6 +355,10 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
     case kProgramMenu:
     case kPreferencesItem:
     case kExitItem:
+    case kHolidaysMenu:
+    case kHolidayItems[NoHolidays]:
+    case kHolidayItems[UnitedStatesHolidays]:
+    case kHolidayItems[CanadaHolidays]:
     case kHelpMenu:
     case kHelpContentsItem:
     case kUpdateItem:
@@ -358,7 +392,7 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
         styleRadioEvents(style, eventCode);
         return;
     }
-    formEvents(controlId, eventCode, cancel);
+    answerFormEvent(kFormEvents, controlId, eventCode, cancel);
 }
 
 std::string IntelligentYear() {

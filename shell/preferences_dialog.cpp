@@ -1,10 +1,10 @@
 #include "shell/preferences_dialog.h"
 
 #include "gui/ezgui.h"
-#include "program/paths.h"
+#include "program/form_events.h"
+#include "program/help.h"
 #include "program/program.h"
 #include "program/settings.h"
-#include "shell/help.h"
 
 namespace {
 
@@ -68,29 +68,16 @@ void dialogLoad() {
     working = global::preferences;
     global::preferencesSaved = disableSaveButton;
     disableSaveButton();
-    // Escape closes without saving, as it does in every dialog.
-    ezDefAccel(kPreferencesForm,
-               std::string(kHelpKeyAccelerator) + ",Esc," + std::to_string(kCloseButton));
 }
 
-void formEvents(int controlId, int eventCode, int& cancel) {
-    if (answerHelpKey(controlId, eventCode)) return;
-    if (controlId != 0) return;
-    switch (eventCode) {
-    case kEventActivated:
-        global::helpContext = kPreferencesHelp;
-        cancel = 1;
-        break;
-    case kEventLoaded:
-        dialogLoad();
-        break;
-    case kEventUnload:
-        global::preferencesSaved = nullptr;
-        break;
-    default:
-        break;
-    }
+void dialogUnload() {
+    global::preferencesSaved = nullptr;
 }
+
+// Escape closes without saving, as it does in every dialog.
+const FormEvents kFormEvents = {
+    kPreferencesForm, kPreferencesHelp, kCloseButton, dialogLoad, nullptr, nullptr, dialogUnload,
+};
 
 void preferenceBoxEvents(const PreferenceBox& box, int eventCode) {
     if (eventCode == kEventClick) {
@@ -169,7 +156,7 @@ void preferencesEvents(int controlId, int eventCode, int value, int& cancel) {
         if (eventCode == kEventClick) showHelpContext(kPreferencesHelp);
         return;
     default:
-        formEvents(controlId, eventCode, cancel);
+        answerFormEvent(kFormEvents, controlId, eventCode, cancel);
         return;
     }
 }

@@ -1,11 +1,10 @@
 #include "shell/print_range_dialog.h"
 
 #include "gui/ezgui.h"
-#include "program/paths.h"
+#include "program/form_events.h"
+#include "program/help.h"
 #include "program/program.h"
-#include "program/settings.h"
 #include "render/request.h"
-#include "shell/help.h"
 
 namespace {
 
@@ -19,7 +18,6 @@ constexpr int kCancelButton = 180;
 constexpr int kHelpButton = 185;
 constexpr int kSingleMonthFrame = 190;
 constexpr int kAllMonthsFrame = 195;
-constexpr int kMainYearField = 100;
 constexpr int kDialogFont = 6;
 constexpr int kCancelled = 0;
 
@@ -38,6 +36,9 @@ const MonthRadio kMonthRadios[12] = {
     {"October", 35.125, 2.625, 7.75}, {"November", 35.25, 4, 10}, {"December", 35.25, 5.375, 8.75},
 };
 
+// What the dialog offers: the year and style Generate was given.
+int offeredYear;
+int offeredStyle;
 // 0 cancelled, 1 to 12 a month, 13 all.
 int selection;
 // OK was pressed; any other way out of the dialog is a cancel.
@@ -74,8 +75,8 @@ int checkedMonth() {
 }
 
 void dialogLoad() {
-    const std::string year = ezGetText(kMainForm, kMainYearField);
-    if (global::preferences.style == Quarter) {
+    const std::string year = std::to_string(offeredYear);
+    if (offeredStyle == Quarter) {
         ezSetText(kPrintRangeForm, 0, "Print Three Months of " + year);
         ezSetText(kPrintRangeForm, kSingleMonthRadio, "Print 3 Months Starting with");
         ezSetText(kPrintRangeForm, kAllMonthsRadio, "Print All 4 Quarters");
@@ -89,33 +90,22 @@ void dialogLoad() {
     ezSetCheck(kPrintRangeForm, kSingleMonthRadio, 1);
     ezSetCheck(kPrintRangeForm, kJanuaryRadio, 1);
     selection = 1;
-    // Escape cancels, as it does in every dialog.
-    ezDefAccel(kPrintRangeForm,
-               std::string(kHelpKeyAccelerator) + ",Esc," + std::to_string(kCancelButton));
 }
 
-void formEvents(int controlId, int eventCode, int& cancel) {
-    if (answerHelpKey(controlId, eventCode)) return;
-    if (controlId != 0) return;
-    switch (eventCode) {
-    case kEventActivated:
-        global::helpContext = kPrintRangeHelp;
-        cancel = 1;
-        break;
-    case kEventLoaded:
-        dialogLoad();
-        break;
-    case kEventUnload:
-        if (!confirmed) selection = kCancelled;
-        break;
-    default:
-        break;
-    }
+void dialogUnload() {
+    if (!confirmed) selection = kCancelled;
 }
+
+// Escape cancels, as it does in every dialog.
+const FormEvents kFormEvents = {
+    kPrintRangeForm, kPrintRangeHelp, kCancelButton, dialogLoad, nullptr, nullptr, dialogUnload,
+};
 
 } // namespace
 
-int ShowPrintRangeDialog(const std::string& parent) {
+int ShowPrintRangeDialog(const std::string& parent, int year, int style) {
+    offeredYear = year;
+    offeredStyle = style;
     selection = kCancelled;
     confirmed = false;
     ezColor(-1, -1);
@@ -151,10 +141,8 @@ void printRangeDesign() {
 
 void printRangeEvents(int controlId, int eventCode, int value, int& cancel) {
     (void)value;
-    if (eventCode != kEventClick || controlId == kHelpKeyCommand || controlId == 0) {
-        formEvents(controlId, eventCode, cancel);
-        return;
-    }
+    if (answerFormEvent(kFormEvents, controlId, eventCode, cancel)) return;
+    if (eventCode != kEventClick) return;
     if (isMonthRadio(controlId)) {
         selection = (controlId - 105) / 5;
         return;

@@ -26,6 +26,13 @@ void closeMainWindow() {
     ezUnloadForm(kMainForm);
 }
 
+int numberTaken;
+
+int takeCalendarNumber() {
+    numberTaken = FollowingCalendarNumber();
+    return numberTaken;
+}
+
 } // namespace
 
 void installGuiRenderSeam() {
@@ -33,5 +40,10 @@ void installGuiRenderSeam() {
 }
 
 NumberedOutput numberedCalendarOutput() {
-    return {global::pdfFolder, NextCalendarNumber, !global::pdfViewerPath.empty()};
+    numberTaken = 0;
+    return {global::pdfFolder, takeCalendarNumber, !global::pdfViewerPath.empty()};
+}
+
+int calendarNumberTaken() {
+    return numberTaken;
 }

@@ -16,7 +16,7 @@ void writeTable(benchmark::State& state, bool json) {
     const int sink = open("/dev/null", O_WRONLY | O_CLOEXEC);
     std::string error;
     for (auto _ : state)
-        if (!writeDayTable(firstYear, lastYear, json, sink, error))
+        if (!writeDayTable(firstYear, lastYear, json, 0, sink, error))
             state.SkipWithError(error.c_str());
     close(sink);
     const DateNumber first = weekdayOnOrBefore(dateNumber(1, 1, firstYear), Monday);

@@ -5,6 +5,40 @@
 
 #include <string>
 
+namespace {
+// Underlines sit a little below the baseline and thicken with the digits.
+int underlineDrop(int size) {
+    return size / 10 + 1;
+}
+float underlineWidth(int size) {
+    return static_cast<float>(size) / 20.0f;
+}
+} // namespace
+
+std::vector<HolidayMark> holidayMarks(const GenerationRequest& request, DateNumber first,
+                                      DateNumber last) {
+    return holidayMarksBetween(request.calendar.holidays, first, last);
+}
+
+bool isHoliday(const std::vector<HolidayMark>& marks, DateNumber day) {
+    for (const HolidayMark& mark : marks)
+        if (mark.day == day) return true;
+    return false;
+}
+
+void drawDayNumber(HPDF_Page page, int day, int x, int y, HPDF_Font font, int size, bool holiday) {
+    const std::string text = std::to_string(day);
+    if (!holiday) {
+        drawText(page, text, x, y, font, size, AlignRight);
+        return;
+    }
+    setFillColour(page, global::red);
+    drawText(page, text, x, y, font, size, AlignRight);
+    setFillColour(page, global::black);
+    const int width = static_cast<int>(textWidth(font, size, text) + 0.5f);
+    drawRule(page, x - width, x, y + underlineDrop(size), global::red, underlineWidth(size));
+}
+
 HPDF_Font dayFont(const DrawingState& drawing, int calendarMonth) {
     return calendarMonth % 2 == 0 ? drawing.boldFont : drawing.regularFont;
 }
@@ -33,10 +67,12 @@ DateNumber drawWeekRow(DateNumber monday, GenerationRequest& request,
                        int size, int labelX) {
     HPDF_Page page = request.drawing.page;
     int month = 0, day = 0, year = 0;
+    const std::vector<HolidayMark> holidays = holidayMarks(request, monday, monday + 6);
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
-        calendarDate(monday + weekday - 1, month, day, year);
-        drawText(page, std::to_string(day), leftX + offsets[weekday], y,
-                 dayFont(request.drawing, month), size, AlignRight);
+        const DateNumber date = monday + weekday - 1;
+        calendarDate(date, month, day, year);
+        drawDayNumber(page, day, leftX + offsets[weekday], y, dayFont(request.drawing, month), size,
+                      isHoliday(holidays, date));
     }
     const int style = request.calendar.style;
     if (style == Year || style == ThreeYears) {

@@ -5,6 +5,7 @@
 #include "render/primitives.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 constexpr int kPageWidth = 792;
@@ -24,6 +25,10 @@ constexpr float kRuleWidth = 0.3f;
 constexpr int kColumnLineWidth = 0;
 constexpr int kDayInsetX = 3;
 constexpr int kWeekLabelInsetX = 2;
+// Holiday names stand under the day number, right-aligned with it, as many lines as they need.
+constexpr int kHolidayNameSize = 9;
+constexpr int kHolidayNameDrop = 14;
+constexpr int kHolidayNameStep = 10;
 
 // Column i (Monday = 1) lies between edges[i] and edges[i + 1]; the widths step by a 32-bit
 // real, so the columns differ by a point here and there.
@@ -35,6 +40,46 @@ void buildColumnEdges(int edges[9]) {
         x += step;
     }
     edges[8] = kRightX;
+}
+
+// Breaks a name into lines no wider than width, at blanks; a single word wider stays whole.
+std::vector<std::string> wrappedLines(const std::string& text, HPDF_Font font, int size,
+                                      float width) {
+    std::vector<std::string> lines;
+    std::string line, word;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        word = text.substr(start, end - start);
+        start = end + 1;
+        const std::string longer = line.empty() ? word : line + " " + word;
+        if (line.empty() || textWidth(font, size, longer) <= width) {
+            line = longer;
+            continue;
+        }
+        lines.push_back(line);
+        line = word;
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// The names of the day's holidays under its number, in red like the number.
+void drawHolidayNames(const DrawingState& drawing, const std::vector<HolidayMark>& marks,
+                      DateNumber date, int rightX, int dayY, float width) {
+    int y = dayY + kHolidayNameDrop;
+    setFillColour(drawing.page, global::red);
+    for (const HolidayMark& mark : marks) {
+        if (mark.day != date) continue;
+        for (const std::string& line :
+             wrappedLines(mark.label, drawing.regularFont, kHolidayNameSize, width)) {
+            drawText(drawing.page, line, rightX, y, drawing.regularFont, kHolidayNameSize,
+                     AlignRight);
+            y += kHolidayNameStep;
+        }
+    }
+    setFillColour(drawing.page, global::black);
 }
 
 } // namespace
@@ -81,6 +126,8 @@ void drawMonthPage(GenerationRequest& request, int month) {
     drawRule(page, kLeftX, kRightX, kGridBottomY, global::black, kRuleWidth);
 
     const int weekLabelDrop = roundHalfEven(rowHeight - 2.0);
+    const std::vector<HolidayMark> holidays =
+        holidayMarks(request, firstMonday, firstMonday + 7 * weeks - 1);
     DateNumber date = firstMonday;
     for (int row = 1; row <= weeks; ++row) {
         const int dayY = roundHalfEven(rowTops[row] + 19.5);
@@ -88,8 +135,13 @@ void drawMonthPage(GenerationRequest& request, int month) {
             int dateMonth = 0, day = 0, dateYear = 0;
             calendarDate(date, dateMonth, day, dateYear);
             const HPDF_Font font = dayFont(drawing, dateMonth);
-            drawText(page, std::to_string(day), edges[column + 1] - kDayInsetX, dayY, font, 20,
-                     AlignRight);
+            const int dayX = edges[column + 1] - kDayInsetX;
+            const bool holiday = isHoliday(holidays, date);
+            drawDayNumber(page, day, dayX, dayY, font, 20, holiday);
+            if (holiday)
+                drawHolidayNames(
+                    drawing, holidays, date, dayX, dayY,
+                    static_cast<float>(edges[column + 1] - edges[column] - 2 * kDayInsetX));
             if (column == 1) {
                 setFillColour(page, global::red);
                 drawText(page, weekLabel(request, request.broadcastYear, month, date),

@@ -4,6 +4,7 @@
 #include "render/primitives.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 constexpr float kPageWidth = 612.0f;
@@ -27,6 +28,11 @@ constexpr int kDayInsetX = 5;
 constexpr int kBudgetInsetX = 8;
 constexpr int kFooterGap = 26;
 constexpr int kFooterStep = 19;
+// Holidays are listed in the notes column of their week, shrunk to fit when a week has many.
+constexpr int kNotesX = 323;
+constexpr int kNotesRightX = 572;
+constexpr int kHolidayNoteSize = 7;
+constexpr int kSmallestNoteSize = 5;
 
 void drawHeaderBand(const DrawingState& drawing, int tableTop) {
     HPDF_Page page = drawing.page;
@@ -42,6 +48,38 @@ void drawHeaderBand(const DrawingState& drawing, int tableTop) {
                  AlignCentre);
     drawText(page, "BUDGET", kAnchors[9] - kBudgetInsetX, y, drawing.boldFont, 8, AlignRight);
     setFillColour(page, global::black);
+}
+
+// "Mon 25 Memorial Day", and for several days "Fri 3 ...; Sat 4 ...", several names on one day
+// joined by commas.
+std::string holidayNote(const std::vector<HolidayMark>& marks) {
+    std::string note;
+    DateNumber previousDay = 0;
+    for (const HolidayMark& mark : marks) {
+        if (mark.day == previousDay) {
+            note += ", " + mark.label;
+            continue;
+        }
+        int month = 0, day = 0, year = 0;
+        calendarDate(mark.day, month, day, year);
+        if (!note.empty()) note += "; ";
+        note += std::string(kWeekdayNames[weekdayNumber(mark.day)], 3) + " " + std::to_string(day) +
+                " " + mark.label;
+        previousDay = mark.day;
+    }
+    return note;
+}
+
+void drawHolidayNote(const DrawingState& drawing, const std::vector<HolidayMark>& marks, int y) {
+    if (marks.empty()) return;
+    const std::string note = holidayNote(marks);
+    int size = kHolidayNoteSize;
+    while (size > kSmallestNoteSize &&
+           textWidth(drawing.regularFont, size, note) > kNotesRightX - kNotesX)
+        --size;
+    setFillColour(drawing.page, global::red);
+    drawText(drawing.page, note, kNotesX, y, drawing.regularFont, size, AlignLeft);
+    setFillColour(drawing.page, global::black);
 }
 
 std::string monthCaption(int month, int year) {
@@ -86,13 +124,16 @@ void drawPlannerPage(GenerationRequest& request) {
             if (monday > firstDay)
                 drawRule(page, kTableLeftX, kTableRightX, y - 10, global::black, kMonthRuleWidth);
         }
+        const std::vector<HolidayMark> holidays = holidayMarks(request, monday, monday + 6);
         for (int weekday = Monday; weekday <= Sunday; ++weekday) {
+            const DateNumber date = monday + weekday - 1;
             int dateMonth = 0, day = 0, dateYear = 0;
-            calendarDate(monday + weekday - 1, dateMonth, day, dateYear);
+            calendarDate(date, dateMonth, day, dateYear);
             const HPDF_Font font = dayFont(drawing, dateMonth);
-            drawText(page, std::to_string(day), kAnchors[weekday + 1] + kDayInsetX, y - 2, font, 9,
-                     AlignRight);
+            drawDayNumber(page, day, kAnchors[weekday + 1] + kDayInsetX, y - 2, font, 9,
+                          isHoliday(holidays, date));
         }
+        drawHolidayNote(drawing, holidays, y - 2);
         // No rule crosses the month column between weeks, so a month's name spans its weeks.
         drawRule(page, kColumnRules[0], kColumnRules[1], y + 1, global::black, kRuleWidth);
         drawRule(page, kColumnRules[2], kTableRightX, y + 1, global::black, kRuleWidth);

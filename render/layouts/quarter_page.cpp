@@ -4,6 +4,7 @@
 #include "render/primitives.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 constexpr int kPageWidth = 612;
@@ -55,6 +56,7 @@ void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, 
     const int labelX = request.calendar.showQuarterWeeks ? kQuarterWeekLabelX : kWeekLabelX;
     int y = top + 19;
     DateNumber date = table.monthStart[month];
+    const std::vector<HolidayMark> holidays = holidayMarks(request, date, date + 7 * weeks - 1);
     for (int row = 1; row <= weeks; ++row) {
         y += kRowStep;
         for (int weekday = Monday; weekday <= Sunday; ++weekday) {
@@ -67,7 +69,8 @@ void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, 
                 setFillColour(page, global::black);
             }
             const HPDF_Font font = dayFont(drawing, dateMonth);
-            drawText(page, std::to_string(day), kColumnEdges[weekday + 1], y, font, 18, AlignRight);
+            drawDayNumber(page, day, kColumnEdges[weekday + 1], y, font, 18,
+                          isHoliday(holidays, date));
             ++date;
         }
     }

@@ -114,6 +114,20 @@ class DaysCommand(unittest.TestCase):
         # 2.9 million rows (380 MB) in the memory of 364, give or take what a sanitizer adds.
         self.assertLess(peaks[1], peaks[0] + 8192, peaks)
 
+    def test_holidays_fill_a_last_column_of_their_own(self):
+        status, out, err = run("days", "2022", "--holidays", "us")
+        self.assertEqual((status, err), (0, ""))
+        rows = list(csv.reader(io.StringIO(out, newline="")))
+        self.assertEqual(rows[0], COLUMNS + ["holiday"])
+        named = {row[0]: row[-1] for row in rows[1:] if row[-1]}
+        self.assertEqual(len(named), 13)
+        self.assertEqual(named["2021-12-31"], "New Year's Day (observed)")
+        self.assertEqual(named["2022-06-20"], "Juneteenth National Independence Day (observed)")
+        status, out, err = run("days", "2023", "--json", "--holidays", "ca")
+        days = {day["date"]: day["holiday"] for day in json.loads(out)}
+        self.assertEqual(days["2022-12-26"], "Christmas Day (observed); Boxing Day")
+        self.assertEqual(days["2022-12-28"], "")
+
     def test_bad_arguments_are_refused(self):
         for arguments, message in (
             ([], "days needs FIRST_YEAR"),

@@ -134,6 +134,22 @@ class IcsExport(unittest.TestCase):
         self.assertEqual({uid: longer[uid] for uid in first}, first)
         self.assertEqual(len(longer), len(expected_events(2023, 2025, True)))
 
+    def test_holidays_add_one_event_each_with_the_observed_day_named(self):
+        _, events = self.events_of(self.export("2022", "--holidays", "us"))
+        holidays = {uid: event for uid, event in events.items() if uid.startswith("holiday-")}
+        self.assertEqual(len(events) - len(holidays), 12)
+        self.assertEqual(len(holidays), 11)
+        new_year = holidays["holiday-us-2022-new-year@merivane"]
+        self.assertEqual(new_year[:3], (datetime.date(2022, 1, 1), datetime.date(2022, 1, 2),
+                                        "New Year's Day"))
+        self.assertIn("observed on Friday 31 December 2021", new_year[3])
+        _, canada = self.events_of(self.export("2023", "--holidays", "CA"))
+        self.assertIn("holiday-ca-2022-boxing@merivane", canada)
+        for command in (["ics", "2022"], ["pdf", "--style", "year", "--year", "2022"]):
+            status, out, err = run(*command, "--holidays", "uk")
+            self.assertEqual((status, out), (2, b""))
+            self.assertIn('unknown holiday country "uk"; use us, ca or none', err)
+
     def test_an_earlier_export_is_replaced_whole_and_nothing_else_is_left(self):
         path = os.path.join(self.folder.name, "export.ics")
         with open(path, "w") as f:

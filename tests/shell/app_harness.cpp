@@ -146,22 +146,30 @@ void click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-void chooseMenuItem(const std::string& text) {
+namespace {
+QAction* findMenuAction(const QList<QAction*>& actions, const QString& text) {
+    for (QAction* action : actions) {
+        if (action->text() == text) return action;
+        if (!action->menu()) continue;
+        if (QAction* found = findMenuAction(action->menu()->actions(), text)) return found;
+    }
+    return nullptr;
+}
+} // namespace
+
+QAction* menuItem(const std::string& text) {
     QWidget* window = mainWindow();
     QMenuBar* bar = window ? window->findChild<QMenuBar*>() : nullptr;
-    if (!bar) {
-        ADD_FAILURE() << "no menu bar";
+    return bar ? findMenuAction(bar->actions(), QString::fromStdString(text)) : nullptr;
+}
+
+void chooseMenuItem(const std::string& text) {
+    QAction* item = menuItem(text);
+    if (!item) {
+        ADD_FAILURE() << "no menu item " << text;
         return;
     }
-    for (QAction* title : bar->actions()) {
-        if (!title->menu()) continue;
-        for (QAction* item : title->menu()->actions()) {
-            if (item->text() != QString::fromStdString(text)) continue;
-            item->trigger();
-            return;
-        }
-    }
-    ADD_FAILURE() << "no menu item " << text;
+    item->trigger();
 }
 
 void typeYear(const std::string& text) {

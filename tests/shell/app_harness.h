@@ -10,6 +10,7 @@
 #include <vector>
 
 class QAbstractButton;
+class QAction;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -48,6 +49,8 @@ QLineEdit* yearField();
 // The main window's preview picture.
 QLabel* previewPicture();
 void click(QAbstractButton* button);
+// The item of the main window's menus, drop-downs within drop-downs included; nullptr if none.
+QAction* menuItem(const std::string& text);
 // Chooses an item of the main window's menus, as clicking it would.
 void chooseMenuItem(const std::string& text);
 // Replaces the year field's text as typing would.

@@ -7,6 +7,7 @@
 #include "program/program.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -391,6 +392,41 @@ TEST_F(AppWindow, LastYearAndStyleComeBackAtTheNextStart) {
     EXPECT_EQ(preview, QSize(118, 172));
     // The second start cleared the first run's calendar away.
     EXPECT_TRUE(pdfFilesIn(scratch).empty());
+}
+
+// "&None", "&United States", "&Canada": which one is ticked.
+std::string holidayTicks() {
+    std::string ticks;
+    for (const char* item : {"&None", "&United States", "&Canada"}) {
+        QAction* action = menuItem(item);
+        ticks += !action || !action->isCheckable() ? "?" : action->isChecked() ? "x" : "-";
+    }
+    return ticks;
+}
+
+TEST_F(AppWindow, HolidaysAreARadioGroupKeptInTheirOwnSectionAndMarkTheCalendar) {
+    writeText(scratch.settingsFile, "[Holidays]\nCountry=CA\n");
+    std::string before, after;
+    std::string failure = runProgram(scratch, {{"choose", [] { return mainWindow(); },
+                                                [&] {
+                                                    before = holidayTicks();
+                                                    chooseMenuItem("&United States");
+                                                    after = holidayTicks();
+                                                    typeYear("2026");
+                                                    click(buttonIn(mainWindow(), "&Generate"));
+                                                }},
+                                               waitForOpened(scratch, 1),
+                                               exitProgram()});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(before, "--x");
+    EXPECT_EQ(after, "-x-");
+    EXPECT_NE(readText(scratch.settingsFile).find("[Holidays]\nCountry=us\n"), std::string::npos);
+    const std::vector<PdfPage> pages = pagesOf(scratch.pdfFolder / "001Calendar.PDF");
+    ASSERT_EQ(pages.size(), 1u);
+    std::size_t redLines = 0;
+    for (const PdfLine& line : pages[0].lines)
+        redLines += line.stroke.red == 1 && line.stroke.green == 0 ? 1 : 0;
+    EXPECT_EQ(redLines, 12u); // the twelve US holidays and observed days of broadcast 2026
 }
 
 TEST_F(AppWindow, WithoutRememberStyleTheYearStyleComesUp) {

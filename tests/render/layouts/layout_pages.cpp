@@ -2,6 +2,7 @@
 
 #include "render/generate.h"
 #include "render/request.h"
+#include "support/test_files.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,14 +19,19 @@ bool near(double a, double b) {
 } // namespace
 
 std::vector<PdfPage> renderPages(int style, int year, int selection, bool quarterWeeks) {
+    return renderRequest({style, year, selection, quarterWeeks});
+}
+
+std::vector<PdfPage> renderRequest(const CalendarRequest& request, std::string* bytes) {
     static int documentCount = 0;
     const std::string path = testing::TempDir() + "layouts_" + std::to_string(getpid()) + "_" +
                              std::to_string(++documentCount) + ".pdf";
-    const CalendarRequest request = {style, year, selection, quarterWeeks};
     if (!WriteCalendarFile(request, path)) {
-        ADD_FAILURE() << "no calendar written for style " << style << ", year " << year;
+        ADD_FAILURE() << "no calendar written for style " << request.style << ", year "
+                      << request.year;
         return {};
     }
+    if (bytes) *bytes = readText(path);
     std::vector<PdfPage> pages = pagesOf(path);
     std::remove(path.c_str());
     return pages;

@@ -1,4 +1,5 @@
 #pragma once
+#include "render/request.h"
 #include "support/pdf_content.h"
 
 #include <string>
@@ -7,6 +8,8 @@
 // Renders one calendar through the real document writer and reads its pages back; an empty
 // result (with a test failure recorded) when the file could not be written or read.
 std::vector<PdfPage> renderPages(int style, int year, int selection, bool quarterWeeks);
+// The same for a whole request; bytes, when given, receives the file as written.
+std::vector<PdfPage> renderRequest(const CalendarRequest& request, std::string* bytes = nullptr);
 
 double rightEdge(const PdfText& text);
 double centreOf(const PdfText& text);

@@ -1,4 +1,4 @@
-#include "shell/help.h"
+#include "program/help.h"
 
 #include "gui/ezgui.h"
 #include "program/paths.h"
@@ -32,10 +32,4 @@ void showHelpContext(int context) {
 
 void showHelpContents() {
     ezShowHelpTopic(global::helpFile + kHelpContentsFile);
-}
-
-bool answerHelpKey(int controlId, int eventCode) {
-    if (controlId != kHelpKeyCommand || eventCode != kEventClick) return false;
-    showHelpContext(global::helpContext);
-    return true;
 }

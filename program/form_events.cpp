@@ -1,0 +1,49 @@
+#include "program/form_events.h"
+
+#include "gui/ezgui.h"
+#include "program/help.h"
+#include "program/paths.h"
+#include "program/program.h"
+
+#include <string>
+
+namespace {
+
+void defineKeys(const FormEvents& events) {
+    std::string keys = events.helpContext != 0 ? kHelpKeyAccelerator : "";
+    if (events.escapeButton != 0)
+        keys +=
+            (keys.empty() ? "" : ",") + std::string("Esc,") + std::to_string(events.escapeButton);
+    if (!keys.empty()) ezDefAccel(events.form, keys);
+}
+
+} // namespace
+
+bool answerFormEvent(const FormEvents& events, int controlId, int eventCode, int& cancel) {
+    if (controlId == kHelpKeyCommand && events.helpContext != 0) {
+        if (eventCode == kEventClick) showHelpContext(global::helpContext);
+        return true;
+    }
+    if (controlId != 0) return false;
+    switch (eventCode) {
+    case kEventActivated:
+        if (events.helpContext != 0) global::helpContext = events.helpContext;
+        break;
+    case kEventLoaded:
+        if (events.load) events.load();
+        defineKeys(events);
+        break;
+    case kEventStarted:
+        if (events.start) events.start();
+        break;
+    case kEventCloseRequest:
+        if (events.closeRequest) events.closeRequest(cancel);
+        break;
+    case kEventUnload:
+        if (events.unload) events.unload();
+        break;
+    default:
+        break;
+    }
+    return true;
+}
