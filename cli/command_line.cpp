@@ -1,10 +1,7 @@
 #include "cli/command_line.h"
 
-<<<<<<< HEAD
 #include "calendar/broadcast.h"
-=======
 #include "calendar/holidays.h"
->>>>>>> main
 #include "render/generate.h"
 
 #include <charconv>
@@ -125,7 +122,6 @@ bool parseIsoDate(const std::string& text, DateNumber& date, std::string& proble
     return true;
 }
 
-<<<<<<< HEAD
 int ownStreamDescriptor(const std::string& path) {
     std::string current = path;
     for (int link = 0; link < kMostLinks; ++link) {
@@ -142,13 +138,13 @@ int ownStreamDescriptor(const std::string& path) {
         current = next;
     }
     return -1;
-=======
+}
+
 bool parseHolidayCountry(const std::string& text, int& country, std::string& problem) {
     country = holidayCountryOfCode(text);
     if (country >= 0) return true;
     problem = "unknown holiday country \"" + text + "\"; use us, ca or none";
     return false;
->>>>>>> main
 }
 
 bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,

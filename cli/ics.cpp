@@ -71,24 +71,16 @@ int runIcsCommand(int argc, char** argv) {
     if (!parseYearRange(years[0], years.size() == 2 ? years[1] : "", firstYear, lastYear, problem))
         return usageError(problem);
 
-<<<<<<< HEAD
     const bool standard = path.empty() || path == kStandardOutputName;
     const int stream = standard ? STDOUT_FILENO : ownStreamDescriptor(path);
     if (stream >= 0) {
         if (fcntl(stream, F_GETFL) < 0)
             return fail(kExitUsage, "cannot write " + path + ": it is not open");
         StandardOutput output{stream, 0};
-        if (!writeBroadcastIcs(firstYear, lastYear, weeks, writeStandardOutput, &output))
+        if (!writeBroadcastIcs(firstYear, lastYear, weeks, holidays, writeStandardOutput, &output))
             return fail(kExitFailure, "cannot write to " +
                                           (standard ? std::string("standard output") : path) +
                                           ": " + fileErrorText(output.error));
-=======
-    if (path.empty() || path == kStandardOutputName) {
-        StandardOutput output{0};
-        if (!writeBroadcastIcs(firstYear, lastYear, weeks, holidays, writeStandardOutput, &output))
-            return fail(kExitFailure,
-                        "cannot write to standard output: " + fileErrorText(output.error));
->>>>>>> main
         return 0;
     }
     switch (writeBroadcastIcsFile(path, firstYear, lastYear, weeks, holidays, problem)) {
