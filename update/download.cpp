@@ -105,6 +105,7 @@ bool DownloadInstaller(const std::string& address) {
     }
     update.installerFile = fileName;
     update.productName = kProductName;
+    HttpSetEventPump(ezDoEvents);
     update.clientHandle = HttpConnectA(parts.host, kDefaultPort, kTimeoutSeconds);
     if (update.clientHandle == kHttpFailure) {
         ReportHttpError(0);
@@ -163,7 +164,8 @@ void downloadProgressDesign() {
     ezProgressBar(kProgressBar, 1.75, 0.625, 44.25, 1.75, "");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezButton(kCancelButton, 19.125, 3, 9.5, 1.5, "Cancel", "T");
+    ezButton(kCancelButton, 19.125, 3, 9.5, 1.5, "Cancel", "TX");
+    ezSetControlName(kDownloadProgressForm, kProgressBar, "Download progress");
 }
 
 void downloadProgressEvents(int controlId, int eventCode, int value, int& cancel) {

@@ -1,5 +1,7 @@
 #include "update/installer_file.h"
 
+#include "update/http_client.h"
+
 #include <cerrno>
 #include <fnmatch.h>
 #include <string_view>
@@ -12,20 +14,12 @@ namespace {
 constexpr std::size_t kLongestPart = 259;
 // The host part ends at the first "/" after "https://".
 constexpr std::size_t kHostSearchStart = 8;
-constexpr std::string_view kSecureScheme = "https://";
 
 // Files and folders beside the settings file that belong to the program.
 const char* const kProgramFiles[] = {"Zarn.ini",    "Updater.ini", "Release Notes.rtf",
                                      "History.rtf", "PDF",         "Help"};
 // The program's executables and libraries all start with one of these.
 const char* const kProgramPrefixes[] = {"merivane", "libmerivane"};
-
-bool startsWithSecureScheme(const std::string& address) {
-    if (address.size() < kSecureScheme.size()) return false;
-    for (std::size_t i = 0; i < kSecureScheme.size(); ++i)
-        if ((address[i] | 0x20) != kSecureScheme[i]) return false;
-    return true;
-}
 
 std::string executableName() {
     char path[4096];
@@ -52,7 +46,7 @@ bool isProgramFile(const std::string& name) {
 bool splitInstallerAddress(const std::string& address, InstallerAddress& parts,
                            std::string& reason) {
     parts = {};
-    if (!startsWithSecureScheme(address)) {
+    if (!HttpIsHttpsAddress(address)) {
         reason = "Only secure (https) addresses are used for downloads.";
         return false;
     }

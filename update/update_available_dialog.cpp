@@ -108,10 +108,10 @@ void updateAvailableDesign() {
                "T");
     startControl(-1, -1, "FB,HE");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezButton(kDownloadNowButton, 10.75, 15.625, 14.25, 1.875, "Download Now", "T");
+    ezButton(kDownloadNowButton, 10.75, 15.625, 14.25, 1.875, "Download Now", "TD");
     startControl(-1, -1, "FB,HE");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezButton(kMaybeLaterButton, 31.5, 15.625, 14.25, 1.875, "Maybe Later", "T");
+    ezButton(kMaybeLaterButton, 31.5, 15.625, 14.25, 1.875, "Maybe Later", "TX");
 }
 
 void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel) {

@@ -90,6 +90,7 @@ std::string FetchUpdateText(const std::string& path, std::size_t limit, bool opt
     update.connectionMissing = false;
     const std::string site = updateSiteAddress();
     if (site.empty()) return "";
+    HttpSetEventPump(ezDoEvents);
     update.clientHandle = HttpConnectA(site, kHttpsPort, kTimeoutSeconds);
     if (update.clientHandle == kHttpFailure) {
         ReportHttpError(0);

@@ -81,6 +81,7 @@ void startSite(Site& site, const std::vector<testhttps::ServerLocation>& locatio
         unsetenv("MERIVANE_EXTRA_CA_FILE");
     }
     ezDoEvents(0);
+    HttpSetEventPump(ezDoEvents);
     ASSERT_NE(HttpInitializeA(), 0);
     site.handle = HttpConnectA(site.server.baseUrl, 443, kTimeout);
     ASSERT_NE(site.handle, kHttpFailure) << errorText(HttpGetLastError());

@@ -5,11 +5,11 @@
 
 #include "program/program.h"
 #include "program/settings.h"
-#include "shell/update_calls.h"
 #include "update/download.h"
 #include "update/http_client.h"
 #include "update/https_server.h"
 #include "update/update_check.h"
+#include "update/updates.h"
 
 #include <QDesktopServices>
 #include <QProgressBar>

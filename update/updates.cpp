@@ -1,6 +1,5 @@
-#include "shell/update_calls.h"
+#include "update/updates.h"
 
-#include "about/about_dialog.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/settings.h"
@@ -45,8 +44,4 @@ void finishNetworkAndInstall() {
     if (global::networkReady) HttpUninitialize();
     global::networkReady = false;
     RunInstallerAtExit();
-}
-
-void showAboutDialog(const char* parent) {
-    ShowAboutDialog(parent);
 }
