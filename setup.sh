@@ -11,7 +11,7 @@ packages=(
   xdg-utils
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
   libnginx-mod-http-echo curl
-  xdotool openbox
+  xdotool openbox at-spi2-core python3-pyatspi dbus qt6ct
   clang libclang-rt-14-dev
   python3-icalendar man-db mandoc time sqlite3 locales
   desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip bash-completion

@@ -136,12 +136,15 @@ void aboutDesign() {
     ezUseIFont("Segoe UI", 9, "BV");
     ezLabel(kVersionLabel, 0.75, 2.5625, 51.25, 1.3125, "", "C");
     startControl(kBothPages, kDefaultColour, kDefaultColour, "FR,FB");
-    ezButton(kCloseButton, 43.5, 15.625, 7.5, 1.75, "&Close", "T");
+    ezButton(kCloseButton, 43.5, 15.625, 7.5, 1.75, "&Close", "TDX");
     startControl(kBothPages, kDefaultColour, kDefaultColour, "FL,FB");
     ezButton(kPageButton, 1.75, 15.625, 16.125, 1.75, kShowHistoryCaption, "T");
     startControl(kBothPages, kBlack, kBlue, "FL,FR");
     ezLabel(kHeadingBand, 0, 0, kWidth, 4.25, "", "C");
     ezDisplayLayer(kAboutForm, kInformationPage);
+    ezSetControlName(kAboutForm, kUsageText, "Usage notice");
+    ezSetControlName(kAboutForm, kCreditsText, "Thanks");
+    ezSetControlName(kAboutForm, kHistoryBox, "Program history");
 }
 
 void aboutEvents(int controlId, int eventCode, int value, int& cancel) {

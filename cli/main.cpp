@@ -11,6 +11,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
@@ -72,14 +73,17 @@ std::string defaultFileName(const StyleName& style, const CalendarRequest& reque
     return name + ".pdf";
 }
 
-// "-" as the output: the PDF goes to standard output, for piping into another program.
-int writeToStandardOutput(const CalendarRequest& request) {
-    if (isatty(STDOUT_FILENO))
-        return fail(kExitUsage, "standard output is a terminal; redirect it or give --output FILE");
+// "-" or a path that names one of the program's own streams (/dev/stdout, /dev/fd/N): the PDF
+// goes to that stream where it stands, appended when it was opened for appending.
+int writeToStream(const CalendarRequest& request, int descriptor, const std::string& name) {
+    if (fcntl(descriptor, F_GETFL) < 0)
+        return fail(kExitUsage, "cannot write " + name + ": it is not open");
+    if (isatty(descriptor))
+        return fail(kExitUsage, name + " is a terminal; redirect it or give --output FILE");
     // A reader that goes away makes the write fail with a message rather than end the program.
     std::signal(SIGPIPE, SIG_IGN);
-    return WriteCalendarToDescriptor(request, STDOUT_FILENO, "to standard output") ? 0
-                                                                                   : kExitFailure;
+    const std::string destination = name == "standard output" ? "to standard output" : name;
+    return WriteCalendarToDescriptor(request, descriptor, destination) ? 0 : kExitFailure;
 }
 
 // The file is begun before any work: a target that may not be replaced (not a regular file,
@@ -150,7 +154,10 @@ int runPdf(int argc, char** argv) {
 
     global::renderSeam.showMessage = printMessageLine;
     global::renderSeam.showSaveFailure = printSaveFailure;
-    if (output == kStandardOutputName) return writeToStandardOutput(request);
+    if (output == kStandardOutputName)
+        return writeToStream(request, STDOUT_FILENO, "standard output");
+    if (const int stream = ownStreamDescriptor(output); stream >= 0)
+        return writeToStream(request, stream, output);
     return writeToFile(request, output);
 }
 

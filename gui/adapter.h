@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QPointer>
 #include <QRect>
 #include <QShortcut>
@@ -51,10 +52,13 @@ struct Control {
     std::string anchors;
     bool hasTooltip = false;
     bool centred = false;
-    std::string text; // labels and status bars: the text as the program gave it
+    bool defaultButton = false; // Return presses it while the focus is in a field
+    bool escapeButton = false;  // Escape presses it
+    std::string text;           // labels and status bars: the text as the program gave it
     std::vector<int> statusPercentages;
     std::vector<QPointer<QLabel>> statusParts;
     int richTextLimit = 0;
+    QColor ground; // the background colour it was made with; invalid for the default
 };
 
 struct Form {
@@ -68,6 +72,8 @@ struct Form {
     QEventLoop* modalLoop = nullptr;
     bool unloading = false;
     bool resizable = false;
+    bool dialog = false;     // has an owner or is modal: Escape closes it
+    bool alert = false;      // a message: screen readers announce it as one
     int displayedLayer = -1; // -1: every layer shown
     QPointer<QButtonGroup> radioGroup;
     std::vector<QPointer<QShortcut>> accelerators;
@@ -113,11 +119,12 @@ struct Toolkit {
     std::string tooltipText;
     int tooltipWrapColumns = 0;
     std::map<std::string, QImage> pictures;
+    std::map<std::string, QImage> sharpPictures; // twice the size, where there is one
     QString imageFolder;
     QPainter* drawPainter = nullptr;
     QWidget* drawWidget = nullptr;
     int drawToken = 0;
-    QPointer<QTextBrowser> helpWindow;
+    QPointer<QTextBrowser> helpWindow; // the text of the help window, inside its own window
 };
 
 extern Toolkit toolkit;
@@ -150,8 +157,26 @@ void updateVisibility(const Form& form, Control& control);
 void ensureToolkit();
 void applyAnchors(Form& form);
 
+// ---- Keyboard and screen readers (keyboard.cpp, accessibility.cpp) ----
+// Return, Escape and visible focus for the forms; true when the key has been used.
+bool handleDialogKey(QWidget* receiver, QKeyEvent* event);
+// Only the checked radio of each group (the first when none is) is reached with Tab.
+void updateRadioTabStops(Form& form);
+// Left to right, top to bottom: tops less than half a row apart stand on one line.
+bool seenBefore(const Control& a, const Control& b);
+// Tab follows the visual order of the form's controls: left to right, top to bottom.
+void orderTabStops(Form& form);
+// Once designed: controls inside a frame become its children, siblings stand in visual order,
+// and every field is named after the label beside or above it.
+void arrangeForAccessibility(Form& form);
+void installAccessibility();
+// A caption as it is spoken: its line breaks as spaces, without its mnemonic mark.
+QString spokenText(const std::string& caption);
+
 // ---- Controls (controls.cpp, control_state.cpp) ----
 void placeStatusParts(Control& control);
+// A control drawn in the desktop's text colour over a band of a fixed colour reads on the band.
+void keepTextReadableOnBands(Form& form);
 void setStatusPartText(QLabel* part, const std::string& text);
 bool handleTooltip(QWidget* widget, QHelpEvent* event);
 
@@ -167,5 +192,12 @@ QFont fontOf(int number);
 void setUpGrid();
 void setUpFonts();
 bool handleOwnerDraw(QWidget* widget);
+QPixmap pixmapFor(const std::string& picture, const QWidget* widget);
+// Text needs this contrast to its ground to be read easily (WCAG's 4.5:1).
+inline constexpr double kReadableContrast = 4.5;
+double contrastRatio(const QColor& first, const QColor& second);
+QColor readableOn(const QColor& text, const QColor& ground, double least);
+// True for a colour number defined to follow a desktop colour.
+bool followsDesktop(int number);
 
 } // namespace adapter

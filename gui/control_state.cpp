@@ -9,7 +9,9 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolTip>
 
@@ -40,6 +42,37 @@ QString wrappedTooltip(const std::string& text) {
         lineLength += static_cast<int>(word.size());
     }
     return result;
+}
+
+// The colours a document names were picked for a white page; on a dark theme's ground each is
+// brought to a readable contrast. Text without a colour of its own follows the theme already.
+[[maybe_unused]] void keepTextReadable(QTextDocument& document, const QColor& ground) {
+    struct Recolour {
+        int start;
+        int length;
+        QColor colour;
+    };
+    // Collected first: changing a format merges and splits the fragments being walked.
+    std::vector<Recolour> changes;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto piece = block.begin(); !piece.atEnd(); ++piece) {
+            QTextFragment fragment = piece.fragment();
+            QTextCharFormat format = fragment.charFormat();
+            if (format.foreground().style() == Qt::NoBrush) continue;
+            QColor colour = format.foreground().color();
+            QColor readable = readableOn(colour, ground, kReadableContrast);
+            if (readable != colour)
+                changes.push_back({fragment.position(), fragment.length(), readable});
+        }
+    }
+    for (const Recolour& change : changes) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(change.start);
+        cursor.setPosition(change.start + change.length, QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setForeground(change.colour);
+        cursor.mergeCharFormat(format);
+    }
 }
 
 } // namespace
@@ -304,6 +337,7 @@ void ezSetRichText(const std::string& form, int id, const std::string& text, int
 #ifdef MERIVANE_HAVE_RTF
     if (format == kRichTextRtf) {
         fillDocumentFromRtf(*browser->document(), text);
+        keepTextReadable(*browser->document(), browser->palette().color(QPalette::Base));
     } else {
         browser->setPlainText(withoutCarriageReturns(text));
     }

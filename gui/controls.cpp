@@ -16,6 +16,21 @@ using namespace adapter;
 namespace {
 
 constexpr int kStatusBarPaddingPixels = 8;
+constexpr int kTightMarginPixels = 1;
+// A check box's or radio's box against the form's face, as WCAG asks of controls' parts.
+constexpr double kIndicatorContrast = 3.0;
+
+// Styles draw the box of a check box or radio in the palette's base colour and edge it with a
+// shade of the face; on a dark face both vanish, so the box is lightened until it stands out.
+void keepIndicatorVisible(QPalette& palette) {
+    QColor face = palette.color(QPalette::Window);
+    bool darkFace = contrastRatio(face, Qt::white) > contrastRatio(face, Qt::black);
+    if (!darkFace) return;
+    QColor box = readableOn(palette.color(QPalette::Base), face, kIndicatorContrast);
+    palette.setColor(QPalette::Base, box);
+    palette.setColor(QPalette::Text,
+                     readableOn(palette.color(QPalette::Text), box, kIndicatorContrast));
+}
 
 Form* designForm() {
     std::string name = toolkit.designing.empty() ? ezCurrentForm() : toolkit.designing.back();
@@ -26,6 +41,21 @@ void applyColors(QWidget* widget, ControlKind kind) {
     QColor foreground = colorOf(toolkit.currentForeground);
     QColor background = colorOf(toolkit.currentBackground);
     QPalette palette = widget->palette();
+    // A fixed colour meets the desktop's colours here: a dark theme must not swallow the text.
+    bool fixedForeground = foreground.isValid() && !followsDesktop(toolkit.currentForeground);
+    bool fixedBackground = background.isValid() && !followsDesktop(toolkit.currentBackground);
+    QColor ground = background.isValid() ? background : palette.color(QPalette::Window);
+    if (fixedForeground || fixedBackground) {
+        QColor text = foreground.isValid() ? foreground : palette.color(QPalette::WindowText);
+        QColor readable = readableOn(text, ground, kReadableContrast);
+        if (readable != text) foreground = readable;
+    }
+    if (kind == ControlKind::CheckBox || kind == ControlKind::Radio) {
+        // They paint the form's face behind them, not a button's.
+        widget->setBackgroundRole(QPalette::Window);
+        if (background.isValid()) palette.setColor(QPalette::Window, background);
+        keepIndicatorVisible(palette);
+    }
     if (foreground.isValid()) {
         palette.setColor(QPalette::WindowText, foreground);
         palette.setColor(QPalette::Text, foreground);
@@ -89,7 +119,11 @@ Control& recordControl(Form& form, int id, ControlKind kind, QWidget* widget, QR
     control.clientSizeAtCreation = form.client->size();
     control.anchors = toolkit.currentAnchors;
     control.text = text;
+    control.ground = colorOf(toolkit.currentBackground);
     control.hiddenByProgram = hasLetter(properties, 'H');
+    bool button = kind == ControlKind::Button || kind == ControlKind::OwnerDrawButton;
+    control.defaultButton = button && hasLetter(properties, 'D');
+    control.escapeButton = button && hasLetter(properties, 'X');
     updateVisibility(form, control);
     return control;
 }
@@ -98,13 +132,26 @@ void raiseTextChanged(const std::string& formName, int id) {
     if (findForm(formName) != nullptr) raiseEvent(formName, id, kEventTextChanged, 0);
 }
 
+// At a fractional scale (1.5) the opaque inner area of a text box, rounded outwards to whole
+// screen pixels, paints over the frame's bottom and right lines; the box paints its ground
+// itself instead, under its frame.
+void keepFrameLines(QAbstractScrollArea* box) {
+    box->viewport()->setAutoFillBackground(false);
+    box->setBackgroundRole(QPalette::Base);
+    box->setAutoFillBackground(true);
+}
+
 QWidget* makeTextBox(Form& form, int id, const std::string& text, const std::string& properties) {
     std::string formName = form.name;
     if (hasLetter(properties, 'M')) {
         auto* edit = new QTextEdit(form.client);
+        keepFrameLines(edit);
         edit->setAcceptRichText(false);
         edit->setVerticalScrollBarPolicy(hasLetter(properties, 'V') ? Qt::ScrollBarAsNeeded
                                                                     : Qt::ScrollBarAlwaysOff);
+        // Without a scroll bar every line must show: the layouts give such a box just the
+        // height of its lines, which Qt's wider inner margin would cut.
+        if (!hasLetter(properties, 'V')) edit->document()->setDocumentMargin(kTightMarginPixels);
         if (hasLetter(properties, 'C')) {
             QTextOption option = edit->document()->defaultTextOption();
             option.setAlignment(Qt::AlignHCenter);
@@ -167,6 +214,9 @@ QWidget* makeRadio(Form& form, int id, const std::string& caption, const std::st
     form.radioGroup->addButton(radio);
     std::string formName = form.name;
     QObject::connect(radio, &QRadioButton::clicked, [formName, id] { raiseClick(formName, id); });
+    QObject::connect(radio, &QRadioButton::toggled, [formName] {
+        if (Form* owner = findForm(formName)) updateRadioTabStops(*owner);
+    });
     return radio;
 }
 
@@ -193,8 +243,7 @@ QWidget* makePicture(Form& form, const std::string& picture, const std::string& 
     if (hasLetter(properties, 'F')) label->setFrameStyle(QFrame::Box | QFrame::Plain);
     if (hasLetter(properties, 'R')) label->setFrameStyle(QFrame::Panel | QFrame::Raised);
     if (hasLetter(properties, 'S')) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto found = toolkit.pictures.find(picture);
-    if (found != toolkit.pictures.end()) label->setPixmap(QPixmap::fromImage(found->second));
+    if (toolkit.pictures.count(picture) != 0) label->setPixmap(pixmapFor(picture, label));
     return label;
 }
 
@@ -208,6 +257,7 @@ QWidget* makeProgressBar(Form& form) {
 
 QWidget* makeRichText(Form& form, const std::string& text, const std::string& properties) {
     auto* browser = new QTextBrowser(form.client);
+    keepFrameLines(browser);
     browser->setOpenExternalLinks(true);
     browser->setVerticalScrollBarPolicy(hasLetter(properties, 'V') ? Qt::ScrollBarAsNeeded
                                                                    : Qt::ScrollBarAlwaysOff);
@@ -216,6 +266,32 @@ QWidget* makeRichText(Form& form, const std::string& text, const std::string& pr
 }
 
 } // namespace
+
+namespace adapter {
+
+void keepTextReadableOnBands(Form& form) {
+    for (auto& [id, control] : form.controls) {
+        bool drawsText = control.kind == ControlKind::Label ||
+                         control.kind == ControlKind::CheckBox ||
+                         control.kind == ControlKind::Radio;
+        if (!control.widget || !drawsText || control.ground.isValid()) continue;
+        for (const auto& [bandId, band] : form.controls) {
+            if (bandId == id || band.kind != ControlKind::Label || !band.ground.isValid() ||
+                !band.designRect.contains(control.designRect)) {
+                continue;
+            }
+            QPalette palette = control.widget->palette();
+            for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) {
+                palette.setColor(role,
+                                 readableOn(palette.color(role), band.ground, kReadableContrast));
+            }
+            control.widget->setPalette(palette);
+            break;
+        }
+    }
+}
+
+} // namespace adapter
 
 // ---- Controls ----
 

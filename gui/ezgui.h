@@ -9,14 +9,23 @@
 //
 // Property strings are letters in any order; letters a control kind does not know are ignored.
 //   Forms:       "C" centred on the screen, "M" modal (ezForm returns after the form has been
-//                unloaded), "Z" resizable frame (otherwise fixed size).
+//                unloaded), "Z" resizable frame (otherwise fixed size), "A" a message that
+//                screen readers announce as an alert. A form with an owner or "M" is a dialog:
+//                Escape closes it as its frame's close button would.
 //   All controls: "T" tab stop, "H" created hidden (ezShowC shows it).
 //   Text box:    "C" centred text, "N" digits only, "[n]" at most n characters,
 //                "M" several lines, "V" vertical scroll bar.
 //   Label:       "L" left-aligned (default), "C" centred, "R" right-aligned; "|" breaks lines,
 //                "&" shows as itself.
 //   Button, check box, radio: "&" marks the keyboard mnemonic; "|" breaks lines in check boxes.
-//   Radio:       "G" starts a new group; the radios created after it join that group.
+//   Button:      "D" the form's default: Return presses it while the focus is in a field, a
+//                check box or a radio (Return always presses the focused button); "X" Escape
+//                presses it.
+//   Radio:       "G" starts a new group; the radios created after it join that group. Tab
+//                enters a group at its checked radio, the arrow keys move within it.
+// Tab follows the layout, left to right and top to bottom. For screen readers the controls
+// inside a frame belong to it, a text box is named after the label just left of or above it,
+// and a frame without a caption after the first choice it holds.
 //   Picture:     "C" centred in the control (otherwise at its top left); "F" flat frame,
 //                "R" raised frame, "S" sunken frame.
 //   Rich text:   "V" vertical scroll bar; the box shows text, the user cannot edit it.
@@ -162,6 +171,9 @@ void ezHideC(const std::string& form, int id);
 // what: "" the control exists, "E" it is enabled, "V" it is visible. Returns 1 or 0.
 int ezIsControl(const std::string& form, int id, const std::string& what);
 void ezSetFocus(const std::string& form, int id);
+// The name screen readers speak for a control that shows no text of its own (a picture, a text
+// box without a label); "&" marks are dropped.
+void ezSetControlName(const std::string& form, int id, const std::string& name);
 // ID of the control of `form` that has the keyboard focus; 0 when none has.
 int ezGetFocusId(const std::string& form);
 // Text box: selects characters start to end (start == end puts the caret there).

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -20,6 +21,8 @@
 using namespace adapter;
 
 namespace {
+
+constexpr int kActivationRetryMs = 150;
 
 bool hasAnchor(const std::vector<std::string>& anchors, const char* name) {
     return std::find(anchors.begin(), anchors.end(), name) != anchors.end();
@@ -96,7 +99,8 @@ class ToolkitEventFilter : public QObject {
         if (widget == nullptr) return false;
         switch (event->type()) {
         case QEvent::KeyPress:
-            return handleKeyPress(widget, static_cast<QKeyEvent*>(event));
+            return handleKeyPress(widget, static_cast<QKeyEvent*>(event)) ||
+                   handleDialogKey(widget, static_cast<QKeyEvent*>(event));
         case QEvent::Close:
             if (!widget->property(kFormProperty).isValid()) return false;
             return handleClose(widget, static_cast<QCloseEvent*>(event));
@@ -138,6 +142,18 @@ Qt::WindowFlags windowFlagsFor(bool dialog, bool resizable) {
     return flags;
 }
 
+// A window manager may keep the focus on a window that was appearing at the same moment; a
+// form the user must answer asks for it again once it is on the screen.
+void takeKeyboardWhenShown(QWidget* window) {
+    if (window->windowModality() == Qt::NonModal) return;
+    QPointer<QWidget> guarded = window;
+    QTimer::singleShot(kActivationRetryMs, window, [guarded] {
+        if (!guarded || !guarded->isVisible() || guarded->isActiveWindow()) return;
+        guarded->raise();
+        guarded->activateWindow();
+    });
+}
+
 } // namespace
 
 namespace adapter {
@@ -155,6 +171,10 @@ void applyAnchors(Form& form) {
             continue;
         }
         if (control.anchors.empty()) continue;
+        // Inside a frame a control is placed relative to the frame.
+        QPoint origin = control.widget->parentWidget() != nullptr
+                            ? control.widget->parentWidget()->mapTo(form.client, QPoint(0, 0))
+                            : QPoint(0, 0);
         std::vector<std::string> anchors;
         for (const std::string& piece : splitText(control.anchors, ',')) {
             anchors.push_back(trimBlanks(piece));
@@ -184,7 +204,7 @@ void applyAnchors(Form& form) {
             bottom += addedHeight;
             if (!hasAnchor(anchors, "FT") && !hasAnchor(anchors, "CT")) top += addedHeight;
         }
-        control.widget->setGeometry(left, top, std::max(right - left, 0),
+        control.widget->setGeometry(left - origin.x(), top - origin.y(), std::max(right - left, 0),
                                     std::max(bottom - top, 0));
     }
 }
@@ -200,6 +220,7 @@ void ensureToolkit() {
     }
     QApplication::setQuitOnLastWindowClosed(false);
     qApp->installEventFilter(new ToolkitEventFilter);
+    installAccessibility();
     setUpGrid();
     setUpFonts();
     toolkit.ready = true;
@@ -286,6 +307,8 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
     if (Menu* bar = findMenu(toolkit.pendingMainMenu)) {
         layout->setMenuBar(bar->widget);
         bar->form = name;
+        // Listed as it stands, above the client area, for screen readers.
+        client->raise();
     }
     QColor background = colorOf(toolkit.currentBackground);
     if (background.isValid()) {
@@ -315,6 +338,8 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
     form.window = window;
     form.client = client;
     form.resizable = resizable;
+    form.dialog = parentWindow != nullptr || modal;
+    form.alert = hasLetter(properties, 'A');
     if (toolkit.pendingMainMenu != 0) form.savedMenus[0] = toolkit.pendingMainMenu;
     toolkit.pendingMainMenu = 0;
     toolkit.loadOrder.push_back(name);
@@ -326,7 +351,14 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
     toolkit.designing.push_back(name);
     if (toolkit.design != nullptr) toolkit.design(name);
     toolkit.designing.pop_back();
-    if (findForm(name) == nullptr) return;
+    if (Form* designed = findForm(name)) {
+        arrangeForAccessibility(*designed);
+        keepTextReadableOnBands(*designed);
+        orderTabStops(*designed);
+        updateRadioTabStops(*designed);
+    } else {
+        return;
+    }
     layout->activate();
     // The native window exists before the form is seen, so its frame can be measured.
     window->winId();
@@ -340,10 +372,15 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
     }
     raiseEvent(name, 0, kEventLoaded, 0);
     if (findForm(name) == nullptr) return;
+    // The focus shows from the start, not only after the first Tab.
+    window->setAttribute(Qt::WA_KeyboardFocusChange);
     window->show();
     window->raise();
     window->activateWindow();
+    QPointer<QWidget> shownWindow = window;
     raiseEvent(name, 0, kEventStarted, 0);
+    // The started event may have unloaded the form already.
+    if (shownWindow && findForm(name) != nullptr) takeKeyboardWhenShown(shownWindow);
     Form* shown = findForm(name);
     if (!modal || shown == nullptr) return;
     QEventLoop loop;

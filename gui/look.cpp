@@ -33,6 +33,8 @@ constexpr double kColumnPerLetterWidth = 1.25;
 constexpr double kLeastColumnPixels = 8;
 constexpr double kLeastRowPixels = 16;
 constexpr int kRowPaddingPixels = 2;
+// Steps from a text colour to white or black while looking for a readable one.
+constexpr int kContrastSteps = 20;
 
 QColor systemColor(int index) {
     QPalette palette = QApplication::palette();
@@ -79,24 +81,33 @@ QFont makeFont(const std::string& face, double points, const std::string& proper
     return font;
 }
 
-QImage loadImage(const std::string& name) {
-    if (name.empty()) return QImage();
+// The file or resource a picture name stands for; "" when there is none.
+QString picturePath(const std::string& name) {
+    if (name.empty()) return {};
     if (name[0] == '$') {
         QString resource = toQt(name.substr(1));
         for (const char* folder : {":/", ":/images/"}) {
             for (const char* extension : {"", ".png", ".bmp", ".ico", ".svg"}) {
                 QString path = QLatin1String(folder) + resource + QLatin1String(extension);
-                if (QFile::exists(path)) return QImage(path);
+                if (QFile::exists(path)) return path;
             }
         }
-        return QImage();
+        return {};
     }
     QString path = toQt(name);
     if (QFileInfo(path).isRelative() && !toolkit.imageFolder.isEmpty()) {
         QString inFolder = QDir(toolkit.imageFolder).filePath(path);
-        if (QFile::exists(inFolder)) return QImage(inFolder);
+        if (QFile::exists(inFolder)) return inFolder;
     }
-    return QImage(path);
+    return path;
+}
+
+// The same picture at twice the size, as Qt names it ("name@2x.png"), for high-density screens.
+QImage loadSharpImage(const QString& path) {
+    QFileInfo info(path);
+    QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    QString sharp = path.left(path.size() - suffix.size()) + QLatin1String("@2x") + suffix;
+    return QFile::exists(sharp) ? QImage(sharp) : QImage();
 }
 
 // The draw token of the owner-draw event being handled, checked against the control.
@@ -121,6 +132,7 @@ void drawButton(const std::string& form, int id, int drawToken, int face, int te
     if (!faceColor.isValid()) faceColor = button->palette().color(QPalette::Button);
     QColor textColor = colorOf(text);
     if (!textColor.isValid()) textColor = button->palette().color(QPalette::ButtonText);
+    textColor = readableOn(textColor, faceColor, kReadableContrast);
     if (!button->isEnabled())
         textColor = button->palette().color(QPalette::Disabled, QPalette::ButtonText);
     bool pressed = button->isDown() || button->isChecked();
@@ -167,9 +179,67 @@ void drawButton(const std::string& form, int id, int drawToken, int face, int te
     }
 }
 
+// Relative luminance of a colour as WCAG defines it, 0 for black to 1 for white.
+double luminance(const QColor& colour) {
+    auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
 } // namespace
 
 namespace adapter {
+
+double contrastRatio(const QColor& first, const QColor& second) {
+    double a = luminance(first);
+    double b = luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// Text colours were chosen for light grounds; on a dark theme's ground the same hue is made
+// lighter (or, on a light ground, darker) until it reads at the contrast asked for.
+QColor readableOn(const QColor& text, const QColor& ground, double least) {
+    if (!text.isValid() || !ground.isValid() || contrastRatio(text, ground) >= least) return text;
+    const bool lighten = luminance(ground) < 0.5;
+    QColor candidate = text;
+    for (int step = 1; step <= kContrastSteps; ++step) {
+        const double share = static_cast<double>(step) / kContrastSteps;
+        const double target = lighten ? 1.0 : 0.0;
+        candidate =
+            QColor::fromRgbF(static_cast<float>(text.redF() + (target - text.redF()) * share),
+                             static_cast<float>(text.greenF() + (target - text.greenF()) * share),
+                             static_cast<float>(text.blueF() + (target - text.blueF()) * share));
+        if (contrastRatio(candidate, ground) >= least) return candidate;
+    }
+    return candidate;
+}
+
+bool followsDesktop(int number) {
+    auto found = toolkit.colors.find(number);
+    return found != toolkit.colors.end() && found->second.system;
+}
+
+// On a screen scaled above 1 the twice-size picture, brought to the screen's own pixels, keeps
+// the preview sharp; the picture keeps its size in the layout either way.
+QPixmap pixmapFor(const std::string& picture, const QWidget* widget) {
+    auto found = toolkit.pictures.find(picture);
+    if (found == toolkit.pictures.end()) return QPixmap();
+    const QImage& plain = found->second;
+    auto sharp = toolkit.sharpPictures.find(picture);
+    const qreal ratio = widget != nullptr ? widget->devicePixelRatioF() : qApp->devicePixelRatio();
+    if (ratio <= 1 || sharp == toolkit.sharpPictures.end()) return QPixmap::fromImage(plain);
+    QSize devicePixels(static_cast<int>(std::lround(plain.width() * ratio)),
+                       static_cast<int>(std::lround(plain.height() * ratio)));
+    QImage fitted =
+        sharp->second.size() == devicePixels
+            ? sharp->second
+            : sharp->second.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap pixmap = QPixmap::fromImage(fitted);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
 
 // ---- The character grid ----
 
@@ -271,9 +341,12 @@ void ezDefImageFolder(const std::string& folder) {
 std::string ezLoadPicture(const std::string& name) {
     ensureToolkit();
     if (toolkit.pictures.count(name) != 0) return name;
-    QImage image = loadImage(name);
+    QString path = picturePath(name);
+    QImage image = path.isEmpty() ? QImage() : QImage(path);
     if (image.isNull()) return {};
     toolkit.pictures[name] = image;
+    QImage sharp = loadSharpImage(path);
+    if (sharp.size() == image.size() * 2) toolkit.sharpPictures[name] = sharp;
     return name;
 }
 
@@ -290,7 +363,7 @@ void ezSetImage(const std::string& form, int id, const std::string& picture) {
         label->clear();
         return;
     }
-    label->setPixmap(QPixmap::fromImage(found->second));
+    label->setPixmap(pixmapFor(picture, label));
 }
 
 void ezGetPictureSize(const std::string& picture, int& width, int& height) {

@@ -519,7 +519,7 @@ int messageBox(const std::string& parent, const std::string& title, const std::s
         if (optionLetter(field) == 'B') formBackground = leadingInteger(field.substr(1));
     }
     ezColor(-1, formBackground);
-    ezForm(kMessageBoxForm, parent, caption, 0, 0, kFormStartSize, kFormStartSize, "CMR");
+    ezForm(kMessageBoxForm, parent, caption, 0, 0, kFormStartSize, kFormStartSize, "CMRA");
     return dialog.result;
 }
 

@@ -1,7 +1,8 @@
 """Fits the first page of a PDF into a picture of an exact size: the page, scaled with its
 proportions kept, stands centred on a transparent ground with a thin frame and a soft shadow.
+With SCALE 2 the picture, frame and shadow are twice the size, for high-density screens.
 
-    python3 compose-preview.py FILE.pdf WIDTH HEIGHT OUT.png
+    python3 compose-preview.py FILE.pdf WIDTH HEIGHT OUT.png [SCALE]
 """
 import re
 import struct
@@ -63,24 +64,29 @@ def write_png(path, width, height, rgba):
 
 
 def main():
-    pdf, width, height, out = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+    pdf, out = sys.argv[1], sys.argv[4]
+    factor = int(sys.argv[5]) if len(sys.argv) > 5 else 1
+    if factor not in (1, 2):
+        sys.exit("SCALE is 1 or 2")
+    width, height = int(sys.argv[2]) * factor, int(sys.argv[3]) * factor
+    shadow, frame = SHADOW * factor, factor
     page_w, page_h = page_size(pdf)
-    scale = min((width - SHADOW - 2) / page_w, (height - SHADOW - 2) / page_h)
+    scale = min((width - shadow - 2 * frame) / page_w, (height - shadow - 2 * frame) / page_h)
     inner_w, inner_h = round(page_w * scale), round(page_h * scale)
     got_w, got_h, pixels = render(pdf, inner_w, inner_h)
     canvas = bytearray(width * height * 4)
-    left = (width - SHADOW - got_w - 2) // 2 + 1
-    top = (height - SHADOW - got_h - 2) // 2 + 1
+    left = (width - shadow - got_w - 2 * frame) // 2 + frame
+    top = (height - shadow - got_h - 2 * frame) // 2 + frame
 
     def put(x, y, colour, alpha):
         if 0 <= x < width and 0 <= y < height:
             canvas[(y * width + x) * 4:(y * width + x) * 4 + 4] = bytes(colour) + bytes([alpha])
 
-    for y in range(top - 1 + SHADOW, top + got_h + 1 + SHADOW):
-        for x in range(left - 1 + SHADOW, left + got_w + 1 + SHADOW):
+    for y in range(top - frame + shadow, top + got_h + frame + shadow):
+        for x in range(left - frame + shadow, left + got_w + frame + shadow):
             put(x, y, (0, 0, 0), 70)
-    for y in range(top - 1, top + got_h + 1):
-        for x in range(left - 1, left + got_w + 1):
+    for y in range(top - frame, top + got_h + frame):
+        for x in range(left - frame, left + got_w + frame):
             put(x, y, FRAME, 255)
     for y in range(got_h):
         for x in range(got_w):

@@ -11,13 +11,16 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # preview NAME STYLE WIDTH HEIGHT [cli options]: the first page of that style, fitted into a
-# picture of exactly WIDTH x HEIGHT pixels.
+# picture of exactly WIDTH x HEIGHT pixels, and into NAME@2x.png at twice that for screens
+# scaled 1.5 or 2 (the program picks it by that name).
 preview() {
     name=$1 style=$2 width=$3 height=$4
     shift 4
     "$cli" pdf --style "$style" --year "$year" "$@" --output "$work/$name.pdf" >/dev/null
     python3 "$here/compose-preview.py" "$work/$name.pdf" "$width" "$height" \
         "$here/previews/$name.png"
+    python3 "$here/compose-preview.py" "$work/$name.pdf" "$width" "$height" \
+        "$here/previews/$name@2x.png" 2
 }
 
 mkdir -p "$here/previews"

@@ -1,5 +1,57 @@
+#include "calendar/dates.h"
+#include "program/version.h"
 #include "shell/startup.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kUsage = "Usage: merivane [/update]\n"
+                               "       merivane --help | --version\n"
+                               "\n"
+                               "Opens the Merivane window: type a starting year, pick a calendar\n"
+                               "style and press Generate to make a broadcast calendar as a PDF.\n"
+                               "\n"
+                               "  /update    given by the installer after an update: the window\n"
+                               "             reports how the update went\n"
+                               "  --help     show this help and exit\n"
+                               "  --version  show the version and exit\n"
+                               "\n"
+                               "merivane-cli makes the same calendars without a window.\n";
+
+bool variableSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+// Qt ends the process with an abort when it finds no display; say it in one line instead.
+bool graphicalSessionPresent() {
+    return variableSet("QT_QPA_PLATFORM") || variableSet("DISPLAY") ||
+           variableSet("WAYLAND_DISPLAY");
+}
+
+bool flushed() {
+    return std::fflush(stdout) == 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return flushed() ? 0 : 1;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("merivane %s (built %s)\n", kProgramVersion, buildDateText().c_str());
+        return flushed() ? 0 : 1;
+    }
+    if (!graphicalSessionPresent()) {
+        std::fputs("merivane: a graphical session is needed (neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set); merivane-cli works without one\n",
+                   stderr);
+        return 1;
+    }
     return runMerivane(argc, argv, "");
 }

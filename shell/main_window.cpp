@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "about/about_dialog.h"
 #include "calendar/holidays.h"
 #include "program/version.h"
 
@@ -15,7 +16,8 @@
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
 #include "shell/render_wiring.h"
-#include "shell/update_calls.h"
+#include "shell/startup.h"
+#include "update/updates.h"
 
 #include <cstdio>
 #include <vector>
@@ -112,6 +114,10 @@ void ShowStylePreview() {
     const int style = global::preferences.style;
     const std::string picture = isStyle(style) ? ezLoadPicture(kStyles[style].preview) : "";
     ezSetImage(kMainForm, kPreviewPicture, picture);
+    ezSetControlName(kMainForm, kPreviewPicture,
+                     isStyle(style)
+                         ? std::string("Preview of the ") + kStyles[style].label + " calendar"
+                         : std::string("No preview"));
 }
 
 // The country remembered in [Holidays] Country; none for a missing or unknown code.
@@ -181,7 +187,7 @@ void designControls() {
     ezPicture(kPreviewPicture, 1.5, 4.75, 28.25, 10.75, yearPreview, "C");
     ezColor(-1, -1);
     ezUseFont(6);
-    ezButton(kGenerateButton, 31.25, 16.75, 9.5, 1.625, "&Generate", "T");
+    ezButton(kGenerateButton, 31.25, 16.75, 9.5, 1.625, "&Generate", "TD");
     ezColor(-1, -1);
     ezUseFont(6);
     ezButton(kExitButton, 43.25, 16.75, 7.25, 1.625, "E&xit", "T");
@@ -232,7 +238,13 @@ void windowStart() {
         return;
     }
     reportInstalledUpdate();
-    if (!(global::preferences.flags & kReaderFoundFlag)) {
+    // A folder that takes no file is not the reader's fault: the message says what failed.
+    if (!pdfFolderProblem().empty()) {
+        okMessage("PDF Folder Unavailable",
+                  "Calendars cannot be saved in the PDF folder|" + global::pdfFolder + "{f7}",
+                  "A test file could not be written there: " + pdfFolderProblem() + ".{f6}");
+        ezDisableC(kMainForm, kGenerateButton);
+    } else if (!(global::preferences.flags & kReaderFoundFlag)) {
         okMessage("PDF Reader Required",
                   "A PDF reader application, such as Adobe Acrobat, is|required for use with "
                   "Merivane 6.{f7}",
@@ -267,7 +279,7 @@ void menuAction(int itemId) {
         if (checkForUpdateOnDemand()) ezUnloadForm(kMainForm);
         break;
     case kAboutItem:
-        showAboutDialog(kMainForm);
+        ShowAboutDialog(kMainForm);
         break;
     default:
         break;

@@ -125,10 +125,10 @@ void preferencesDesign() {
         ezAddTooltip(kPreferencesForm, box.id);
     }
     startControl(true);
-    ezButton(kSaveButton, 17.25, 9.625, 6.25, 1.5, "&Save", "T");
+    ezButton(kSaveButton, 17.25, 9.625, 6.25, 1.5, "&Save", "TD");
     ezAddTooltip(kPreferencesForm, kSaveButton);
     startControl(true);
-    ezButton(kCloseButton, 24.5, 9.625, 6.25, 1.5, "&Close", "T");
+    ezButton(kCloseButton, 24.5, 9.625, 6.25, 1.5, "&Close", "TX");
     ezAddTooltip(kPreferencesForm, kCloseButton);
     startControl(true);
     ezButton(kHelpButton, 2.75, 9.625, 6.25, 1.5, "&Help", "T");

@@ -128,9 +128,9 @@ void printRangeDesign() {
     ezLabel(kExplanationLabel, 6.5, 9.625, 36.75, 1,
             "Print each month of 0000 on a separate sheet of paper.", "L");
     startControl(true);
-    ezButton(kOkButton, 26.5, 12, 8, 1.375, "&OK", "T");
+    ezButton(kOkButton, 26.5, 12, 8, 1.375, "&OK", "TD");
     startControl(true);
-    ezButton(kCancelButton, 37.25, 12, 8, 1.375, "&Cancel", "T");
+    ezButton(kCancelButton, 37.25, 12, 8, 1.375, "&Cancel", "TX");
     startControl(true);
     ezButton(kHelpButton, 3.25, 12, 8, 1.375, "&Help", "T");
     startControl(true);

@@ -2,7 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/read_file.h"
-#include "gui/ezgui.h"
+#include "update/http_errors.h"
 
 #include <curl/curl.h>
 
@@ -76,83 +76,10 @@ struct ClientState {
     std::array<Connection, kMaxConnections> connections;
     int testStallSeconds = 0;
     std::uint64_t testMaxDownloadBytes = 0;
+    HttpEventPump eventPump = nullptr;
 };
 
 ClientState client;
-
-struct ErrorText {
-    std::uint32_t code;
-    const char* text;
-};
-
-// Texts end without a full stop: the program's messages add one.
-constexpr ErrorText kErrorTexts[] = {
-    {kHttpErrorNotInitialized, "The download module has not been started"},
-    {kHttpErrorBadAddress, "The address is not a valid https address"},
-    {kHttpErrorNoHost, "The server could not be found"},
-    {kHttpErrorNoConnection, "No connection to the server could be made"},
-    {kHttpErrorTimedOut, "The server did not answer in time"},
-    {kHttpErrorUntrustedCertificate, "The server's certificate is not trusted"},
-    {kHttpErrorSecureConnection, "No secure connection to the server could be made"},
-    {kHttpErrorInsecureRedirect, "The server sent the request on to an address that is not secure"},
-    {kHttpErrorTooManyRedirects, "The server sent the request on too many times"},
-    {kHttpErrorDiskFull, "The disk is full"},
-    {kHttpErrorFileNotWritten, "The downloaded file could not be saved"},
-    {kHttpErrorBadFileName, "The file to download has no valid name"},
-    {kHttpErrorTooLarge, "The file to download is too large"},
-    {kHttpErrorInvalidHandle, "The connection is not open"},
-    {kHttpErrorBusy, "Another transfer is still running"},
-    {kHttpErrorTransferFailed, "The transfer failed"},
-    {kHttpErrorConnectionLost, "The connection to the server was lost"},
-    {kHttpErrorExtraCaFile, "The extra certificate authority file cannot be read"},
-    {kHttpErrorTooManyConnections, "Too many connections are open"},
-    {kHttpErrorCancelled, "The download has been canceled"},
-};
-
-struct StatusPhrase {
-    int status;
-    const char* phrase;
-};
-
-// The server's own reason phrase is not shown: it is untrusted text (and HTTP/2 has none).
-constexpr StatusPhrase kStatusPhrases[] = {
-    {201, "Created"},
-    {202, "Accepted"},
-    {203, "Non-Authoritative Information"},
-    {204, "No Content"},
-    {205, "Reset Content"},
-    {206, "Partial Content"},
-    {300, "Multiple Choices"},
-    {301, "Moved Permanently"},
-    {302, "Found"},
-    {303, "See Other"},
-    {304, "Not Modified"},
-    {307, "Temporary Redirect"},
-    {308, "Permanent Redirect"},
-    {400, "Bad Request"},
-    {401, "Unauthorized"},
-    {403, "Forbidden"},
-    {404, "Not Found"},
-    {405, "Method Not Allowed"},
-    {406, "Not Acceptable"},
-    {407, "Proxy Authentication Required"},
-    {408, "Request Timeout"},
-    {410, "Gone"},
-    {413, "Content Too Large"},
-    {414, "URI Too Long"},
-    {416, "Range Not Satisfiable"},
-    {429, "Too Many Requests"},
-    {451, "Unavailable For Legal Reasons"},
-    {500, "Internal Server Error"},
-    {501, "Not Implemented"},
-    {502, "Bad Gateway"},
-    {503, "Service Unavailable"},
-    {504, "Gateway Timeout"},
-    {505, "HTTP Version Not Supported"},
-};
-
-constexpr int kLowestStatus = 100;
-constexpr int kHighestStatus = 999;
 
 int fail(std::uint32_t code) {
     client.lastError = code;
@@ -183,14 +110,6 @@ void closeConnection(Connection& connection) {
     if (connection.curl != nullptr) curl_easy_cleanup(connection.curl);
     if (connection.multi != nullptr) curl_multi_cleanup(connection.multi);
     connection = Connection{};
-}
-
-bool startsWithHttps(const std::string& address) {
-    constexpr std::string_view scheme = "https://";
-    if (address.size() < scheme.size()) return false;
-    return std::equal(scheme.begin(), scheme.end(), address.begin(), [](char a, char b) {
-        return a == std::tolower(static_cast<unsigned char>(b));
-    });
 }
 
 // Even a full system bundle is a fraction of this; anything larger is not a list of authorities.
@@ -242,7 +161,7 @@ bool resolveAddress(const Connection& connection, const std::string& resourcePat
     if (resolved) url = full;
     curl_free(full);
     curl_url_cleanup(parts);
-    return resolved && startsWithHttps(url);
+    return resolved && HttpIsHttpsAddress(url);
 }
 
 // The first call of a response's body decides whether it is the one asked for: only 200 OK is.
@@ -337,50 +256,14 @@ std::size_t receiveFile(char* data, std::size_t one, std::size_t count, void* co
     return size;
 }
 
-std::uint32_t errorOfCurl(CURLcode result) {
-    switch (result) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
-        return kHttpErrorNoHost;
-    case CURLE_COULDNT_CONNECT:
-        return kHttpErrorNoConnection;
-    case CURLE_OPERATION_TIMEDOUT:
-        return kHttpErrorTimedOut;
-    case CURLE_PEER_FAILED_VERIFICATION:
-        return kHttpErrorUntrustedCertificate;
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_SSL_ENGINE_NOTFOUND:
-    case CURLE_SSL_ENGINE_SETFAILED:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER:
-    case CURLE_SSL_ENGINE_INITFAILED:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_SHUTDOWN_FAILED:
-    case CURLE_SSL_CRL_BADFILE:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-    case CURLE_SSL_INVALIDCERTSTATUS:
-    case CURLE_SSL_CLIENTCERT:
-        return kHttpErrorSecureConnection;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        return kHttpErrorInsecureRedirect;
-    case CURLE_TOO_MANY_REDIRECTS:
-        return kHttpErrorTooManyRedirects;
-    case CURLE_FILESIZE_EXCEEDED:
-        return kHttpErrorTooLarge;
-    case CURLE_URL_MALFORMAT:
-        return kHttpErrorBadAddress;
-    case CURLE_PARTIAL_FILE:
-    case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR:
-    case CURLE_GOT_NOTHING:
-    case CURLE_HTTP2:
-    case CURLE_HTTP2_STREAM:
-    case CURLE_WEIRD_SERVER_REPLY:
-        return kHttpErrorConnectionLost;
-    default:
-        return kHttpErrorTransferFailed;
-    }
+// A server that refuses or cannot be reached is no missing connection; the system's reason for
+// the failed connect tells them apart.
+std::uint32_t connectErrorOf(CURL* curl) {
+    long reason = 0;
+    curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &reason);
+    if (reason == ECONNREFUSED) return kHttpErrorRefused;
+    if (reason == EHOSTUNREACH || reason == ETIMEDOUT) return kHttpErrorUnreachable;
+    return kHttpErrorNoConnection;
 }
 
 void deliverEvent(Connection& connection, std::uint32_t eventCode, std::uint32_t error) {
@@ -392,7 +275,7 @@ void deliverEvent(Connection& connection, std::uint32_t eventCode, std::uint32_t
 void letEventsRun(Transfer& transfer) {
     updateTotal(transfer);
     deliverEvent(*transfer.connection, kHttpEventProgress, kHttpErrorNone);
-    ezDoEvents(kEventSliceMs);
+    if (client.eventPump != nullptr) client.eventPump(kEventSliceMs);
 }
 
 void setTransferOptions(Connection& connection, const std::string& url, bool toFile) {
@@ -479,10 +362,11 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
             curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &transfer.statusCode);
         }
         if (transfer.statusCode == 200) return kHttpErrorNone;
-        int status = static_cast<int>(std::clamp<long>(transfer.statusCode, 0, kHighestStatus));
+        int status = static_cast<int>(std::clamp<long>(transfer.statusCode, 0, kHttpHighestStatus));
         return kHttpErrorStatusBase + static_cast<std::uint32_t>(status);
     }
-    return errorOfCurl(result);
+    if (result == CURLE_COULDNT_CONNECT) return connectErrorOf(curl);
+    return httpErrorOfCurl(result);
 }
 
 // Ends a transfer on the connection: the cancel event for a cancelled one, a last progress
@@ -569,7 +453,7 @@ void HttpUninitialize() {
 
 int HttpConnectA(const std::string& address, int port, int timeoutSeconds) {
     if (client.initializeCount == 0) return fail(kHttpErrorNotInitialized);
-    if (address.size() > kMaxAddressLength || !startsWithHttps(address) || port < 0 ||
+    if (address.size() > kMaxAddressLength || !HttpIsHttpsAddress(address) || port < 0 ||
         port > 65535) {
         return fail(kHttpErrorBadAddress);
     }
@@ -629,7 +513,8 @@ int HttpGetFileA(int handle, const std::string& localPath, const std::string& re
 
     AtomicFile file{-1, "", ""};
     std::string fileError;
-    if (!beginAtomicFile(file, localPath, fileError)) return fail(fileErrorCode(fileError));
+    if (!beginAtomicFile(file, localPath, fileError, kRefuseLink))
+        return fail(fileErrorCode(fileError));
     setTransferOptions(*connection, url, true);
     Transfer transfer;
     transfer.connection = connection;
@@ -676,30 +561,8 @@ std::uint32_t HttpGetLastError() {
     return client.lastError;
 }
 
-int HttpGetErrorStringA(std::uint32_t code, char* buffer, int bufferSize) {
-    if (buffer == nullptr || bufferSize <= 0) return 0;
-    buffer[0] = '\0';
-    std::string text;
-    for (const ErrorText& entry : kErrorTexts) {
-        if (entry.code == code) text = entry.text;
-    }
-    if (code >= kHttpErrorStatusBase + kLowestStatus &&
-        code <= kHttpErrorStatusBase + kHighestStatus) {
-        int status = static_cast<int>(code - kHttpErrorStatusBase);
-        text = "The server answered " + std::to_string(status);
-        for (const StatusPhrase& entry : kStatusPhrases) {
-            if (entry.status == status) text += std::string(" ") + entry.phrase;
-        }
-    }
-    if (text.empty()) return 0;
-    std::size_t length = std::min(text.size(), static_cast<std::size_t>(bufferSize) - 1);
-    std::memcpy(buffer, text.data(), length);
-    buffer[length] = '\0';
-    return static_cast<int>(length);
-}
-
-bool HttpIsNoConnection(std::uint32_t code) {
-    return code == kHttpErrorNoHost || code == kHttpErrorNoConnection;
+void HttpSetEventPump(HttpEventPump pump) {
+    client.eventPump = pump;
 }
 
 void HttpSetTestLimits(int stallSeconds, std::uint64_t maxDownloadBytes) {

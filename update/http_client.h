@@ -4,9 +4,9 @@
 //
 // Every address must be https; certificates and host names are always verified, and redirects
 // are followed only to https addresses, at most five of them. All calls run on the GUI thread.
-// While a transfer runs, the client lets the GUI toolkit process pending events (so windows
-// repaint and a Cancel button's handler may call HttpCancel); calls that would start another
-// transfer from inside those events fail with kHttpErrorBusy.
+// While a transfer runs, the client runs the event pump it was given (HttpSetEventPump), so
+// windows repaint and a Cancel button's handler may call HttpCancel; calls that would start
+// another transfer from inside those events fail with kHttpErrorBusy.
 //
 // Trust: the system's certificate authorities. The environment variable MERIVANE_EXTRA_CA_FILE
 // may name one PEM file of further authorities that are trusted in addition to the system's
@@ -45,6 +45,8 @@ constexpr std::uint32_t kHttpErrorConnectionLost = 0x80042711;
 constexpr std::uint32_t kHttpErrorExtraCaFile = 0x80042712;
 constexpr std::uint32_t kHttpErrorTooManyConnections = 0x80042713;
 constexpr std::uint32_t kHttpErrorCancelled = 0x80042714;
+constexpr std::uint32_t kHttpErrorRefused = 0x80042715;
+constexpr std::uint32_t kHttpErrorUnreachable = 0x80042716;
 // A status other than 200 OK: this base plus the status (404 gives 0x80043194).
 constexpr std::uint32_t kHttpErrorStatusBase = 0x80043000;
 
@@ -105,9 +107,17 @@ std::uint32_t HttpGetLastError();
 // returns its length; 0 when the code has no text.
 int HttpGetErrorStringA(std::uint32_t code, char* buffer, int bufferSize);
 
+// True when the address starts with "https://" (the scheme in any case).
+bool HttpIsHttpsAddress(const std::string& address);
+
 // The code means the computer reached no server at all: the host name could not be resolved or
 // no connection could be made.
 bool HttpIsNoConnection(std::uint32_t code);
+
+// Runs the GUI's pending events for at most the given milliseconds; the GUI's own routine.
+using HttpEventPump = void (*)(int milliseconds);
+// The pump every transfer runs while it waits; nullptr: none.
+void HttpSetEventPump(HttpEventPump pump);
 
 // ---- For tests only ----
 // Replaces the stall time-out (seconds without a received byte; 0 restores the connection's

@@ -108,10 +108,10 @@ void updateAvailableDesign() {
                "T");
     startControl(-1, -1, "FB,HE");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezButton(kDownloadNowButton, 10.75, 15.625, 14.25, 1.875, "Download Now", "T");
+    ezButton(kDownloadNowButton, 10.75, 15.625, 14.25, 1.875, "Download Now", "TD");
     startControl(-1, -1, "FB,HE");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezButton(kMaybeLaterButton, 31.5, 15.625, 14.25, 1.875, "Maybe Later", "T");
+    ezButton(kMaybeLaterButton, 31.5, 15.625, 14.25, 1.875, "Maybe Later", "TX");
 }
 
 void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel) {
@@ -131,8 +131,7 @@ void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel)
 }
 
 void IgnoreUpdate(const std::string& version) {
-    WriteSetting(global::settingsPath, kUpdateSection, "Ignore",
-                 std::to_string(versionNumber(version)));
+    WriteSetting(global::settingsPath, kUpdateSection, "Ignore", ignoreSettingOf(version));
     okMessage("Update Not Taken",
               "You will no longer be notified about update " + version + " for " + kProductName +
                   ".{f10}",

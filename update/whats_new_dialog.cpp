@@ -61,9 +61,10 @@ void whatsNewDesign() {
     ezUseFont(kDialogFont);
     ezRichText(kNotesBox, 4, 5.625, 60, 13.625, kNoInformation, "SV");
     ezSetRichText(kWhatsNewForm, kNotesBox, kNoInformation, kRichTextPlain);
+    ezSetControlName(kWhatsNewForm, kNotesBox, "Release notes");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezButton(kOkButton, 30.125, 22.5625, 7.75, 1.625, "&OK", "T");
+    ezButton(kOkButton, 30.125, 22.5625, 7.75, 1.625, "&OK", "TD");
     ezColor(kBlack, kWhite);
     ezUseFont(kDialogFont);
     ezLabel(kHeadingBand, 0, 0, 68.25, 3.75, "", "C");

@@ -49,6 +49,7 @@ bool ensureSite(benchmark::State& state) {
     }
     setenv("MERIVANE_EXTRA_CA_FILE", site.server.caFile.c_str(), 1);
     ezDoEvents(0);
+    HttpSetEventPump(ezDoEvents);
     HttpInitializeA();
     std::atexit(stopSite);
     site.started = true;

@@ -30,9 +30,8 @@ const Layout kLayouts[] = {
 
 std::string helpShown() {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* browser = qobject_cast<QTextBrowser*>(widget))
-            if (browser->isVisible() && !browser->parentWidget())
-                return browser->source().toLocalFile().toStdString();
+        if (auto* browser = widget->findChild<QTextBrowser*>("helpText"))
+            if (widget->isVisible()) return browser->source().toLocalFile().toStdString();
     return "";
 }
 

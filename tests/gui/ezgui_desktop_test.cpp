@@ -145,7 +145,8 @@ bool allows(QWidget* window, const char* action) {
 
 QTextBrowser* helpWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* browser = qobject_cast<QTextBrowser*>(widget); browser && browser->isVisible())
+        if (auto* browser = widget->findChild<QTextBrowser*>("helpText");
+            browser && widget->isVisible())
             return browser;
     return nullptr;
 }
@@ -246,10 +247,10 @@ void checkHelpBesideDialog(bool& checked) {
     QTextBrowser* help = nullptr;
     ASSERT_TRUE(waitFor([&help] {
         help = helpWindow();
-        return help != nullptr && help->windowTitle() == "Second Topic";
+        return help != nullptr && help->window()->windowTitle() == "Second Topic";
     }));
     ASSERT_NE(help, nullptr);
-    const std::string helpId = hexId(help);
+    const std::string helpId = hexId(help->window());
     const std::string dialogId = hexId(dialog);
     ASSERT_TRUE(waitFor([&] {
         const std::string order = stackingOrder();
@@ -258,7 +259,7 @@ void checkHelpBesideDialog(bool& checked) {
     })) << "help "
         << helpId << ", dialog " << dialogId << ": " << stackingOrder();
     EXPECT_EQ(help->verticalScrollBar()->value(), 0);
-    commandOutput("xdotool mousemove --window " + windowId(help) +
+    commandOutput("xdotool mousemove --window " + windowId(help->window()) +
                   " 150 150 click 5 click 5 click 5");
     EXPECT_TRUE(waitFor([help] { return help->verticalScrollBar()->value() > 0; }));
     checked = true;
@@ -293,7 +294,7 @@ TEST(GuiDesktop, HelpStaysUsableInFrontOfAModalDialog) {
                 ezUnloadForm("DLG");
             });
             ezForm("DLG", "MAIN", "Dialog", 0, 0, 20, 6, "CM");
-            if (QTextBrowser* help = helpWindow()) help->close();
+            if (QTextBrowser* help = helpWindow()) help->window()->close();
             ezUnloadForm("MAIN");
         },
         {"DLG", "MAIN"});

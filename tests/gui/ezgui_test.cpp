@@ -507,13 +507,13 @@ TEST(GuiHelpWindow, TitleFollowsThePageAndTheWindowCarriesTheProgramIcon) {
         later([&, form] {
             QTextBrowser* help = nullptr;
             for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* browser = qobject_cast<QTextBrowser*>(widget)) help = browser;
+                if (auto* browser = widget->findChild<QTextBrowser*>("helpText")) help = browser;
             if (help != nullptr) {
-                firstTitle = help->windowTitle().toStdString();
-                iconPixel = help->windowIcon().pixmap(16, 16).toImage().pixel(8, 8);
+                firstTitle = help->window()->windowTitle().toStdString();
+                iconPixel = help->window()->windowIcon().pixmap(16, 16).toImage().pixel(8, 8);
                 help->setSource(QUrl(QStringLiteral("second.html"))); // as the link does
-                secondTitle = help->windowTitle().toStdString();
-                help->close();
+                secondTitle = help->window()->windowTitle().toStdString();
+                help->window()->close();
             }
             ezUnloadForm(form);
         });

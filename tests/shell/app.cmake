@@ -20,3 +20,18 @@ set_target_properties(app_screenshots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAK
 target_compile_definitions(app_screenshots PRIVATE MERIVANE_RESOURCES_DIR="${CMAKE_SOURCE_DIR}/resources")
 merivane_add_test(app_dialogs_test SOURCES app_dialogs_test.cpp app_harness.cpp
                   LIBS ${MERIVANE_APP_TEST_LIBS})
+# Every window on a real desktop with the keyboard and a screen reader's view (AT-SPI).
+add_executable(app_desktop_test app_desktop_test.cpp app_harness.cpp)
+target_include_directories(app_desktop_test PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(app_desktop_test PRIVATE ${MERIVANE_APP_TEST_LIBS} GTest::gtest
+                      GTest::gtest_main)
+set_target_properties(app_desktop_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+target_compile_definitions(app_desktop_test PRIVATE
+                           MERIVANE_TREE_WALKER="${CMAKE_CURRENT_SOURCE_DIR}/accessible_tree.py"
+                           MERIVANE_PROGRAM="$<TARGET_FILE:merivane>")
+add_dependencies(app_desktop_test merivane)
+add_test(NAME app_desktop_test
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh $<TARGET_FILE:app_desktop_test>)
+# At scale 2, on a screen large enough for it.
+set_tests_properties(app_desktop_test PROPERTIES TIMEOUT 300 ENVIRONMENT
+                     "${MERIVANE_TEST_ENV};QT_SCALE_FACTOR=2;DESKTOP_SCREEN=2560x1600x24")

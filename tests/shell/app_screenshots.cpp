@@ -1,13 +1,20 @@
-// Not a test: takes pictures of the main window, the print-range dialog, the preferences dialog
-// and the About dialog as a user sees them, for looking at and for the documentation.
-//   app_screenshots OUTPUT_FOLDER
+// Not a test: takes pictures of every window as a user sees them, for looking at and for the
+// documentation. "dark" gives the program a dark desktop theme (Fusion with qt6ct's "darker");
+// QT_SCALE_FACTOR scales it.
+//   app_screenshots OUTPUT_FOLDER [dark]
 #include "app_harness.h"
+#include "update/update_available_dialog.h"
+#include "update/update_state.h"
+#include "update/whats_new_dialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QPixmap>
 #include <QScreen>
+#include <QSettings>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTextBrowser>
 #include <QWidget>
@@ -26,7 +33,7 @@ void saveScreen(const char* name) {
 
 bool helpShown() {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (qobject_cast<QTextBrowser*>(widget) && widget->isVisible()) return true;
+        if (widget->findChild<QTextBrowser*>("helpText") && widget->isVisible()) return true;
     return false;
 }
 
@@ -41,7 +48,8 @@ void save(QWidget* window, const char* name) {
 // manager); the window alone otherwise.
 void saveFramed(QWidget* window, const char* name) {
     if (!window) return;
-    QApplication::processEvents();
+    // The window manager and the X server draw the new window only a moment later.
+    QTest::qWait(400);
     const QRect frame = window->frameGeometry();
     QScreen* screen = window->screen();
     if (frame == window->geometry() || !screen) return save(window, name);
@@ -51,18 +59,39 @@ void saveFramed(QWidget* window, const char* name) {
         std::fprintf(stderr, "could not save %s\n", path.c_str());
 }
 
+// The dark scheme qt6ct offers, on Fusion, as a user of a dark desktop has it: its colours are
+// listed in the order of Qt's colour roles.
+void useDarkTheme() {
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QSettings scheme("/usr/share/qt6ct/colors/darker.conf", QSettings::IniFormat);
+    QPalette dark;
+    const std::pair<QPalette::ColorGroup, const char*> groups[] = {
+        {QPalette::Active, "ColorScheme/active_colors"},
+        {QPalette::Inactive, "ColorScheme/inactive_colors"},
+        {QPalette::Disabled, "ColorScheme/disabled_colors"}};
+    for (const auto& [group, key] : groups) {
+        const QStringList colours = scheme.value(key).toStringList();
+        for (int role = 0; role < colours.size() && role < QPalette::NColorRoles; ++role)
+            dark.setColor(group, static_cast<QPalette::ColorRole>(role), QColor(colours[role]));
+    }
+    QApplication::setPalette(dark);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: app_screenshots OUTPUT_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: app_screenshots OUTPUT_FOLDER [dark]\n");
         return 2;
     }
     outputFolder = argv[1];
     const AppScratch scratch = makeAppScratch(true);
+    if (argc == 3 && std::string(argv[2]) == "dark") useDarkTheme();
     writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=1\n");
     writeText(scratch.programFolder / "History.rtf",
               readText(std::string(MERIVANE_RESOURCES_DIR) + "/History.rtf"));
+    writeText(scratch.programFolder / "Release Notes.rtf",
+              readText(std::string(MERIVANE_RESOURCES_DIR) + "/Release Notes.rtf"));
     const std::string failure = runProgram(
         scratch,
         {
@@ -106,14 +135,14 @@ int main(int argc, char** argv) {
                  QTest::qWait(500);
                  saveScreen("screen-preferences-with-help.png");
                  for (QWidget* widget : QApplication::topLevelWidgets())
-                     if (qobject_cast<QTextBrowser*>(widget)) widget->close();
+                     if (widget->findChild<QTextBrowser*>("helpText")) widget->close();
                  click(buttonIn(modalTitled("User Preferences"), "&Close"));
              }},
             {"help", [] { return modalTitled("User Preferences") == nullptr; },
              [] {
                  click(buttonIn(mainWindow(), "Help"));
                  for (QWidget* widget : QApplication::topLevelWidgets())
-                     if (qobject_cast<QTextBrowser*>(widget) && widget->isVisible())
+                     if (widget->findChild<QTextBrowser*>("helpText") && widget->isVisible())
                          save(widget, "help.png");
              }},
             {"refusal", [] { return true; },
@@ -138,6 +167,30 @@ int main(int argc, char** argv) {
                  click(buttonIn(dialog, "&View Program History"));
                  saveFramed(dialog, "about-history.png");
                  click(buttonIn(dialog, "&Close"));
+             }},
+            {"update offer", [] { return QApplication::activeModalWidget() == nullptr; },
+             [] {
+                 global::update = UpdateState{};
+                 global::update.newVersion = "6.0.0.1";
+                 global::update.description = "This is an important update including bug fixes.";
+                 global::update.notes = "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue128;}\\cf1 "
+                                        "{\\b Faster printing}\\par Fixed the year page\\par}";
+                 global::update.notesAreRichText = true;
+                 ShowUpdateAvailableDialog("MF");
+             }},
+            {"update available", [] { return modalTitled("Update Available") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("Update Available");
+                 saveFramed(dialog, "update-available.png");
+                 click(buttonIn(dialog, "Maybe Later"));
+             }},
+            {"whats new", [] { return QApplication::activeModalWidget() == nullptr; },
+             [] { ShowWhatsNewDialog("MF"); }},
+            {"update information", [] { return modalTitled("Update Information") != nullptr; },
+             [] {
+                 QWidget* dialog = modalTitled("Update Information");
+                 saveFramed(dialog, "whats-new.png");
+                 click(buttonIn(dialog, "&OK"));
              }},
             {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
              [] { click(buttonIn(mainWindow(), "E&xit")); }},

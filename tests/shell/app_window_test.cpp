@@ -616,8 +616,8 @@ TEST_F(AppWindow, HelpOpensTheTopicOfEachWindow) {
     std::string mainTopic, linkedTopic, preferencesTopic, rangeTopic, contents;
     const auto helpTitle = [] {
         for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* browser = qobject_cast<QTextBrowser*>(widget))
-                if (browser->isVisible()) return browser->documentTitle().toStdString();
+            if (auto* browser = widget->findChild<QTextBrowser*>("helpText"))
+                if (widget->isVisible()) return browser->documentTitle().toStdString();
         return std::string();
     };
     writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=1\n");
@@ -630,7 +630,7 @@ TEST_F(AppWindow, HelpOpensTheTopicOfEachWindow) {
               mainTopic = helpTitle();
               // The topics' links lead to each other inside the compiled-in help.
               for (QWidget* widget : QApplication::topLevelWidgets())
-                  if (auto* browser = qobject_cast<QTextBrowser*>(widget)) {
+                  if (auto* browser = widget->findChild<QTextBrowser*>("helpText")) {
                       browser->setSource(browser->source().resolved(QUrl("print-range.html")));
                       linkedTopic = helpTitle();
                   }

@@ -1,18 +1,15 @@
-#include "shell/update_calls.h"
+#include "update/updates.h"
 
-#include "about/about_dialog.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/settings.h"
 #include "update/http_client.h"
 #include "update/install.h"
+#include "update/installer_file.h"
 #include "update/update_check.h"
 #include "update/update_state.h"
 
 namespace {
-
-// Installers of earlier updates, left in the program's folder.
-constexpr const char* kOldInstallers = "Zarn_*.exe";
 
 bool alertsWanted() {
     return (global::preferences.flags & kUpdateAlertFlag) != 0;
@@ -47,8 +44,4 @@ void finishNetworkAndInstall() {
     if (global::networkReady) HttpUninitialize();
     global::networkReady = false;
     RunInstallerAtExit();
-}
-
-void showAboutDialog(const char* parent) {
-    ShowAboutDialog(parent);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// The main window's calls into program updates and the About dialog.
+// How the main window reaches program updates.
 
 // Window load: sets up the HTTP client (and global::networkReady when it is ready).
 void startNetwork();
@@ -15,5 +15,3 @@ void cleanUpInstallers();
 bool checkForUpdateOnDemand();
 // Main window ending: releases the HTTP client and starts an installer that is waiting.
 void finishNetworkAndInstall();
-// Help menu: the About dialog over the given parent form.
-void showAboutDialog(const char* parent);

@@ -1,0 +1,191 @@
+// What screen readers see of the forms: windows as frames, dialogs and alerts, controls grouped
+// in the frames that enclose them and listed in the order they are seen, fields named after
+// their labels.
+#include "gui/adapter.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QGroupBox>
+#include <QLabel>
+
+#include <algorithm>
+
+using namespace adapter;
+
+namespace {
+
+// A frame and the controls it holds are this many pixels apart at most on the same edge.
+constexpr int kEdgeTolerancePixels = 2;
+
+QAccessible::Role formRole(const Form& form) {
+    if (form.alert) return QAccessible::AlertMessage;
+    return form.dialog ? QAccessible::Dialog : QAccessible::Window;
+}
+
+bool decorative(const QWidget* widget) {
+    const auto* label = qobject_cast<const QLabel*>(widget);
+    if (label != nullptr)
+        return label->text().isEmpty() && label->pixmap().isNull() &&
+               label->accessibleName().isEmpty();
+    const auto* frame = qobject_cast<const QGroupBox*>(widget);
+    return frame != nullptr && frame->title().isEmpty() && frame->accessibleName().isEmpty();
+}
+
+// Form windows are plain widgets, which Qt would announce as mere fillers; an empty band or an
+// unnamed frame is decoration, a filler indeed.
+QAccessibleInterface* accessibleFor(const QString&, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (widget == nullptr) return nullptr;
+    if (widget->isWindow() && widget->property(kFormProperty).isValid()) {
+        Form* form = findForm(formNameOf(widget));
+        if (form == nullptr) return nullptr;
+        return new QAccessibleWidget(widget, formRole(*form));
+    }
+    // The help window, a plain widget too.
+    if (widget->isWindow() && widget->metaObject() == &QWidget::staticMetaObject)
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    if (widget->property(kIdProperty).isValid() && decorative(widget))
+        return new QAccessibleWidget(widget, QAccessible::Client);
+    return nullptr;
+}
+
+bool encloses(const QRect& outer, const QRect& inner) {
+    return outer
+        .adjusted(-kEdgeTolerancePixels, -kEdgeTolerancePixels, kEdgeTolerancePixels,
+                  kEdgeTolerancePixels)
+        .contains(inner);
+}
+
+// The smallest frame that holds the control; nullptr when none does.
+Control* enclosingFrame(Form& form, const Control& control) {
+    Control* best = nullptr;
+    for (auto& [id, candidate] : form.controls) {
+        if (candidate.kind != ControlKind::Frame || &candidate == &control || !candidate.widget)
+            continue;
+        if (!encloses(candidate.designRect, control.designRect)) continue;
+        if (best == nullptr || best->designRect.width() * best->designRect.height() >
+                                   candidate.designRect.width() * candidate.designRect.height()) {
+            best = &candidate;
+        }
+    }
+    return best;
+}
+
+void moveIntoFrames(Form& form) {
+    for (auto& [id, control] : form.controls) {
+        if (!control.widget || control.kind == ControlKind::Frame ||
+            control.kind == ControlKind::StatusBar) {
+            continue;
+        }
+        Control* frame = enclosingFrame(form, control);
+        if (frame == nullptr) continue;
+        const bool visible = control.widget->isVisibleTo(form.client);
+        control.widget->setParent(frame->widget);
+        control.widget->move(control.designRect.topLeft() - frame->designRect.topLeft());
+        control.widget->setVisible(visible);
+        // Its controls take their own clicks now that they are inside it.
+        frame->widget->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    }
+}
+
+// Qt lists children in stacking order; raising them in visual order lists them so, and keeps a
+// frame or band (which starts above or left of what it holds) behind its contents.
+void raiseInVisualOrder(Form& form) {
+    std::vector<Control*> controls;
+    for (auto& [id, control] : form.controls)
+        if (control.widget) controls.push_back(&control);
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const Control* a, const Control* b) { return seenBefore(*a, *b); });
+    for (Control* control : controls)
+        control->widget->raise();
+}
+
+bool overlapsAcross(const QRect& a, const QRect& b) {
+    return a.left() < b.right() && b.left() < a.right();
+}
+bool overlapsDown(const QRect& a, const QRect& b) {
+    return a.top() < b.bottom() && b.top() < a.bottom();
+}
+
+// The label on the field's line just left of it, else the one right above it.
+QLabel* labelOf(Form& form, const Control& field) {
+    const QRect place = field.designRect;
+    QLabel* best = nullptr;
+    int bestDistance = 0;
+    const int reach = toPixelsDown(1.5);
+    for (auto& [id, control] : form.controls) {
+        auto* label = qobject_cast<QLabel*>(control.widget.data());
+        if (control.kind != ControlKind::Label || label == nullptr || label->text().isEmpty())
+            continue;
+        const QRect rect = control.designRect;
+        int distance = -1;
+        if (overlapsDown(rect, place) && rect.right() <= place.left() + kEdgeTolerancePixels)
+            distance = place.left() - rect.right();
+        else if (overlapsAcross(rect, place) && rect.bottom() <= place.top() + kEdgeTolerancePixels)
+            distance = place.top() - rect.bottom();
+        if (distance < 0 || distance > reach) continue;
+        if (best == nullptr || distance < bestDistance) {
+            best = label;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+void nameFields(Form& form) {
+    for (auto& [id, control] : form.controls) {
+        QWidget* widget = control.widget;
+        if (widget == nullptr || !widget->accessibleName().isEmpty()) continue;
+        const bool field = control.kind == ControlKind::Text ||
+                           control.kind == ControlKind::RichText ||
+                           control.kind == ControlKind::ProgressBar;
+        if (field) {
+            if (QLabel* label = labelOf(form, control)) {
+                if (label->parentWidget() == widget->parentWidget()) label->setBuddy(widget);
+                widget->setAccessibleName(spokenText(fromQt(label->text())));
+            }
+            continue;
+        }
+        // A frame without a caption is named by the first choice it holds.
+        auto* frame = qobject_cast<QGroupBox*>(widget);
+        if (frame == nullptr || !frame->title().isEmpty()) continue;
+        for (QObject* child : frame->children()) {
+            auto* choice = qobject_cast<QAbstractButton*>(child);
+            if (choice == nullptr) continue;
+            frame->setAccessibleName(spokenText(fromQt(choice->text())));
+            break;
+        }
+    }
+}
+
+} // namespace
+
+namespace adapter {
+
+QString spokenText(const std::string& caption) {
+    QString text = toQt(caption);
+    text.replace(QLatin1Char('|'), QLatin1Char(' '));
+    text.replace(QLatin1String("&&"), QLatin1String("\x01"));
+    text.remove(QLatin1Char('&'));
+    text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    return text.trimmed();
+}
+
+void arrangeForAccessibility(Form& form) {
+    moveIntoFrames(form);
+    raiseInVisualOrder(form);
+    nameFields(form);
+}
+
+void installAccessibility() {
+    QAccessible::installFactory(accessibleFor);
+}
+
+} // namespace adapter
+
+void ezSetControlName(const std::string& form, int id, const std::string& name) {
+    Control* control = findControl(form, id);
+    if (control == nullptr || !control->widget) return;
+    control->widget->setAccessibleName(spokenText(name));
+}

@@ -1,0 +1,82 @@
+"""Walks one window of the running program as a screen reader sees it, over the AT-SPI bus, and
+prints every fault: a window that is not a frame, dialog or alert, a control without a role or a
+name, children out of their visual order (left to right, top to bottom).
+
+    python3 accessible_tree.py "WINDOW TITLE"
+
+Exit status 0 when the window was found without faults, 1 otherwise; the tree is printed with
+the faults.
+"""
+import sys
+import time
+
+import pyatspi
+
+WINDOW_ROLES = {"frame", "dialog", "alert"}
+# Containers and parts of other controls, which a screen reader passes over without a name.
+UNNAMED_ROLES = {"filler", "menu bar", "scroll bar", "separator", "viewport"}
+# Pixels by which two controls' tops may differ and still stand on one line.
+SAME_LINE = 10
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def place(node):
+    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return extents.x, extents.y
+
+
+def find_window(title):
+    for _ in range(50):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app is None:
+                continue
+            for window in app:
+                if window is not None and window.name == title and showing(window):
+                    return window
+        time.sleep(0.1)
+    return None
+
+
+def walk(node, depth, tree, faults):
+    role = node.getRoleName()
+    name = node.name or ""
+    tree.append(f"{'  ' * depth}{role}: {name!r}")
+    if not role or role in ("unknown", "invalid"):
+        faults.append(f"no role: {name!r}")
+    elif not name.strip() and role not in UNNAMED_ROLES:
+        faults.append(f"{role} without a name")
+    children = [child for child in node if child is not None and showing(child)]
+    places = [place(child) for child in children]
+    for before, after, (x0, y0), (x1, y1) in zip(children, children[1:], places, places[1:]):
+        if y1 < y0 - SAME_LINE or (abs(y1 - y0) <= SAME_LINE and x1 < x0):
+            faults.append(f"{after.name!r} listed after {before.name!r} but stands before it")
+    # A menu bar's menus are walked where they open.
+    if role == "menu bar":
+        return
+    for child in children:
+        walk(child, depth + 1, tree, faults)
+
+
+def main():
+    title = sys.argv[1]
+    window = find_window(title)
+    if window is None:
+        seen = [f"{w.getRoleName()} {w.name!r}" for app in pyatspi.Registry.getDesktop(0)
+                if app is not None for w in app if w is not None]
+        print(f"no window {title!r} on the accessibility bus, only {seen}")
+        return 1
+    tree, faults = [], []
+    if window.getRoleName() not in WINDOW_ROLES:
+        faults.append(f"window role {window.getRoleName()!r}")
+    walk(window, 0, tree, faults)
+    if faults:
+        print("\n".join(faults + ["--"] + tree))
+        return 1
+    return 0
+
+
+sys.exit(main())

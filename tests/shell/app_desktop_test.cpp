@@ -1,0 +1,244 @@
+// Every window of the program on a real desktop (Xvfb, openbox, the AT-SPI bus; run through
+// tests/support/desktop-session.sh): each takes the keyboard when it opens, Tab follows its
+// layout, Return and Escape do what its buttons say, and a screen reader finds a role and a name
+// for every control.
+#include "app_harness.h"
+#include "update/update_available_dialog.h"
+#include "update/update_state.h"
+#include "update/whats_new_dialog.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QProcess>
+#include <QTextBrowser>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+void pumpEvents(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Keys as the X server delivers them to the window that has the input focus.
+void press(const std::string& keys) {
+    QStringList arguments = {"key", "--clearmodifiers", "--delay", "60"};
+    arguments += QString::fromStdString(keys).split(' ');
+    QProcess xdotool;
+    xdotool.start("xdotool", arguments);
+    // The program goes on answering the accessibility bus, which is told of every key.
+    while (!xdotool.waitForFinished(0) && xdotool.state() != QProcess::NotRunning)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    pumpEvents(300);
+}
+
+// What a screen reader says of the control with the keyboard focus.
+std::string spokenFocus() {
+    QWidget* focus = QApplication::focusWidget();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(focus);
+    return accessible ? accessible->text(QAccessible::Name).toStdString() : "(nothing)";
+}
+
+std::string accessibilityFaults(const std::string& title) {
+    QProcess walker;
+    walker.setProcessChannelMode(QProcess::MergedChannels);
+    // Debian's own Python, which has the AT-SPI bindings.
+    walker.start("/usr/bin/python3", {MERIVANE_TREE_WALKER, QString::fromStdString(title)});
+    QElapsedTimer clock;
+    clock.start();
+    // The program answers the walker's questions while it waits.
+    while (walker.state() != QProcess::NotRunning && clock.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (walker.state() != QProcess::NotRunning) walker.kill();
+    walker.waitForFinished();
+    const std::string output = walker.readAll().toStdString();
+    return walker.exitCode() == 0 && walker.exitStatus() == QProcess::NormalExit
+               ? ""
+               : output + " (walker status " + std::to_string(walker.exitCode()) + ")";
+}
+
+bool helpShown() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->findChild<QTextBrowser*>("helpText")) return true;
+    return false;
+}
+
+std::string activeTitle() {
+    QWidget* active = QApplication::activeWindow();
+    return active ? active->windowTitle().toStdString() : "";
+}
+
+struct FormWalk {
+    std::string title;
+    std::function<void()> open;
+    // From the control that has the focus when the window opens, on with Tab, back to it.
+    std::vector<std::string> tabOrder;
+    std::string keys;               // pressed then, as xdotool names them
+    std::function<bool()> keysDone; // holds once the keys have done their work
+};
+
+TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
+    AppScratch scratch = makeAppScratch(true);
+    writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=3\n[Preferences]\nStyle=1\n");
+    const auto pdfCount = [&scratch] { return pdfFilesIn(scratch).size(); };
+    const auto settings = [&scratch] { return readText(scratch.settingsFile); };
+    const auto gone = [](const char* title) {
+        return [title] { return activeTitle() != title && modalTitled(title) == nullptr; };
+    };
+    const auto updateOffer = [] {
+        global::update = UpdateState{};
+        global::update.newVersion = "6.0.0.1";
+        global::update.description = "An update with fixes.";
+        global::update.notes = "Faster printing";
+        ShowUpdateAvailableDialog("MF");
+    };
+    const std::vector<std::string> rangeTabs = {"Select a Single Month to Print", "January", "Help",
+                                                "OK", "Cancel"};
+    const std::vector<std::string> preferenceTabs = {"Remember previous calendar style",
+                                                     "Enable intelligent year selection",
+                                                     "Show quarters with week numbers",
+                                                     "Enable pop-up tool tip help",
+                                                     "Alert me when program is updated",
+                                                     "Help",
+                                                     "Close"};
+    // On a scaled screen the preview is drawn from the twice-size picture, pixel for pixel.
+    const auto previewSharp = [] {
+        ASSERT_NE(previewPicture(), nullptr);
+        const QPixmap shown = previewPicture()->pixmap();
+        const QImage sharp(":/images/CALYEAR@2x.png");
+        EXPECT_EQ(shown.devicePixelRatio(), previewPicture()->devicePixelRatioF());
+        if (shown.devicePixelRatio() == 2)
+            EXPECT_EQ(shown.toImage(), sharp.convertToFormat(shown.toImage().format()));
+    };
+    const std::vector<FormWalk> walks = {
+        {"Merivane",
+         previewSharp,
+         {"Calendar starting year:", "Year", "Help", "Generate", "Exit"},
+         "Return",
+         [&] { return pdfCount() == 1; }},
+        {"Select Month of 2026 to Print",
+         [] {
+             click(buttonIn(mainWindow(), "Month"));
+             press("Return");
+         },
+         rangeTabs, "Return", [&] { return pdfCount() == 2; }},
+        {"Select Month of 2026 to Print", [] { press("Return"); }, rangeTabs, "Escape",
+         gone("Select Month of 2026 to Print")},
+        {"User Preferences", [] { chooseMenuItem("&Preferences"); }, preferenceTabs, "space Return",
+         [&] { return settings().find("IntelYear=") != std::string::npos; }},
+        {"User Preferences", [] { chooseMenuItem("&Preferences"); }, preferenceTabs, "Escape",
+         gone("User Preferences")},
+        {"About Zarn Generator",
+         [] { chooseMenuItem("About..."); },
+         {"View Program History", "Close"},
+         "Escape",
+         gone("About Zarn Generator")},
+        {"Update Available",
+         updateOffer,
+         {"Download Now", "Maybe Later", "Stop reminding me about this update."},
+         "Escape",
+         [] { return global::update.laterChosen && !global::update.downloadAccepted; }},
+        {"Update Information",
+         [] { ShowWhatsNewDialog("MF"); },
+         {"OK"},
+         "Return",
+         gone("Update Information")},
+        {"Printing a calendar",
+         [] { press("F1"); },
+         {},
+         // Escape leaves the find bar that Ctrl+F opened, and the help stays; Ctrl+W closes it.
+         "ctrl+f Escape",
+         [] { return helpShown() && QApplication::focusWidget()->objectName() == "helpText"; }},
+        {"Whoa, Brontel!",
+         [] {
+             typeYear("1919");
+             yearField()->setFocus();
+             press("Return");
+         },
+         {"OK"},
+         "Return",
+         gone("Whoa, Brontel!")},
+    };
+
+    std::vector<ScriptStep> steps;
+    for (const FormWalk& walk : walks) {
+        steps.push_back({"open " + walk.title,
+                         [] { return activeTitle() == "Merivane" || helpShown(); },
+                         [&walk] {
+                             if (helpShown()) press("ctrl+w");
+                             for (int wait = 0; wait < 50 && activeTitle() != "Merivane"; ++wait)
+                                 pumpEvents(100);
+                             walk.open();
+                         }});
+        steps.push_back({"walk " + walk.title, [&walk] { return activeTitle() == walk.title; },
+                         [&walk] {
+                             // The help window's own tree is left out: reading its long
+                             // page keeps the accessibility registry of a loaded machine busy
+                             // past any sensible wait.
+                             if (!walk.tabOrder.empty())
+                                 EXPECT_EQ(accessibilityFaults(walk.title), "") << walk.title;
+                             std::vector<std::string> seen = {spokenFocus()};
+                             for (std::size_t tab = 0; tab < walk.tabOrder.size(); ++tab) {
+                                 press("Tab");
+                                 seen.push_back(spokenFocus());
+                             }
+                             std::vector<std::string> expected = walk.tabOrder;
+                             if (!expected.empty()) expected.push_back(expected.front());
+                             if (walk.tabOrder.empty()) seen.clear();
+                             EXPECT_EQ(seen, expected) << walk.title;
+                             press(walk.keys);
+                         }});
+        steps.push_back({"keys done in " + walk.title, walk.keysDone, [] {}});
+    }
+    steps.push_back({"exit", [] { return activeTitle() == "Merivane"; },
+                     [] { click(buttonIn(mainWindow(), "E&xit")); }});
+    EXPECT_EQ(runProgram(scratch, steps, 120000), "");
+    removeAppScratch(scratch);
+}
+
+// Asked for help or the version, the program answers without a display; any other start
+// without one says what is missing instead of dying in Qt.
+TEST(AppDesktop, AnswersWithoutADisplay) {
+    struct Case {
+        QStringList arguments;
+        int status;
+        std::string printed;
+    };
+    const Case cases[] = {{{"--help"}, 0, "--version"},
+                          {{"--version"}, 0, "merivane 6."},
+                          {{}, 1, "a graphical session is needed"},
+                          {{"/update"}, 1, "a graphical session is needed"}};
+    for (const Case& test : cases) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        program.setProcessEnvironment(environment);
+        program.start(MERIVANE_PROGRAM, test.arguments);
+        ASSERT_TRUE(program.waitForFinished(10000));
+        const std::string output =
+            (program.readAllStandardOutput() + program.readAllStandardError()).toStdString();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << output;
+        EXPECT_EQ(program.exitCode(), test.status) << output;
+        EXPECT_NE(output.find(test.printed), std::string::npos) << output;
+        // The refusal is one line.
+        if (test.status != 0) {
+            EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
+        }
+    }
+}
+
+} // namespace
