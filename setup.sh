@@ -14,7 +14,7 @@ packages=(
   xdotool openbox at-spi2-core python3-pyatspi dbus qt6ct
   clang libclang-rt-14-dev
   python3-icalendar man-db mandoc time sqlite3 locales
-  desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip
+  desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip bash-completion
 )
 
 missing=()

@@ -1,13 +1,40 @@
 #include "cli/command_line.h"
 
+#include "calendar/broadcast.h"
 #include "calendar/holidays.h"
+#include "common/atomic_file.h"
 #include "render/generate.h"
 
+#include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
+
 constexpr const char* kIsoDateForm = "YYYY-MM-DD";
+// As many links as the system itself follows before it gives up.
+constexpr int kMostLinks = 40;
+
+// The descriptor a path names by its spelling alone, or -1.
+int streamNamed(const std::string& path) {
+    const struct {
+        const char* name;
+        int descriptor;
+    } kStreams[] = {{"/dev/stdin", 0}, {"/dev/stdout", 1}, {"/dev/stderr", 2}};
+    for (const auto& stream : kStreams)
+        if (path == stream.name) return stream.descriptor;
+    const std::string folders[] = {"/dev/fd/", "/proc/self/fd/", "/proc/thread-self/fd/",
+                                   "/proc/" + std::to_string(getpid()) + "/fd/"};
+    for (const std::string& folder : folders) {
+        int descriptor = -1;
+        if (path.rfind(folder, 0) == 0 && parseWholeNumber(path.substr(folder.size()), descriptor))
+            return descriptor;
+    }
+    return -1;
+}
+
 } // namespace
 
 // Every failure is one line on standard error: control characters an argument brought in (a line
@@ -30,6 +57,17 @@ int fail(int status, const std::string& text) {
 
 int usageError(const std::string& text) {
     return fail(kExitUsage, text + " (try --help)");
+}
+
+int standardOutputFailure(int errorNumber) {
+    return fail(kExitFailure, "cannot write to standard output: " + fileErrorText(errorNumber));
+}
+
+int printOutput(const std::string& text) {
+    const std::size_t written = std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) != 0 || written != text.size() || std::ferror(stdout))
+        return standardOutputFailure(errno);
+    return 0;
 }
 
 bool parseWholeNumber(const std::string& text, int& value) {
@@ -74,7 +112,6 @@ bool parseIsoDate(const std::string& text, DateNumber& date, std::string& proble
         problem = "date \"" + text + "\" is not written " + kIsoDateForm;
         return false;
     }
-    if (!parseYear(text.substr(0, 4), year, problem)) return false;
     if (month < 1 || month > 12 || day < 1 || day > 31) {
         problem = "there is no date " + text;
         return false;
@@ -86,7 +123,34 @@ bool parseIsoDate(const std::string& text, DateNumber& date, std::string& proble
         problem = "there is no date " + text;
         return false;
     }
+    // The same years as everywhere else, counted as broadcast years: the last days of December
+    // belong to the next one.
+    int broadcastYear = 0;
+    broadcastMonthOfDate(date, broadcastYear);
+    if (broadcastYear < kFirstYear || broadcastYear > kLastYear) {
+        problem = "date " + text + " falls in broadcast year " + std::to_string(broadcastYear) +
+                  ", outside " + std::to_string(kFirstYear) + " to " + std::to_string(kLastYear);
+        return false;
+    }
     return true;
+}
+
+int ownStreamDescriptor(const std::string& path) {
+    std::string current = path;
+    for (int link = 0; link < kMostLinks; ++link) {
+        const int descriptor = streamNamed(current);
+        if (descriptor >= 0) return descriptor;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(current.c_str(), target, sizeof target - 1);
+        if (length <= 0) return -1;
+        std::string next(target, static_cast<std::size_t>(length));
+        // A relative link is read from the folder that holds it.
+        const std::size_t slash = current.rfind('/');
+        if (next.front() != '/' && slash != std::string::npos)
+            next = current.substr(0, slash + 1) + next;
+        current = next;
+    }
+    return -1;
 }
 
 bool parseHolidayCountry(const std::string& text, int& country, std::string& problem) {

@@ -14,6 +14,11 @@ constexpr const char* kProgramName = "merivane-cli";
 int fail(int status, const std::string& text);
 // A mistake in the arguments: status 2 and a pointer to --help.
 int usageError(const std::string& text);
+// A write to standard output that failed with errorNumber: "cannot write to standard output: the
+// disk is full" and status 1.
+int standardOutputFailure(int errorNumber);
+// Writes text to standard output and flushes it; 0, or the failure above.
+int printOutput(const std::string& text);
 
 // A whole argument of decimal digits and nothing else; no sign, blanks or trailing text.
 bool parseWholeNumber(const std::string& text, int& value);
@@ -24,6 +29,10 @@ bool parseYearRange(const std::string& firstText, const std::string& lastText, i
                     int& lastYear, std::string& problem);
 // A date written YYYY-MM-DD that exists in the calendar, in a year the program handles.
 bool parseIsoDate(const std::string& text, DateNumber& date, std::string& problem);
+// The descriptor of one of the program's own streams that an output path names: /dev/stdin,
+// /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, or a link to one of them; -1 for any
+// other path. Such a path is written where its stream stands, never replaced as a file.
+int ownStreamDescriptor(const std::string& path);
 // The value of --holidays: us, ca or none, in any case.
 bool parseHolidayCountry(const std::string& text, int& country, std::string& problem);
 // A value given as "--name VALUE" or "--name=VALUE"; false when argv[index] is another

@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -50,7 +51,6 @@ int runDateCommand(int argc, char** argv) {
                     monthStart.c_str(), monthEnd.c_str());
     else
         std::printf("%s\n", broadcastDayLine(date, place).c_str());
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return fail(kExitFailure, "cannot write to standard output");
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return standardOutputFailure(errno);
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -15,15 +16,17 @@ namespace {
 
 constexpr const char* kStandardOutputName = "-";
 
-// The errno of a failed write to standard output, for the message.
+// The stream written (standard output, or one the output path names) and the errno of a failed
+// write, for the message.
 struct StandardOutput {
+    int descriptor;
     int error;
 };
 
 bool writeStandardOutput(const char* data, std::size_t size, void* context) {
     auto* output = static_cast<StandardOutput*>(context);
     while (size > 0) {
-        const ssize_t written = write(STDOUT_FILENO, data, size);
+        const ssize_t written = write(output->descriptor, data, size);
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) {
             output->error = written < 0 ? errno : EIO;
@@ -68,11 +71,16 @@ int runIcsCommand(int argc, char** argv) {
     if (!parseYearRange(years[0], years.size() == 2 ? years[1] : "", firstYear, lastYear, problem))
         return usageError(problem);
 
-    if (path.empty() || path == kStandardOutputName) {
-        StandardOutput output{0};
+    const bool standard = path.empty() || path == kStandardOutputName;
+    const int stream = standard ? STDOUT_FILENO : ownStreamDescriptor(path);
+    if (stream >= 0) {
+        if (fcntl(stream, F_GETFL) < 0)
+            return fail(kExitUsage, "cannot write " + path + ": it is not open");
+        StandardOutput output{stream, 0};
         if (!writeBroadcastIcs(firstYear, lastYear, weeks, holidays, writeStandardOutput, &output))
-            return fail(kExitFailure,
-                        "cannot write to standard output: " + fileErrorText(output.error));
+            return fail(kExitFailure, "cannot write to " +
+                                          (standard ? std::string("standard output") : path) +
+                                          ": " + fileErrorText(output.error));
         return 0;
     }
     switch (writeBroadcastIcsFile(path, firstYear, lastYear, weeks, holidays, problem)) {
@@ -83,6 +91,5 @@ int runIcsCommand(int argc, char** argv) {
     case IcsFileResult::Written:
         break;
     }
-    std::printf("%s\n", path.c_str());
-    return std::fflush(stdout) == 0 ? 0 : fail(kExitFailure, "cannot write to standard output");
+    return printOutput(path + "\n");
 }

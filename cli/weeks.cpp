@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -45,7 +46,6 @@ int runWeeksCommand(int argc, char** argv) {
         }
     }
     if (json) std::fputs("\n]\n", stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return fail(kExitFailure, "cannot write to standard output");
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return standardOutputFailure(errno);
     return 0;
 }

@@ -162,17 +162,25 @@ bool commitUnnamedFile(AtomicFile& file, std::string& error) {
 
 } // namespace
 
-bool beginAtomicFile(AtomicFile& file, const std::string& targetPath, std::string& error) {
+bool beginAtomicFile(AtomicFile& file, const std::string& targetPath, std::string& error,
+                     LinkTarget link) {
     file = {-1, "", ""};
     if (targetPath.empty() || targetPath.back() == '/') {
         error = "it is not a file name";
         return false;
     }
-    const std::string target = resolvedTarget(targetPath, error);
-    if (target.empty()) return false;
     struct stat info {};
+    if (link == kRefuseLink && lstat(targetPath.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        error = "it is a symbolic link";
+        return false;
+    }
+    // The name itself is replaced when the file is complete, so a link planted there meanwhile
+    // goes, and is not followed.
+    const std::string target = link == kRefuseLink ? targetPath : resolvedTarget(targetPath, error);
+    if (target.empty()) return false;
     mode_t mode = 0;
-    const bool replacing = stat(target.c_str(), &info) == 0;
+    const bool replacing =
+        (link == kRefuseLink ? lstat(target.c_str(), &info) : stat(target.c_str(), &info)) == 0;
     if (replacing) {
         if (S_ISDIR(info.st_mode)) {
             error = "it is a folder";

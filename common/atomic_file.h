@@ -14,11 +14,15 @@ struct AtomicFile {
 // leftovers from anything else in a folder.
 inline constexpr std::string_view kTemporaryFilePrefix = ".merivane-";
 
+// What becomes of a symbolic link as the target: followed (the file it names is replaced and the
+// link stays), or refused, so nothing is ever written outside the target's folder.
+enum LinkTarget { kFollowLink, kRefuseLink };
+
 // Opens the new content's file in the target's folder. Refuses (false, reason in error) an
 // existing target that is not a regular file or that may not be written (read-only), and never
-// follows a link planted under a temporary name. A symbolic link as the target is followed: the
-// file it names is replaced and the link stays.
-bool beginAtomicFile(AtomicFile& file, const std::string& targetPath, std::string& error);
+// follows a link planted under a temporary name.
+bool beginAtomicFile(AtomicFile& file, const std::string& targetPath, std::string& error,
+                     LinkTarget link = kFollowLink);
 // Every byte is written or the call fails (ENOSPC gives "the disk is full"); on failure the new
 // content is dropped as by abandonAtomicFile.
 bool writeAtomicFile(AtomicFile& file, const void* data, std::size_t size, std::string& error);

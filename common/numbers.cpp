@@ -33,9 +33,10 @@ bool isBelowRange(std::string_view number) {
         if (pos < number.size() && (number[pos] == '-' || number[pos] == '+')) ++pos;
         const auto result =
             std::from_chars(number.data() + pos, number.data() + number.size(), exponent);
-        // An exponent beyond 64 bits only matters by its sign.
-        if (result.ec == std::errc::result_out_of_range)
-            exponent = std::numeric_limits<long long>::max() / 2;
+        // Beyond half the range an exponent only matters by its sign.
+        constexpr long long kLargestExponent = std::numeric_limits<long long>::max() / 2;
+        if (result.ec == std::errc::result_out_of_range || exponent > kLargestExponent)
+            exponent = kLargestExponent;
         if (negative) exponent = -exponent;
     }
     // Both parts are bounded by the text's length or half the range, so the sum cannot wrap.

@@ -1,11 +1,16 @@
 #include "render/generate.h"
 
 #include "calendar/broadcast.h"
+#include "program/version.h"
 #include "render/layouts/layouts.h"
 #include "render/seam.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +22,8 @@ namespace {
 constexpr int kLastFileNumber = 999;
 constexpr const char* kErrorTitle = "PDF Error";
 constexpr const char* kFileSuffix = "Calendar.PDF";
+// The program named as every document's creator, with its version.
+constexpr const char* kCreatorName = "Merivane";
 // How much of the saved document is handed on at a time.
 constexpr std::size_t kChunkSize = 16384;
 
@@ -97,6 +104,76 @@ void drawPages(GenerationRequest& request) {
     }
 }
 
+// "Broadcast Calendar 2026 (year page)": what the calendar shows, in a PDF reader's title bar.
+std::string documentTitle(const CalendarRequest& calendar) {
+    const bool all = calendar.selection == kSelectAll;
+    std::string years = std::to_string(calendar.year);
+    std::string what;
+    switch (calendar.style) {
+    case Month:
+        what = all ? "month pages" : std::string(kMonthNames[calendar.selection]) + " page";
+        break;
+    case Quarter:
+        what = all ? "quarter pages"
+                   : std::string("quarter page from ") + kMonthNames[calendar.selection];
+        break;
+    case Year:
+        what = "year page";
+        break;
+    case ThreeYears:
+        years += "-" + std::to_string(calendar.year + 2);
+        what = "three-year page";
+        break;
+    case KeyboardStrips:
+        what = "keyboard strips";
+        break;
+    default:
+        what = "planning calendar";
+        break;
+    }
+    return "Broadcast Calendar " + years + " (" + what + ")";
+}
+
+// Now in local time, or the moment SOURCE_DATE_EPOCH names (in UTC), so a build system can make
+// the same calendar twice byte for byte.
+HPDF_Date creationDate() {
+    std::time_t now = std::time(nullptr);
+    std::tm moment{};
+    // Whole decimal seconds and nothing else; anything else is ignored.
+    const char* fixed = std::getenv("SOURCE_DATE_EPOCH");
+    const char* end = fixed ? fixed + std::strlen(fixed) : nullptr;
+    long long seconds = -1;
+    if (fixed && *fixed >= '0' && *fixed <= '9' &&
+        std::from_chars(fixed, end, seconds).ptr == end && seconds >= 0) {
+        now = static_cast<std::time_t>(seconds);
+        gmtime_r(&now, &moment);
+    } else {
+        localtime_r(&now, &moment);
+    }
+    HPDF_Date date{};
+    date.year = moment.tm_year + 1900;
+    date.month = moment.tm_mon + 1;
+    date.day = moment.tm_mday;
+    date.hour = moment.tm_hour;
+    date.minutes = moment.tm_min;
+    // A leap second is the last second of its minute here.
+    date.seconds = moment.tm_sec > 59 ? 59 : moment.tm_sec;
+    const long offset = moment.tm_gmtoff;
+    const long offsetMinutes = (offset < 0 ? -offset : offset) / 60;
+    date.ind = offset == 0 ? 'Z' : offset > 0 ? '+' : '-';
+    date.off_hour = static_cast<HPDF_INT>(offsetMinutes / 60);
+    date.off_minutes = static_cast<HPDF_INT>(offsetMinutes % 60);
+    return date;
+}
+
+// What a PDF reader shows as the document's properties; the pages are not touched.
+void setDocumentInfo(HPDF_Doc document, const CalendarRequest& calendar) {
+    const std::string creator = std::string(kCreatorName) + " " + kProgramVersion;
+    HPDF_SetInfoAttr(document, HPDF_INFO_TITLE, documentTitle(calendar).c_str());
+    HPDF_SetInfoAttr(document, HPDF_INFO_CREATOR, creator.c_str());
+    HPDF_SetInfoDateAttr(document, HPDF_INFO_CREATION_DATE, creationDate());
+}
+
 // Creates the document and lets the style's layout draw it; errors the library reports on the
 // way land in error. False, after telling the user, when there is no document to save.
 bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
@@ -121,6 +198,7 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
     drawing.regularFont = HPDF_GetFont(drawing.document, "Helvetica", nullptr);
     drawing.boldFont = HPDF_GetFont(drawing.document, "Helvetica-Bold", nullptr);
     drawing.boldObliqueFont = HPDF_GetFont(drawing.document, "Helvetica-BoldOblique", nullptr);
+    setDocumentInfo(drawing.document, calendar);
     request.broadcastYear = broadcastYearTable(calendar.year);
     drawPages(request);
     return true;
@@ -155,6 +233,10 @@ bool streamDocument(HPDF_Doc document, const ChunkWriter& write, LibraryError& l
 }
 
 void showSaveFailure(const std::string& destination, const std::string& reason) {
+    if (global::renderSeam.showSaveFailure) {
+        global::renderSeam.showSaveFailure(destination, reason);
+        return;
+    }
     showMessage(kErrorTitle, "Unable to save the calendar: " + reason + ".{f11,t4}",
                 destination + "{f6}");
 }

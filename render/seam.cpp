@@ -22,7 +22,7 @@ void openNothing(const std::string&) {}
 
 namespace global {
 // Without a GUI, messages go to standard error and documents stay unopened.
-RenderSeam renderSeam = {printMessage, openNothing, nullptr};
+RenderSeam renderSeam = {printMessage, openNothing, nullptr, nullptr};
 } // namespace global
 
 // Markup is the shown text, then an optional option block from the first "{" to the end;

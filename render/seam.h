@@ -10,6 +10,8 @@ struct RenderSeam {
     void (*openDocument)(const std::string& path);
     // A PDF library error ends the program's main window.
     void (*closeMainWindow)();
+    // A front end that words failed saves in its own way; without one they are messages.
+    void (*showSaveFailure)(const std::string& destination, const std::string& reason);
 };
 
 namespace global {

@@ -18,6 +18,7 @@
 #include "shell/preferences_dialog.h"
 #include "shell/print_range_dialog.h"
 #include "shell/render_wiring.h"
+#include "shell/startup.h"
 #include "update/updates.h"
 
 #include <cstdio>
@@ -243,7 +244,13 @@ void windowStart() {
         return;
     }
     reportInstalledUpdate();
-    if (!(global::preferences.flags & kReaderFoundFlag)) {
+    // A folder that takes no file is not the reader's fault: the message says what failed.
+    if (!pdfFolderProblem().empty()) {
+        okMessage("PDF Folder Unavailable",
+                  "Calendars cannot be saved in the PDF folder|" + global::pdfFolder + "{f7}",
+                  "A test file could not be written there: " + pdfFolderProblem() + ".{f6}");
+        ezDisableC(kMainForm, kGenerateButton);
+    } else if (!(global::preferences.flags & kReaderFoundFlag)) {
         okMessage("PDF Reader Required",
                   "A PDF reader application, such as Adobe Acrobat, is|required for use with "
                   "Merivane 6.{f7}",

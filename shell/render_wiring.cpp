@@ -36,7 +36,7 @@ int takeCalendarNumber() {
 } // namespace
 
 void installGuiRenderSeam() {
-    global::renderSeam = RenderSeam{showRenderMessage, openCalendar, closeMainWindow};
+    global::renderSeam = RenderSeam{showRenderMessage, openCalendar, closeMainWindow, nullptr};
 }
 
 NumberedOutput numberedCalendarOutput() {

@@ -198,17 +198,25 @@ void deleteCalendarFiles(const std::string& pdfFolder) {
     closedir(folder);
 }
 
+// Why the PDF folder took no probe file, in words for the user; "" when it took one.
+std::string pdfFolderFailure;
+
 // The probe is created exclusively: whatever already has its name (a link, a folder) is neither
-// followed nor reused, and the probe fails. Only the file made here is removed again.
-bool probeFileWritten(const std::string& probe) {
+// followed nor reused, and the probe fails. Only the file made here is removed again. Returns
+// why it failed, or "".
+std::string probeFileFailure(const std::string& probe) {
     const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    if (fd < 0 && errno == EEXIST)
+        return "another file already has the name " + std::string(kProbeFileName);
+    if (fd < 0) return fileErrorText(errno);
     constexpr std::string_view kProbeLine = "X\n";
-    const bool written =
-        write(fd, kProbeLine.data(), kProbeLine.size()) == static_cast<ssize_t>(kProbeLine.size());
+    const ssize_t written = write(fd, kProbeLine.data(), kProbeLine.size());
+    const int writeError = written < 0 ? errno : ENOSPC;
     const bool closed = close(fd) == 0;
+    const int closeError = errno;
     unlink(probe.c_str());
-    return written && closed;
+    if (written != static_cast<ssize_t>(kProbeLine.size())) return fileErrorText(writeError);
+    return closed ? "" : fileErrorText(closeError);
 }
 
 // The topics shipped in the data folder when it has them, else the ones compiled in.
@@ -225,7 +233,8 @@ std::string helpFolderIn(const std::string& dataFolder) {
 void probePdfReader() {
     global::pdfViewerPath.clear();
     global::preferences.flags &= static_cast<std::uint16_t>(~kReaderFoundFlag);
-    if (!probeFileWritten(global::pdfFolder + kProbeFileName)) return;
+    pdfFolderFailure = probeFileFailure(global::pdfFolder + kProbeFileName);
+    if (!pdfFolderFailure.empty()) return;
     global::pdfViewerPath = appDefaultPdfViewer();
     if (!global::pdfViewerPath.empty()) global::preferences.flags |= kReaderFoundFlag;
 }
@@ -295,6 +304,10 @@ void routeEvent(const std::string& formName, int controlId, int eventCode, int v
 }
 
 } // namespace
+
+std::string pdfFolderProblem() {
+    return pdfFolderFailure;
+}
 
 int runMerivane(int argc, char** argv, const std::string& executableFolder) {
     executableFolderGiven = executableFolder;

@@ -14,3 +14,6 @@ std::string chooseProgramFolder(const std::string& executableFolder);
 // Makes every folder of path (a last component with a "." is a file name and is left out).
 // Returns 1 when they all exist afterwards, else 0 after telling the user why.
 int MakePath(const std::string& path);
+
+// Why the PDF folder took no file at start-up ("the disk is full"); "" when it took one.
+std::string pdfFolderProblem();

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Fuzzes every parser of outside data with libFuzzer, one target after the other, for a number
 # of seconds each (default 60): the leading-number rule, the settings store, the message-box
-# markup, merivane-cli's arguments and the RTF reader.
+# markup, merivane-cli's arguments, the RTF reader, the update site's version file, the
+# installer's address and the outside updater's "Updater.ini".
 # Usage: tools/fuzz.sh [seconds per target] [build folder, default build-fuzz] [target ...]
 # The clang build lives in its own folder; new inputs go to <build>/fuzz-corpus/<target> and
 # crashing inputs to <build>/fuzz-artifacts/<target>, so the seeds in the tree stay as they are.
@@ -17,7 +18,8 @@ case $build in
 *) build=$PWD/$build ;;
 esac
 [ $# -gt 2 ] && shift 2 || set --
-targets=${*:-fuzz_numbers fuzz_settings fuzz_markup fuzz_arguments fuzz_rtf}
+targets=${*:-fuzz_numbers fuzz_settings fuzz_markup fuzz_arguments fuzz_rtf fuzz_version_file
+fuzz_installer_address fuzz_updater_ini}
 
 case $seconds in
 '' | *[!0-9]*)
@@ -38,6 +40,9 @@ seeds_of() {
     fuzz_markup) echo "$root/tests/msgbox/fuzz-markup" ;;
     fuzz_arguments) echo "$root/tests/cli/fuzz-arguments" ;;
     fuzz_rtf) echo "$root/tests/gui/rtf/corpus" ;;
+    fuzz_version_file) echo "$root/tests/update/fuzz-version-file" ;;
+    fuzz_installer_address) echo "$root/tests/update/fuzz-installer-address" ;;
+    fuzz_updater_ini) echo "$root/tests/update/fuzz-updater-ini" ;;
     *)
         echo "fuzz: unknown target '$1'" >&2
         exit 2

@@ -3,7 +3,9 @@
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
 #include "program/paths.h"
+#include "program/settings.h"
 #include "update/http_client.h"
+#include "update/installer_file.h"
 #include "update/update_state.h"
 
 #include <cstdio>
@@ -20,16 +22,6 @@ constexpr int kTimeoutSeconds = 20;
 constexpr int kDefaultPort = 0;
 constexpr std::uint32_t kWatchedEvents = kHttpEventCancelled | kHttpEventProgress;
 constexpr int kErrorTextSize = 128;
-// Host, resource path and file name each fit the 260-byte buffers of the installer's address.
-constexpr std::size_t kLongestPart = 259;
-// The host part ends at the first "/" after "https://".
-constexpr std::size_t kHostSearchStart = 8;
-
-// Files of the program's folder that a download must never replace (the program itself is added
-// by name when the check runs).
-const char* const kProgramFiles[] = {"Zarn.ini", "Updater.ini", "Release Notes.rtf", "History.rtf",
-                                     "PDF"};
-
 // True while HttpGetFileA is on the stack: the window must not go away under it.
 bool transferRunning;
 
@@ -43,20 +35,6 @@ std::string hexText(std::uint32_t code) {
 void deleteDownloaded(const std::string& path) {
     struct stat info {};
     if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(path.c_str());
-}
-
-std::string executableName() {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return "";
-    const std::string text(path, static_cast<std::size_t>(length));
-    return text.substr(text.rfind('/') + 1);
-}
-
-bool isProgramFile(const std::string& name) {
-    for (const char* programFile : kProgramFiles)
-        if (name == programFile) return true;
-    return name == executableName();
 }
 
 void refuseAddress(const std::string& reason) {
@@ -107,35 +85,28 @@ int downloadPercent(std::uint32_t total, std::uint32_t done) {
     return percent > 100 ? 100 : static_cast<int>(percent);
 }
 
-// The installer's address: "https://" host "/" path "/" file name. The host part (scheme
-// included) ends at the first "/" from the ninth character on, the resource path is the rest,
-// starting with that "/", and the file name is its last "/"-separated piece. The address comes
-// from the network: it must be https and each part must fit, or nothing is downloaded.
+// Stores the installer under its own name in the program's folder, never through a link and
+// never over a file that is not an earlier download.
 bool DownloadInstaller(const std::string& address) {
     UpdateState& update = global::update;
     update.connectionMissing = false;
-    if (!HttpIsHttpsAddress(address)) {
-        refuseAddress("Only secure (https) addresses are used for downloads.");
+    InstallerAddress parts;
+    std::string reason;
+    if (!splitInstallerAddress(address, parts, reason)) {
+        refuseAddress(reason);
         return false;
     }
-    const std::size_t slash = address.find('/', kHostSearchStart);
-    const std::string host = address.substr(0, slash);
-    const std::string resource = slash == std::string::npos ? "" : address.substr(slash);
-    const std::string fileName = resource.substr(resource.rfind('/') + 1);
-    if (slash == std::string::npos || fileName.empty() || fileName == "." || fileName == ".." ||
-        fileName.size() > kLongestPart || host.size() > kLongestPart ||
-        resource.size() > kLongestPart) {
-        refuseAddress("The address does not end with a usable file name.");
-        return false;
-    }
-    if (isProgramFile(fileName)) {
-        refuseAddress("The address names one of the program's own files.");
+    const std::string& fileName = parts.fileName;
+    const std::string recorded = ReadSetting(global::settingsPath, kUpdateSection, "Install", "");
+    if (!mayStoreDownload(global::programFolder, fileName, recorded)) {
+        refuseAddress("The program's folder already holds a file of that name that is not an "
+                      "earlier download.");
         return false;
     }
     update.installerFile = fileName;
     update.productName = kProductName;
     HttpSetEventPump(ezDoEvents);
-    update.clientHandle = HttpConnectA(host, kDefaultPort, kTimeoutSeconds);
+    update.clientHandle = HttpConnectA(parts.host, kDefaultPort, kTimeoutSeconds);
     if (update.clientHandle == kHttpFailure) {
         ReportHttpError(0);
         return false;
@@ -144,7 +115,7 @@ bool DownloadInstaller(const std::string& address) {
     ezForm(kDownloadProgressForm, ezCurrentForm(), "Downloading", 0, 0, 47.75, 5, "=CNR");
     transferRunning = true;
     const int transfer =
-        HttpGetFileA(update.clientHandle, global::programFolder + fileName, resource);
+        HttpGetFileA(update.clientHandle, global::programFolder + fileName, parts.resource);
     transferRunning = false;
     bool stored = transfer != kHttpFailure;
     if (!stored) {

@@ -256,6 +256,16 @@ std::size_t receiveFile(char* data, std::size_t one, std::size_t count, void* co
     return size;
 }
 
+// A server that refuses or cannot be reached is no missing connection; the system's reason for
+// the failed connect tells them apart.
+std::uint32_t connectErrorOf(CURL* curl) {
+    long reason = 0;
+    curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &reason);
+    if (reason == ECONNREFUSED) return kHttpErrorRefused;
+    if (reason == EHOSTUNREACH || reason == ETIMEDOUT) return kHttpErrorUnreachable;
+    return kHttpErrorNoConnection;
+}
+
 void deliverEvent(Connection& connection, std::uint32_t eventCode, std::uint32_t error) {
     if (connection.callback == nullptr || (connection.eventMask & eventCode) == 0) return;
     connection.callback(connection.handle, eventCode, error, connection.userValue);
@@ -355,6 +365,7 @@ std::uint32_t performTransfer(Transfer& transfer, curl_write_callback receive) {
         int status = static_cast<int>(std::clamp<long>(transfer.statusCode, 0, kHttpHighestStatus));
         return kHttpErrorStatusBase + static_cast<std::uint32_t>(status);
     }
+    if (result == CURLE_COULDNT_CONNECT) return connectErrorOf(curl);
     return httpErrorOfCurl(result);
 }
 
@@ -502,7 +513,8 @@ int HttpGetFileA(int handle, const std::string& localPath, const std::string& re
 
     AtomicFile file{-1, "", ""};
     std::string fileError;
-    if (!beginAtomicFile(file, localPath, fileError)) return fail(fileErrorCode(fileError));
+    if (!beginAtomicFile(file, localPath, fileError, kRefuseLink))
+        return fail(fileErrorCode(fileError));
     setTransferOptions(*connection, url, true);
     Transfer transfer;
     transfer.connection = connection;

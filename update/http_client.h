@@ -45,6 +45,8 @@ constexpr std::uint32_t kHttpErrorConnectionLost = 0x80042711;
 constexpr std::uint32_t kHttpErrorExtraCaFile = 0x80042712;
 constexpr std::uint32_t kHttpErrorTooManyConnections = 0x80042713;
 constexpr std::uint32_t kHttpErrorCancelled = 0x80042714;
+constexpr std::uint32_t kHttpErrorRefused = 0x80042715;
+constexpr std::uint32_t kHttpErrorUnreachable = 0x80042716;
 // A status other than 200 OK: this base plus the status (404 gives 0x80043194).
 constexpr std::uint32_t kHttpErrorStatusBase = 0x80043000;
 

@@ -20,6 +20,8 @@ constexpr ErrorText kErrorTexts[] = {
     {kHttpErrorBadAddress, "The address is not a valid https address"},
     {kHttpErrorNoHost, "The server could not be found"},
     {kHttpErrorNoConnection, "No connection to the server could be made"},
+    {kHttpErrorRefused, "The server refused the connection"},
+    {kHttpErrorUnreachable, "The server could not be reached"},
     {kHttpErrorTimedOut, "The server did not answer in time"},
     {kHttpErrorUntrustedCertificate, "The server's certificate is not trusted"},
     {kHttpErrorSecureConnection, "No secure connection to the server could be made"},

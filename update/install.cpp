@@ -5,6 +5,7 @@
 #include "msgbox/msgbox.h"
 #include "program/paths.h"
 #include "program/settings.h"
+#include "update/installer_file.h"
 #include "update/update_state.h"
 #include "update/whats_new_dialog.h"
 
@@ -29,8 +30,6 @@ constexpr const char* kSilentSetup = "/SP-";
 constexpr const char* kVerySilentSetup = "/VERYSILENT";
 constexpr int kSeeWhatsNew = 1;
 constexpr int kGoToWebsite = 1;
-// The longest file name the program downloads or deletes by name.
-constexpr std::size_t kLongestFileName = 259;
 
 // The arguments of this run as the system recorded them; the first one after the program's name.
 std::string argumentFromProcess() {
@@ -47,12 +46,6 @@ std::string argumentFromProcess() {
     return std::string(content.c_str() + endOfName + 1);
 }
 
-// A name of a file in one folder: no folder part, not "." or "..", not empty or over-long.
-bool isPlainFileName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.size() <= kLongestFileName &&
-           name.find('/') == std::string::npos;
-}
-
 bool exists(const std::string& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0;
@@ -62,11 +55,6 @@ bool exists(const std::string& path) {
 void deleteRegularFile(const std::string& path) {
     struct stat info {};
     if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(path.c_str());
-}
-
-bool isRegularFile(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 std::string readUpdateSetting(const std::string& key, const std::string& defaultValue) {
@@ -80,16 +68,14 @@ void writeUpdateSetting(const std::string& key, const std::string& value) {
 void cleanUpAfterUpdate() {
     const std::string installer = readUpdateSetting("Install", "");
     if (!installer.empty()) {
-        // The name came from our own settings file, but that file can be edited: a name with a
-        // folder in it was never ours to delete.
+        // The name came from our own settings file, but that file can be edited: only a file
+        // a download could have left is deleted, never the settings or the program itself.
         const std::string path = global::programFolder + installer;
-        if (isPlainFileName(installer) && exists(path)) {
-            deleteRegularFile(path);
+        if (couldBeDownload(global::programFolder, installer)) {
+            unlink(path.c_str());
             ezDoEvents(20);
-            if (!exists(path)) writeUpdateSetting("Install", "");
-        } else if (!isPlainFileName(installer)) {
-            writeUpdateSetting("Install", "");
         }
+        if (!couldBeDownload(global::programFolder, installer)) writeUpdateSetting("Install", "");
     }
     deleteRegularFile(global::programFolder + kLeftoverUpdater);
 }
@@ -140,9 +126,10 @@ std::string (*firstProgramArgument)() = argumentFromProcess;
 
 void RunInstallerAtExit() {
     const UpdateState& update = global::update;
-    if (!update.downloadAccepted || !isPlainFileName(update.installerFile)) return;
+    // Only what the download stored runs, never a link planted under its name.
+    if (!update.downloadAccepted || !couldBeDownload(global::programFolder, update.installerFile))
+        return;
     const std::string path = global::programFolder + update.installerFile;
-    if (!isRegularFile(path)) return;
     std::vector<char*> arguments;
     arguments.push_back(const_cast<char*>(path.c_str()));
     if (!update.major) {
@@ -174,30 +161,40 @@ void PostUpdateProcessing() {
     cleanUpAfterUpdate();
 }
 
+// "Updater.ini", written by an outside updater (untrusted; read through the settings store):
+//   [Program]
+//   Source=path of a file that must exist for the notice to count
+//   NewVersion=the version it installed, may be empty
+std::string UpdaterNoticeText(const std::string& updaterFile) {
+    if (!exists(updaterFile)) return "";
+    const std::string source = ReadSetting(updaterFile, kUpdaterSection, "Source", "");
+    if (source.empty() || !exists(source)) return "";
+    const std::string newVersion = ReadSetting(updaterFile, kUpdaterSection, "NewVersion", "");
+    return newVersion.empty() ? std::string("Congratulations! ") + kProductName +
+                                    " has been udpated successfully!{f6}"
+                              : std::string("Congratulations! ") + kProductName +
+                                    " has been updated to version " + newVersion + "!{f6}";
+}
+
+void ClearUpdaterNotice(const std::string& updaterFile) {
+    WriteSetting(updaterFile, kUpdaterSection, "Source", "");
+    WriteSetting(updaterFile, kUpdaterSection, "NewVersion", "");
+}
+
 void ExternalUpdaterNotice(const std::string& pattern) {
     ezDoEvents(20);
     const std::string updaterFile = global::programFolder + kUpdaterFile;
-    if (exists(updaterFile)) {
-        const std::string source = ReadSetting(updaterFile, kUpdaterSection, "Source", "");
-        const std::string newVersion = ReadSetting(updaterFile, kUpdaterSection, "NewVersion", "");
-        if (!source.empty() && exists(source)) {
-            WriteSetting(updaterFile, kUpdaterSection, "Source", "");
-            WriteSetting(updaterFile, kUpdaterSection, "NewVersion", "");
-            okMessage("Update Process Complete",
-                      newVersion.empty()
-                          ? std::string("Congratulations! ") + kProductName +
-                                " has been udpated successfully!{f6}"
-                          : std::string("Congratulations! ") + kProductName +
-                                " has been updated to version " + newVersion + "!{f6}",
-                      "");
-        }
+    const std::string notice = UpdaterNoticeText(updaterFile);
+    if (!notice.empty()) {
+        ClearUpdaterNotice(updaterFile);
+        okMessage("Update Process Complete", notice, "");
     }
     if (pattern.empty()) return;
     DIR* folder = opendir(global::programFolder.c_str());
     if (folder == nullptr) return;
     std::vector<std::string> matches;
     while (const dirent* entry = readdir(folder))
-        if (fnmatch(pattern.c_str(), entry->d_name, FNM_PERIOD) == 0)
+        if (fnmatch(pattern.c_str(), entry->d_name, FNM_PERIOD | FNM_CASEFOLD) == 0)
             matches.push_back(entry->d_name);
     closedir(folder);
     for (const std::string& name : matches)

@@ -15,6 +15,12 @@ void PostUpdateProcessing();
 // folder matching `pattern` ("Zarn_*.exe") is deleted.
 void ExternalUpdaterNotice(const std::string& pattern);
 
+// The notice an outside updater left in `updaterFile` ("Updater.ini"): the message's main text,
+// or "" when there is none (no file, no Source, or a Source that does not exist).
+std::string UpdaterNoticeText(const std::string& updaterFile);
+// Empties Source and NewVersion, so the notice is shown once.
+void ClearUpdaterNotice(const std::string& updaterFile);
+
 namespace global {
 // The first argument the program was started with ("" when none); tests put their own here.
 extern std::string (*firstProgramArgument)();

@@ -24,13 +24,14 @@ typedef struct ProcEntry {
    be read. */
 int procGetList(ProcEntry** entries, int* count);
 
-/* The process id of the first running process whose executable name equals `name` once both are
-   lower-cased and trimmed of blanks, or -1. `name` is overwritten with that lower-cased, trimmed
-   form. */
+/* The process id of the first running process whose executable's file name is exactly `name`
+   trimmed of blanks (names are case-sensitive), or -1. `name` is overwritten with its trimmed
+   form. A process whose executable cannot be read is never found. */
 int32_t procGetID(char* name);
 
-/* Ends the process at once (SIGKILL). Returns 1 when it was ended, 0 when it could not be (no such
-   process, no permission, or an id that is not a single process: 0 or below). */
+/* Ends the process at once (SIGKILL) and waits up to a second for it to end. Returns 1 when it has
+   ended, 0 when it could not be ended (no such process, no permission, a process that ignores the
+   signal, or an id that is not a single process: 0 or below). */
 int procKill(int32_t processId);
 
 #ifdef __cplusplus

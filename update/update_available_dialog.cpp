@@ -131,8 +131,7 @@ void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel)
 }
 
 void IgnoreUpdate(const std::string& version) {
-    WriteSetting(global::settingsPath, kUpdateSection, "Ignore",
-                 std::to_string(versionNumber(version)));
+    WriteSetting(global::settingsPath, kUpdateSection, "Ignore", ignoreSettingOf(version));
     okMessage("Update Not Taken",
               "You will no longer be notified about update " + version + " for " + kProductName +
                   ".{f10}",

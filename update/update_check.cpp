@@ -123,11 +123,10 @@ int UpdateCheck(const std::string& path, bool automatic, bool manual) {
     }
     update.newVersion = file.newVersion;
     update.manual = manual;
-    const std::int64_t ignored =
-        versionNumber(ReadSetting(global::settingsPath, kUpdateSection, "Ignore", "0"));
-    if (automatic && ignored >= file.versionNumber) return 0;
+    const std::string ignored = ReadSetting(global::settingsPath, kUpdateSection, "Ignore", "0");
+    if (automatic && isIgnoredVersion(file.newVersion, ignored)) return 0;
     update.major = isMajorUpdate(file.newVersion);
-    if (programVersionNumber() >= file.versionNumber) {
+    if (compareVersions(file.newVersion, programVersionText()) <= 0) {
         if (manual) reportUpToDate();
         return 0;
     }

@@ -8,7 +8,7 @@
 #include "program/settings.h"
 #include "update/update_site.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -22,8 +22,6 @@ constexpr std::string_view kLineBreak = "\r\n";
 // A version file needs its installer address (line 2) before its version (the last line).
 constexpr int kFewestLines = 3;
 constexpr int kLinesWithNotes = 4;
-// More digits than this cannot be a version of ours and would not fit the number.
-constexpr std::size_t kLongestVersionDigits = 18;
 
 std::vector<std::string> splitAtLineBreaks(std::string_view text) {
     std::vector<std::string> lines;
@@ -67,26 +65,81 @@ VersionFile parseVersionFile(std::string_view text) {
     file.installerAddress = lines[1];
     if (file.lineCount == kLinesWithNotes) file.notesLine = lines[2];
     file.newVersion = lines.back();
-    file.versionNumber = versionNumber(file.newVersion);
     file.valid = true;
     return file;
 }
 
-std::int64_t versionNumber(std::string_view version) {
-    std::string digits;
-    for (const char c : version) {
-        if (c == '.') continue;
-        if (c < '0' || c > '9') break;
-        digits += c;
-    }
-    if (digits.empty() || digits.size() > kLongestVersionDigits) return 0;
-    std::int64_t number = 0;
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    return result.ec == std::errc() ? number : 0;
+namespace {
+
+// The digits and dots a version starts with.
+std::string_view versionPrefix(std::string_view version) {
+    std::size_t end = 0;
+    while (end < version.size() &&
+           (version[end] == '.' || (version[end] >= '0' && version[end] <= '9')))
+        ++end;
+    return version.substr(0, end);
 }
 
-std::int64_t programVersionNumber() {
-    return versionNumber(kProgramVersion);
+// The part of a dotted version that starts at pos, without its leading zeros ("" stands for 0);
+// pos moves past it and its ".", beyond the end after the last part.
+std::string_view nextPart(std::string_view version, std::size_t& pos) {
+    if (pos > version.size()) return "";
+    std::size_t end = version.find('.', pos);
+    if (end == std::string_view::npos) end = version.size();
+    std::string_view part = version.substr(pos, end - pos);
+    pos = end + 1;
+    while (!part.empty() && part.front() == '0')
+        part.remove_prefix(1);
+    return part;
+}
+
+std::size_t partCount(std::string_view version) {
+    return static_cast<std::size_t>(std::count(version.begin(), version.end(), '.')) + 1;
+}
+
+// "6.0.0.1" but not "6.10" or ".099.": a digit, then "." and a digit, and so on.
+bool hasOneDigitParts(std::string_view version) {
+    if (version.size() % 2 == 0) return false;
+    for (std::size_t i = 0; i < version.size(); ++i)
+        if ((version[i] == '.') != (i % 2 == 1)) return false;
+    return true;
+}
+
+} // namespace
+
+int compareVersions(std::string_view a, std::string_view b) {
+    a = versionPrefix(a);
+    b = versionPrefix(b);
+    std::size_t posA = 0, posB = 0;
+    while (posA <= a.size() || posB <= b.size()) {
+        const std::string_view partA = nextPart(a, posA), partB = nextPart(b, posB);
+        // Without leading zeros the longer run of digits is the larger number.
+        if (partA.size() != partB.size()) return partA.size() < partB.size() ? -1 : 1;
+        if (const int order = partA.compare(partB); order != 0) return order < 0 ? -1 : 1;
+    }
+    return 0;
+}
+
+std::string ignoreSettingOf(std::string_view version) {
+    version = versionPrefix(version);
+    std::string digits;
+    for (const char c : version)
+        if (c != '.') digits += c;
+    if (hasOneDigitParts(version)) return digits;
+    // Without a "." the stored value would be read back one digit per part.
+    return version.find('.') == std::string_view::npos ? std::string(version) + ".0"
+                                                       : std::string(version);
+}
+
+bool isIgnoredVersion(std::string_view version, std::string_view stored) {
+    stored = versionPrefix(stored);
+    if (stored.find('.') != std::string_view::npos) return compareVersions(version, stored) <= 0;
+    std::string dotted;
+    for (const char c : stored) {
+        if (!dotted.empty()) dotted += '.';
+        dotted += c;
+    }
+    return compareVersions(version, dotted) <= 0;
 }
 
 std::string programVersionText() {

@@ -46,18 +46,22 @@ struct VersionFile {
     std::string installerAddress; // line 2
     std::string notesLine;        // line 3 of a four-line file, else empty
     std::string newVersion;       // the last line
-    std::int64_t versionNumber;   // the last line with its dots removed, as a number
 };
 
 VersionFile parseVersionFile(std::string_view text);
 
-// A dotted version's number: every "." removed, then the leading digits; 0 when there are none
-// or when they do not fit (such a version is never offered).
-std::int64_t versionNumber(std::string_view version);
-// The program's own version number, 6000.
-std::int64_t programVersionNumber();
+// Dotted versions compared part by part as whole numbers of any length, a missing part counting
+// as 0; each is read up to its first character that is neither a digit nor "." ("6.0.0.3 beta"
+// is 6.0.0.3, a text without digits is 0). Below 0, 0 or above 0 as a is older, equal or newer.
+int compareVersions(std::string_view a, std::string_view b);
 // "6.0.0.0".
 std::string programVersionText();
+// [Update] Ignore as it is stored: the version's digits without the dots when every part is one
+// digit (6001 for 6.0.0.1, the form settings files have always held), else the dotted version.
+std::string ignoreSettingOf(std::string_view version);
+// True when the stored Ignore value covers the version: it is not newer than the ignored one. A
+// stored value without a "." has one digit per part.
+bool isIgnoredVersion(std::string_view version, std::string_view stored);
 // True when the new version's leading number (up to its second ".") is a whole step away from
 // the program's major version.
 bool isMajorUpdate(std::string_view newVersion);

@@ -5,13 +5,11 @@
 #include "program/settings.h"
 #include "update/http_client.h"
 #include "update/install.h"
+#include "update/installer_file.h"
 #include "update/update_check.h"
 #include "update/update_state.h"
 
 namespace {
-
-// Installers of earlier updates, left in the program's folder.
-constexpr const char* kOldInstallers = "Zarn_*.exe";
 
 bool alertsWanted() {
     return (global::preferences.flags & kUpdateAlertFlag) != 0;

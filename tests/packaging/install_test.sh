@@ -39,7 +39,9 @@ expected=(bin/merivane bin/merivane-cli share/merivane/History.rtf
   "share/merivane/Release Notes.rtf" share/merivane/help/contents.html
   share/merivane/help/main-window.html share/applications/org.merivane.Merivane.desktop
   share/metainfo/org.merivane.Merivane.metainfo.xml share/icons/hicolor/scalable/apps/merivane.svg
-  share/man/man1/merivane.1.gz share/doc/merivane/copyright)
+  share/man/man1/merivane.1.gz share/doc/merivane/copyright
+  share/bash-completion/completions/merivane-cli share/zsh/vendor-completions/_merivane-cli
+  share/fish/vendor_completions.d/merivane-cli.fish)
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/merivane.png")
 done
@@ -56,6 +58,16 @@ cli=$prefix/bin/merivane-cli
   fail "merivane-cli --version printed: $("$cli" --version 2>&1)"
 (cd "$work" && "$cli" pdf --style year --year 2026 --output year.pdf >/dev/null) &&
   [ "$(head -c 5 "$work/year.pdf")" = "%PDF-" ] || fail "merivane-cli made no PDF"
+
+# bash-completion finds the installed script by itself, as it would in an interactive shell.
+completed=$(XDG_DATA_DIRS=$share bash -c '. /usr/share/bash-completion/bash_completion
+    __load_completion merivane-cli || exit 1
+    COMP_LINE="merivane-cli pdf --style " COMP_POINT=25 COMP_WORDS=(merivane-cli pdf --style "")
+    COMP_CWORD=3
+    $(complete -p merivane-cli | sed -E "s/.*-F ([^ ]+) .*/\1/") merivane-cli "" --style
+    echo "${COMPREPLY[@]}"' 2>&1)
+[ "$completed" = "month quarter year 3years strip planner" ] ||
+  fail "bash completes merivane-cli pdf --style with: $completed"
 
 # The validators, where they are installed.
 if command -v desktop-file-validate >/dev/null; then

@@ -32,7 +32,9 @@ for file in /usr/bin/merivane /usr/bin/merivane-cli /usr/share/merivane/History.
   /usr/share/metainfo/org.merivane.Merivane.metainfo.xml \
   /usr/share/icons/hicolor/48x48/apps/merivane.png /usr/share/icons/hicolor/scalable/apps/merivane.svg \
   /usr/share/man/man1/merivane.1.gz /usr/share/doc/merivane/copyright \
-  /usr/share/doc/merivane/changelog.gz; do
+  /usr/share/doc/merivane/changelog.Debian.gz /usr/share/bash-completion/completions/merivane-cli \
+  /usr/share/zsh/vendor-completions/_merivane-cli \
+  /usr/share/fish/vendor_completions.d/merivane-cli.fish; do
   grep -qx -- "$file" "$work/files" || fail "not in the package: $file"
 done
 [ -f "$source/cli/merivane-cli.1" ] && { grep -qx /usr/share/man/man1/merivane-cli.1.gz "$work/files" ||
@@ -44,6 +46,8 @@ dpkg-deb -c "$package" | awk '{print $2}' | grep -qv '^root/root$' && fail "file
 if command -v lintian >/dev/null; then
   lintian --allow-root "$package" >"$work/lintian.log" 2>&1
   grep '^E:' "$work/lintian.log" && fail "lintian errors"
+  # Built as Debian builds its own packages: no hardening flag is missing.
+  grep ' hardening-' "$work/lintian.log" && fail "lintian finds hardening missing"
   grep '^W:' "$work/lintian.log"
 fi
 

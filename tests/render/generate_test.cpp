@@ -67,7 +67,7 @@ class Generation : public ::testing::Test {
         global::settingsPath = (folder / "Zarn.ini").string();
         global::pdfFolder = (folder / "PDF").string() + "/";
         savedSeam = global::renderSeam;
-        global::renderSeam = {recordMessage, recordOpen, recordClose};
+        global::renderSeam = {recordMessage, recordOpen, recordClose, nullptr};
         output = {global::pdfFolder, NextCalendarNumber, true};
         shownMessages.clear();
         openedDocuments.clear();

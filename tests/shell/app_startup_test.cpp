@@ -121,20 +121,27 @@ TEST_F(AppStartup, APdfFolderLinkedElsewhereLosesOnlyTheCalendars) {
 }
 
 // The probe file is made exclusively: a link under its name is neither written through nor
-// removed, and with no probe the program knows no reader.
+// removed, and the warning says what failed rather than blame the reader.
 TEST_F(AppStartup, TheProbeNeverWritesThroughALink) {
     const fs::path victim = scratch.root / "victim.txt";
     writeText(victim, "precious");
     fs::create_directories(scratch.pdfFolder);
     fs::create_symlink(victim, scratch.pdfFolder / "-x.PDF");
+    std::string warning;
     std::string failure = runProgram(
-        scratch, {{"warning", [] { return modalTitled("PDF Reader Required") != nullptr; },
-                   [] { click(buttonIn(modalTitled("PDF Reader Required"), "&OK")); }},
+        scratch, {{"warning", [] { return modalTitled("PDF Folder Unavailable") != nullptr; },
+                   [&] {
+                       warning = labelTextsOf(modalTitled("PDF Folder Unavailable"));
+                       click(buttonIn(modalTitled("PDF Folder Unavailable"), "&OK"));
+                   }},
                   {"main window", [] { return mainWindow() && !QApplication::activeModalWidget(); },
                    [] { click(buttonIn(mainWindow(), "E&xit")); }}});
     ASSERT_EQ(failure, "");
     EXPECT_EQ(readText(victim), "precious");
     EXPECT_TRUE(fs::is_symlink(scratch.pdfFolder / "-x.PDF"));
+    EXPECT_NE(warning.find("another file already has the name -x.PDF"),
+              std::string::npos)
+        << warning;
 }
 
 // A FIFO under the settings name would block every read; it counts as unreadable instead, the

@@ -256,8 +256,8 @@ TEST(HttpClientReach, NamesMissingHostsRefusedAndSilentServers) {
     };
     const Case cases[] = {
         {"https://merivane-test.invalid/", kTimeout, kHttpErrorNoHost, true},
-        {"https://127.0.0.1:" + std::to_string(closedPort) + "/", kTimeout, kHttpErrorNoConnection,
-         true},
+        {"https://127.0.0.1:" + std::to_string(closedPort) + "/", kTimeout, kHttpErrorRefused,
+         false},
         {"https://127.0.0.1:" + std::to_string(port) + "/", 1, kHttpErrorTimedOut, false},
     };
     for (const Case& test : cases) {

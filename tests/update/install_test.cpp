@@ -147,6 +147,40 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
     QDesktopServices::unsetUrlHandler("https");
 }
 
+// An edited Install= deletes only what a download could have left: never the settings, the
+// program, a link or what it names, a second name of another file, or anything outside.
+TEST(PostUpdate, CleanUpDeletesOnlyWhatADownloadCouldHaveLeft) {
+    const struct {
+        std::string install;
+        std::string kind;
+        bool deleted;
+    } cases[] = {
+        {"Zarn.ini", "settings", false},        {"merivane-cli", "file", false},
+        {"libmerivane_proc.so", "file", false}, {".merivane-Ab12Cd", "file", false},
+        {"Zarn_6001.exe", "link", false},       {"Zarn_6002.exe", "hard link", false},
+        {"Zarn_6003.exe", "folder", false},     {"../victim", "file", false},
+        {"Zarn_6004.exe", "file", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.install);
+        ScratchProgram program;
+        writeText(program / "Zarn.ini", "[Update]\nFailed=0\nInstall=" + c.install + "\n");
+        const fs::path target = program / c.install, victim = program / ".." / "victim";
+        writeText(victim, "precious");
+        if (c.kind == "file") writeText(target, "file");
+        if (c.kind == "link") fs::create_symlink(victim, target);
+        if (c.kind == "hard link") fs::create_hard_link(victim, target);
+        if (c.kind == "folder") fs::create_directory(target);
+        startWith("");
+        runWithAnswers([] { PostUpdateProcessing(); });
+        EXPECT_TRUE(seen.empty());
+        EXPECT_EQ(fs::exists(fs::symlink_status(target)), !c.deleted);
+        EXPECT_EQ(readText(victim), c.install == "../victim" ? "file" : "precious");
+        EXPECT_EQ(readText(program / "Zarn.ini").substr(0, 8), "[Update]");
+        fs::remove(victim);
+    }
+}
+
 TEST(OutsideUpdater, NoticeWhenItsSourceExistsAndOldInstallersGo) {
     ScratchProgram program;
     const fs::path updater = program / "Updater.ini";
@@ -177,6 +211,7 @@ TEST(OutsideUpdater, NoticeWhenItsSourceExistsAndOldInstallersGo) {
     writeText(outside / "keep.exe", "precious");
     writeText(program / "Zarn_6001.exe", "x");
     writeText(program / "Zarn_6002.exe", "x");
+    writeText(program / "zarn_6003.EXE", "x");
     fs::create_symlink(outside / "keep.exe", program / "Zarn_link.exe");
     fs::create_directories(program / "Zarn_folder.exe");
     writeText(program / "Zarn.exe.txt", "x");
@@ -185,6 +220,7 @@ TEST(OutsideUpdater, NoticeWhenItsSourceExistsAndOldInstallersGo) {
     EXPECT_EQ(readText(updater), missing) << "the keys stay";
     EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
     EXPECT_FALSE(fs::exists(program / "Zarn_6002.exe"));
+    EXPECT_FALSE(fs::exists(program / "zarn_6003.EXE")) << "names match whatever their case";
     EXPECT_TRUE(fs::is_symlink(program / "Zarn_link.exe"));
     EXPECT_EQ(readText(outside / "keep.exe"), "precious");
     EXPECT_TRUE(fs::is_directory(program / "Zarn_folder.exe"));
@@ -222,7 +258,14 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     const std::string major = readText(record);
     EXPECT_EQ(major.substr(0, major.find('\n')), "|") << "a major installer shows its dialogs";
 
+    // Never what a link under the installer's name points to.
     fs::remove(record);
+    fs::create_symlink(program / name, program / "Zarn_6001.exe");
+    global::update.installerFile = "Zarn_6001.exe";
+    RunInstallerAtExit();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(record)) << "a link is never started";
+
     global::update.installerFile = "../" + name;
     RunInstallerAtExit();
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

@@ -5,8 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,9 +60,11 @@ TEST(ProcRoutines, ListFindAndEndProcessesThroughDlopen) {
     EXPECT_TRUE(foundSleeper);
     std::free(entries);
 
-    char name[] = "  PROC_LIST_TEST \t";
+    char name[] = "  proc_list_test \t";
     EXPECT_EQ(getId(name), getpid());
-    EXPECT_STREQ(name, "proc_list_test") << "the argument holds the lower-cased, trimmed name";
+    EXPECT_STREQ(name, "proc_list_test") << "the argument holds the trimmed name";
+    char upper[] = "PROC_LIST_TEST";
+    EXPECT_EQ(getId(upper), -1) << "names are case-sensitive";
     char missing[] = "no-such-program-anywhere";
     EXPECT_EQ(getId(missing), -1);
 
@@ -70,5 +75,68 @@ TEST(ProcRoutines, ListFindAndEndProcessesThroughDlopen) {
     ASSERT_EQ(waitpid(sleeper, &status, 0), sleeper);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     EXPECT_EQ(kill(sleeper), 0) << "a process that is gone cannot be ended";
+    dlclose(library);
+}
+
+// Copies of sleep under names that differ from the one looked for only in case, by a trailing
+// blank or by a " (deleted)" that is part of their name are not it; a running copy whose file
+// was deleted still is.
+TEST(ProcRoutines, FindsOnlyTheExecutableOfExactlyThatName) {
+    void* library = dlopen(MERIVANE_PROC_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto getId = reinterpret_cast<GetId>(dlsym(library, "procGetID"));
+    char pattern[] = "/tmp/merivane-proc-XXXXXX";
+    const std::string folder = mkdtemp(pattern), id = std::to_string(getpid());
+    const struct {
+        std::string file;
+        bool deleted, found;
+    } cases[] = {{"mvproc" + id, false, true},
+                 {"MvProc" + id, false, false},
+                 {"mvproc" + id + " ", false, false},
+                 {"mvproc" + id + " (deleted)", false, false},
+                 {"mvproc" + id, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("\"" + c.file + "\"");
+        const std::string path = folder + "/" + c.file;
+        std::filesystem::copy_file("/bin/sleep", path);
+        chmod(path.c_str(), 0755);
+        const pid_t child = fork();
+        if (child == 0) {
+            execl(path.c_str(), path.c_str(), "30", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        usleep(100000);
+        if (c.deleted) unlink(path.c_str());
+        std::string wanted = "mvproc" + id;
+        EXPECT_EQ(getId(wanted.data()) == child, c.found);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        unlink(path.c_str());
+    }
+    rmdir(folder.c_str());
+    dlclose(library);
+}
+
+// The first process of a PID namespace ignores SIGKILL from inside it: it has not ended, and
+// procKill says so.
+TEST(ProcRoutines, KillReportsOnlyAProcessThatEnded) {
+    void* library = dlopen(MERIVANE_PROC_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto kill = reinterpret_cast<Kill>(dlsym(library, "procKill"));
+    constexpr int kNoNamespace = 77;
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWPID) != 0) _exit(kNoNamespace);
+        // Its first child is process 1 of the new namespace and asks to end itself.
+        const pid_t first = fork();
+        if (first == 0) _exit(kill(1));
+        int status = 0;
+        waitpid(first, &status, 0);
+        _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (WEXITSTATUS(status) == kNoNamespace) GTEST_SKIP() << "no PID namespace may be made here";
+    EXPECT_EQ(status, 0);
     dlclose(library);
 }

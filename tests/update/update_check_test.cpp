@@ -296,34 +296,84 @@ TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
     EXPECT_EQ(setting("Install"), "none");
 }
 
-TEST_F(UpdateCheckTest, NoConnectionIsReportedOnce) {
-    // A port nothing listens on: the site cannot be reached at all.
-    writeText(program / "Zarn.ini", "[Update]\nSite=https://127.0.0.1:1/\n");
-    answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
-    EXPECT_EQ(check(false), 0);
-    EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Error"});
-    EXPECT_NE(textsOf("Error").find("No internet connection available."), std::string::npos)
-        << textsOf("Error");
-    EXPECT_TRUE(global::update.connectionMissing);
+// A missing connection is reported once and ends the check; a server that refuses the
+// connection is named as such, and the web site is still offered.
+TEST_F(UpdateCheckTest, NoConnectionIsToldApartFromARefusingServer) {
+    const struct {
+        const char* site;
+        const char* text;
+        bool missing;
+    } cases[] = {
+        {"https://no-such-host.invalid/", "No internet connection available.", true},
+        {"https://127.0.0.1:1/", "The server refused the connection.", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.site);
+        writeText(program / "Zarn.ini", std::string("[Update]\nSite=") + c.site + "\n");
+        answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
+        answers[kNoAnswer] = [](QWidget* window) { press(window, "&No, Thanks, I'm Good"); };
+        EXPECT_EQ(check(false), 0);
+        const std::vector<std::string> captions =
+            c.missing ? std::vector<std::string>{"Error"}
+                      : std::vector<std::string>{"Error", kNoAnswer};
+        EXPECT_EQ(captionsSeen(), captions);
+        EXPECT_NE(textsOf("Error").find(c.text), std::string::npos) << textsOf("Error");
+        EXPECT_EQ(global::update.connectionMissing, c.missing);
+    }
 }
 
-TEST_F(UpdateCheckTest, UnsafeInstallerAddressesAreRefusedAndNothingIsWritten) {
-    const std::string addresses[] = {
-        "http://127.0.0.1/Zarn_6001.exe",  "http://127.0.0.1/https://x/Zarn_6001.exe",
-        "file:///https://x/Zarn_6001.exe", server.baseUrl + "updates/",
-        server.baseUrl + "updates/..",     server.baseUrl + std::string(270, 'Z') + ".exe",
-        server.baseUrl + "Zarn.ini",       server.baseUrl + "update_check_test",
+// Hostile installer names and links: a download never writes through a link, never replaces a
+// file it did not make and never writes outside the program's folder; only an earlier download
+// of its own is replaced.
+TEST_F(UpdateCheckTest, HostileInstallerNamesAndLinksAreRefused) {
+    const std::string victim = served + "/victim";
+    const struct {
+        std::string address;
+        std::string planted; // a file of that name in the program's folder, made as `kind`
+        std::string kind;
+    } cases[] = {
+        {"http://127.0.0.1/Zarn_6001.exe", "", ""},
+        {"http://127.0.0.1/https://x/Zarn_6001.exe", "", ""},
+        {"file:///https://x/Zarn_6001.exe", "", ""},
+        {server.baseUrl + "updates/", "", ""},
+        {server.baseUrl + "updates/..", "", ""},
+        {server.baseUrl + std::string(270, 'Z') + ".exe", "", ""},
+        {server.baseUrl + "Zarn.ini", "", ""},
+        {server.baseUrl + "update_check_test", "", ""},
+        {server.baseUrl + ".merivane-Ab12Cd", "", ""},
+        {server.baseUrl + "Zarn_6001.exe", "Zarn_6001.exe", "link"},
+        {server.baseUrl + "bin/merivane-cli", "merivane-cli", "file"},
+        {server.baseUrl + "libmerivane_proc.so", "libmerivane_proc.so", "file"},
+        {server.baseUrl + "Setup.sh", "Setup.sh", "file"},
+        {server.baseUrl + "Zarn_6001.exe", "Zarn_6001.exe", "recorded"},
     };
-    for (const std::string& address : addresses) {
-        SCOPED_TRACE(address);
-        serveVersionFile("Zarn\r\n" + address + "\r\nn\r\n6.0.0.1");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address + " over " + c.kind);
+        testhttps::writeFile(victim, "precious");
+        const fs::path planted = program / c.planted;
+        if (c.kind == "link") fs::create_symlink(victim, planted);
+        if (c.kind == "file" || c.kind == "recorded") writeText(planted, "mine");
+        const bool stored = c.kind == "recorded";
+        writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl +
+                                            "\nInstall=" + (stored ? c.planted : "") + "\n");
+        serveVersionFile("Zarn\r\n" + c.address + "\r\nn\r\n6.0.0.1");
         answerOffer("Download Now");
         answers["Update Not Downloaded"] = [](QWidget* window) { press(window, "&OK"); };
-        EXPECT_EQ(check(false), 0);
-        EXPECT_EQ(captionsSeen(), (std::vector<std::string>{kOffer, "Update Not Downloaded"}));
-        EXPECT_EQ(setting("Failed"), "none");
+        EXPECT_EQ(check(false), stored ? 1 : 0);
+        const std::vector<std::string> captions =
+            stored ? std::vector<std::string>{kOffer}
+                   : std::vector<std::string>{kOffer, "Update Not Downloaded"};
+        EXPECT_EQ(captionsSeen(), captions);
+        EXPECT_EQ(setting("Failed"), stored ? "1" : "none");
+        EXPECT_EQ(readText(victim), "precious");
+        EXPECT_EQ(fs::is_symlink(planted), c.kind == "link");
+        EXPECT_EQ(readText(planted), stored             ? installerBytes()
+                                     : c.kind == "file" ? "mine"
+                                     : c.kind == "link" ? "precious"
+                                                        : "");
         EXPECT_EQ(std::distance(fs::directory_iterator(program.folder), fs::directory_iterator()),
-                  1);
+                  c.planted.empty() ? 1 : 2);
+        if (!c.planted.empty()) fs::remove(planted);
     }
 }
 
