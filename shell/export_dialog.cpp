@@ -135,11 +135,11 @@ void exportDesign() {
     startControl(kDialogFont);
     ezLabel(kFirstYearLabel, 3.5, 2.0, 20, 1, "First broadcast year:", "L");
     startControl(kYearFont);
-    ezText(kFirstYearField, 24, 1.625, 7.5, 1.625, "", "CNT[4]");
+    ezText(kFirstYearField, 24, 1.875, 7.5, 1.625, "", "CNT[4]");
     startControl(kDialogFont);
     ezLabel(kLastYearLabel, 3.5, 4.0, 20, 1, "Last broadcast year:", "L");
     startControl(kYearFont);
-    ezText(kLastYearField, 24, 3.625, 7.5, 1.625, "", "CNT[4]");
+    ezText(kLastYearField, 24, 3.875, 7.5, 1.625, "", "CNT[4]");
     startControl(kDialogFont);
     ezCheckBox(kWeeksBox, 3.5, 5.875, 30, 1, "Include every &week", "T");
     startControl(kDialogFont);
@@ -150,9 +150,9 @@ void exportDesign() {
     startControl(kDialogFont);
     ezButton(kHelpButton, 2.5, 10.75, 8, 1.5, "&Help", "T");
     startControl(kDialogFont);
-    ezButton(kExportButton, 23.5, 10.75, 9, 1.5, "&Export...", "T");
+    ezButton(kExportButton, 23.5, 10.75, 9, 1.5, "&Export...", "TD");
     startControl(kDialogFont);
-    ezButton(kCancelButton, 33.5, 10.75, 8, 1.5, "&Cancel", "T");
+    ezButton(kCancelButton, 33.5, 10.75, 8, 1.5, "&Cancel", "TX");
     startControl(kDialogFont);
     ezFrame(kRangeFrame, 2, 0.75, 40, 9.25, "Broadcast years", "");
 }

@@ -103,7 +103,7 @@ void ShowFindDateDialog(const std::string& parent) {
 
 void findDateDesign() {
     startControl(kDialogFont);
-    ezLabel(kDateLabel, 2.5, 1.25, 5, 1, "Date:", "L");
+    ezLabel(kDateLabel, 2.5, 1.125, 5, 1, "Date:", "L");
     startControl(kValueFont);
     ezText(kDateField, 8, 0.875, 15, 1.625, "", "DT");
     // Each answer: its caption, its value in bold and, for the month and week, their days.
@@ -131,9 +131,9 @@ void findDateDesign() {
     startControl(kDialogFont);
     ezButton(kHelpButton, 2.5, 13.25, 8, 1.5, "&Help", "T");
     startControl(kDialogFont);
-    ezButton(kCopyButton, 40.5, 13.25, 8, 1.5, "&Copy", "T");
+    ezButton(kCopyButton, 40.5, 13.25, 8, 1.5, "&Copy", "TD");
     startControl(kDialogFont);
-    ezButton(kCloseButton, 50.5, 13.25, 8, 1.5, "&Close", "T");
+    ezButton(kCloseButton, 50.5, 13.25, 8, 1.5, "&Close", "TX");
     startControl(kDialogFont);
     ezFrame(kAnswerFrame, 2, 2.75, 57, 9.5, "Broadcast calendar", "");
 }

@@ -162,6 +162,18 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
          // Escape leaves the find bar that Ctrl+F opened, and the help stays; Ctrl+W closes it.
          "ctrl+f Escape",
          [] { return helpShown() && QApplication::focusWidget()->objectName() == "helpText"; }},
+        {"Find a Broadcast Date",
+         [] { press("ctrl+d"); },
+         // Tab steps through the date's year, month and day before it leaves the field.
+         {"Date:", "Date:", "Date:", "Help", "Copy", "Close"},
+         "Escape",
+         gone("Find a Broadcast Date")},
+        {"Export to Calendar Program",
+         [] { press("ctrl+e"); },
+         {"First broadcast year:", "Last broadcast year:", "Include every week", "Help",
+          "Export...", "Cancel"},
+         "Escape",
+         gone("Export to Calendar Program")},
         {"Whoa, Brontel!",
          [] {
              typeYear("1919");
