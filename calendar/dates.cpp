@@ -60,12 +60,7 @@ DateNumber weekdayOnOrBefore(DateNumber date, int weekday) {
 
 std::string buildDateText() {
     // The Unix epoch is date number 2440588.
-    const DateNumber buildDay = static_cast<DateNumber>(2440588 + kBuildEpochSeconds / 86400);
-    int month = 0, day = 0, year = 0;
-    calendarDate(buildDay, month, day, year);
-    char text[32];
-    std::snprintf(text, sizeof text, "%d-%02d-%02d", year, month, day);
-    return text;
+    return isoDateText(static_cast<DateNumber>(2440588 + kBuildEpochSeconds / 86400));
 }
 
 std::string isoDateText(DateNumber date) {
