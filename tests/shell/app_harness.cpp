@@ -38,6 +38,17 @@ void ensureApplication() {
     new QApplication(argc, argv);
 }
 
+// Where the program stood when a step waited in vain.
+std::string windowState() {
+    const auto titleOf = [](QWidget* window) {
+        return window ? window->windowTitle().toStdString() : std::string("none");
+    };
+    QWidget* focus = QApplication::focusWidget();
+    return " (active window: " + titleOf(QApplication::activeWindow()) +
+           ", modal: " + titleOf(QApplication::activeModalWidget()) +
+           ", focus: " + (focus ? focus->metaObject()->className() : std::string("none")) + ")";
+}
+
 void closeEverything() {
     while (QWidget* modal = QApplication::activeModalWidget()) {
         modal->close();
@@ -87,7 +98,7 @@ std::string runProgram(const AppScratch& scratch, const std::vector<ScriptStep>&
     QObject::connect(&poller, &QTimer::timeout, [&] {
         if (!failure.empty()) return;
         if (clock.elapsed() > timeoutMs) {
-            failure = next < steps.size() ? "never ready: " + steps[next].what
+            failure = next < steps.size() ? "never ready: " + steps[next].what + windowState()
                                           : "the program did not end after the last step";
             closeEverything();
             return;
