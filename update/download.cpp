@@ -2,11 +2,11 @@
 
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "program/form_events.h"
 #include "program/paths.h"
 #include "program/settings.h"
 #include "update/http_client.h"
 #include "update/installer_file.h"
-#include "update/update_state.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -22,8 +22,17 @@ constexpr int kTimeoutSeconds = 20;
 constexpr int kDefaultPort = 0;
 constexpr std::uint32_t kWatchedEvents = kHttpEventCancelled | kHttpEventProgress;
 constexpr int kErrorTextSize = 128;
-// True while HttpGetFileA is on the stack: the window must not go away under it.
-bool transferRunning;
+
+// The download on the stack, for its window, its progress events and Cancel.
+struct RunningDownload {
+    UpdateOffer* offer = nullptr;
+    int connection = kHttpFailure;
+    bool connectionMissing = false;
+    // True while HttpGetFileA is on the stack: the window must not go away under it.
+    bool transferRunning = false;
+};
+
+RunningDownload running;
 
 std::string hexText(std::uint32_t code) {
     char text[16];
@@ -37,24 +46,32 @@ void deleteDownloaded(const std::string& path) {
     if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(path.c_str());
 }
 
-void refuseAddress(const std::string& reason) {
-    global::update.downloadAccepted = false;
+void refuseAddress(UpdateOffer& offer, const std::string& reason) {
+    offer.downloadAccepted = false;
     okMessage("Update Not Downloaded",
               "The update cannot be downloaded safely from the address the update site gave.{f10}",
               reason + "{f6}");
+}
+
+// Whatever failure is told takes back "Download Now".
+void reportFailure(std::int32_t code) {
+    const HttpErrorTold told = ReportHttpError(code);
+    if (told == HttpErrorTold::Nothing) return;
+    if (told == HttpErrorTold::NoConnection) running.connectionMissing = true;
+    if (running.offer != nullptr) running.offer->downloadAccepted = false;
 }
 
 void progressCallback(int handle, std::uint32_t eventCode, std::uint32_t error, int userValue) {
     (void)error;
     (void)userValue;
     if (eventCode == kHttpEventCancelled) {
-        global::update.downloadCancelled = true;
+        if (running.offer != nullptr) running.offer->downloadCancelled = true;
         return;
     }
     if (eventCode != kHttpEventProgress) return;
     HttpTransferStatus status{};
     if (HttpGetTransferStatus(handle, status) == kHttpFailure) {
-        ReportHttpError(0);
+        reportFailure(0);
         return;
     }
     const int percent = downloadPercent(status.totalBytes, status.copiedBytes);
@@ -64,15 +81,76 @@ void progressCallback(int handle, std::uint32_t eventCode, std::uint32_t error, 
 }
 
 void cancelDownload() {
-    global::update.downloadCancelled = true;
-    HttpCancel(global::update.clientHandle);
+    if (running.offer == nullptr) return;
+    running.offer->downloadCancelled = true;
+    HttpCancel(running.connection);
 }
 
 void windowLoad() {
     ezSetPBar(kDownloadProgressForm, kProgressBar, 0, 100, 0);
-    if (HttpRegisterEvent(global::update.clientHandle, kWatchedEvents, progressCallback, -1) ==
-        kHttpFailure)
+    if (HttpRegisterEvent(running.connection, kWatchedEvents, progressCallback, -1) == kHttpFailure)
         ezPlainMessage("Merivane", "Progress bar error.");
+}
+
+void windowCloseRequest(int& cancel) {
+    // The window stays while the transfer is on the stack; closing it means stop.
+    cancel = 1;
+    if (running.transferRunning) cancelDownload();
+}
+
+void windowUnload() {
+    // Unloaded with its owner while the transfer runs: the transfer ends first.
+    if (running.transferRunning) cancelDownload();
+}
+
+const FormEvents kFormEvents = {
+    kDownloadProgressForm, 0, 0, windowLoad, nullptr, windowCloseRequest, windowUnload,
+};
+
+// Stores the installer under its own name in the program's folder, never through a link and
+// never over a file that is not an earlier download.
+bool download(const std::string& address, UpdateOffer& offer) {
+    InstallerAddress parts;
+    std::string reason;
+    if (!splitInstallerAddress(address, parts, reason)) {
+        refuseAddress(offer, reason);
+        return false;
+    }
+    const std::string& fileName = parts.fileName;
+    const std::string recorded = ReadSetting(global::settingsPath, kUpdateSection, "Install", "");
+    if (!mayStoreDownload(global::programFolder, fileName, recorded)) {
+        refuseAddress(offer, "The program's folder already holds a file of that name that is not "
+                             "an earlier download.");
+        return false;
+    }
+    offer.installerFile = fileName;
+    HttpSetEventPump(ezDoEvents);
+    running.connection = HttpConnectA(parts.host, kDefaultPort, kTimeoutSeconds);
+    if (running.connection == kHttpFailure) {
+        reportFailure(0);
+        return false;
+    }
+    ezColor(-1, -1);
+    ezForm(kDownloadProgressForm, ezCurrentForm(), "Downloading", 0, 0, 47.75, 5, "=CNR");
+    running.transferRunning = true;
+    const int transfer =
+        HttpGetFileA(running.connection, global::programFolder + fileName, parts.resource);
+    running.transferRunning = false;
+    bool stored = transfer != kHttpFailure;
+    if (!stored) {
+        reportFailure(0);
+    } else if (offer.downloadCancelled) {
+        // Cancel came with the last progress event of a complete transfer: the user still said
+        // stop, so the new file goes as a cancelled one would.
+        deleteDownloaded(global::programFolder + fileName);
+        reportFailure(static_cast<std::int32_t>(kHttpErrorCancelled));
+        stored = false;
+    }
+    ezUnloadForm(kDownloadProgressForm);
+    if (HttpDisconnect(running.connection) != 0 && !running.connectionMissing) reportFailure(0);
+    // The client leaves nothing behind a cancelled transfer, and a file of the same name that
+    // was there before is not ours to delete.
+    return stored;
 }
 
 } // namespace
@@ -85,77 +163,32 @@ int downloadPercent(std::uint32_t total, std::uint32_t done) {
     return percent > 100 ? 100 : static_cast<int>(percent);
 }
 
-// Stores the installer under its own name in the program's folder, never through a link and
-// never over a file that is not an earlier download.
-bool DownloadInstaller(const std::string& address) {
-    UpdateState& update = global::update;
-    update.connectionMissing = false;
-    InstallerAddress parts;
-    std::string reason;
-    if (!splitInstallerAddress(address, parts, reason)) {
-        refuseAddress(reason);
-        return false;
-    }
-    const std::string& fileName = parts.fileName;
-    const std::string recorded = ReadSetting(global::settingsPath, kUpdateSection, "Install", "");
-    if (!mayStoreDownload(global::programFolder, fileName, recorded)) {
-        refuseAddress("The program's folder already holds a file of that name that is not an "
-                      "earlier download.");
-        return false;
-    }
-    update.installerFile = fileName;
-    update.productName = kProductName;
-    HttpSetEventPump(ezDoEvents);
-    update.clientHandle = HttpConnectA(parts.host, kDefaultPort, kTimeoutSeconds);
-    if (update.clientHandle == kHttpFailure) {
-        ReportHttpError(0);
-        return false;
-    }
-    ezColor(-1, -1);
-    ezForm(kDownloadProgressForm, ezCurrentForm(), "Downloading", 0, 0, 47.75, 5, "=CNR");
-    transferRunning = true;
-    const int transfer =
-        HttpGetFileA(update.clientHandle, global::programFolder + fileName, parts.resource);
-    transferRunning = false;
-    bool stored = transfer != kHttpFailure;
-    if (!stored) {
-        ReportHttpError(0);
-    } else if (update.downloadCancelled) {
-        // Cancel came with the last progress event of a complete transfer: the user still said
-        // stop, so the new file goes as a cancelled one would.
-        deleteDownloaded(global::programFolder + fileName);
-        ReportHttpError(static_cast<std::int32_t>(kHttpErrorCancelled));
-        stored = false;
-    }
-    ezUnloadForm(kDownloadProgressForm);
-    if (HttpDisconnect(update.clientHandle) != 0 && !update.connectionMissing) ReportHttpError(0);
-    update.clientHandle = kHttpFailure;
-    // The client leaves nothing behind a cancelled transfer, and a file of the same name that
-    // was there before is not ours to delete.
+bool DownloadInstaller(const std::string& address, UpdateOffer& offer) {
+    running = RunningDownload{};
+    running.offer = &offer;
+    const bool stored = download(address, offer);
+    running = RunningDownload{};
     return stored;
 }
 
-void ReportHttpError(std::int32_t code) {
+HttpErrorTold ReportHttpError(std::int32_t code) {
     std::uint32_t error = static_cast<std::uint32_t>(code);
     if (error == 0) error = HttpGetLastError();
-    if (error == 0) return;
-    UpdateState& update = global::update;
+    if (error == 0) return HttpErrorTold::Nothing;
     if (error == kHttpErrorCancelled) {
-        const std::string product = update.productName.empty() ? kProductName : update.productName;
-        okMessage("Download Canceled", "The download of " + product + " has been terminated.{f10}",
+        okMessage("Download Canceled",
+                  std::string("The download of ") + kProductName + " has been terminated.{f10}",
                   "The partially downloaded file will be deleted.{f6}");
-    } else {
-        char buffer[kErrorTextSize] = {};
-        std::string text = HttpGetErrorStringA(error, buffer, sizeof buffer) == 0
-                               ? "Undefined error 0x" + hexText(error)
-                               : std::string(buffer);
-        if (HttpIsNoConnection(error)) {
-            text = "No internet connection available";
-            update.connectionMissing = true;
-        }
-        okMessage("Error", text + ".{f10}", "");
+        return HttpErrorTold::Error;
     }
-    update.downloadAccepted = false;
+    char buffer[kErrorTextSize] = {};
+    std::string text = HttpGetErrorStringA(error, buffer, sizeof buffer) == 0
+                           ? "Undefined error 0x" + hexText(error)
+                           : std::string(buffer);
+    const bool noConnection = HttpIsNoConnection(error);
+    if (noConnection) text = "No internet connection available";
+    okMessage("Error", text + ".{f10}", "");
+    return noConnection ? HttpErrorTold::NoConnection : HttpErrorTold::Error;
 }
 
 void downloadProgressDesign() {
@@ -170,25 +203,6 @@ void downloadProgressDesign() {
 
 void downloadProgressEvents(int controlId, int eventCode, int value, int& cancel) {
     (void)value;
-    if (controlId == kCancelButton && eventCode == kEventClick) {
-        cancelDownload();
-        return;
-    }
-    if (controlId != 0) return;
-    switch (eventCode) {
-    case kEventLoaded:
-        windowLoad();
-        break;
-    case kEventCloseRequest:
-        // The window stays while the transfer is on the stack; closing it means stop.
-        cancel = 1;
-        if (transferRunning) cancelDownload();
-        break;
-    case kEventUnload:
-        // Unloaded with its owner while the transfer runs: the transfer ends first.
-        if (transferRunning) cancelDownload();
-        break;
-    default:
-        break;
-    }
+    if (answerFormEvent(kFormEvents, controlId, eventCode, cancel)) return;
+    if (controlId == kCancelButton && eventCode == kEventClick) cancelDownload();
 }

@@ -20,6 +20,8 @@
 namespace {
 
 constexpr std::size_t kMaxAddressLength = 259;
+// The host part of an address ends at the first "/" after "https://".
+constexpr std::size_t kHostSearchStart = 8;
 constexpr std::size_t kMaxFileNameLength = 259;
 constexpr std::uint64_t kMaxDownloadBytes = std::uint64_t{1} << 30;
 constexpr long kMaxRedirects = 5;
@@ -555,6 +557,22 @@ void HttpCancel(int handle) {
     Connection* connection = findConnection(handle);
     if (connection == nullptr || client.running != connection) return;
     connection->cancelRequested = true;
+}
+
+// An address is split by position, as the version file has always given it: the host part
+// (scheme included) ends at the first "/" from the ninth character on, the resource path is the
+// rest, starting with that "/", and the file name is its last "/"-separated piece.
+bool HttpSplitAddress(const std::string& address, HttpAddressParts& parts) {
+    parts = {};
+    if (!HttpIsHttpsAddress(address)) return false;
+    const std::size_t slash = address.find('/', kHostSearchStart);
+    if (slash == std::string::npos || slash > kMaxAddressLength ||
+        address.size() - slash > kMaxAddressLength)
+        return false;
+    parts.host = address.substr(0, slash);
+    parts.resource = address.substr(slash);
+    parts.fileName = fileNameOf(parts.resource);
+    return true;
 }
 
 std::uint32_t HttpGetLastError() {

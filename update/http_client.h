@@ -110,6 +110,16 @@ int HttpGetErrorStringA(std::uint32_t code, char* buffer, int bufferSize);
 // True when the address starts with "https://" (the scheme in any case).
 bool HttpIsHttpsAddress(const std::string& address);
 
+// An https address in the pieces HttpConnectA and HttpGetFileA take.
+struct HttpAddressParts {
+    std::string host;     // scheme, host and any port: "https://example.com:8443"
+    std::string resource; // from the "/" after the host on
+    std::string fileName; // the last "/"-separated piece of the resource
+};
+// Splits an https address at the first "/" after "https://"; false when it is not https, has no
+// such "/", or its host or resource is longer than 259 characters.
+bool HttpSplitAddress(const std::string& address, HttpAddressParts& parts);
+
 // The code means the computer reached no server at all: the host name could not be resolved or
 // no connection could be made.
 bool HttpIsNoConnection(std::uint32_t code);

@@ -6,7 +6,6 @@
 #include "program/paths.h"
 #include "program/settings.h"
 #include "update/installer_file.h"
-#include "update/update_state.h"
 #include "update/whats_new_dialog.h"
 
 #include <cstdio>
@@ -82,7 +81,6 @@ void cleanUpAfterUpdate() {
 
 void reportSuccess(const std::string& newVersion) {
     writeUpdateSetting("Failed", "0");
-    global::update.newVersion = newVersion;
     const bool notesExist = exists(shippedFilePath(kReleaseNotesFile));
     const std::string buttons = notesExist ? "*{G,f7}|&See What's New|&Don't Care" : "&OK{G,f7}";
     const int choice = choiceMessage("Update Process Complete",
@@ -91,7 +89,7 @@ void reportSuccess(const std::string& newVersion) {
                                      "", "", buttons, 1);
     if (notesExist && (choice == kSeeWhatsNew || choice == -kSeeWhatsNew)) {
         ezDoEvents(20);
-        ShowWhatsNewDialog(ezCurrentForm());
+        ShowWhatsNewDialog(ezCurrentForm(), newVersion);
     }
     ezDoEvents(10);
 }
@@ -124,15 +122,14 @@ namespace global {
 std::string (*firstProgramArgument)() = argumentFromProcess;
 } // namespace global
 
-void RunInstallerAtExit() {
-    const UpdateState& update = global::update;
+void RunInstallerAtExit(const UpdateOffer& offer) {
     // Only what the download stored runs, never a link planted under its name.
-    if (!update.downloadAccepted || !couldBeDownload(global::programFolder, update.installerFile))
+    if (!offer.downloadAccepted || !couldBeDownload(global::programFolder, offer.installerFile))
         return;
-    const std::string path = global::programFolder + update.installerFile;
+    const std::string path = global::programFolder + offer.installerFile;
     std::vector<char*> arguments;
     arguments.push_back(const_cast<char*>(path.c_str()));
-    if (!update.major) {
+    if (!offer.major) {
         arguments.push_back(const_cast<char*>(kSilentSetup));
         arguments.push_back(const_cast<char*>(kVerySilentSetup));
     }
@@ -146,7 +143,7 @@ void RunInstallerAtExit() {
     posix_spawnattr_destroy(&attributes);
 }
 
-void PostUpdateProcessing() {
+void PostUpdateProcessing(const UpdateOffer& offer) {
     std::string newVersion;
     if (global::firstProgramArgument() == kUpdateArgument) {
         newVersion = readUpdateSetting("NewVer", "");
@@ -154,8 +151,7 @@ void PostUpdateProcessing() {
     }
     if (!newVersion.empty()) {
         reportSuccess(newVersion);
-    } else if (leadingInteger(readUpdateSetting("Failed", "0")) != 0 &&
-               !global::update.laterChosen) {
+    } else if (leadingInteger(readUpdateSetting("Failed", "0")) != 0 && !offer.laterChosen) {
         if (!reportFailure()) return;
     }
     cleanUpAfterUpdate();

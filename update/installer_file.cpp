@@ -1,7 +1,5 @@
 #include "update/installer_file.h"
 
-#include "update/http_client.h"
-
 #include <cerrno>
 #include <fnmatch.h>
 #include <string_view>
@@ -10,10 +8,8 @@
 
 namespace {
 
-// Host, resource path and file name each fit the 260-byte buffers of the installer's address.
+// A file name fits the 260-byte buffer of the installer's address.
 constexpr std::size_t kLongestPart = 259;
-// The host part ends at the first "/" after "https://".
-constexpr std::size_t kHostSearchStart = 8;
 
 // Files and folders beside the settings file that belong to the program.
 const char* const kProgramFiles[] = {"Zarn.ini",    "Updater.ini", "Release Notes.rtf",
@@ -39,26 +35,17 @@ bool isProgramFile(const std::string& name) {
 
 } // namespace
 
-// The installer's address: "https://" host "/" path "/" file name. The host part (scheme
-// included) ends at the first "/" from the ninth character on, the resource path is the rest,
-// starting with that "/", and the file name is its last "/"-separated piece. The address comes
-// from the network: it must be https and each part must fit, or nothing is downloaded.
+// The installer's address: "https://" host "/" path "/" file name, split by the HTTP client. The
+// address comes from the network: it must be https and each part must fit, or nothing is
+// downloaded.
 bool splitInstallerAddress(const std::string& address, InstallerAddress& parts,
                            std::string& reason) {
-    parts = {};
-    if (!HttpIsHttpsAddress(address)) {
-        reason = "Only secure (https) addresses are used for downloads.";
+    if (!HttpSplitAddress(address, parts)) {
+        reason = HttpIsHttpsAddress(address)
+                     ? "The address does not end with a usable file name."
+                     : "Only secure (https) addresses are used for downloads.";
         return false;
     }
-    const std::size_t slash = address.find('/', kHostSearchStart);
-    if (slash == std::string::npos || address.size() - slash > kLongestPart ||
-        slash > kLongestPart) {
-        reason = "The address does not end with a usable file name.";
-        return false;
-    }
-    parts.host = address.substr(0, slash);
-    parts.resource = address.substr(slash);
-    parts.fileName = parts.resource.substr(parts.resource.rfind('/') + 1);
     if (isProgramFile(parts.fileName)) {
         reason = "The address names one of the program's own files.";
         return false;

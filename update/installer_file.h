@@ -1,4 +1,6 @@
 #pragma once
+#include "update/http_client.h"
+
 #include <string>
 
 // The installer a download stores in the program's folder: its address, the names it may take,
@@ -8,11 +10,8 @@
 // compared without regard to case.
 inline constexpr const char* kOldInstallers = "Zarn_*.exe";
 
-struct InstallerAddress {
-    std::string host;     // scheme, host and any port: "https://example.com:8443"
-    std::string resource; // from the "/" after the host on
-    std::string fileName; // the last "/"-separated piece of the resource
-};
+// The installer's address as the HTTP client splits it.
+using InstallerAddress = HttpAddressParts;
 
 // Splits an installer's address; false, with the reason in words for the user, when it is not
 // https, a piece does not fit or the file name is not one a download may take.

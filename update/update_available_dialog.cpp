@@ -2,9 +2,9 @@
 
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
+#include "program/form_events.h"
 #include "program/paths.h"
 #include "program/settings.h"
-#include "update/update_state.h"
 
 namespace {
 
@@ -30,56 +30,57 @@ constexpr int kRichTextSpare = 1024;
 
 constexpr const char* kNoNotes = "* Going forward, new features will be listed here";
 
+// The offer on the screen, while ShowUpdateAvailableDialog is on the stack.
+UpdateOffer* shown;
+
 void startControl(int foreground, int background, const std::string& anchors) {
     ezColor(foreground, background);
     ezUseAutoSize(anchors);
 }
 
 void dialogLoad() {
-    const UpdateState& update = global::update;
+    UpdateOffer& offer = *shown;
     ezSetFormMinMax(kUpdateAvailableForm, kWidth, kHeight, kWidth, kTallest);
     ezSetText(kUpdateAvailableForm, kHeadingLabel,
-              "Version " + update.newVersion + " of " + kProductName + " is available.");
-    ezSetText(kUpdateAvailableForm, kDescriptionLabel, update.description);
-    if (global::update.notes.empty()) global::update.notes = kNoNotes;
-    if (update.notesAreRichText) {
+              "Version " + offer.newVersion + " of " + kProductName + " is available.");
+    ezSetText(kUpdateAvailableForm, kDescriptionLabel, offer.description);
+    if (offer.notes.empty()) offer.notes = kNoNotes;
+    if (offer.notesAreRichText) {
         ezSetRichTextLen(kUpdateAvailableForm, kRichNotesBox,
-                         static_cast<int>(update.notes.size()) + kRichTextSpare);
-        ezSetRichText(kUpdateAvailableForm, kRichNotesBox, update.notes, kRichTextRtf);
+                         static_cast<int>(offer.notes.size()) + kRichTextSpare);
+        ezSetRichText(kUpdateAvailableForm, kRichNotesBox, offer.notes, kRichTextRtf);
     } else {
-        ezSetText(kUpdateAvailableForm, kPlainNotesBox, update.notes);
+        ezSetText(kUpdateAvailableForm, kPlainNotesBox, offer.notes);
         ezShowC(kUpdateAvailableForm, kPlainNotesBox);
     }
-    if (update.manual) ezHideC(kUpdateAvailableForm, kStopRemindingBox);
-    global::update.downloadAccepted = false;
+    if (offer.manual) ezHideC(kUpdateAvailableForm, kStopRemindingBox);
+    offer.downloadAccepted = false;
 }
 
-void formEvents(int eventCode, int& cancel) {
-    switch (eventCode) {
-    case kEventLoaded:
-        dialogLoad();
-        break;
-    case kEventStarted:
-        ezSetFocus(kUpdateAvailableForm, kDownloadNowButton);
-        break;
-    case kEventCloseRequest:
-        // Only the two buttons say what the user wants.
-        cancel = 1;
-        break;
-    case kEventUnload:
-        if (ezGetCheck(kUpdateAvailableForm, kStopRemindingBox))
-            IgnoreUpdate(global::update.newVersion);
-        break;
-    default:
-        break;
-    }
+void dialogStart() {
+    ezSetFocus(kUpdateAvailableForm, kDownloadNowButton);
 }
+
+// Only the two buttons say what the user wants.
+void refuseClose(int& cancel) {
+    cancel = 1;
+}
+
+void dialogUnload() {
+    if (ezGetCheck(kUpdateAvailableForm, kStopRemindingBox)) IgnoreUpdate(shown->newVersion);
+}
+
+const FormEvents kFormEvents = {
+    kUpdateAvailableForm, 0, 0, dialogLoad, dialogStart, refuseClose, dialogUnload,
+};
 
 } // namespace
 
-void ShowUpdateAvailableDialog(const std::string& parent) {
+void ShowUpdateAvailableDialog(const std::string& parent, UpdateOffer& offer) {
+    shown = &offer;
     ezColor(kBlack, kWhite);
     ezForm(kUpdateAvailableForm, parent, "Update Available", 0, 0, kWidth, kHeight, "=CMNRZ");
+    shown = nullptr;
 }
 
 void updateAvailableDesign() {
@@ -116,16 +117,13 @@ void updateAvailableDesign() {
 
 void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel) {
     (void)value;
-    if (controlId == 0) {
-        formEvents(eventCode, cancel);
-        return;
-    }
+    if (answerFormEvent(kFormEvents, controlId, eventCode, cancel)) return;
     if (eventCode != kEventClick) return;
     if (controlId == kDownloadNowButton) {
-        global::update.downloadAccepted = true;
+        shown->downloadAccepted = true;
         ezUnloadForm(kUpdateAvailableForm);
     } else if (controlId == kMaybeLaterButton) {
-        global::update.laterChosen = true;
+        shown->laterChosen = true;
         ezUnloadForm(kUpdateAvailableForm);
     }
 }

@@ -1,12 +1,14 @@
 #pragma once
+#include "update/update_state.h"
+
 #include <string>
 
 // The update-available dialog, form "UDAL": names the new version, shows what is new and
-// offers "Download Now" and "Maybe Later". Reads the update state and sets its download
-// accepted or later chosen flag.
+// offers "Download Now" and "Maybe Later".
 
-// Shows the dialog modally over `parent`; returns once it has been unloaded.
-void ShowUpdateAvailableDialog(const std::string& parent);
+// Shows `offer` modally over `parent`; returns once the dialog has been unloaded, with the
+// user's answer in the offer's download accepted or later chosen.
+void ShowUpdateAvailableDialog(const std::string& parent, UpdateOffer& offer);
 void updateAvailableDesign();
 void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel);
 

@@ -64,11 +64,11 @@ void reportUpToDate() {
 }
 
 // Downloads the offered installer; true when it is stored and must run at exit.
-bool downloadOffered(const VersionFile& file) {
-    if (!DownloadInstaller(file.installerAddress) || !global::update.downloadAccepted) return false;
-    if (!global::update.major) {
-        WriteSetting(global::settingsPath, kUpdateSection, "Install", global::update.installerFile);
-        WriteSetting(global::settingsPath, kUpdateSection, "NewVer", global::update.newVersion);
+bool downloadOffered(const VersionFile& file, UpdateOffer& offer) {
+    if (!DownloadInstaller(file.installerAddress, offer) || !offer.downloadAccepted) return false;
+    if (!offer.major) {
+        WriteSetting(global::settingsPath, kUpdateSection, "Install", offer.installerFile);
+        WriteSetting(global::settingsPath, kUpdateSection, "NewVer", offer.newVersion);
         WriteSetting(global::settingsPath, kUpdateSection, "Failed", "1");
     }
     return true;
@@ -85,67 +85,66 @@ bool AutomaticCheckDue() {
     return true;
 }
 
-std::string FetchUpdateText(const std::string& path, std::size_t limit, bool optional) {
-    UpdateState& update = global::update;
-    update.connectionMissing = false;
+std::string FetchUpdateText(const std::string& path, std::size_t limit, bool optional,
+                            bool& connectionMissing) {
+    connectionMissing = false;
     const std::string site = updateSiteAddress();
     if (site.empty()) return "";
+    const auto report = [&connectionMissing] {
+        if (ReportHttpError(0) == HttpErrorTold::NoConnection) connectionMissing = true;
+    };
     HttpSetEventPump(ezDoEvents);
-    update.clientHandle = HttpConnectA(site, kHttpsPort, kTimeoutSeconds);
-    if (update.clientHandle == kHttpFailure) {
-        ReportHttpError(0);
+    const int connection = HttpConnectA(site, kHttpsPort, kTimeoutSeconds);
+    if (connection == kHttpFailure) {
+        report();
         return "";
     }
     std::vector<char> buffer(limit);
     std::string text;
-    if (HttpGetTextA(update.clientHandle, path, buffer.data(), static_cast<int>(buffer.size())) ==
+    if (HttpGetTextA(connection, path, buffer.data(), static_cast<int>(buffer.size())) ==
         kHttpTextReceived) {
         text.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
     } else if (!optional || HttpGetLastError() != kNotFound) {
-        ReportHttpError(0);
+        report();
     }
     // The connection is closed on every path, so none is left open after a failed fetch.
-    if (HttpDisconnect(update.clientHandle) != 0 && !update.connectionMissing) ReportHttpError(0);
-    update.clientHandle = kHttpFailure;
+    if (HttpDisconnect(connection) != 0 && !connectionMissing) report();
     return text;
 }
 
-int UpdateCheck(const std::string& path, bool automatic, bool manual) {
-    UpdateState& update = global::update;
-    update.downloadCancelled = false;
-    update.laterChosen = false;
-    const std::string text = FetchUpdateText(path, kVersionTextLimit, false);
+int UpdateCheck(const std::string& path, bool automatic, bool manual, UpdateOffer& offer) {
+    offer = UpdateOffer{};
+    bool connectionMissing = false;
+    const std::string text = FetchUpdateText(path, kVersionTextLimit, false, connectionMissing);
     const VersionFile file = parseVersionFile(text);
     // A file that is not a version file is no answer, like no file at all.
     if (!file.valid) {
-        if (!automatic && !update.connectionMissing) reportNoAnswer();
+        if (!automatic && !connectionMissing) reportNoAnswer();
         return 0;
     }
-    update.newVersion = file.newVersion;
-    update.manual = manual;
+    offer.newVersion = file.newVersion;
+    offer.manual = manual;
     const std::string ignored = ReadSetting(global::settingsPath, kUpdateSection, "Ignore", "0");
     if (automatic && isIgnoredVersion(file.newVersion, ignored)) return 0;
-    update.major = isMajorUpdate(file.newVersion);
+    offer.major = isMajorUpdate(file.newVersion);
     if (compareVersions(file.newVersion, programVersionText()) <= 0) {
         if (manual) reportUpToDate();
         return 0;
     }
-    update.notes.clear();
-    update.notesAreRichText = false;
     if (file.lineCount == 4) {
-        update.notes = FetchUpdateText(kRichNotesPath, kRichNotesLimit, true);
-        update.notesAreRichText = !update.notes.empty();
+        offer.notes = FetchUpdateText(kRichNotesPath, kRichNotesLimit, true, connectionMissing);
+        offer.notesAreRichText = !offer.notes.empty();
     }
-    if (!update.notesAreRichText) update.notes = notesFromLine(file.notesLine);
+    if (!offer.notesAreRichText) offer.notes = notesFromLine(file.notesLine);
     if (HttpInitializeA() == 0) {
         okMessage("Configuration Error", "Unable to initialize file download module.{f10}",
                   "Please contact technical support for assistance.{f6}");
         return 0;
     }
-    update.description = update.major ? "This is a new major version with new features."
-                                      : "This is an important update including bug fixes.";
-    ShowUpdateAvailableDialog(ezCurrentForm());
-    const int result = update.downloadAccepted && downloadOffered(file) ? 1 : 0;
+    offer.description = offer.major ? "This is a new major version with new features."
+                                    : "This is an important update including bug fixes.";
+    ShowUpdateAvailableDialog(ezCurrentForm(), offer);
+    const int result = offer.downloadAccepted && downloadOffered(file, offer) ? 1 : 0;
     HttpUninitialize();
     return result;
 }

@@ -12,10 +12,6 @@
 #include <cmath>
 #include <vector>
 
-namespace global {
-UpdateState update;
-} // namespace global
-
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";

@@ -1,12 +1,10 @@
 #pragma once
 #include "program/program.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-// What the update check, its dialogs, the download and the installer at exit share for the
-// whole run of the program. GUI thread only.
+// The update site's offer: its version file, how versions compare, and the record of one offer.
 
 inline constexpr const char* kVersionFilePath = "./updates/Zarn_v6.txt";
 inline constexpr const char* kRichNotesPath = "./updates/Zarn_Whats_New.rtf";
@@ -19,25 +17,21 @@ inline constexpr const char* kUpdateAvailableForm = "UDAL";
 inline constexpr const char* kDownloadProgressForm = "UDPG";
 inline constexpr const char* kWhatsNewForm = "WN";
 
-struct UpdateState {
+// A newer version as the update check found it, with the user's answer and what the download
+// made of it; the installer at exit runs what it names.
+struct UpdateOffer {
     std::string newVersion;
-    bool major;
-    bool manual;
+    bool major = false;
+    bool manual = false; // the check was asked for from the Help menu
     std::string description;
     std::string notes;
-    bool notesAreRichText;
-    bool downloadAccepted;
-    std::string installerFile;
-    bool downloadCancelled;
-    bool laterChosen;
-    bool connectionMissing;
-    std::int32_t clientHandle;
-    std::string productName;
+    bool notesAreRichText = false;
+    // "Download Now", taken back by any failure of the download.
+    bool downloadAccepted = false;
+    bool laterChosen = false;
+    bool downloadCancelled = false;
+    std::string installerFile; // the name the download stored it under
 };
-
-namespace global {
-extern UpdateState update;
-} // namespace global
 
 // The version file after its checks. Malformed files give valid = false and never an update.
 struct VersionFile {

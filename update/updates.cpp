@@ -11,6 +11,9 @@
 
 namespace {
 
+// The offer of this run's last check, which the installer at exit carries out.
+UpdateOffer offer;
+
 bool alertsWanted() {
     return (global::preferences.flags & kUpdateAlertFlag) != 0;
 }
@@ -25,11 +28,11 @@ bool runDueUpdateCheck() {
     // Without an update site no request is ever sent; without the alert preference the user
     // checks only on demand.
     if (updateSiteAddress().empty() || !alertsWanted() || !AutomaticCheckDue()) return false;
-    return UpdateCheck(kVersionFilePath, true, false) == 1;
+    return UpdateCheck(kVersionFilePath, true, false, offer) == 1;
 }
 
 void reportInstalledUpdate() {
-    PostUpdateProcessing();
+    PostUpdateProcessing(offer);
 }
 
 void cleanUpInstallers() {
@@ -37,11 +40,11 @@ void cleanUpInstallers() {
 }
 
 bool checkForUpdateOnDemand() {
-    return UpdateCheck(kVersionFilePath, false, true) == 1;
+    return UpdateCheck(kVersionFilePath, false, true, offer) == 1;
 }
 
 void finishNetworkAndInstall() {
     if (global::networkReady) HttpUninitialize();
     global::networkReady = false;
-    RunInstallerAtExit();
+    RunInstallerAtExit(offer);
 }

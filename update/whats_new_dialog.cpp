@@ -2,6 +2,7 @@
 
 #include "common/read_file.h"
 #include "gui/ezgui.h"
+#include "program/form_events.h"
 #include "program/paths.h"
 #include "update/update_state.h"
 
@@ -28,8 +29,11 @@ constexpr std::size_t kLargestNotes = 4 * 1024 * 1024;
 constexpr const char* kReleaseNotesFile = "Release Notes.rtf";
 constexpr const char* kNoInformation = "No information available.";
 
+// The version the dialog is showing, while ShowWhatsNewDialog is on the stack.
+std::string shownVersion;
+
 void dialogLoad() {
-    const std::string& version = global::update.newVersion;
+    const std::string& version = shownVersion;
     ezSetText(kWhatsNewForm, kHeadingLabel,
               version.empty() ? std::string(kProductName) + ":"
                               : std::string(kProductName) + " " + version + ":");
@@ -43,11 +47,15 @@ void dialogLoad() {
     ezSetRichText(kWhatsNewForm, kNotesBox, notes, kRichTextRtf);
 }
 
+const FormEvents kFormEvents = {kWhatsNewForm, 0, 0, dialogLoad, nullptr, nullptr, nullptr};
+
 } // namespace
 
-void ShowWhatsNewDialog(const std::string& parent) {
+void ShowWhatsNewDialog(const std::string& parent, const std::string& newVersion) {
+    shownVersion = newVersion;
     ezColor(-1, -1);
     ezForm(kWhatsNewForm, parent, "Update Information", 0, 0, 68.25, 24.75, "CMR");
+    shownVersion.clear();
 }
 
 void whatsNewDesign() {
@@ -78,10 +86,6 @@ void whatsNewDesign() {
 
 void whatsNewEvents(int controlId, int eventCode, int value, int& cancel) {
     (void)value;
-    (void)cancel;
-    if (controlId == 0 && eventCode == kEventLoaded) {
-        dialogLoad();
-        return;
-    }
+    if (answerFormEvent(kFormEvents, controlId, eventCode, cancel)) return;
     if (controlId == kOkButton && eventCode == kEventClick) ezUnloadForm(kWhatsNewForm);
 }

@@ -98,12 +98,13 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
     const auto gone = [](const char* title) {
         return [title] { return activeTitle() != title && modalTitled(title) == nullptr; };
     };
-    const auto updateOffer = [] {
-        global::update = UpdateState{};
-        global::update.newVersion = "6.0.0.1";
-        global::update.description = "An update with fixes.";
-        global::update.notes = "Faster printing";
-        ShowUpdateAvailableDialog("MF");
+    UpdateOffer offer;
+    const auto updateOffer = [&offer] {
+        offer = UpdateOffer{};
+        offer.newVersion = "6.0.0.1";
+        offer.description = "An update with fixes.";
+        offer.notes = "Faster printing";
+        ShowUpdateAvailableDialog("MF", offer);
     };
     const std::vector<std::string> rangeTabs = {"Select a Single Month to Print", "January", "Help",
                                                 "OK", "Cancel"};
@@ -150,9 +151,9 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
          updateOffer,
          {"Download Now", "Maybe Later", "Stop reminding me about this update."},
          "Escape",
-         [] { return global::update.laterChosen && !global::update.downloadAccepted; }},
+         [&offer] { return offer.laterChosen && !offer.downloadAccepted; }},
         {"Update Information",
-         [] { ShowWhatsNewDialog("MF"); },
+         [] { ShowWhatsNewDialog("MF", "6.0.0.1"); },
          {"OK"},
          "Return",
          gone("Update Information")},

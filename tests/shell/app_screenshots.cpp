@@ -191,13 +191,13 @@ int main(int argc, char** argv) {
              }},
             {"update offer", [] { return QApplication::activeModalWidget() == nullptr; },
              [] {
-                 global::update = UpdateState{};
-                 global::update.newVersion = "6.0.0.1";
-                 global::update.description = "This is an important update including bug fixes.";
-                 global::update.notes = "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue128;}\\cf1 "
-                                        "{\\b Faster printing}\\par Fixed the year page\\par}";
-                 global::update.notesAreRichText = true;
-                 ShowUpdateAvailableDialog("MF");
+                 UpdateOffer offer;
+                 offer.newVersion = "6.0.0.1";
+                 offer.description = "This is an important update including bug fixes.";
+                 offer.notes = "{\\rtf1\\ansi{\\colortbl;\\red0\\green0\\blue128;}\\cf1 "
+                               "{\\b Faster printing}\\par Fixed the year page\\par}";
+                 offer.notesAreRichText = true;
+                 ShowUpdateAvailableDialog("MF", offer);
              }},
             {"update available", [] { return modalTitled("Update Available") != nullptr; },
              [] {
@@ -206,7 +206,7 @@ int main(int argc, char** argv) {
                  click(buttonIn(dialog, "Maybe Later"));
              }},
             {"whats new", [] { return QApplication::activeModalWidget() == nullptr; },
-             [] { ShowWhatsNewDialog("MF"); }},
+             [] { ShowWhatsNewDialog("MF", "6.0.0.1"); }},
             {"update information", [] { return modalTitled("Update Information") != nullptr; },
              [] {
                  QWidget* dialog = modalTitled("Update Information");

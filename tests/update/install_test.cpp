@@ -58,7 +58,7 @@ TEST(PostUpdate, SuccessNoticeOffersWhatsNewThenCleansUp) {
         notes = labelTexts(window);
         press(window, "&OK");
     };
-    runWithAnswers([] { PostUpdateProcessing(); });
+    runWithAnswers([] { PostUpdateProcessing({}); });
     EXPECT_EQ(captionsSeen(),
               (std::vector<std::string>{"Update Process Complete", "Update Information"}));
     EXPECT_NE(textsOf("Update Process Complete")
@@ -83,7 +83,7 @@ TEST(PostUpdate, NoNotesFileOffersOnlyOkAndNoVersionShowsNothing) {
                  window->findChildren<QAbstractButton*>().size() == 1;
         press(window, "&OK");
     };
-    runWithAnswers([] { PostUpdateProcessing(); });
+    runWithAnswers([] { PostUpdateProcessing({}); });
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Complete"});
     EXPECT_TRUE(onlyOk);
 
@@ -91,7 +91,7 @@ TEST(PostUpdate, NoNotesFileOffersOnlyOkAndNoVersionShowsNothing) {
     writeText(program / "Zarn.ini", "[Update]\nInstall=Zarn_6002.exe\n");
     writeText(program / "Zarn_6002.exe", "x");
     writeText(program / "Vantrel.exe", "x");
-    runWithAnswers([] { PostUpdateProcessing(); });
+    runWithAnswers([] { PostUpdateProcessing({}); });
     EXPECT_TRUE(seen.empty());
     EXPECT_FALSE(fs::exists(program / "Zarn_6002.exe"));
     EXPECT_FALSE(fs::exists(program / "Vantrel.exe"));
@@ -108,7 +108,7 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
     writeText(program / "Zarn_6001.exe", "x");
     startWith("");
     answers["Update Process Failed"] = [](QWidget* window) { press(window, "&Go To Website"); };
-    runWithAnswers([] { PostUpdateProcessing(); });
+    runWithAnswers([] { PostUpdateProcessing({}); });
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Failed"});
     EXPECT_NE(textsOf("Update Process Failed")
                   .find("The update can be downloaded directly from our web site."),
@@ -118,7 +118,7 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
     EXPECT_TRUE(fs::exists(program / "Zarn_6001.exe")) << "the clean-up waits";
 
     // Shown once only: the next start says nothing and cleans up.
-    runWithAnswers([] { PostUpdateProcessing(); });
+    runWithAnswers([] { PostUpdateProcessing({}); });
     EXPECT_TRUE(seen.empty());
     EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
 
@@ -128,20 +128,20 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
     answers["Update Process Failed"] = [](QWidget* window) {
         press(window, "&Continue Without Updating");
     };
-    runWithAnswers([] { PostUpdateProcessing(); });
+    runWithAnswers([] { PostUpdateProcessing({}); });
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Failed"});
     EXPECT_FALSE(fs::exists(program / "Zarn_6001.exe"));
     writeText(program / "Zarn.ini", settings);
-    global::update.laterChosen = true;
-    runWithAnswers([] { PostUpdateProcessing(); });
+    UpdateOffer later;
+    later.laterChosen = true;
+    runWithAnswers([&later] { PostUpdateProcessing(later); });
     EXPECT_TRUE(seen.empty());
     EXPECT_EQ(updateSetting("Failed"), "1");
-    global::update.laterChosen = false;
 
     // Without an update site there is no web site to offer.
     writeText(program / "Zarn.ini", "[Update]\nFailed=1\n");
     answers["Update Process Failed"] = [](QWidget* window) { press(window, "&OK"); };
-    runWithAnswers([] { PostUpdateProcessing(); });
+    runWithAnswers([] { PostUpdateProcessing({}); });
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Process Failed"});
     EXPECT_EQ(browser.opened.size(), 1u);
     QDesktopServices::unsetUrlHandler("https");
@@ -172,7 +172,7 @@ TEST(PostUpdate, CleanUpDeletesOnlyWhatADownloadCouldHaveLeft) {
         if (c.kind == "hard link") fs::create_hard_link(victim, target);
         if (c.kind == "folder") fs::create_directory(target);
         startWith("");
-        runWithAnswers([] { PostUpdateProcessing(); });
+        runWithAnswers([] { PostUpdateProcessing({}); });
         EXPECT_TRUE(seen.empty());
         EXPECT_EQ(fs::exists(fs::symlink_status(target)), !c.deleted);
         EXPECT_EQ(readText(victim), c.install == "../victim" ? "file" : "precious");
@@ -239,12 +239,13 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     fs::permissions(program / name, fs::perms::owner_all);
     const std::string ourSession = std::to_string(getsid(0));
 
-    global::update.installerFile = name;
-    global::update.downloadAccepted = false;
-    RunInstallerAtExit();
-    global::update.downloadAccepted = true;
-    global::update.major = false;
-    RunInstallerAtExit();
+    UpdateOffer offer;
+    offer.installerFile = name;
+    offer.downloadAccepted = false;
+    RunInstallerAtExit(offer);
+    offer.downloadAccepted = true;
+    offer.major = false;
+    RunInstallerAtExit(offer);
     ASSERT_TRUE(waitForFile(record));
     const std::string silent = readText(record);
     EXPECT_EQ(silent.substr(0, silent.find('\n')), "/SP-|/VERYSILENT|");
@@ -252,8 +253,8 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     EXPECT_FALSE(fs::exists(program / "hacked"));
 
     fs::remove(record);
-    global::update.major = true;
-    RunInstallerAtExit();
+    offer.major = true;
+    RunInstallerAtExit(offer);
     ASSERT_TRUE(waitForFile(record));
     const std::string major = readText(record);
     EXPECT_EQ(major.substr(0, major.find('\n')), "|") << "a major installer shows its dialogs";
@@ -261,13 +262,13 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     // Never what a link under the installer's name points to.
     fs::remove(record);
     fs::create_symlink(program / name, program / "Zarn_6001.exe");
-    global::update.installerFile = "Zarn_6001.exe";
-    RunInstallerAtExit();
+    offer.installerFile = "Zarn_6001.exe";
+    RunInstallerAtExit(offer);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_FALSE(fs::exists(record)) << "a link is never started";
 
-    global::update.installerFile = "../" + name;
-    RunInstallerAtExit();
+    offer.installerFile = "../" + name;
+    RunInstallerAtExit(offer);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_FALSE(fs::exists(record)) << "only a file of the program's folder is started";
 }

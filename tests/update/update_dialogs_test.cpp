@@ -15,6 +15,7 @@ const std::string kRichNotes =
     "page\\par}";
 
 struct OfferSeen {
+    UpdateOffer answered; // as the dialog left it
     std::string heading;
     std::string description;
     std::string plainNotes;
@@ -28,13 +29,14 @@ struct OfferSeen {
 // Shows the offer for `version` and answers it: the box ticked or not, then `button`.
 OfferSeen offer(const std::string& notes, bool rich, bool manual, bool tick,
                 const std::string& button) {
-    global::update.newVersion = "6.0.0.1";
-    global::update.description = "This is an important update including bug fixes.";
-    global::update.notes = notes;
-    global::update.notesAreRichText = rich;
-    global::update.manual = manual;
-    global::update.downloadAccepted = true;
     OfferSeen result;
+    UpdateOffer& shown = result.answered;
+    shown.newVersion = "6.0.0.1";
+    shown.description = "This is an important update including bug fixes.";
+    shown.notes = notes;
+    shown.notesAreRichText = rich;
+    shown.manual = manual;
+    shown.downloadAccepted = true;
     answers["Update Available"] = [&, tick, button](QWidget* window) {
         auto* heading = qobject_cast<QLabel*>(testgui::control(kUpdateAvailableForm, 100));
         auto* description = qobject_cast<QLabel*>(testgui::control(kUpdateAvailableForm, 105));
@@ -62,7 +64,7 @@ OfferSeen offer(const std::string& notes, bool rich, bool manual, bool tick,
         press(window, button);
     };
     answers["Update Not Taken"] = [](QWidget* window) { press(window, "&OK"); };
-    runWithAnswers([] { ShowUpdateAvailableDialog(""); });
+    runWithAnswers([&shown] { ShowUpdateAvailableDialog("", shown); });
     return result;
 }
 
@@ -81,8 +83,8 @@ TEST(UpdateAvailableDialog, PlainNotesOfferWithTheBoxTickedAndMaybeLater) {
     EXPECT_TRUE(seenOffer.plainVisible);
     EXPECT_TRUE(seenOffer.checkBoxVisible);
     EXPECT_FALSE(seenOffer.closedFromFrame) << "the frame's close button does nothing";
-    EXPECT_TRUE(global::update.laterChosen);
-    EXPECT_FALSE(global::update.downloadAccepted);
+    EXPECT_TRUE(seenOffer.answered.laterChosen);
+    EXPECT_FALSE(seenOffer.answered.downloadAccepted);
     EXPECT_EQ(ignoreSetting(), "6001");
     EXPECT_EQ(captionsSeen(), (std::vector<std::string>{"Update Available", "Update Not Taken"}));
     EXPECT_NE(textsOf("Update Not Taken")
@@ -100,8 +102,8 @@ TEST(UpdateAvailableDialog, RichNotesOnAManualCheckHideTheBoxAndDownloadNow) {
     EXPECT_EQ(seenOffer.richNotes.find("\\b"), std::string::npos) << "shown formatted";
     EXPECT_TRUE(seenOffer.richBold);
     EXPECT_FALSE(seenOffer.checkBoxVisible);
-    EXPECT_TRUE(global::update.downloadAccepted);
-    EXPECT_FALSE(global::update.laterChosen);
+    EXPECT_TRUE(seenOffer.answered.downloadAccepted);
+    EXPECT_FALSE(seenOffer.answered.laterChosen);
     EXPECT_EQ(ignoreSetting(), "none");
     EXPECT_EQ(captionsSeen(), std::vector<std::string>{"Update Available"});
 }
@@ -110,7 +112,7 @@ TEST(UpdateAvailableDialog, TickedBoxWithDownloadNowStillIgnoresAndEmptyNotesGet
     ScratchProgram program;
     const OfferSeen seenOffer = offer("", false, false, true, "Download Now");
     EXPECT_EQ(seenOffer.plainNotes, "* Going forward, new features will be listed here");
-    EXPECT_TRUE(global::update.downloadAccepted);
+    EXPECT_TRUE(seenOffer.answered.downloadAccepted);
     EXPECT_EQ(ignoreSetting(), "6001");
     EXPECT_EQ(captionsSeen(), (std::vector<std::string>{"Update Available", "Update Not Taken"}));
 }
@@ -122,7 +124,6 @@ TEST(WhatsNewDialog, HeadingNotesAndPlaceholder) {
         bool bold = false;
     };
     auto show = [](const std::string& version) {
-        global::update.newVersion = version;
         Shown shown;
         answers["Update Information"] = [&shown](QWidget* window) {
             auto* heading = qobject_cast<QLabel*>(testgui::control(kWhatsNewForm, 105));
@@ -138,7 +139,7 @@ TEST(WhatsNewDialog, HeadingNotesAndPlaceholder) {
             }
             press(window, "&OK");
         };
-        runWithAnswers([] { ShowWhatsNewDialog(""); });
+        runWithAnswers([&version] { ShowWhatsNewDialog("", version); });
         return shown;
     };
     const Shown placeholder = show("6.0.0.1");

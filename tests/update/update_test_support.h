@@ -141,7 +141,6 @@ struct ScratchProgram {
         shipped = folder.string() + "-shipped";
         std::filesystem::create_directory(shipped);
         global::dataFolder = shipped.string() + "/";
-        global::update = UpdateState{};
     }
     ~ScratchProgram() {
         std::error_code ignored;
