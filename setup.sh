@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev
   python3-icalendar man-db mandoc time sqlite3 locales
   desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip bash-completion
+  fish zsh
 )
 
 missing=()

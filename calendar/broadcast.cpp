@@ -2,10 +2,6 @@
 
 #include <cstdio>
 
-namespace global {
-BroadcastYearTable broadcastYear;
-}
-
 BroadcastYearTable broadcastYearTable(int year) {
     // The table is filled on first use too, so the calendar core works without a main window.
     if (global::monthLengths[1] == 0) fillMonthLengths();
@@ -19,11 +15,6 @@ BroadcastYearTable broadcastYearTable(int year) {
         previousEnd = table.monthEnd[m];
     }
     return table;
-}
-
-void computeBroadcastYear(int year) {
-    global::broadcastYear = broadcastYearTable(year);
-    global::monthLengths[2] = 28 + isLeapYear(year);
 }
 
 void broadcastMonthBounds(int month, int year, DateNumber& start, DateNumber& end) {
@@ -43,10 +34,6 @@ int weeksInTableMonth(const BroadcastYearTable& table, int month) {
     return (table.monthEnd[month] - table.monthStart[month] + 1) / 7;
 }
 
-int weeksInTableMonth(int month) {
-    return weeksInTableMonth(global::broadcastYear, month);
-}
-
 int broadcastMonthOfDate(DateNumber date, int& year) {
     const DateNumber sunday = date + (7 - weekdayNumber(date));
     int month = 0, day = 0;
@@ -58,10 +45,6 @@ int weekNumber(const BroadcastYearTable& table, DateNumber monday) {
     return (monday + 6 - table.firstDay + 1) / 7;
 }
 
-int weekNumber(DateNumber monday) {
-    return weekNumber(global::broadcastYear, monday);
-}
-
 std::string quarterLabel(const BroadcastYearTable& table, int month, DateNumber monday) {
     const int quarter = (month + 2) / 3;
     const int firstMonth = 3 * quarter - 2;
@@ -69,10 +52,6 @@ std::string quarterLabel(const BroadcastYearTable& table, int month, DateNumber 
     char text[24];
     std::snprintf(text, sizeof text, "%dQ%02d", quarter, week);
     return text;
-}
-
-std::string quarterLabel(int month, DateNumber monday) {
-    return quarterLabel(global::broadcastYear, month, monday);
 }
 
 BroadcastDay broadcastDayOf(DateNumber date) {

@@ -11,18 +11,9 @@ int weeksInTableMonth(const BroadcastYearTable& table, int month);
 int weekNumber(const BroadcastYearTable& table, DateNumber monday);
 std::string quarterLabel(const BroadcastYearTable& table, int month, DateNumber monday);
 
-namespace global {
-// Describes the year most recently passed to computeBroadcastYear.
-extern BroadcastYearTable broadcastYear;
-} // namespace global
-
-void computeBroadcastYear(int year);
 void broadcastMonthBounds(int month, int year, DateNumber& start, DateNumber& end);
 int weeksInBroadcastMonth(int month, int year);
-int weeksInTableMonth(int month);
 int broadcastMonthOfDate(DateNumber date, int& year);
-int weekNumber(DateNumber monday);
-std::string quarterLabel(int month, DateNumber monday);
 
 // Where one day falls in the broadcast calendar.
 struct BroadcastDay {

@@ -23,6 +23,7 @@ using namespace adapter;
 namespace {
 
 constexpr int kActivationRetryMs = 150;
+constexpr int kActivationRetryLimitMs = 5000;
 
 bool hasAnchor(const std::vector<std::string>& anchors, const char* name) {
     return std::find(anchors.begin(), anchors.end(), name) != anchors.end();
@@ -144,15 +145,17 @@ Qt::WindowFlags windowFlagsFor(bool dialog, bool resizable) {
     return flags;
 }
 
-// A window manager may keep the focus on a window that was appearing at the same moment; a
-// form the user must answer asks for it again once it is on the screen.
-void takeKeyboardWhenShown(QWidget* window) {
-    if (window->windowModality() == Qt::NonModal) return;
+// A window manager may keep the focus on a window that was appearing at the same moment, and
+// on a busy desktop it may not yet manage the new one when asked: a form the user must answer
+// asks again, waiting longer each time, until it has the keyboard.
+void takeKeyboardWhenShown(QWidget* window, int delayMs = kActivationRetryMs) {
+    if (window->windowModality() == Qt::NonModal || delayMs > kActivationRetryLimitMs) return;
     QPointer<QWidget> guarded = window;
-    QTimer::singleShot(kActivationRetryMs, window, [guarded] {
+    QTimer::singleShot(delayMs, window, [guarded, delayMs] {
         if (!guarded || !guarded->isVisible() || guarded->isActiveWindow()) return;
         guarded->raise();
         guarded->activateWindow();
+        takeKeyboardWhenShown(guarded, delayMs * 2);
     });
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
@@ -12,15 +13,27 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 extern "C" char merivaneSyncEvents[];
 extern "C" int merivaneSyncFailure;
 
 namespace {
 
+std::vector<std::string> madeFolders;
+
+void removeMadeFolders() {
+    std::error_code ignored;
+    for (const std::string& folder : madeFolders)
+        std::filesystem::remove_all(folder, ignored);
+}
+
+// A folder of its own for each test, removed when the test program ends.
 std::string makeFolder() {
     std::string folder = testing::TempDir() + "atomic-XXXXXX";
     if (!mkdtemp(folder.data())) return "";
+    if (madeFolders.empty()) std::atexit(removeMadeFolders);
+    madeFolders.push_back(folder);
     return folder + "/";
 }
 

@@ -68,6 +68,12 @@ completed=$(XDG_DATA_DIRS=$share bash -c '. /usr/share/bash-completion/bash_comp
     echo "${COMPREPLY[@]}"' 2>&1)
 [ "$completed" = "month quarter year 3years strip planner" ] ||
   fail "bash completes merivane-cli pdf --style with: $completed"
+# fish loads it by the command's name once the command is on the path; zsh reads it whole.
+completed=$(HOME=$work PATH=$prefix/bin:$PATH XDG_DATA_DIRS=$share fish -c \
+  'complete -C "merivane-cli pdf --style "' 2>&1 | cut -f1 | sort | tr '\n' ' ')
+[ "$completed" = "3years month planner quarter strip year " ] ||
+  fail "fish completes merivane-cli pdf --style with: $completed"
+zsh -n "$share/zsh/vendor-completions/_merivane-cli" || fail "zsh cannot read _merivane-cli"
 
 # The validators, where they are installed.
 if command -v desktop-file-validate >/dev/null; then

@@ -120,8 +120,9 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
         const QPixmap shown = previewPicture()->pixmap();
         const QImage sharp(":/images/CALYEAR@2x.png");
         EXPECT_EQ(shown.devicePixelRatio(), previewPicture()->devicePixelRatioF());
-        if (shown.devicePixelRatio() == 2)
+        if (shown.devicePixelRatio() == 2) {
             EXPECT_EQ(shown.toImage(), sharp.convertToFormat(shown.toImage().format()));
+        }
     };
     const std::vector<FormWalk> walks = {
         {"Merivane",
@@ -200,8 +201,9 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
                              // The help window's own tree is left out: reading its long
                              // page keeps the accessibility registry of a loaded machine busy
                              // past any sensible wait.
-                             if (!walk.tabOrder.empty())
+                             if (!walk.tabOrder.empty()) {
                                  EXPECT_EQ(accessibilityFaults(walk.title), "") << walk.title;
+                             }
                              std::vector<std::string> seen = {spokenFocus()};
                              for (std::size_t tab = 0; tab < walk.tabOrder.size(); ++tab) {
                                  press("Tab");
