@@ -63,11 +63,11 @@ std::string buildDateText() {
     return isoDateText(static_cast<DateNumber>(2440588 + kBuildEpochSeconds / 86400));
 }
 
-std::string isoDateText(DateNumber date) {
+std::string isoDateText(DateNumber date, const char* separator) {
     int month = 0, day = 0, year = 0;
     calendarDate(date, month, day, year);
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    std::snprintf(text, sizeof text, "%04d%s%02d%s%02d", year, separator, month, separator, day);
     return text;
 }
 

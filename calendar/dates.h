@@ -17,8 +17,8 @@ void calendarDate(DateNumber date, int& month, int& day, int& year);
 int weekdayNumber(DateNumber date);
 DateNumber weekdayOnOrBefore(DateNumber date, int weekday);
 std::string buildDateText();
-// YYYY-MM-DD.
-std::string isoDateText(DateNumber date);
+// YYYY-MM-DD; with an empty separator the basic form YYYYMMDD.
+std::string isoDateText(DateNumber date, const char* separator = "-");
 // "Monday 26 October 2026".
 std::string longDateText(DateNumber date);
 

@@ -59,15 +59,6 @@ std::string escapedText(std::string_view text) {
     return escaped;
 }
 
-// A DATE value, YYYYMMDD.
-std::string icsDate(DateNumber date) {
-    int month = 0, day = 0, year = 0;
-    calendarDate(date, month, day, year);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02d%02d", year, month, day);
-    return text;
-}
-
 // The moment of the export in UTC, YYYYMMDDTHHMMSSZ.
 std::string timeStamp() {
     const std::time_t now = std::time(nullptr);
@@ -85,8 +76,9 @@ void writeEvent(IcsWriter& writer, const std::string& uid, const std::string& st
     contentLine(writer, "BEGIN:VEVENT");
     contentLine(writer, "UID:" + uid + kUidDomain);
     contentLine(writer, "DTSTAMP:" + stamp);
-    contentLine(writer, "DTSTART;VALUE=DATE:" + icsDate(first));
-    contentLine(writer, "DTEND;VALUE=DATE:" + icsDate(last + 1));
+    // DATE values are written YYYYMMDD.
+    contentLine(writer, "DTSTART;VALUE=DATE:" + isoDateText(first, ""));
+    contentLine(writer, "DTEND;VALUE=DATE:" + isoDateText(last + 1, ""));
     contentLine(writer, "SUMMARY:" + escapedText(summary));
     contentLine(writer, "DESCRIPTION:" + escapedText(description));
     // Billing periods are background information, never busy time.

@@ -193,3 +193,34 @@ bool splitJsonOption(int argc, char** argv, std::vector<std::string>& plain, boo
     }
     return true;
 }
+
+int parseYearRangeArguments(int argc, char** argv, const std::string& command,
+                            const std::string& flag, bool takesOutput, YearRangeArguments& given) {
+    std::vector<std::string> years;
+    std::string problem;
+    for (int i = 2; i < argc; ++i) {
+        const std::string argument = argv[i];
+        std::string value;
+        bool missing = false;
+        if (takesOutput && optionValue(argc, argv, i, "--output", value, missing)) {
+            if (missing) return usageError("--output needs a value");
+            if (value.empty()) return usageError("--output needs a file name");
+            given.output = value;
+        } else if (optionValue(argc, argv, i, "--holidays", value, missing)) {
+            if (missing) return usageError("--holidays needs a value");
+            if (!parseHolidayCountry(value, given.holidays, problem)) return usageError(problem);
+        } else if (argument == flag) {
+            given.flag = true;
+        } else if (argument.rfind("-", 0) == 0) {
+            return usageError("unknown argument \"" + argument + "\"");
+        } else {
+            years.push_back(argument);
+        }
+    }
+    if (years.empty()) return usageError(command + " needs FIRST_YEAR");
+    if (years.size() > 2) return usageError(command + " takes FIRST_YEAR and LAST_YEAR only");
+    if (!parseYearRange(years[0], years.size() == 2 ? years[1] : "", given.firstYear,
+                        given.lastYear, problem))
+        return usageError(problem);
+    return 0;
+}

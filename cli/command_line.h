@@ -2,6 +2,7 @@
 // What the commands of merivane-cli share: exit statuses, one-line failures, checked parsing
 // of years and dates, and ISO date text.
 #include "calendar/dates.h"
+#include "calendar/holidays.h"
 
 #include <string>
 #include <vector>
@@ -43,3 +44,17 @@ bool optionValue(int argc, char** argv, int& index, const std::string& name, std
 // them; false, naming it in unknown, for any other argument that starts with "-".
 bool splitJsonOption(int argc, char** argv, std::vector<std::string>& plain, bool& json,
                      std::string& unknown);
+
+// What a command over a range of years was given.
+struct YearRangeArguments {
+    int firstYear = 0;
+    int lastYear = 0;
+    int holidays = NoHolidays;
+    bool flag = false;  // the command's one switch was given
+    std::string output; // the value of --output; empty when not given
+};
+// The arguments after `command`: FIRST_YEAR [LAST_YEAR], --holidays, the switch `flag` ("--json",
+// "--weeks") and, when takesOutput, --output. A mistake is reported as a usage error, and then
+// the status to exit with is returned; 0 when all is well.
+int parseYearRangeArguments(int argc, char** argv, const std::string& command,
+                            const std::string& flag, bool takesOutput, YearRangeArguments& given);

@@ -237,31 +237,12 @@ bool writeDayTable(int firstYear, int lastYear, bool json, int holidays, int des
 }
 
 int runDaysCommand(int argc, char** argv) {
-    std::vector<std::string> years;
-    bool json = false;
-    int holidays = NoHolidays;
+    YearRangeArguments given;
+    if (const int status = parseYearRangeArguments(argc, argv, "days", "--json", false, given))
+        return status;
     std::string problem;
-    for (int i = 2; i < argc; ++i) {
-        const std::string argument = argv[i];
-        std::string value;
-        bool missing = false;
-        if (optionValue(argc, argv, i, "--holidays", value, missing)) {
-            if (missing) return usageError("--holidays needs a value");
-            if (!parseHolidayCountry(value, holidays, problem)) return usageError(problem);
-        } else if (argument == "--json") {
-            json = true;
-        } else if (argument.rfind("-", 0) == 0) {
-            return usageError("unknown argument \"" + argument + "\"");
-        } else {
-            years.push_back(argument);
-        }
-    }
-    if (years.empty()) return usageError("days needs FIRST_YEAR");
-    if (years.size() > 2) return usageError("days takes FIRST_YEAR and LAST_YEAR only");
-    int firstYear = 0, lastYear = 0;
-    if (!parseYearRange(years[0], years.size() == 2 ? years[1] : "", firstYear, lastYear, problem))
-        return usageError(problem);
-    if (!writeDayTable(firstYear, lastYear, json, holidays, STDOUT_FILENO, problem))
+    if (!writeDayTable(given.firstYear, given.lastYear, given.flag, given.holidays, STDOUT_FILENO,
+                       problem))
         return fail(kExitFailure, "cannot write to standard output: " + problem);
     return 0;
 }

@@ -80,6 +80,8 @@ int ezGuiRun(int argc, char** argv, EzStartCallback start, EzEventCallback event
              EzDesignCallback design);
 // Lets pending events run for at most the given milliseconds.
 void ezDoEvents(int milliseconds);
+// Non-zero shows the busy pointer over every window until called with 0.
+void ezShowBusy(int busy);
 // The event arrives later as kEventPosted with this ID and value.
 void ezPostEvent(const std::string& form, int controlId, int value);
 // Non-zero switches on key events (kEventKey) for every form.

@@ -260,6 +260,17 @@ void ezDoEvents(int milliseconds) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, std::max(milliseconds, 0));
 }
 
+void ezShowBusy(int busy) {
+    ensureToolkit();
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        // The pointer changes before the work starts, not after it.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    } else if (QApplication::overrideCursor()) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
 void ezPostEvent(const std::string& form, int controlId, int value) {
     ensureToolkit();
     QMetaObject::invokeMethod(

@@ -103,15 +103,19 @@ void exportCalendar() {
                          "Calendar files (*.ics)", "ics");
     if (path.empty()) return;
     std::string error;
-    if (writeBroadcastIcsFile(path, firstYear, lastYear, weeks, holidayCountry, error) !=
-        IcsFileResult::Written) {
+    // Thousands of years with their weeks take a second or two.
+    ezShowBusy(1);
+    const IcsFileResult result =
+        writeBroadcastIcsFile(path, firstYear, lastYear, weeks, holidayCountry, error);
+    ezShowBusy(0);
+    if (result != IcsFileResult::Written) {
         okMessage("Export Error", "The calendar could not be saved.{f10}",
                   path + ": " + error + "{f6}", kExportForm);
         return;
     }
-    WriteSetting(global::settingsPath, kExportSection, kFirstYearKey, std::to_string(firstYear));
-    WriteSetting(global::settingsPath, kExportSection, kLastYearKey, std::to_string(lastYear));
-    WriteSetting(global::settingsPath, kExportSection, kWeeksKey, weeks ? "1" : "0");
+    WriteSettings(global::settingsPath, {{kExportSection, kFirstYearKey, std::to_string(firstYear)},
+                                         {kExportSection, kLastYearKey, std::to_string(lastYear)},
+                                         {kExportSection, kWeeksKey, weeks ? "1" : "0"}});
     writtenPath = path;
     ezUnloadForm(kExportForm);
 }

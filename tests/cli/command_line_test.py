@@ -1,20 +1,15 @@
-"""merivane-cli as a shell user meets it: each command's help, a full disk, the PDFs' properties."""
+"""merivane-cli as a shell user meets it: each command's help, outputs that cannot be written,
+paths naming the program's own streams, the PDFs' properties and the years a date may fall in."""
 import datetime
 import os
 import re
 import subprocess
-import sys
 import tempfile
 import unittest
 
-CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "merivane-cli"
+from cli_run import CLI, run
+
 COMMANDS = ("pdf", "weeks", "ics", "date", "days")
-
-
-def run(*arguments, stdout=subprocess.PIPE, env=None):
-    done = subprocess.run([CLI, *arguments], stdout=stdout, stderr=subprocess.PIPE, env=env)
-    out = done.stdout.decode() if done.stdout is not None else ""
-    return done.returncode, out, done.stderr.decode()
 
 
 class CommandLine(unittest.TestCase):
@@ -37,7 +32,7 @@ class CommandLine(unittest.TestCase):
         self.assertEqual(run("-h"), run("help"))
         self.assertEqual(run("help", "nosuch"), (2, "", 'merivane-cli: unknown command "nosuch" (try --help)\n'))
 
-    def test_a_full_disk_reads_the_same_for_every_command(self):
+    def test_output_that_cannot_be_written_fails_alike_for_every_command(self):
         full = "merivane-cli: cannot write to standard output: the disk is full\n"
         for arguments in (
             ["pdf", "--style", "year", "--year", "2026", "--output", "-"],
@@ -46,10 +41,41 @@ class CommandLine(unittest.TestCase):
             ["weeks", "2026"],
             ["date", "2026-11-04"],
             ["--version"],
+            ["--help"],
             ["pdf", "--help"],
         ):
             with open("/dev/full", "w") as device:
                 self.assertEqual(run(*arguments, stdout=device), (1, "", full), arguments)
+        closed = subprocess.run([CLI, "--help"], stderr=subprocess.DEVNULL, preexec_fn=lambda: os.close(1))
+        self.assertEqual(closed.returncode, 1)
+        not_open = "merivane-cli: cannot write /dev/fd/9: it is not open\n"
+        self.assertEqual(run("ics", "2026", "--output", "/dev/fd/9"), (2, "", not_open))
+
+    def test_a_path_naming_an_own_stream_writes_to_it_where_it_stands(self):
+        earlier = b"earlier line of the log\n"
+        pdf, ics = "pdf --style year --year 2026 --output", "ics 2026 --output"
+        # (command, path, how the shell appends to the log, what the log gets)
+        for command, path, redirection, start in (
+            (pdf, "/dev/stdout", ">>app.log", b"%PDF-"),
+            (pdf, "/dev/fd/1", ">>app.log", b"%PDF-"),
+            (pdf, "/proc/self/fd/5", ">/dev/null 5>>app.log", b"%PDF-"),
+            (pdf, "link.pdf", ">>app.log", b"%PDF-"),
+            (ics, "/dev/stderr", "2>>app.log", b"BEGIN:VCALENDAR"),
+            (ics, "/dev/fd/5", "5>>app.log", b"BEGIN:VCALENDAR"),
+        ):
+            with self.subTest(command=command, path=path), tempfile.TemporaryDirectory() as folder:
+                os.symlink("/dev/stdout", os.path.join(folder, "link.pdf"))
+                log = os.path.join(folder, "app.log")
+                with open(log, "wb") as f:
+                    f.write(earlier)
+                inode = os.stat(log).st_ino
+                line = f'"$0" {command} {path} {redirection}'
+                done = subprocess.run(["sh", "-c", line, CLI], cwd=folder, capture_output=True)
+                self.assertEqual(done.returncode, 0, done.stderr)
+                self.assertEqual(os.stat(log).st_ino, inode, "the log was replaced")
+                with open(log, "rb") as f:
+                    self.assertTrue(f.read().startswith(earlier + start))
+                self.assertTrue(os.path.islink(os.path.join(folder, "link.pdf")))
 
     def test_each_calendar_names_itself_its_maker_and_when_it_was_made(self):
         version = run("--version")[1].split()[1]
@@ -64,8 +90,8 @@ class CommandLine(unittest.TestCase):
             (["planner", "--year", "9999"], "Broadcast Calendar 9999 (planning calendar)"),
         )
         with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "calendar.pdf")
             for arguments, title in cases:
-                path = os.path.join(folder, "calendar.pdf")
                 before = datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0)
                 self.assertEqual(run("pdf", "--style", *arguments, "--output", path)[0], 0)
                 info = self.info(path)
@@ -75,8 +101,7 @@ class CommandLine(unittest.TestCase):
             # A build system's fixed moment makes the same file twice, byte for byte.
             env = dict(os.environ, SOURCE_DATE_EPOCH="1800000000")
             made = []
-            for name in ("first.pdf", "second.pdf"):
-                path = os.path.join(folder, name)
+            for _ in range(2):
                 run("pdf", "--style", "year", "--year", "2026", "--output", path, env=env)
                 with open(path, "rb") as f:
                     made.append(f.read())
@@ -87,6 +112,22 @@ class CommandLine(unittest.TestCase):
         done = subprocess.run(["pdfinfo", "-isodates", path], capture_output=True, text=True)
         self.assertEqual(done.returncode, 0, done.stderr)
         return dict(re.findall(r"^(\w+):\s+(.*)$", done.stdout, re.MULTILINE))
+
+    def test_a_date_is_taken_when_its_broadcast_year_is_1920_to_9999(self):
+        for day, year in (
+            ("1919-12-28", None),
+            ("1919-12-29", 1920),
+            ("1920-01-01", 1920),
+            ("9999-12-26", 9999),
+            ("9999-12-27", None),
+            ("9999-12-31", None),
+            ("0000-01-03", None),
+        ):
+            status, out, err = run("date", day)
+            if year is None:
+                self.assertEqual((status, "outside 1920 to 9999" in err), (2, True), day)
+            else:
+                self.assertEqual((status, f"of broadcast year {year}," in out), (0, True), day)
 
 
 if __name__ == "__main__":

@@ -3,15 +3,9 @@ import calendar
 import datetime
 import json
 import subprocess
-import sys
 import unittest
 
-CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "merivane-cli"
-
-
-def run(*arguments):
-    done = subprocess.run([CLI, *arguments], capture_output=True, text=True, check=False)
-    return done.returncode, done.stdout, done.stderr
+from cli_run import CLI, run
 
 
 def iso(text):

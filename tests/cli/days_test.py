@@ -1,4 +1,4 @@
-"""merivane-cli days read back whole and walked against merivane-cli weeks and date."""
+"""merivane-cli days read back whole and walked against merivane-cli date and weeks."""
 import calendar
 import csv
 import datetime
@@ -6,20 +6,15 @@ import io
 import json
 import os
 import subprocess
-import sys
 import tempfile
 import unittest
 
-CLI = sys.argv.pop(1) if len(sys.argv) > 1 else "merivane-cli"
+from cli_run import CLI, run
+
 COLUMNS = (
     "date,weekday,year,quarter,month,month_name,week,quarter_week,day_of_week,day_of_month,"
     "day_of_year,week_start,week_end,month_start,month_end"
 ).split(",")
-
-
-def run(*arguments, stdout=subprocess.PIPE):
-    done = subprocess.run([CLI, *arguments], stdout=stdout, stderr=subprocess.PIPE, text=True)
-    return done.returncode, done.stdout, done.stderr
 
 
 def iso(text):
@@ -27,59 +22,42 @@ def iso(text):
 
 
 class DaysCommand(unittest.TestCase):
-    def test_every_row_agrees_with_weeks_and_date_in_one_walk(self):
+    def test_every_row_agrees_with_date_in_one_walk(self):
         status, out, err = run("days", "2023", "2026")
-        self.assertEqual((status, err), (0, ""))
+        json_status, json_out, json_err = run("days", "2023", "2026", "--json")
+        self.assertEqual((status, err, json_status, json_err, json_out[:2]), (0, "", 0, "", "[\n"))
         reader = csv.reader(io.StringIO(out, newline=""))
         self.assertEqual(next(reader), COLUMNS)
-        rows = [dict(zip(COLUMNS, row)) for row in reader]
-        status, out, err = run("days", "2023", "2026", "--json")
-        self.assertEqual((status, err), (0, ""))
-        self.assertEqual(out[:2], "[\n")
-        objects = json.loads(out)
-        status, out, err = run("weeks", "2023", "2026", "--json")
-        weeks = {iso(row["monday"]): row for row in json.loads(out)}
+        rows, objects = [dict(zip(COLUMNS, row)) for row in reader], json.loads(json_out)
         # Broadcast 2023 starts on Monday 26 December 2022 and 2026 ends on Sunday 27 December.
         first, last = datetime.date(2022, 12, 26), datetime.date(2026, 12, 27)
         days = [first + datetime.timedelta(n) for n in range((last - first).days + 1)]
         self.assertEqual((len(rows), len(objects)), (len(days), len(days)))
-        self.assertEqual(len(days), 7 * len(weeks))
         # One shell runs date for every day, much quicker than a process start from here each.
         script = "".join(f'"$0" date {day} --json || echo "status $?"\n' for day in days)
         done = subprocess.run(["/bin/sh", "-c", script, CLI], capture_output=True, text=True)
         self.assertEqual((done.returncode, done.stderr), (0, ""))
-        places = [json.loads(line) for line in done.stdout.splitlines()]
-
         year_start = {}
-        for day, row, obj, place in zip(days, rows, objects, places):
-            monday = day - datetime.timedelta(day.weekday())
-            week = weeks[monday]
-            year_start.setdefault(week["year"], monday)
-            expected = dict(place)
+        for day, row, obj, line in zip(days, rows, objects, done.stdout.splitlines()):
+            expected = json.loads(line)
+            year_start.setdefault(expected["year"], day)
             expected.update(
                 weekday=calendar.day_name[day.weekday()],
-                quarter=(week["month"] + 2) // 3,
+                quarter=(expected["month"] + 2) // 3,
                 day_of_week=day.weekday() + 1,
-                day_of_month=(day - iso(place["month_start"])).days + 1,
-                day_of_year=(day - year_start[week["year"]]).days + 1,
+                day_of_month=(day - iso(expected["month_start"])).days + 1,
+                day_of_year=(day - year_start[expected["year"]]).days + 1,
             )
             self.assertEqual(obj, expected, day)
             self.assertEqual(row, {key: str(value) for key, value in expected.items()}, day)
-            self.assertEqual(
-                (week["week"], week["month"], week["year"], week["quarter_week"]),
-                (obj["week"], obj["month"], obj["year"], obj["quarter_week"]),
-                day,
-            )
         # The walk ends on the last day of each year: 364 or 371 days, 2023 holding 53 weeks.
         lengths = {row["year"]: row["day_of_year"] for row in objects}
         self.assertEqual(lengths, {2023: 371, 2024: 364, 2025: 364, 2026: 364})
 
     def test_the_csv_loads_into_sqlite_and_groups_by_broadcast_month(self):
-        status, out, _ = run("weeks", "1920", "1921", "--json")
         weeks_in = {}
-        for row in json.loads(out):
-            key = (row["year"], row["month"])
-            weeks_in[key] = weeks_in.get(key, 0) + 1
+        for row in json.loads(run("weeks", "1920", "1921", "--json")[1]):
+            weeks_in[(row["year"], row["month"])] = weeks_in.get((row["year"], row["month"]), 0) + 1
         with tempfile.TemporaryDirectory() as folder:
             table = os.path.join(folder, "days.csv")
             with open(table, "w") as f:
@@ -105,11 +83,8 @@ class DaysCommand(unittest.TestCase):
         peaks = []
         for years in (["2026"], ["1920", "9999"]):
             with tempfile.NamedTemporaryFile("r") as report:
-                done = subprocess.run(
-                    ["/usr/bin/time", "-f", "%M", "-o", report.name, CLI, "days", *years],
-                    stdout=subprocess.DEVNULL,
-                )
-                self.assertEqual(done.returncode, 0)
+                command = ["/usr/bin/time", "-f", "%M", "-o", report.name, CLI, "days", *years]
+                self.assertEqual(subprocess.run(command, stdout=subprocess.DEVNULL).returncode, 0)
                 peaks.append(int(report.read().split()[-1]))
         # 2.9 million rows (380 MB) in the memory of 364, give or take what a sanitizer adds.
         self.assertLess(peaks[1], peaks[0] + 8192, peaks)
@@ -123,10 +98,10 @@ class DaysCommand(unittest.TestCase):
         self.assertEqual(len(named), 13)
         self.assertEqual(named["2021-12-31"], "New Year's Day (observed)")
         self.assertEqual(named["2022-06-20"], "Juneteenth National Independence Day (observed)")
-        status, out, err = run("days", "2023", "--json", "--holidays", "ca")
-        days = {day["date"]: day["holiday"] for day in json.loads(out)}
-        self.assertEqual(days["2022-12-26"], "Christmas Day (observed); Boxing Day")
-        self.assertEqual(days["2022-12-28"], "")
+        days = json.loads(run("days", "2023", "--json", "--holidays", "ca")[1])
+        marked = {day["date"]: day["holiday"] for day in days}
+        self.assertEqual(marked["2022-12-26"], "Christmas Day (observed); Boxing Day")
+        self.assertEqual(marked["2022-12-28"], "")
 
     def test_bad_arguments_are_refused(self):
         for arguments, message in (
@@ -136,9 +111,8 @@ class DaysCommand(unittest.TestCase):
             (["2026", "2027", "2028"], "days takes FIRST_YEAR and LAST_YEAR only"),
             (["2026", "--csv"], 'unknown argument "--csv"'),
         ):
-            self.assertEqual(
-                run("days", *arguments), (2, "", f"merivane-cli: {message} (try --help)\n"), arguments
-            )
+            refusal = (2, "", f"merivane-cli: {message} (try --help)\n")
+            self.assertEqual(run("days", *arguments), refusal, arguments)
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 // the test): the title-bar buttons each window offers, and a help window that stays usable
 // beside a modal dialog.
 #include "gui/qt_test_support.h"
+#include "support/command_output.h"
 
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -44,18 +45,6 @@ pid_t spawnProgram(std::vector<std::string> arguments) {
         dup2(quiet, stream);
     execvp(argv[0], argv.data());
     _exit(127);
-}
-
-std::string commandOutput(const std::string& command) {
-    std::string output;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, got);
-    pclose(pipe);
-    return output;
 }
 
 // Lets Qt and the window manager work until `done` holds or the time is up.

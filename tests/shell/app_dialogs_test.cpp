@@ -1,7 +1,7 @@
 // The windows as a desktop user expects them: Escape leaves a dialog as Cancel or Close does, a
 // year past 9999 from the settings file is refused in the window's own words, and without a PDF
 // reader Generate says where the calendar went.
-#include "app_harness.h"
+#include "app_steps.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,16 +23,6 @@ class AppDialogs : public ::testing::Test {
     void TearDown() override { removeAppScratch(scratch); }
     AppScratch scratch;
 };
-
-ScriptStep mainWindowShown() {
-    return {"main window", [] { return mainWindow() && !QApplication::activeModalWidget(); },
-            [] {}};
-}
-
-ScriptStep exitProgram() {
-    return {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
-            [] { click(buttonIn(mainWindow(), "E&xit")); }};
-}
 
 // Escape pressed in a window, arriving through the platform as a user's key does.
 void pressEscape(QWidget* window) {

@@ -1,6 +1,7 @@
 // The main window, the print-range dialog and the preferences dialog, driven as a user would on
 // the offscreen platform, with real settings files, real PDFs read back and a fake PDF viewer.
-#include "app_harness.h"
+#include "app_steps.h"
+#include "support/local_moment.h"
 #include "support/pdf_content.h"
 
 #include "program/paths.h"
@@ -31,16 +32,6 @@ int currentYear() {
     return local.tm_year + 1900;
 }
 
-std::time_t localMoment(int year, int month, int day) {
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = 12;
-    local.tm_isdst = -1;
-    return std::mktime(&local);
-}
-
 bool isChecked(const std::string& text) {
     QAbstractButton* button = buttonIn(mainWindow(), text);
     return button && button->isChecked();
@@ -65,15 +56,6 @@ bool hasTextContaining(const PdfPage& page, const std::string& part) {
     for (const PdfText& text : page.texts)
         if (text.text.find(part) != std::string::npos) return true;
     return false;
-}
-
-ScriptStep mainWindowShown() {
-    return {"main window", [] { return mainWindow() != nullptr; }, [] {}};
-}
-
-ScriptStep exitProgram() {
-    return {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
-            [] { click(buttonIn(mainWindow(), "E&xit")); }};
 }
 
 ScriptStep waitForOpened(const AppScratch& scratch, std::size_t count) {
