@@ -38,10 +38,22 @@ void press(const std::string& keys) {
     QStringList arguments = {"key", "--clearmodifiers", "--delay", "60"};
     arguments += QString::fromStdString(keys).split(' ');
     QProcess xdotool;
+    // A key that the program handles at once may open a window whose step would type while this
+    // key is still held down; the X server drops a second press of a key that is down. The
+    // steps wait until the keys are typed, also when a dialog the keys opened waits in here.
+    holdSteps(true);
+    bool held = true;
+    const auto release = [&held] {
+        if (held) holdSteps(false);
+        held = false;
+    };
+    QObject::connect(&xdotool, &QProcess::finished, release);
+    QObject::connect(&xdotool, &QProcess::errorOccurred, release);
     xdotool.start("xdotool", arguments);
     // The program goes on answering the accessibility bus, which is told of every key.
-    while (!xdotool.waitForFinished(0) && xdotool.state() != QProcess::NotRunning)
+    while (xdotool.state() != QProcess::NotRunning)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
+    release();
     pumpEvents(300);
 }
 

@@ -29,6 +29,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kPollMilliseconds = 10;
+int stepHolds = 0;
 
 void ensureApplication() {
     if (QApplication::instance()) return;
@@ -103,7 +104,7 @@ std::string runProgram(const AppScratch& scratch, const std::vector<ScriptStep>&
             closeEverything();
             return;
         }
-        if (next >= steps.size() || !steps[next].ready()) return;
+        if (stepHolds > 0 || next >= steps.size() || !steps[next].ready()) return;
         const std::function<void()> act = steps[next].act;
         ++next;
         QTimer::singleShot(0, act);
@@ -115,6 +116,10 @@ std::string runProgram(const AppScratch& scratch, const std::vector<ScriptStep>&
         failure = "the program ended before: " + steps[next].what;
     QApplication::processEvents();
     return failure;
+}
+
+void holdSteps(bool held) {
+    stepHolds += held ? 1 : -1;
 }
 
 QWidget* mainWindow() {

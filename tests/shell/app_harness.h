@@ -39,6 +39,9 @@ struct ScriptStep {
 // (a step that never became ready within timeoutMs, or a program that did not end).
 std::string runProgram(const AppScratch& scratch, const std::vector<ScriptStep>& steps,
                        int timeoutMs = 20000);
+// While held, no further step starts, even from events that an acting step lets run: keys still
+// being typed by an outside tool reach the program before the next step types its own.
+void holdSteps(bool held);
 
 // The program's windows as a user sees them.
 QWidget* mainWindow();
