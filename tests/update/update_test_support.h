@@ -23,6 +23,7 @@
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -90,12 +91,16 @@ inline void runWithAnswers(const std::function<void()>& work, int limitMs = 1500
     seen.clear();
     testgui::onDesign = routeDesign;
     testgui::onEvent = routeEvent;
-    QPointer<QWidget> handled;
+    // Every window answered so far: one that is closing may be the active modal again for a
+    // moment after the message it raised is gone.
+    std::vector<QPointer<QWidget>> handled;
     QTimer poller;
     QObject::connect(&poller, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible() || modal == handled) return;
-        handled = modal;
+        if (modal == nullptr || !modal->isVisible() ||
+            std::find(handled.begin(), handled.end(), modal) != handled.end())
+            return;
+        handled.push_back(modal);
         const std::string caption = modal->windowTitle().toStdString();
         seen.push_back({caption, labelTexts(modal)});
         QPointer<QWidget> window = modal;
