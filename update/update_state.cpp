@@ -89,10 +89,6 @@ std::string_view nextPart(std::string_view version, std::size_t& pos) {
     return part;
 }
 
-std::size_t partCount(std::string_view version) {
-    return static_cast<std::size_t>(std::count(version.begin(), version.end(), '.')) + 1;
-}
-
 // "6.0.0.1" but not "6.10" or ".099.": a digit, then "." and a digit, and so on.
 bool hasOneDigitParts(std::string_view version) {
     if (version.size() % 2 == 0) return false;
