@@ -111,11 +111,19 @@ user_env=(env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$work/runtime"
   DISPLAY="$display" XDG_DATA_DIRS="$share:/usr/share")
 run() { "${user_env[@]}" "$@"; }
 cd "$work" || exit 1
-"${user_env[@]}" openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-# A window mapped while the window manager is still starting may never be shown.
-wm_ready() { run xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
-wait_for "the window manager" wm_ready || exit 1
+start_wm() {
+  "${user_env[@]}" openbox --sm-disable >>"$work/openbox.log" 2>&1 &
+  wm=$!
+  pids+=($wm)
+}
+start_wm
+# A window mapped while the window manager is still starting may never be shown. On a loaded
+# machine openbox may give up as it starts; it is started again.
+wm_ready() {
+  kill -0 "$wm" 2>/dev/null || start_wm
+  run xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"
+}
+wait_for "the window manager" wm_ready || { cat "$work/openbox.log"; exit 1; }
 "${user_env[@]}" "$prefix/bin/merivane" >"$work/merivane.log" 2>&1 &
 merivane=$!
 pids+=($merivane)

@@ -11,13 +11,19 @@ if [ -z "${DESKTOP_SESSION_INNER:-}" ]; then
 fi
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 unset XDG_CURRENT_DESKTOP
-openbox --sm-disable >/dev/null 2>&1 &
+wm_log=$(mktemp)
+openbox --sm-disable >"$wm_log" 2>&1 &
 wm=$!
-trap 'kill $wm 2>/dev/null || true' EXIT
+trap 'kill $wm 2>/dev/null || true; rm -f "$wm_log"' EXIT
 tries=0
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
     tries=$((tries + 1))
-    [ $tries -lt 100 ] || { echo "openbox did not take the display" >&2; exit 1; }
+    [ $tries -lt 200 ] || { cat "$wm_log" >&2; echo "openbox did not take the display" >&2; exit 1; }
+    # On a loaded machine openbox may give up as it starts; it is started again.
+    if ! kill -0 $wm 2>/dev/null; then
+        openbox --sm-disable >>"$wm_log" 2>&1 &
+        wm=$!
+    fi
     sleep 0.1
 done
 "$@"
