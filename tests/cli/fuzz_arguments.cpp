@@ -6,6 +6,8 @@
 #include "cli/main.cpp"
 #undef main
 
+#include "support/fuzz_scratch.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -26,11 +28,6 @@ constexpr std::size_t kMostArguments = 16;
 
 std::string scratchFolder;
 std::string errorLog;
-
-void removeScratch() {
-    std::error_code ignored;
-    if (!scratchFolder.empty()) fs::remove_all(scratchFolder, ignored);
-}
 
 bool isEmptyFolder(const std::string& folder) {
     std::error_code error;
@@ -54,15 +51,10 @@ void emptyFolder(const std::string& folder) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/merivane-fuzz-cli-XXXXXX";
-    if (!mkdtemp(pattern.data())) std::abort();
-    scratchFolder = pattern + "/work";
-    errorLog = pattern + "/stderr";
-    fs::create_directory(scratchFolder);
-    std::atexit(removeScratch);
-    if (chdir(scratchFolder.c_str()) != 0) std::abort();
-    scratchFolder = pattern;
+    scratchFolder = fuzzScratchFolder("cli");
+    errorLog = scratchFolder + "/stderr";
+    fs::create_directory(scratchFolder + "/work");
+    if (chdir((scratchFolder + "/work").c_str()) != 0) std::abort();
     return 0;
 }
 

@@ -94,11 +94,6 @@ TEST_F(AppDates, FindADateAnswersAsTheCommandLineDoes) {
               }
               QTest::keyClick(modalTitled(kFindTitle)->windowHandle(), Qt::Key_Escape);
           }},
-         // The keys of the menu items open the forms from the main window.
-         {"keys", [] { return !QApplication::activeModalWidget() && active(mainWindow()); },
-          [] { QTest::keyClick(mainWindow()->windowHandle(), Qt::Key_D, Qt::ControlModifier); }},
-         {"by key", [] { return active(modalTitled(kFindTitle)); },
-          [] { click(buttonIn(modalTitled(kFindTitle), "&Close")); }},
          exitProgram()},
         kPatientMs);
     ASSERT_EQ(failure, "");

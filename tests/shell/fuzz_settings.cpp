@@ -4,6 +4,7 @@
 // as before.
 #include "common/text.h"
 #include "program/settings.h"
+#include "support/fuzz_scratch.h"
 #include "support/test_files.h"
 
 #include <cctype>
@@ -22,32 +23,14 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // Names stay well inside the store's limits, where both operations cut them alike.
 constexpr std::size_t kLongestName = 64;
 constexpr std::size_t kValueLimit = 999;
 constexpr std::size_t kMostEntriesChecked = 64;
 constexpr const char* kMissing = "\x01(missing)";
 
-std::string scratchFolder;
-
-void removeScratch() {
-    std::error_code ignored;
-    if (!scratchFolder.empty()) fs::remove_all(scratchFolder, ignored);
-}
-
-// A folder of this process's own on a memory file system where there is one: every write is
-// synced, which a disk would make slow.
 const std::string& settingsPath() {
-    static std::string path;
-    if (!path.empty()) return path;
-    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/merivane-fuzz-settings-XXXXXX";
-    if (!mkdtemp(pattern.data())) std::abort();
-    scratchFolder = pattern;
-    std::atexit(removeScratch);
-    path = scratchFolder + "/Zarn.ini";
+    static const std::string path = fuzzScratchFolder("settings") + "/Zarn.ini";
     return path;
 }
 

@@ -1,39 +1,23 @@
 // libFuzzer entry for "Updater.ini" as an outside updater leaves it: reading never fails, a
 // notice names the version only as the file gives it, and once cleared it is never shown again.
+#include "support/fuzz_scratch.h"
 #include "update/install.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string scratchFolder;
-
-void removeScratch() {
-    std::error_code ignored;
-    if (!scratchFolder.empty()) fs::remove_all(scratchFolder, ignored);
-}
-
-// A folder of this process's own on a memory file system where there is one, holding an
-// existing file "source" that the input may name.
+// The settings' folder, holding an existing file "source" that the input may name.
 const std::string& updaterPath() {
     static std::string path;
     if (!path.empty()) return path;
-    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/merivane-fuzz-updater-XXXXXX";
-    if (!mkdtemp(pattern.data())) std::abort();
-    scratchFolder = pattern;
-    std::atexit(removeScratch);
-    std::ofstream(scratchFolder + "/source") << "installed\n";
-    path = scratchFolder + "/Updater.ini";
+    const std::string& folder = fuzzScratchFolder("updater");
+    std::ofstream(folder + "/source") << "installed\n";
+    path = folder + "/Updater.ini";
     return path;
 }
 
@@ -41,10 +25,11 @@ const std::string& updaterPath() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = updaterPath();
+    const std::string& folder = fuzzScratchFolder("updater");
     // "@" stands for the folder, so inputs can name the file that exists there.
     std::string content(reinterpret_cast<const char*>(data), size);
     for (std::size_t at = content.find('@'); at != std::string::npos; at = content.find('@', at))
-        content.replace(at, 1, scratchFolder), at += scratchFolder.size();
+        content.replace(at, 1, folder), at += folder.size();
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out << content;
