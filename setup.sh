@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config ccache
   libhpdf-dev qt6-base-dev libcurl4-openssl-dev
   libgtest-dev libbenchmark-dev
   xdg-utils
