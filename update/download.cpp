@@ -4,7 +4,6 @@
 #include "msgbox/msgbox.h"
 #include "program/form_events.h"
 #include "program/paths.h"
-#include "program/settings.h"
 #include "update/http_client.h"
 #include "update/installer_file.h"
 
@@ -117,8 +116,7 @@ bool download(const std::string& address, UpdateOffer& offer) {
         return false;
     }
     const std::string& fileName = parts.fileName;
-    const std::string recorded = ReadSetting(global::settingsPath, kUpdateSection, "Install", "");
-    if (!mayStoreDownload(global::programFolder, fileName, recorded)) {
+    if (!mayStoreDownload(global::programFolder, fileName, recordedInstaller())) {
         refuseAddress(offer, "The program's folder already holds a file of that name that is not "
                              "an earlier download.");
         return false;

@@ -65,16 +65,16 @@ void writeUpdateSetting(const std::string& key, const std::string& value) {
 }
 
 void cleanUpAfterUpdate() {
-    const std::string installer = readUpdateSetting("Install", "");
-    if (!installer.empty()) {
-        // The name came from our own settings file, but that file can be edited: only a file
-        // a download could have left is deleted, never the settings or the program itself.
-        const std::string path = global::programFolder + installer;
-        if (couldBeDownload(global::programFolder, installer)) {
-            unlink(path.c_str());
+    if (!readUpdateSetting("Install", "").empty()) {
+        // The settings file can be edited and a portable copy's folder holds the user's own
+        // files: only the very file the download left, unchanged, is deleted. A record that
+        // names anything else is dropped and the file stays.
+        const InstallerRecord installer = recordedInstaller();
+        if (isRecordedInstaller(global::programFolder, installer)) {
+            unlink((global::programFolder + installer.name).c_str());
             ezDoEvents(20);
         }
-        if (!couldBeDownload(global::programFolder, installer)) writeUpdateSetting("Install", "");
+        if (!isRecordedInstaller(global::programFolder, installer)) forgetInstaller();
     }
     deleteRegularFile(global::programFolder + kLeftoverUpdater);
 }

@@ -1,6 +1,11 @@
 #include "update/installer_file.h"
 
+#include "program/paths.h"
+#include "program/settings.h"
+#include "update/update_state.h"
+
 #include <cerrno>
+#include <charconv>
 #include <fnmatch.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -74,11 +79,79 @@ bool couldBeDownload(const std::string& folder, const std::string& name) {
     return S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == geteuid();
 }
 
+namespace {
+
+constexpr const char* kNameKey = "Install";
+constexpr const char* kSizeKey = "InstallSize";
+constexpr const char* kTimeKey = "InstallTime";
+constexpr const char* kInodeKey = "InstallInode";
+
+std::int64_t modifiedNs(const struct stat& info) {
+    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+// The whole text as a decimal number: digits only (a "-" first for a signed one), nothing after.
+template <typename Number> bool parseWhole(const std::string& text, Number& value) {
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+} // namespace
+
+// [Update] of the settings file (it can be edited by hand, so each value is checked):
+//   Install=the installer's file name in the program's folder
+//   InstallSize=its size in bytes, decimal digits
+//   InstallTime=its modification time in nanoseconds since 1970, decimal digits, "-" allowed
+//   InstallInode=its inode number, decimal digits
+// A record without every value, or with one that is not a number, records nothing.
+InstallerRecord recordedInstaller() {
+    InstallerRecord record;
+    const auto read = [](const char* key) {
+        return ReadSetting(global::settingsPath, kUpdateSection, key, "");
+    };
+    const std::string name = read(kNameKey);
+    if (!parseWhole(read(kSizeKey), record.size) ||
+        !parseWhole(read(kTimeKey), record.modifiedNs) ||
+        !parseWhole(read(kInodeKey), record.inode))
+        return InstallerRecord{};
+    record.name = name;
+    return record;
+}
+
+bool recordInstaller(const std::string& folder, const std::string& name) {
+    struct stat info {};
+    if (!couldBeDownload(folder, name) || lstat((folder + name).c_str(), &info) != 0) return false;
+    return WriteSettings(global::settingsPath,
+                         {{kUpdateSection, kNameKey, name},
+                          {kUpdateSection, kSizeKey, std::to_string(info.st_size)},
+                          {kUpdateSection, kTimeKey, std::to_string(modifiedNs(info))},
+                          {kUpdateSection, kInodeKey, std::to_string(info.st_ino)}});
+}
+
+void forgetInstaller() {
+    WriteSettings(global::settingsPath, {{kUpdateSection, kNameKey, ""},
+                                         {kUpdateSection, kSizeKey, ""},
+                                         {kUpdateSection, kTimeKey, ""},
+                                         {kUpdateSection, kInodeKey, ""}});
+}
+
+bool isRecordedInstaller(const std::string& folder, const InstallerRecord& record) {
+    struct stat info {};
+    if (record.name.empty() || !couldBeDownload(folder, record.name) ||
+        lstat((folder + record.name).c_str(), &info) != 0)
+        return false;
+    return static_cast<std::uint64_t>(info.st_size) == record.size &&
+           modifiedNs(info) == record.modifiedNs &&
+           static_cast<std::uint64_t>(info.st_ino) == record.inode;
+}
+
 bool mayStoreDownload(const std::string& folder, const std::string& name,
-                      const std::string& recorded) {
+                      const InstallerRecord& recorded) {
     if (!isInstallerFileName(name)) return false;
     struct stat info {};
     if (lstat((folder + name).c_str(), &info) != 0) return errno == ENOENT;
-    const bool ours = name == recorded || fnmatch(kOldInstallers, name.c_str(), FNM_CASEFOLD) == 0;
-    return ours && couldBeDownload(folder, name);
+    if (name == recorded.name && isRecordedInstaller(folder, recorded)) return true;
+    return fnmatch(kOldInstallers, name.c_str(), FNM_CASEFOLD) == 0 &&
+           couldBeDownload(folder, name);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "update/http_client.h"
 
+#include <cstdint>
 #include <string>
 
 // The installer a download stores in the program's folder: its address, the names it may take,
@@ -26,7 +27,28 @@ bool isInstallerFileName(const std::string& name);
 // regular file (not a link) with no other name, owned by this user.
 bool couldBeDownload(const std::string& folder, const std::string& name);
 
+// The installer a download stored, as [Update] of the settings file records it: its name under
+// Install, and beside it what the file was when the download completed, so that start-up deletes
+// that very file and never another one the name may come to stand for.
+struct InstallerRecord {
+    std::string name; // "" when nothing (or only part of a record) is recorded
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0; // modification time, nanoseconds since 1970
+    std::uint64_t inode = 0;
+};
+
+// The record in the settings file.
+InstallerRecord recordedInstaller();
+// Records folder + name as the download has just left it; false, and nothing recorded, when it
+// is not a file a download could have left or the settings file cannot be written.
+bool recordInstaller(const std::string& folder, const std::string& name);
+// Empties the record.
+void forgetInstaller();
+// True when folder + record.name is still the file recorded: one a download could have left,
+// with the same inode, size and modification time.
+bool isRecordedInstaller(const std::string& folder, const InstallerRecord& record);
+
 // True when folder + name is free for a download: nothing has the name, or an earlier download
-// does (it could be one, and is the installer recorded as `recorded` or an old installer).
+// does (the installer `recorded` as it was left, or an old installer).
 bool mayStoreDownload(const std::string& folder, const std::string& name,
-                      const std::string& recorded);
+                      const InstallerRecord& recorded);

@@ -50,6 +50,8 @@ void dialogLoad() {
                          static_cast<int>(offer.notes.size()) + kRichTextSpare);
         ezSetRichText(kUpdateAvailableForm, kRichNotesBox, offer.notes, kRichTextRtf);
     } else {
+        // Both boxes share one place and the empty rich one would cover the plain notes.
+        ezHideC(kUpdateAvailableForm, kRichNotesBox);
         ezSetText(kUpdateAvailableForm, kPlainNotesBox, offer.notes);
         ezShowC(kUpdateAvailableForm, kPlainNotesBox);
     }

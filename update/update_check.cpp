@@ -8,6 +8,7 @@
 #include "program/settings.h"
 #include "update/download.h"
 #include "update/http_client.h"
+#include "update/installer_file.h"
 #include "update/update_available_dialog.h"
 #include "update/update_state.h"
 
@@ -67,7 +68,7 @@ void reportUpToDate() {
 bool downloadOffered(const VersionFile& file, UpdateOffer& offer) {
     if (!DownloadInstaller(file.installerAddress, offer) || !offer.downloadAccepted) return false;
     if (!offer.major) {
-        WriteSetting(global::settingsPath, kUpdateSection, "Install", offer.installerFile);
+        recordInstaller(global::programFolder, offer.installerFile);
         WriteSetting(global::settingsPath, kUpdateSection, "NewVer", offer.newVersion);
         WriteSetting(global::settingsPath, kUpdateSection, "Failed", "1");
     }

@@ -4,11 +4,13 @@
 
 #include "program/settings.h"
 #include "update/install.h"
+#include "update/installer_file.h"
 
 #include <QDesktopServices>
 #include <QUrl>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace updatetest;
@@ -36,6 +38,12 @@ void startWith(const std::string& argument) {
     global::firstProgramArgument = [] { return argumentGiven; };
 }
 
+// An installer as the download leaves and records it.
+void plantDownload(const std::string& name) {
+    writeText(global::programFolder + name, "installer");
+    ASSERT_TRUE(recordInstaller(global::programFolder, name));
+}
+
 bool waitForFile(const fs::path& path) {
     for (int i = 0; i < 300 && !fs::exists(path); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -47,8 +55,8 @@ bool waitForFile(const fs::path& path) {
 
 TEST(PostUpdate, SuccessNoticeOffersWhatsNewThenCleansUp) {
     ScratchProgram program;
-    writeText(program / "Zarn.ini", "[Update]\nNewVer=6.0.0.1\nFailed=1\nInstall=Zarn_6001.exe\n");
-    writeText(program / "Zarn_6001.exe", "old installer");
+    writeText(program / "Zarn.ini", "[Update]\nNewVer=6.0.0.1\nFailed=1\n");
+    plantDownload("Zarn_6001.exe");
     writeText(program / "Vantrel.exe", "leftover");
     writeText(program / "Release Notes.rtf", "{\\rtf1 {\\b Faster} printing\\par}");
     startWith("/update");
@@ -88,8 +96,8 @@ TEST(PostUpdate, NoNotesFileOffersOnlyOkAndNoVersionShowsNothing) {
     EXPECT_TRUE(onlyOk);
 
     // "/update" without a recorded version: no notice, but the clean-up still runs.
-    writeText(program / "Zarn.ini", "[Update]\nInstall=Zarn_6002.exe\n");
-    writeText(program / "Zarn_6002.exe", "x");
+    writeText(program / "Zarn.ini", "[Update]\n");
+    plantDownload("Zarn_6002.exe");
     writeText(program / "Vantrel.exe", "x");
     runWithAnswers([] { PostUpdateProcessing({}); });
     EXPECT_TRUE(seen.empty());
@@ -102,10 +110,9 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
     ScratchProgram program;
     UrlCatcher browser;
     QDesktopServices::setUrlHandler("https", &browser, "open");
-    const std::string settings = "[Update]\nFailed=1\nInstall=Zarn_6001.exe\nSite=https://"
-                                 "updates.example/zarn\n";
+    const std::string settings = "[Update]\nFailed=1\nSite=https://updates.example/zarn\n";
     writeText(program / "Zarn.ini", settings);
-    writeText(program / "Zarn_6001.exe", "x");
+    plantDownload("Zarn_6001.exe");
     startWith("");
     answers["Update Process Failed"] = [](QWidget* window) { press(window, "&Go To Website"); };
     runWithAnswers([] { PostUpdateProcessing({}); });
@@ -124,7 +131,7 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
 
     // Continue Without Updating cleans up at once; "Maybe Later" in this run shows nothing.
     writeText(program / "Zarn.ini", settings);
-    writeText(program / "Zarn_6001.exe", "x");
+    plantDownload("Zarn_6001.exe");
     answers["Update Process Failed"] = [](QWidget* window) {
         press(window, "&Continue Without Updating");
     };
@@ -147,9 +154,10 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
     QDesktopServices::unsetUrlHandler("https");
 }
 
-// An edited Install= deletes only what a download could have left: never the settings, the
-// program, a link or what it names, a second name of another file, or anything outside.
-TEST(PostUpdate, CleanUpDeletesOnlyWhatADownloadCouldHaveLeft) {
+// Only the installer the download recorded goes, as it left it: an edited Install= never deletes
+// the user's own file, the settings, the program, a link or what it names, a FIFO, a second name
+// of another file, a changed file, or anything outside.
+TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
     const struct {
         std::string install;
         std::string kind;
@@ -159,7 +167,9 @@ TEST(PostUpdate, CleanUpDeletesOnlyWhatADownloadCouldHaveLeft) {
         {"libmerivane_proc.so", "file", false}, {".merivane-Ab12Cd", "file", false},
         {"Zarn_6001.exe", "link", false},       {"Zarn_6002.exe", "hard link", false},
         {"Zarn_6003.exe", "folder", false},     {"../victim", "file", false},
-        {"Zarn_6004.exe", "file", true},
+        {"Zarn_6004.exe", "file", false},       {"notes.txt", "file", false},
+        {"Zarn_6005.exe", "fifo", false},       {"Zarn_6006.exe", "changed", false},
+        {"Zarn_6007.exe", "download", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.install);
@@ -171,10 +181,14 @@ TEST(PostUpdate, CleanUpDeletesOnlyWhatADownloadCouldHaveLeft) {
         if (c.kind == "link") fs::create_symlink(victim, target);
         if (c.kind == "hard link") fs::create_hard_link(victim, target);
         if (c.kind == "folder") fs::create_directory(target);
+        if (c.kind == "fifo") mkfifo(target.c_str(), 0600);
+        if (c.kind == "download" || c.kind == "changed") plantDownload(c.install);
+        if (c.kind == "changed") std::ofstream(target, std::ios::app) << "and more";
         startWith("");
         runWithAnswers([] { PostUpdateProcessing({}); });
         EXPECT_TRUE(seen.empty());
         EXPECT_EQ(fs::exists(fs::symlink_status(target)), !c.deleted);
+        EXPECT_EQ(updateSetting("Install"), "") << "a record of anything but the download goes";
         EXPECT_EQ(readText(victim), c.install == "../victim" ? "file" : "precious");
         EXPECT_EQ(readText(program / "Zarn.ini").substr(0, 8), "[Update]");
         fs::remove(victim);

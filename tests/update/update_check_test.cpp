@@ -190,6 +190,7 @@ TEST_F(UpdateCheckTest, DownloadRecordsAnUpdateButNotAMajorVersion) {
     EXPECT_TRUE((fs::status(program / "Zarn_6001.exe").permissions() & fs::perms::owner_exec) !=
                 fs::perms::none);
     EXPECT_EQ(setting("Install"), "Zarn_6001.exe");
+    EXPECT_EQ(setting("InstallSize"), std::to_string(installerBytes().size()));
     EXPECT_EQ(setting("NewVer"), "6.0.0.1");
     EXPECT_EQ(setting("Failed"), "1");
     EXPECT_TRUE(offer.downloadAccepted);
@@ -347,16 +348,18 @@ TEST_F(UpdateCheckTest, HostileInstallerNamesAndLinksAreRefused) {
         {server.baseUrl + "libmerivane_proc.so", "libmerivane_proc.so", "file"},
         {server.baseUrl + "Setup.sh", "Setup.sh", "file"},
         {server.baseUrl + "Zarn_6001.exe", "Zarn_6001.exe", "recorded"},
+        {server.baseUrl + "notes.txt", "notes.txt", "named"}, // Install= names the user's file
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.address + " over " + c.kind);
         testhttps::writeFile(victim, "precious");
         const fs::path planted = program / c.planted;
         if (c.kind == "link") fs::create_symlink(victim, planted);
-        if (c.kind == "file" || c.kind == "recorded") writeText(planted, "mine");
-        const bool stored = c.kind == "recorded";
-        writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl +
-                                            "\nInstall=" + (stored ? c.planted : "") + "\n");
+        const bool stored = c.kind == "recorded", mine = c.kind == "file" || c.kind == "named";
+        if (mine || stored) writeText(planted, "mine");
+        if (c.kind == "named") testhttps::writeFile(served + "/notes.txt", installerBytes());
+        writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\nInstall=" +
+                                            (stored || c.kind == "named" ? c.planted : "") + "\n");
         serveVersionFile("Zarn\r\n" + c.address + "\r\nn\r\n6.0.0.1");
         answerOffer("Download Now");
         answers["Update Not Downloaded"] = [](QWidget* window) { press(window, "&OK"); };
@@ -369,7 +372,7 @@ TEST_F(UpdateCheckTest, HostileInstallerNamesAndLinksAreRefused) {
         EXPECT_EQ(readText(victim), "precious");
         EXPECT_EQ(fs::is_symlink(planted), c.kind == "link");
         EXPECT_EQ(readText(planted), stored             ? installerBytes()
-                                     : c.kind == "file" ? "mine"
+                                     : mine             ? "mine"
                                      : c.kind == "link" ? "precious"
                                                         : "");
         EXPECT_EQ(std::distance(fs::directory_iterator(program.folder), fs::directory_iterator()),

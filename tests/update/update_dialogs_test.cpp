@@ -4,6 +4,7 @@
 #include "program/settings.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <gtest/gtest.h>
 
 using namespace updatetest;
@@ -24,7 +25,20 @@ struct OfferSeen {
     bool richBold = false;
     bool checkBoxVisible = false;
     bool closedFromFrame = false;
+    bool notesOnScreen = false; // the notes' box is the one on top, with dark text painted in it
 };
+
+// Whether `box` is what the user sees at its centre and its left half holds dark (text) pixels.
+bool paintedOnTop(QWidget* window, QWidget* box) {
+    const QRect area(box->mapTo(window, QPoint(0, 0)), box->size());
+    QWidget* onTop = window->childAt(area.center());
+    if (onTop != box && !box->isAncestorOf(onTop)) return false;
+    const QImage painted = window->grab(area.adjusted(4, 4, -area.width() / 2, -4)).toImage();
+    for (int y = 0; y < painted.height(); ++y)
+        for (int x = 0; x < painted.width(); ++x)
+            if (qGray(painted.pixel(x, y)) < 128) return true;
+    return false;
+}
 
 // Shows the offer for `version` and answers it: the box ticked or not, then `button`.
 OfferSeen offer(const std::string& notes, bool rich, bool manual, bool tick,
@@ -37,7 +51,7 @@ OfferSeen offer(const std::string& notes, bool rich, bool manual, bool tick,
     shown.notesAreRichText = rich;
     shown.manual = manual;
     shown.downloadAccepted = true;
-    answers["Update Available"] = [&, tick, button](QWidget* window) {
+    answers["Update Available"] = [&, rich, tick, button](QWidget* window) {
         auto* heading = qobject_cast<QLabel*>(testgui::control(kUpdateAvailableForm, 100));
         auto* description = qobject_cast<QLabel*>(testgui::control(kUpdateAvailableForm, 105));
         auto* plain = qobject_cast<QTextEdit*>(testgui::control(kUpdateAvailableForm, 120));
@@ -57,6 +71,7 @@ OfferSeen offer(const std::string& notes, bool rich, bool manual, bool tick,
                 if (piece.fragment().charFormat().fontWeight() >= QFont::Bold)
                     result.richBold = true;
         result.checkBoxVisible = box->isVisible();
+        result.notesOnScreen = paintedOnTop(window, rich ? static_cast<QWidget*>(richBox) : plain);
         testgui::closeFromFrame(kUpdateAvailableForm);
         QApplication::processEvents();
         result.closedFromFrame = testgui::formWindow(kUpdateAvailableForm) == nullptr;
@@ -81,6 +96,7 @@ TEST(UpdateAvailableDialog, PlainNotesOfferWithTheBoxTickedAndMaybeLater) {
     EXPECT_EQ(seenOffer.description, "This is an important update including bug fixes.");
     EXPECT_EQ(seenOffer.plainNotes, "Fixed A\nFixed B");
     EXPECT_TRUE(seenOffer.plainVisible);
+    EXPECT_TRUE(seenOffer.notesOnScreen);
     EXPECT_TRUE(seenOffer.checkBoxVisible);
     EXPECT_FALSE(seenOffer.closedFromFrame) << "the frame's close button does nothing";
     EXPECT_TRUE(seenOffer.answered.laterChosen);
@@ -101,6 +117,7 @@ TEST(UpdateAvailableDialog, RichNotesOnAManualCheckHideTheBoxAndDownloadNow) {
     EXPECT_NE(seenOffer.richNotes.find("Fixed the year page"), std::string::npos);
     EXPECT_EQ(seenOffer.richNotes.find("\\b"), std::string::npos) << "shown formatted";
     EXPECT_TRUE(seenOffer.richBold);
+    EXPECT_TRUE(seenOffer.notesOnScreen);
     EXPECT_FALSE(seenOffer.checkBoxVisible);
     EXPECT_TRUE(seenOffer.answered.downloadAccepted);
     EXPECT_FALSE(seenOffer.answered.laterChosen);
@@ -112,6 +129,7 @@ TEST(UpdateAvailableDialog, TickedBoxWithDownloadNowStillIgnoresAndEmptyNotesGet
     ScratchProgram program;
     const OfferSeen seenOffer = offer("", false, false, true, "Download Now");
     EXPECT_EQ(seenOffer.plainNotes, "* Going forward, new features will be listed here");
+    EXPECT_TRUE(seenOffer.notesOnScreen);
     EXPECT_TRUE(seenOffer.answered.downloadAccepted);
     EXPECT_EQ(ignoreSetting(), "6001");
     EXPECT_EQ(captionsSeen(), (std::vector<std::string>{"Update Available", "Update Not Taken"}));
