@@ -121,10 +121,10 @@ void aboutDesign() {
     ezLabel(kRightsLabel, 0.75, 4.625, 51.25, 2.125, "", "C");
     startControl(kInformationPage, kDefaultColour, kDefaultColour, "FL,FR");
     ezAllowLoadingEvent(2);
-    ezText(kUsageText, 3.125, 7.3125, 46.5, 2.875, "", "CM");
+    ezText(kUsageText, 3.125, 7.3125, 46.5, 2.875, "", "CMR");
     startControl(kInformationPage, kDefaultColour, kDefaultColour, "FL,FR");
     ezAllowLoadingEvent(2);
-    ezText(kCreditsText, 3.125, 10.75, 46.5, 3.875, "", "CM");
+    ezText(kCreditsText, 3.125, 10.75, 46.5, 3.875, "", "CMR");
     startControl(kHistoryPage, kDefaultColour, kDefaultColour, "CL,FR,CT,FB");
     ezRichText(kHistoryBox, 1, 4.75, 50.75, 10.125, "", "STV");
     ezSetRichText(kAboutForm, kHistoryBox, "", kRichTextPlain);

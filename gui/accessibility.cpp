@@ -8,6 +8,7 @@
 #include <QAccessibleWidget>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTextBrowser>
 
 #include <algorithm>
 
@@ -32,8 +33,76 @@ bool decorative(const QWidget* widget) {
     return frame != nullptr && frame->title().isEmpty() && frame->accessibleName().isEmpty();
 }
 
+// Qt gives a text browser (the help page, the program's history, release notes) to screen readers
+// as a label, which they neither read as a page nor let the user move through; it is read-only
+// text, as a read-only text edit is, with the text, caret and selection they walk it by.
+class ReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+  public:
+    explicit ReadOnlyTextAccessible(QTextBrowser* browser)
+        : QAccessibleWidget(browser, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        state.selectableText = true;
+        return state;
+    }
+
+    void selection(int index, int* start, int* end) const override {
+        const QTextCursor cursor = browser()->textCursor();
+        const bool selected = index == 0 && cursor.hasSelection();
+        *start = selected ? cursor.selectionStart() : 0;
+        *end = selected ? cursor.selectionEnd() : 0;
+    }
+    int selectionCount() const override { return browser()->textCursor().hasSelection() ? 1 : 0; }
+    void addSelection(int start, int end) override { select(start, end); }
+    void removeSelection(int) override { select(cursorPosition(), cursorPosition()); }
+    void setSelection(int, int start, int end) override { select(start, end); }
+    int cursorPosition() const override { return browser()->textCursor().position(); }
+    void setCursorPosition(int position) override { select(position, position); }
+    QString text(int start, int end) const override {
+        QString text = cursorOver(start, end).selectedText();
+        return text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    }
+    int characterCount() const override { return browser()->document()->characterCount() - 1; }
+    QRect characterRect(int offset) const override {
+        const QRect place = browser()->cursorRect(cursorOver(offset, offset));
+        return QRect(browser()->viewport()->mapToGlobal(place.topLeft()), place.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        const QPoint inside = browser()->viewport()->mapFromGlobal(point);
+        return browser()->cursorForPosition(inside).position();
+    }
+    void scrollToSubstring(int start, int) override {
+        select(start, start);
+        browser()->ensureCursorVisible();
+    }
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = offset;
+        *end = offset;
+        return {};
+    }
+
+  private:
+    QTextBrowser* browser() const { return static_cast<QTextBrowser*>(widget()); }
+    // Offsets outside the text (-1 is its end) are taken as its nearest end.
+    QTextCursor cursorOver(int start, int end) const {
+        const int last = characterCount();
+        QTextCursor cursor(browser()->document());
+        cursor.setPosition(start < 0 ? last : std::min(start, last));
+        cursor.setPosition(end < 0 ? last : std::min(end, last), QTextCursor::KeepAnchor);
+        return cursor;
+    }
+    void select(int start, int end) { browser()->setTextCursor(cursorOver(start, end)); }
+};
+
 // Form windows are plain widgets, which Qt would announce as mere fillers; an empty band or an
-// unnamed frame is decoration, a filler indeed.
+// unnamed frame is decoration, a filler indeed. A text browser is read-only text.
 QAccessibleInterface* accessibleFor(const QString&, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (widget == nullptr) return nullptr;
@@ -45,6 +114,8 @@ QAccessibleInterface* accessibleFor(const QString&, QObject* object) {
     // The help window, a plain widget too.
     if (widget->isWindow() && widget->metaObject() == &QWidget::staticMetaObject)
         return new QAccessibleWidget(widget, QAccessible::Window);
+    if (auto* browser = qobject_cast<QTextBrowser*>(widget))
+        return new ReadOnlyTextAccessible(browser);
     if (widget->property(kIdProperty).isValid() && decorative(widget))
         return new QAccessibleWidget(widget, QAccessible::Client);
     return nullptr;

@@ -125,6 +125,9 @@ Control& recordControl(Form& form, int id, ControlKind kind, QWidget* widget, QR
     bool button = kind == ControlKind::Button || kind == ControlKind::OwnerDrawButton;
     control.defaultButton = button && hasLetter(properties, 'D');
     control.escapeButton = button && hasLetter(properties, 'X');
+    // Marked as Qt marks a dialog's default button, for screen readers and the eye alike.
+    if (auto* push = qobject_cast<QPushButton*>(widget); push != nullptr && control.defaultButton)
+        push->setDefault(true);
     updateVisibility(form, control);
     return control;
 }
@@ -142,6 +145,18 @@ void keepFrameLines(QAbstractScrollArea* box) {
     box->setAutoFillBackground(true);
 }
 
+// Text to read, select and copy, not to type: it sits on the form's face. On one line a longer
+// text is cut at the box's end rather than wrapped out of sight.
+void showReadOnly(QTextEdit* edit, bool oneLine) {
+    edit->setReadOnly(true);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
+    if (!oneLine) return;
+    edit->setLineWrapMode(QTextEdit::NoWrap);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
 QWidget* makeDateField(Form& form, int id, const std::string& text) {
     auto* field = new QDateEdit(form.client);
     field->setDisplayFormat(QString::fromLatin1(kDateFieldFormat));
@@ -156,8 +171,12 @@ QWidget* makeDateField(Form& form, int id, const std::string& text) {
 
 QWidget* makeTextBox(Form& form, int id, const std::string& text, const std::string& properties) {
     std::string formName = form.name;
-    if (hasLetter(properties, 'M')) {
+    const bool readOnly = hasLetter(properties, 'R');
+    // Read-only text is a text box even on one line: Qt tells screen readers that a read-only
+    // line field is editable.
+    if (hasLetter(properties, 'M') || readOnly) {
         auto* edit = new QTextEdit(form.client);
+        if (readOnly) showReadOnly(edit, !hasLetter(properties, 'M'));
         keepFrameLines(edit);
         edit->setAcceptRichText(false);
         edit->setVerticalScrollBarPolicy(hasLetter(properties, 'V') ? Qt::ScrollBarAsNeeded

@@ -15,7 +15,8 @@
 //   All controls: "T" tab stop, "H" created hidden (ezShowC shows it).
 //   Text box:    "C" centred text, "N" digits only, "[n]" at most n characters,
 //                "M" several lines, "V" vertical scroll bar, "D" a date field with a calendar
-//                pop-up whose text is the date as YYYY-MM-DD.
+//                pop-up whose text is the date as YYYY-MM-DD, "R" read-only: the user can select
+//                and copy the text, not change it; on one line a longer text is cut.
 //   Label:       "L" left-aligned (default), "C" centred, "R" right-aligned; "|" breaks lines,
 //                "&" shows as itself.
 //   Button, check box, radio: "&" marks the keyboard mnemonic; "|" breaks lines in check boxes.

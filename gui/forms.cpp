@@ -92,6 +92,13 @@ bool handleClose(QWidget* window, QCloseEvent* event) {
     return true;
 }
 
+// Qt draws the focus only once Tab or a mnemonic has moved it, and forgets that it was asked to
+// as the window is shown; a form the keyboard opened shows where its keys go from the start.
+void showFocus(QWidget* window) {
+    window->setAttribute(Qt::WA_KeyboardFocusChange);
+    if (QWidget* focus = window->focusWidget()) focus->update();
+}
+
 // Qt hands every event to one filter; this routes the ones the toolkit raises as its own.
 class ToolkitEventFilter : public QObject {
   public:
@@ -109,6 +116,7 @@ class ToolkitEventFilter : public QObject {
             return handleClose(widget, static_cast<QCloseEvent*>(event));
         case QEvent::WindowActivate:
             if (widget->property(kFormProperty).isValid() && findForm(formNameOf(widget))) {
+                showFocus(widget);
                 raiseEvent(formNameOf(widget), 0, kEventActivated, 0);
             }
             return false;
@@ -388,8 +396,6 @@ void ezForm(const std::string& name, const std::string& parent, const std::strin
     }
     raiseEvent(name, 0, kEventLoaded, 0);
     if (findForm(name) == nullptr) return;
-    // The focus shows from the start, not only after the first Tab.
-    window->setAttribute(Qt::WA_KeyboardFocusChange);
     window->show();
     window->raise();
     window->activateWindow();

@@ -98,7 +98,7 @@ const FormEvents kFormEvents = {
 void ShowFindDateDialog(const std::string& parent) {
     answerLine.clear();
     ezColor(-1, -1);
-    ezForm(kFindDateForm, parent, "Find a Broadcast Date", 0, 0, 61, 15.5, "CM");
+    ezForm(kFindDateForm, parent, "Find a Broadcast Date", 0, 0, 61, 17, "CM");
 }
 
 void findDateDesign() {
@@ -106,36 +106,43 @@ void findDateDesign() {
     ezLabel(kDateLabel, 2.5, 1.125, 5, 1, "Date:", "L");
     startControl(kValueFont);
     ezText(kDateField, 8, 0.875, 15, 1.625, "", "DT");
-    // Each answer: its caption, its value in bold and, for the month and week, their days.
+    // Each answer: its caption, its value in bold and, for the month and week, their days. The
+    // answers are read-only boxes in the Tab order, so a screen reader reads each as it is
+    // reached and the text can be selected.
     struct Row {
         int caption;
         int value;
         int dates;
         const char* text;
+        const char* datesName;
         double row;
     };
-    const Row rows[] = {{kYearCaption, kYearValue, 0, "Broadcast year:", 4},
-                        {kMonthCaption, kMonthValue, kMonthDates, "Broadcast month:", 5.5},
-                        {kWeekCaption, kWeekValue, kWeekDates, "Broadcast week:", 8.25}};
+    const Row rows[] = {{kYearCaption, kYearValue, 0, "Broadcast year:", "", 3.75},
+                        {kMonthCaption, kMonthValue, kMonthDates,
+                         "Broadcast month:", "Days of the broadcast month", 5.5},
+                        {kWeekCaption, kWeekValue, kWeekDates,
+                         "Broadcast week:", "Days of the broadcast week", 9.25}};
     for (const Row& row : rows) {
         startControl(kDialogFont);
-        ezLabel(row.caption, 3.5, row.row, 13, 1, row.text, "L");
+        ezLabel(row.caption, 3.5, row.row + 0.125, 13, 1, row.text, "L");
         startControl(kValueFont);
-        ezLabel(row.value, 17, row.row, 41.5, 1, "", "L");
+        ezText(row.value, 17, row.row, 41.5, 1.5, "", "RT");
         if (row.dates == 0) continue;
         startControl(kDialogFont);
-        ezLabel(row.dates, 17, row.row + 1.125, 41.5, 1, "", "L");
+        ezText(row.dates, 17, row.row + 1.75, 41.5, 1.5, "", "RT");
+        ezSetControlName(kFindDateForm, row.dates, row.datesName);
     }
     startControl(kDialogFont);
-    ezLabel(kOutOfRangeLine, 3.5, 10.75, 55, 1, "", "L");
+    ezLabel(kOutOfRangeLine, 3.5, 12.75, 55, 1, "", "L");
     startControl(kDialogFont);
-    ezButton(kHelpButton, 2.5, 13.25, 8, 1.5, "&Help", "T");
+    ezButton(kHelpButton, 2.5, 14.75, 8, 1.5, "&Help", "T");
+    // Copy is the form's one action: Return in the date copies its answer.
     startControl(kDialogFont);
-    ezButton(kCopyButton, 40.5, 13.25, 8, 1.5, "&Copy", "TD");
+    ezButton(kCopyButton, 40.5, 14.75, 8, 1.5, "C&opy", "TD");
     startControl(kDialogFont);
-    ezButton(kCloseButton, 50.5, 13.25, 8, 1.5, "&Close", "TX");
+    ezButton(kCloseButton, 50.5, 14.75, 8, 1.5, "&Close", "TX");
     startControl(kDialogFont);
-    ezFrame(kAnswerFrame, 2, 2.75, 57, 9.5, "Broadcast calendar", "");
+    ezFrame(kAnswerFrame, 2, 2.75, 57, 11.25, "Broadcast calendar", "");
 }
 
 void findDateEvents(int controlId, int eventCode, int value, int& cancel) {

@@ -1,8 +1,10 @@
 """Walks one window of the running program as a screen reader sees it, over the AT-SPI bus, and
 prints every fault: a window that is not a frame, dialog or alert, a control without a role or a
-name, children out of their visual order (left to right, top to bottom).
+name, children out of their visual order (left to right, top to bottom), two controls with one
+access key, and any of the expected lines (as the tree prints them: role, name, spoken states)
+missing from the tree.
 
-    python3 accessible_tree.py "WINDOW TITLE"
+    python3 accessible_tree.py "WINDOW TITLE" ["push button: 'OK' default" ...]
 
 Exit status 0 when the window was found without faults, 1 otherwise; the tree is printed with
 the faults.
@@ -15,6 +17,9 @@ import pyatspi
 WINDOW_ROLES = {"frame", "dialog", "alert"}
 # Containers and parts of other controls, which a screen reader passes over without a name.
 UNNAMED_ROLES = {"filler", "menu bar", "scroll bar", "separator", "viewport"}
+# States a screen reader speaks with a control's role and name.
+SPOKEN_STATES = {pyatspi.STATE_IS_DEFAULT: "default", pyatspi.STATE_EDITABLE: "editable",
+                 pyatspi.STATE_READ_ONLY: "read only"}
 # Pixels by which two controls' tops may differ and still stand on one line.
 SAME_LINE = 10
 
@@ -41,10 +46,23 @@ def find_window(title):
     return None
 
 
-def walk(node, depth, tree, faults):
+def access_key(node):
+    try:
+        action = node.queryAction()
+    except NotImplementedError:
+        return ""
+    return action.getKeyBinding(0).lower() if action.nActions else ""
+
+
+def walk(node, depth, tree, faults, keys):
     role = node.getRoleName()
     name = node.name or ""
-    tree.append(f"{'  ' * depth}{role}: {name!r}")
+    states = [said for state, said in SPOKEN_STATES.items() if node.getState().contains(state)]
+    tree.append(f"{'  ' * depth}{' '.join([f'{role}: {name!r}'] + states)}")
+    key = access_key(node)
+    if key and key in keys:
+        faults.append(f"{keys[key]!r} and {name!r} share {key}")
+    keys.setdefault(key, name)
     if not role or role in ("unknown", "invalid"):
         faults.append(f"no role: {name!r}")
     elif not name.strip() and role not in UNNAMED_ROLES:
@@ -58,7 +76,7 @@ def walk(node, depth, tree, faults):
     if role == "menu bar":
         return
     for child in children:
-        walk(child, depth + 1, tree, faults)
+        walk(child, depth + 1, tree, faults, keys)
 
 
 def main():
@@ -72,7 +90,9 @@ def main():
     tree, faults = [], []
     if window.getRoleName() not in WINDOW_ROLES:
         faults.append(f"window role {window.getRoleName()!r}")
-    walk(window, 0, tree, faults)
+    walk(window, 0, tree, faults, {})
+    said = {line.strip() for line in tree}
+    faults += [f"no {line}" for line in sys.argv[2:] if line not in said]
     if faults:
         print("\n".join(faults + ["--"] + tree))
         return 1

@@ -89,7 +89,7 @@ TEST_F(AppDates, FindADateAnswersAsTheCommandLineDoes) {
                   typeDate(date);
                   shown.push_back(dateField()->text().toStdString() + "\n" +
                                   labelTextsOf(modalTitled(kFindTitle)));
-                  click(buttonIn(modalTitled(kFindTitle), "&Copy"));
+                  click(buttonIn(modalTitled(kFindTitle), "C&opy"));
                   copied.push_back(QApplication::clipboard()->text().toStdString());
               }
               QTest::keyClick(modalTitled(kFindTitle)->windowHandle(), Qt::Key_Escape);

@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,11 +65,15 @@ std::string spokenFocus() {
     return accessible ? accessible->text(QAccessible::Name).toStdString() : "(nothing)";
 }
 
-std::string accessibilityFaults(const std::string& title) {
+// Also every expected line (role, name and spoken states, as the walker prints them) is found.
+std::string accessibilityFaults(const std::string& title, const std::vector<std::string>& spoken) {
+    QStringList arguments = {MERIVANE_TREE_WALKER, QString::fromStdString(title)};
+    for (const std::string& line : spoken)
+        arguments.push_back(QString::fromStdString(line));
     QProcess walker;
     walker.setProcessChannelMode(QProcess::MergedChannels);
     // Debian's own Python, which has the AT-SPI bindings.
-    walker.start("/usr/bin/python3", {MERIVANE_TREE_WALKER, QString::fromStdString(title)});
+    walker.start("/usr/bin/python3", arguments);
     QElapsedTimer clock;
     clock.start();
     // The program answers the walker's questions while it waits.
@@ -100,7 +105,15 @@ struct FormWalk {
     std::vector<std::string> tabOrder;
     std::string keys;               // pressed then, as xdotool names them
     std::function<bool()> keysDone; // holds once the keys have done their work
+    std::vector<std::string> spoken;
 };
+
+// The control that has the focus as painted; empty unless it is a button, whose picture holds
+// no caret or selection.
+QImage focusedButton() {
+    auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+    return button != nullptr ? button->grab().toImage() : QImage();
+}
 
 TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
     AppScratch scratch = makeAppScratch(true);
@@ -142,52 +155,82 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
          previewSharp,
          {"Calendar starting year:", "Year", "Help", "Generate", "Exit"},
          "Return",
-         [&] { return pdfCount() == 1; }},
+         [&] { return pdfCount() == 1; },
+         {"push button: 'Generate' default"}},
         {"Select Month of 2026 to Print",
          [] {
              click(buttonIn(mainWindow(), "Month"));
              press("Return");
          },
-         rangeTabs, "Return", [&] { return pdfCount() == 2; }},
-        {"Select Month of 2026 to Print", [] { press("Return"); }, rangeTabs, "Escape",
-         gone("Select Month of 2026 to Print")},
-        {"User Preferences", [] { chooseMenuItem("&Preferences"); }, preferenceTabs, "space Return",
-         [&] { return settings().find("IntelYear=") != std::string::npos; }},
-        {"User Preferences", [] { chooseMenuItem("&Preferences"); }, preferenceTabs, "Escape",
-         gone("User Preferences")},
+         rangeTabs,
+         "Return",
+         [&] { return pdfCount() == 2; },
+         {"push button: 'OK' default"}},
+        {"Select Month of 2026 to Print",
+         [] { press("Return"); },
+         rangeTabs,
+         "Escape",
+         gone("Select Month of 2026 to Print"),
+         {}},
+        {"User Preferences",
+         [] { chooseMenuItem("&Preferences"); },
+         preferenceTabs,
+         "space Return",
+         [&] { return settings().find("IntelYear=") != std::string::npos; },
+         {"push button: 'Save' default"}},
+        {"User Preferences",
+         [] { chooseMenuItem("&Preferences"); },
+         preferenceTabs,
+         "Escape",
+         gone("User Preferences"),
+         {}},
         {"About Zarn Generator",
          [] { chooseMenuItem("About..."); },
          {"View Program History", "Close"},
          "Escape",
-         gone("About Zarn Generator")},
+         gone("About Zarn Generator"),
+         {"text: 'Usage notice' read only", "text: 'Thanks' read only",
+          "push button: 'Close' default"}},
         {"Update Available",
          updateOffer,
          {"Download Now", "Maybe Later", "Stop reminding me about this update."},
          "Escape",
-         [&offer] { return offer.laterChosen && !offer.downloadAccepted; }},
+         [&offer] { return offer.laterChosen && !offer.downloadAccepted; },
+         {"push button: 'Download Now' default"}},
         {"Update Information",
          [] { ShowWhatsNewDialog("MF", "6.0.0.1"); },
          {"OK"},
          "Return",
-         gone("Update Information")},
+         gone("Update Information"),
+         {"text: 'Release notes' read only", "push button: 'OK' default"}},
         {"Printing a calendar",
          [] { press("F1"); },
          {},
          // Escape leaves the find bar that Ctrl+F opened, and the help stays; Ctrl+W closes it.
          "ctrl+f Escape",
-         [] { return helpShown() && QApplication::focusWidget()->objectName() == "helpText"; }},
+         [] { return helpShown() && QApplication::focusWidget()->objectName() == "helpText"; },
+         {}},
         {"Find a Broadcast Date",
          [] { press("ctrl+d"); },
-         // Tab steps through the date's year, month and day before it leaves the field.
-         {"Date:", "Date:", "Date:", "Help", "Copy", "Close"},
-         "Escape",
-         gone("Find a Broadcast Date")},
+         // Tab steps through the date's year, month and day before it leaves the field, then
+         // through the answers.
+         {"Date:", "Date:", "Date:", "Broadcast year:", "Broadcast month:",
+          "Days of the broadcast month", "Broadcast week:", "Days of the broadcast week", "Help",
+          "Copy", "Close"},
+         // Return in the date copies its answer.
+         "Return Escape",
+         [&] {
+             return QApplication::clipboard()->text().contains(": week ") &&
+                    gone("Find a Broadcast Date")();
+         },
+         {"text: 'Broadcast week:' read only", "push button: 'Copy' default"}},
         {"Export to Calendar Program",
          [] { press("ctrl+e"); },
          {"First broadcast year:", "Last broadcast year:", "Include every week", "Help",
           "Export...", "Cancel"},
          "Escape",
-         gone("Export to Calendar Program")},
+         gone("Export to Calendar Program"),
+         {"push button: 'Export...' default"}},
         {"Whoa, Brontel!",
          [] {
              typeYear("1919");
@@ -196,7 +239,8 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
          },
          {"OK"},
          "Return",
-         gone("Whoa, Brontel!")},
+         gone("Whoa, Brontel!"),
+         {}},
     };
 
     std::vector<ScriptStep> steps;
@@ -214,9 +258,12 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
                              // The help window's own tree is left out: reading its long
                              // page keeps the accessibility registry of a loaded machine busy
                              // past any sensible wait.
-                             if (!walk.tabOrder.empty()) {
-                                 EXPECT_EQ(accessibilityFaults(walk.title), "") << walk.title;
+                             if (!walk.tabOrder.empty() || !walk.spoken.empty()) {
+                                 EXPECT_EQ(accessibilityFaults(walk.title, walk.spoken), "")
+                                     << walk.title;
                              }
+                             // The focus shows from the start as it does once Tab comes round.
+                             const QImage opened = focusedButton();
                              std::vector<std::string> seen = {spokenFocus()};
                              for (std::size_t tab = 0; tab < walk.tabOrder.size(); ++tab) {
                                  press("Tab");
@@ -226,6 +273,7 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
                              if (!expected.empty()) expected.push_back(expected.front());
                              if (walk.tabOrder.empty()) seen.clear();
                              EXPECT_EQ(seen, expected) << walk.title;
+                             EXPECT_TRUE(focusedButton() == opened) << walk.title;
                              press(walk.keys);
                          }});
         steps.push_back({"keys done in " + walk.title, walk.keysDone, [] {}});

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
@@ -226,6 +227,9 @@ std::string labelTextsOf(QWidget* window) {
     if (!window) return texts;
     for (QLabel* label : window->findChildren<QLabel*>())
         texts += label->text().toStdString() + "\n";
+    // Answers shown in read-only boxes are read as labels are.
+    for (QTextEdit* answer : window->findChildren<QTextEdit*>())
+        if (answer->isReadOnly()) texts += answer->toPlainText().toStdString() + "\n";
     return texts;
 }
 

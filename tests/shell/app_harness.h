@@ -60,7 +60,7 @@ void chooseMenuItem(const std::string& text);
 void typeYear(const std::string& text);
 // The tooltip a control shows when the pointer rests on it; "" when none.
 std::string tooltipOf(QWidget* widget);
-// Every label text of a window, one per line.
+// Every label text of a window and every read-only box's text, one per line.
 std::string labelTextsOf(QWidget* window);
 
 // The lines the fake viewer has written: the files it was asked to open.
