@@ -1,5 +1,8 @@
-// The command-line program run as a user runs it: its output, exit status, the files it leaves
-// and the PDFs read back.
+// The command-line program run as a user runs it, and its date commands in-process day by day:
+// its output, exit status, the files it leaves and the PDFs read back.
+#include "calendar/broadcast.h"
+#include "cli/commands.h"
+#include "support/command_output.h"
 #include "support/pdf_content.h"
 #include "support/test_files.h"
 
@@ -74,6 +77,38 @@ std::vector<std::string> lines(const std::string& text) {
     for (std::string line; std::getline(in, line);)
         result.push_back(line);
     return result;
+}
+
+// What a command run in-process writes to standard output, and a line with its status.
+std::string inProcessOutput(int (*command)(int, char**), std::vector<std::string> arguments) {
+    std::string program = "merivane-cli";
+    std::vector<char*> argv{program.data()};
+    for (std::string& a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    const int status = command(static_cast<int>(argv.size()) - 1, argv.data());
+    return testing::internal::GetCapturedStdout() + "status " + std::to_string(status) + "\n";
+}
+
+// The columns of days in order; date prints them less weekday, quarter and the day counts.
+const std::vector<std::string> kDayColumns{
+    "date",        "weekday",    "year",         "quarter",     "month",
+    "month_name",  "week",       "quarter_week", "day_of_week", "day_of_month",
+    "day_of_year", "week_start", "week_end",     "month_start", "month_end"};
+
+// A row of days as CSV, or as a JSON object with numbers bare; `omit` names columns to leave
+// out, each between blanks.
+std::string rowText(const std::vector<std::string>& values, bool json,
+                    const std::string& omit = "") {
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (omit.find(" " + kDayColumns[i] + " ") != std::string::npos) continue;
+        const bool quoted = json && values[i].find_first_not_of("0123456789") != std::string::npos;
+        text += (text.empty() ? "" : ",") + (json ? "\"" + kDayColumns[i] + "\":" : "");
+        text += quoted ? "\"" + values[i] + "\"" : values[i];
+    }
+    return json ? "{" + text + "}" : text;
 }
 
 class CommandLine : public ::testing::Test {
@@ -368,6 +403,74 @@ TEST_F(CommandLine, WeeksOfOneYear) {
     ASSERT_EQ(table.size(), 53u);
     EXPECT_NE(std::find(table.begin(), table.end(), "2018-09-24,39,9,2018,3Q14"), table.end());
     EXPECT_NE(std::find(table.begin(), table.end(), "2018-03-19,12,3,2018,1Q12"), table.end());
+}
+
+// Every day of broadcast 2024 to 2028 (1 January 2024 to 31 December 2028) through date and days
+// in-process against the week table that weeks prints, as a process a day is slow under the
+// sanitizers. The program prints the same on a sample (a leap week, 2026's month bounds, tables)
+// run by one shell, as a process started from this one is slow too.
+TEST_F(CommandLine, DateAndDaysAgreeWithTheWeekTableEveryDay) {
+    std::string script, expected;
+    auto sample = [&](int (*command)(int, char**), const std::vector<std::string>& arguments) {
+        script += "'" MERIVANE_CLI "'";
+        for (const std::string& argument : arguments)
+            script += " " + argument;
+        script += "; echo status $?\n";
+        expected += inProcessOutput(command, arguments);
+    };
+    std::vector<std::string> csv{rowText(kDayColumns, false)}, json{"["};
+    for (int year = 2024; year <= 2028; ++year) {
+        const BroadcastYearTable table = broadcastYearTable(year);
+        for (int month = 1; month <= 12; ++month) {
+            const DateNumber start = table.monthStart[month], end = table.monthEnd[month];
+            const std::string yearText = std::to_string(year), name = kMonthNames[month];
+            const std::string monthStart = isoDateText(start), monthEnd = isoDateText(end);
+            for (DateNumber day = start; day <= end; ++day) {
+                const DateNumber monday = day - (day - start) % 7;
+                const std::string date = isoDateText(day);
+                const std::string label = quarterLabel(table, month, monday);
+                const std::string week = std::to_string(weekNumber(table, monday));
+                const std::string weekStart = isoDateText(monday);
+                const std::string weekEnd = isoDateText(monday + 6);
+                const std::vector<std::string> row(
+                    {date, kWeekdayNames[day - monday + 1], yearText,
+                     std::to_string((month + 2) / 3), std::to_string(month), name, week, label,
+                     std::to_string(day - monday + 1), std::to_string(day - start + 1),
+                     std::to_string(day - table.firstDay + 1), weekStart, weekEnd, monthStart,
+                     monthEnd});
+                csv.push_back(rowText(row, false));
+                json.push_back(rowText(row, true) + ",");
+                ASSERT_EQ(inProcessOutput(runDateCommand, {"date", date}),
+                          date + ": week " + week + " (" + label + ") of broadcast year " +
+                              yearText + ", " + weekStart + " to " + weekEnd + "; broadcast " +
+                              name + " " + yearText + ", " + monthStart + " to " + monthEnd +
+                              "\nstatus 0\n");
+                ASSERT_EQ(
+                    inProcessOutput(runDateCommand, {"date", date, "--json"}),
+                    rowText(row, true, " weekday quarter day_of_week day_of_month day_of_year ") +
+                        "\nstatus 0\n");
+                if ((year == 2026 && (day == start || day == end)) ||
+                    (day >= dateNumber(2, 26, 2024) && day < dateNumber(3, 4, 2024))) {
+                    sample(runDateCommand, {"date", date});
+                    sample(runDateCommand, {"date", date, "--json"});
+                }
+            }
+        }
+    }
+    json.back().pop_back();
+    json.insert(json.end(), {"]", "status 0"});
+    csv.push_back("status 0");
+    EXPECT_EQ(csv.size(), 2u + 366 + 3 * 365 + 366);
+    const std::vector<std::string> days{"days", "2024", "2028"},
+        daysJson{"days", "2024", "2028", "--json"};
+    for (const auto& [arguments, rows] : {std::pair{days, csv}, {daysJson, json}}) {
+        const std::vector<std::string> table = lines(inProcessOutput(runDaysCommand, arguments));
+        ASSERT_EQ(table.size(), rows.size());
+        for (std::size_t i = 0; i < table.size(); ++i)
+            ASSERT_EQ(table[i], rows[i]);
+        sample(runDaysCommand, arguments);
+    }
+    EXPECT_EQ(commandOutput(script), expected);
 }
 
 } // namespace
