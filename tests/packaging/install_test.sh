@@ -47,13 +47,10 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 [ -f "$source/cli/merivane-cli.1" ] && expected+=(share/man/man1/merivane-cli.1.gz)
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")
-http_library=$prefix/$libdir/merivane/libmerivane_http.so
-expected+=("${http_library#"$prefix/"}")
+expected+=("$libdir/merivane/libmerivane_http.so")
 for file in "${expected[@]}"; do [ -s "$prefix/$file" ] || fail "not installed: $file"; done
 # libcurl comes only with the HTTP library, which the window loads when it first connects.
-for program in merivane merivane-cli; do
-  readelf -d "$prefix/bin/$program" | grep -q "NEEDED.*libcurl" && fail "$program needs libcurl"
-done
+readelf -d "$prefix"/bin/merivane* | grep -q "NEEDED.*libcurl" && fail "a program needs libcurl"
 for size in 16 48 256; do
   file -b "$share/icons/hicolor/${size}x${size}/apps/merivane.png" |
     grep -q "PNG image data, $size x $size" || fail "icon ${size}x${size} has another size"
@@ -106,7 +103,7 @@ chmod +x "$work/viewer.sh"
 printf '[Desktop Entry]\nType=Application\nName=Viewer\nExec=%s %%f\nMimeType=application/pdf;\n' \
   "$work/viewer.sh" >"$home/.local/share/applications/fakeviewer.desktop"
 printf '[Default Applications]\napplication/pdf=fakeviewer.desktop\n' >"$home/.config/mimeapps.list"
-printf '[Last]\nYear=2026\nStyle=3\n[Update]\nSite=https://127.0.0.1:1/\nLastCheck=99999999\n' \
+printf '[Last]\nYear=2026\nStyle=3\n[Update]\nSite=https://no-such-host.invalid/\nLastCheck=99999999\n' \
   >"$home/.local/share/merivane/Zarn.ini"
 
 exec 3>"$work/display"
@@ -181,15 +178,13 @@ help_item() {
   run xdotool key Escape
   return 1
 }
-# Check for Program Update loads the installed HTTP library, which reports the refused server.
+# Check for Program Update loads the installed HTTP library, which reports the missing host.
 grep -q libcurl "/proc/$merivane/maps" && fail "libcurl is loaded at start"
 wait_for "the update check's error" help_item u Error
-grep -qF "$http_library" "/proc/$merivane/maps" || fail "the installed HTTP library is not loaded"
-run xdotool key Return
-wait_for "the offer of the web site" has_window "Unable to Complete Update Check"
-activate "$(window_named "Unable to Complete Update Check")"
-run xdotool key --clearmodifiers alt+n
-wait_for "the update check ending" eval '! has_window "Unable to Complete Update Check"'
+grep -qF "$prefix/$libdir/merivane/libmerivane_http.so" "/proc/$merivane/maps" ||
+  fail "the installed HTTP library is not loaded"
+activate "$(window_named Error)" && run xdotool key Return
+wait_for "the error closing" eval '! has_window Error'
 wait_for "the About dialog" help_item "Up Return" "About Zarn Generator"
 about=$(window_named "About Zarn Generator")
 if [ -n "$about" ]; then
