@@ -1,6 +1,8 @@
 #pragma once
 // The program's HTTP client: connections to https addresses, text and file transfers with a
-// progress callback, cancellation and readable error texts, over libcurl.
+// progress callback, cancellation and readable error texts, over libcurl. libcurl is loaded with
+// the client's library (update/http_client_plugin.h) on the first HttpConnectA, not before:
+// without that library the connection fails with kHttpErrorNoModule.
 //
 // Every address must be https; certificates and host names are always verified, and redirects
 // are followed only to https addresses, at most five of them. All calls run on the GUI thread.
@@ -47,6 +49,7 @@ constexpr std::uint32_t kHttpErrorTooManyConnections = 0x80042713;
 constexpr std::uint32_t kHttpErrorCancelled = 0x80042714;
 constexpr std::uint32_t kHttpErrorRefused = 0x80042715;
 constexpr std::uint32_t kHttpErrorUnreachable = 0x80042716;
+constexpr std::uint32_t kHttpErrorNoModule = 0x80042717;
 // A status other than 200 OK: this base plus the status (404 gives 0x80043194).
 constexpr std::uint32_t kHttpErrorStatusBase = 0x80043000;
 
@@ -63,6 +66,7 @@ struct HttpTransferStatus {
 };
 
 // Prepares the client; calls may nest, each one matched by HttpUninitialize. Non-zero = ready.
+// Until the first connection loads the client's library this only counts the calls.
 int HttpInitializeA();
 void HttpUninitialize();
 
@@ -133,3 +137,6 @@ void HttpSetEventPump(HttpEventPump pump);
 // Replaces the stall time-out (seconds without a received byte; 0 restores the connection's
 // time-out) and the download size bound (0 restores 1 GiB) of the connections opened next.
 void HttpSetTestLimits(int stallSeconds, std::uint64_t maxDownloadBytes);
+// Looks for the client's library only in folder (an absolute path) from now on, leaving any
+// library already loaded unused; "" goes back to the program's own places.
+void HttpSetTestModuleFolder(const std::string& folder);

@@ -46,7 +46,11 @@ for size in 16 22 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/merivane.png")
 done
 [ -f "$source/cli/merivane-cli.1" ] && expected+=(share/man/man1/merivane-cli.1.gz)
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")
+expected+=("$libdir/merivane/libmerivane_http.so")
 for file in "${expected[@]}"; do [ -s "$prefix/$file" ] || fail "not installed: $file"; done
+# libcurl comes only with the HTTP library, which the window loads when it first connects.
+readelf -d "$prefix"/bin/merivane* | grep -q "NEEDED.*libcurl" && fail "a program needs libcurl"
 for size in 16 48 256; do
   file -b "$share/icons/hicolor/${size}x${size}/apps/merivane.png" |
     grep -q "PNG image data, $size x $size" || fail "icon ${size}x${size} has another size"
@@ -99,7 +103,8 @@ chmod +x "$work/viewer.sh"
 printf '[Desktop Entry]\nType=Application\nName=Viewer\nExec=%s %%f\nMimeType=application/pdf;\n' \
   "$work/viewer.sh" >"$home/.local/share/applications/fakeviewer.desktop"
 printf '[Default Applications]\napplication/pdf=fakeviewer.desktop\n' >"$home/.config/mimeapps.list"
-printf '[Last]\nYear=2026\nStyle=3\n' >"$home/.local/share/merivane/Zarn.ini"
+printf '[Last]\nYear=2026\nStyle=3\n[Update]\nSite=https://no-such-host.invalid/\nLastCheck=99999999\n' \
+  >"$home/.local/share/merivane/Zarn.ini"
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
@@ -157,10 +162,10 @@ wait_for "the viewer opening it" grep -qx "$pdf" "$work/opened.txt"
 grep -qx "Number=1" "$home/.local/share/merivane/Zarn.ini" || fail "the counter in the per-user Zarn.ini"
 [ -e "$prefix/bin/Zarn.ini" ] || [ -e "$prefix/bin/PDF" ] && fail "wrote beside the installed program"
 
-# Help > About... by keyboard, tried again until the dialog is up (a key can arrive before the
-# window has the focus).
+# An item of the Help menu by keyboard, tried again until the window TITLE is up (a key can
+# arrive before the window has the focus): help_item KEYS TITLE.
 shown_windows() { run xdotool search --onlyvisible --class '^merivane$' 2>/dev/null | wc -l; }
-about_opened() {
+help_item() {
   activate "$main"
   [ "$(run xdotool getactivewindow 2>/dev/null)" = "$main" ] || return 1
   local before
@@ -168,12 +173,19 @@ about_opened() {
   run xdotool key --clearmodifiers alt+h
   # The Help menu drops down as a window of its own.
   for ((t = 0; t < 30; t++)); do (($(shown_windows) > before)) && break; sleep 0.1; done
-  run xdotool key Up Return
-  for ((t = 0; t < 20; t++)); do has_window "About Zarn Generator" && return 0; sleep 0.1; done
+  run xdotool key $1
+  for ((t = 0; t < 20; t++)); do has_window "$2" && return 0; sleep 0.1; done
   run xdotool key Escape
   return 1
 }
-wait_for "the About dialog" about_opened
+# Check for Program Update loads the installed HTTP library, which reports the missing host.
+grep -q libcurl "/proc/$merivane/maps" && fail "libcurl is loaded at start"
+wait_for "the update check's error" help_item u Error
+grep -qF "$prefix/$libdir/merivane/libmerivane_http.so" "/proc/$merivane/maps" ||
+  fail "the installed HTTP library is not loaded"
+activate "$(window_named Error)" && run xdotool key Return
+wait_for "the error closing" eval '! has_window Error'
+wait_for "the About dialog" help_item "Up Return" "About Zarn Generator"
 about=$(window_named "About Zarn Generator")
 if [ -n "$about" ]; then
   clipboard() { run timeout 2 xclip -o -selection clipboard; }

@@ -300,18 +300,23 @@ TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
 }
 
 // A missing connection is reported once and ends the check; a server that refuses the
-// connection is named as such, and the web site is still offered.
+// connection is named as such, and the web site is still offered. So is a missing HTTP library.
 TEST_F(UpdateCheckTest, NoConnectionIsToldApartFromARefusingServer) {
     const struct {
         const char* site;
         const char* text;
         bool missing;
+        bool withoutLibrary; // the client's library is not in the folder looked in
     } cases[] = {
-        {"https://no-such-host.invalid/", "No internet connection available.", true},
-        {"https://127.0.0.1:1/", "The server refused the connection.", false},
+        {"https://no-such-host.invalid/", "No internet connection available.", true, false},
+        {"https://127.0.0.1:1/", "The server refused the connection.", false, false},
+        {"https://127.0.0.1:1/",
+         "module (libmerivane_http.so) or a library it needs is missing; installing the", false,
+         true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.site);
+        SCOPED_TRACE(c.text);
+        HttpSetTestModuleFolder(c.withoutLibrary ? program.folder.string() : "");
         writeText(program / "Zarn.ini", std::string("[Update]\nSite=") + c.site + "\n");
         answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
         answers[kNoAnswer] = [](QWidget* window) { press(window, "&No, Thanks, I'm Good"); };
@@ -322,6 +327,7 @@ TEST_F(UpdateCheckTest, NoConnectionIsToldApartFromARefusingServer) {
         EXPECT_EQ(captionsSeen(), captions);
         EXPECT_NE(textsOf("Error").find(c.text), std::string::npos) << textsOf("Error");
     }
+    HttpSetTestModuleFolder("");
 }
 
 // Hostile installer names and links: a download never writes through a link, never replaces a

@@ -112,6 +112,7 @@ TEST(UpdateEndToEnd, CheckDownloadInstallRestartAndSeeWhatsNew) {
     fs::create_directories(site / "updates");
     fs::create_directories(MERIVANE_SHOTS_DIR);
     fs::copy_file(MERIVANE_PROGRAM, program / "merivane");
+    fs::copy_file(MERIVANE_HTTP_MODULE, program / fs::path(MERIVANE_HTTP_MODULE).filename());
     fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(site, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
