@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <vector>
 
@@ -182,9 +183,12 @@ struct HeldMessage {
     QString text;
 };
 std::vector<HeldMessage> heldMessages;
+// Qt's own threads (the session bus) may speak while it starts.
+std::mutex heldMessagesLock;
 std::string platformFailureLine;
 
 void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    const std::lock_guard<std::mutex> held(heldMessagesLock);
     if (type == QtFatalMsg) {
         std::fputs(platformFailureLine.c_str(), stderr);
         std::fflush(stderr);
@@ -202,6 +206,7 @@ void appStartToolkit(int& argc, char** argv, const std::string& failureLine) {
     const QtMessageHandler previous = qInstallMessageHandler(holdStartMessage);
     new QApplication(argc, argv);
     qInstallMessageHandler(previous);
+    const std::lock_guard<std::mutex> held(heldMessagesLock);
     for (const HeldMessage& message : heldMessages) {
         const QMessageLogContext context(nullptr, 0, nullptr, message.category.c_str());
         qt_message_output(message.type, context, message.text);
