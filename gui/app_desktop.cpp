@@ -14,7 +14,9 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -45,7 +47,9 @@ bool isRegularFile(const std::string& path) {
 
 std::string homeFolder() {
     const char* home = std::getenv("HOME");
-    return home && home[0] == '/' ? home : "";
+    if (home && home[0] == '/') return home;
+    const passwd* user = getpwuid(getuid());
+    return user && user->pw_dir ? user->pw_dir : "/";
 }
 
 // An XDG folder variable; an unset, empty or relative value gives the fallback.
