@@ -12,6 +12,7 @@ packages=(
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
   libnginx-mod-http-echo curl
   xdotool openbox at-spi2-core python3-pyatspi dbus qt6ct
+  qt6-wayland weston
   clang libclang-rt-14-dev
   python3-icalendar man-db mandoc time sqlite3 locales
   desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip bash-completion

@@ -1,9 +1,15 @@
 #pragma once
 #include <string>
 
-// The desktop's default application for PDF files, as `xdg-mime query default
-// application/pdf` names it (a desktop entry such as "org.gnome.Evince.desktop"); "" when
-// there is none or xdg-mime is missing.
+// Starts the toolkit on the desktop's display (X11 or Wayland). Where no platform can start (no
+// display, a Wayland socket that is gone, a platform plugin not installed) Qt would abort;
+// instead failureLine goes to standard error and the process exits with status 1. What Qt says
+// while it starts is passed on once it has started. The toolkit keeps argc by reference.
+void appStartToolkit(int& argc, char** argv, const std::string& failureLine);
+
+// The desktop's default application for PDF files, as the desktop's MIME application lists
+// name it (a desktop entry such as "org.gnome.Evince.desktop"), found without starting a
+// process; "" when there is none or its desktop entry is not installed.
 std::string appDefaultPdfViewer();
 
 // Names the program's desktop entry ("org.merivane.Merivane"), so that the desktop shows the

@@ -1,4 +1,5 @@
 #include "calendar/dates.h"
+#include "gui/app_desktop.h"
 #include "program/version.h"
 #include "shell/startup.h"
 
@@ -21,12 +22,17 @@ constexpr const char* kUsage = "Usage: merivane [/update]\n"
                                "\n"
                                "merivane-cli makes the same calendars without a window.\n";
 
+// Said in one line, with status 1, whenever no display can be opened.
+constexpr const char* kNoGraphicalSession =
+    "merivane: a graphical session is needed (no display could be opened from DISPLAY or "
+    "WAYLAND_DISPLAY); merivane-cli works without one\n";
+
 bool variableSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0';
 }
 
-// Qt ends the process with an abort when it finds no display; say it in one line instead.
+// Without any of these there is nothing to try.
 bool graphicalSessionPresent() {
     return variableSet("QT_QPA_PLATFORM") || variableSet("DISPLAY") ||
            variableSet("WAYLAND_DISPLAY");
@@ -48,10 +54,9 @@ int main(int argc, char** argv) {
         return flushed() ? 0 : 1;
     }
     if (!graphicalSessionPresent()) {
-        std::fputs("merivane: a graphical session is needed (neither DISPLAY nor "
-                   "WAYLAND_DISPLAY is set); merivane-cli works without one\n",
-                   stderr);
+        std::fputs(kNoGraphicalSession, stderr);
         return 1;
     }
+    appStartToolkit(argc, argv, kNoGraphicalSession);
     return runMerivane(argc, argv, "");
 }

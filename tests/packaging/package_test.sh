@@ -21,7 +21,7 @@ package=$(ls "$work"/merivane_"$version"_*.deb 2>/dev/null | head -n1)
 [ "$(dpkg-deb -f "$package" Version)" = "$version" ] || fail "package version"
 depends=$(dpkg-deb -f "$package" Depends)
 for library in libc6 libstdc++6 libhpdf-2.3.0 libqt6core6 libqt6gui6 libqt6widgets6 libcurl4 \
-  xdg-utils; do
+  xdg-utils qt6-wayland; do
   [[ ", $depends," == *", $library "* || ", $depends," == *", $library,"* ]] || fail "Depends lacks $library: $depends"
 done
 

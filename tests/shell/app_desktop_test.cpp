@@ -23,6 +23,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -285,22 +286,31 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
 }
 
 // Asked for help or the version, the program answers without a display; any other start
-// without one says what is missing instead of dying in Qt.
+// without one, or where none can be opened, says what is missing instead of dying in Qt.
 TEST(AppDesktop, AnswersWithoutADisplay) {
     struct Case {
         QStringList arguments;
         int status;
         std::string printed;
+        std::vector<std::pair<QString, QString>> session;
     };
-    const Case cases[] = {{{"--help"}, 0, "--version"},
-                          {{"--version"}, 0, "merivane 6."},
-                          {{}, 1, "a graphical session is needed"},
-                          {{"/update"}, 1, "a graphical session is needed"}};
+    const std::string refusal = "a graphical session is needed";
+    const Case cases[] = {
+        {{"--help"}, 0, "--version", {}},
+        {{"--version"}, 0, "merivane 6.", {}},
+        {{}, 1, refusal, {}},
+        {{"/update"}, 1, refusal, {}},
+        {{}, 1, refusal, {{"WAYLAND_DISPLAY", "merivane-no-compositor"}}},
+        {{}, 1, refusal, {{"QT_QPA_PLATFORM", "wayland"}, {"WAYLAND_DISPLAY", "merivane-none"}}},
+        {{}, 1, refusal, {{"DISPLAY", ":merivane-no-server"}}},
+        {{}, 1, refusal, {{"QT_QPA_PLATFORM", "merivane-no-such-plugin"}}}};
     for (const Case& test : cases) {
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(name);
+        for (const auto& [name, value] : test.session)
+            environment.insert(name, value);
         program.setProcessEnvironment(environment);
         program.start(MERIVANE_PROGRAM, test.arguments);
         ASSERT_TRUE(program.waitForFinished(10000));

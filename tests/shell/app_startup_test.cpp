@@ -2,9 +2,11 @@
 // date text the main window reads today from.
 #include "app_harness.h"
 
+#include "gui/app_desktop.h"
 #include "program/program.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
+#include "support/fake_desktop.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -139,8 +141,7 @@ TEST_F(AppStartup, TheProbeNeverWritesThroughALink) {
     ASSERT_EQ(failure, "");
     EXPECT_EQ(readText(victim), "precious");
     EXPECT_TRUE(fs::is_symlink(scratch.pdfFolder / "-x.PDF"));
-    EXPECT_NE(warning.find("another file already has the name -x.PDF"),
-              std::string::npos)
+    EXPECT_NE(warning.find("another file already has the name -x.PDF"), std::string::npos)
         << warning;
 }
 
@@ -206,6 +207,55 @@ TEST(AppStartupReader, WithoutAPdfReaderWarnsAndGenerateWaitsForAnEdit) {
     // Saved, but there is nothing to open it with.
     EXPECT_TRUE(openedFiles(scratch).empty());
     removeAppScratch(scratch);
+}
+
+// The reader is the desktop's default for PDF files as its MIME lists name it, read without
+// starting a program (PATH leads nowhere): the lists by precedence, an entry that is installed,
+// the desktop database as the last resort, and nothing taken from lines that are not entries.
+TEST_F(AppStartup, FindsTheDesktopsPdfReaderInItsMimeLists) {
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> lists;
+        std::string reader;
+    };
+    const std::string pdf = "[Default Applications]\napplication/pdf=";
+    const Case cases[] = {
+        {{}, ""},
+        {{{"config/mimeapps.list", pdf + "gone.desktop;b.desktop"}}, "b.desktop"},
+        {{{"config/mimeapps.list", pdf + "b.desktop"},
+          {"config/test-mimeapps.list", pdf + "a.desktop"}},
+         "a.desktop"},
+        {{{"data/applications/mimeapps.list", pdf + "b.desktop"},
+          {"config-dirs/mimeapps.list", pdf + "a.desktop"}},
+         "a.desktop"},
+        {{{"config/mimeapps.list", "[Added Associations]\napplication/pdf=a.desktop"},
+          {"data-dirs/applications/mimeapps.list", pdf + "b.desktop"}},
+         "b.desktop"},
+        {{{"config/mimeapps.list", "[Removed Associations]\napplication/pdf=b.desktop"},
+          {"data-dirs/applications/mimeinfo.cache",
+           "[MIME Cache]\napplication/pdf=b.desktop;kde4-c.desktop"}},
+         "kde4-c.desktop"},
+        {{{"config/mimeapps.list",
+           "[Added Associations]\n#application/pdf=b.desktop\napplication/pdfx="
+           "b.desktop\napplication/pdf = ../b.desktop;\x01b.desktop ; a.desktop"}},
+         "a.desktop"}};
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (scratch.root / "no-programs").c_str(), 1);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const fs::path desktop = scratch.root / ("desktop" + std::to_string(i));
+        makeFakeDesktop(desktop, "");
+        std::vector<std::pair<std::string, std::string>> files = cases[i].lists;
+        for (const char* entry : {"data/applications/a.desktop", "data-dirs/applications/b.desktop",
+                                  "data-dirs/applications/kde4/c.desktop"})
+            files.push_back({entry, "[Desktop Entry]\nType=Application\n"});
+        for (const auto& [file, text] : files) {
+            fs::create_directories((desktop / file).parent_path());
+            writeText(desktop / file, text);
+        }
+        enterFakeDesktop(desktop);
+        setenv("XDG_CURRENT_DESKTOP", "Other:TEST", 1);
+        EXPECT_EQ(appDefaultPdfViewer(), cases[i].reader) << "case " << i;
+    }
+    setenv("PATH", path.c_str(), 1);
 }
 
 TEST_F(AppStartup, AProgramFolderThatCannotBeWrittenMovesToTheUsersDataFolder) {
