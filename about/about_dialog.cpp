@@ -3,6 +3,7 @@
 #include "calendar/dates.h"
 #include "common/read_file.h"
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
 #include "program/form_events.h"
 #include "program/paths.h"
 #include "program/program.h"
@@ -26,7 +27,6 @@ constexpr int kInformationPage = 1;
 constexpr int kHistoryPage = 2;
 constexpr int kBothPages = 0;
 
-constexpr int kDialogFont = 6;
 constexpr int kBlack = 0;
 constexpr int kBlue = 9;
 constexpr int kBrightWhite = 15;

@@ -4,6 +4,7 @@
 #include "common/numbers.h"
 #include "common/text.h"
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
 #include "msgbox/msgbox.h"
 #include "program/form_events.h"
 #include "program/help.h"
@@ -26,8 +27,7 @@ constexpr int kExportButton = 130;
 constexpr int kCancelButton = 135;
 constexpr int kHelpButton = 140;
 constexpr int kRangeFrame = 145;
-constexpr int kDialogFont = 6;
-constexpr int kYearFont = 8;
+constexpr int kYearFont = kLargeBoldFont;
 
 // The last export's choices, in a section of their own in the settings file.
 constexpr const char* kExportSection = "Calendar Export";

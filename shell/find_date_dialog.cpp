@@ -4,6 +4,7 @@
 #include "common/numbers.h"
 #include "common/text.h"
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
 #include "program/form_events.h"
 #include "program/help.h"
 #include "program/paths.h"
@@ -30,8 +31,7 @@ constexpr int kCopyButton = 155;
 constexpr int kCloseButton = 160;
 constexpr int kHelpButton = 165;
 constexpr int kAnswerFrame = 170;
-constexpr int kDialogFont = 6;
-constexpr int kValueFont = 7;
+constexpr int kValueFont = kDialogBoldFont;
 
 // The date shown and its one-line answer; empty while the date is outside the calendar.
 std::string answerLine;

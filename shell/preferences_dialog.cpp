@@ -1,6 +1,7 @@
 #include "shell/preferences_dialog.h"
 
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
 #include "program/form_events.h"
 #include "program/help.h"
 #include "program/program.h"
@@ -12,7 +13,6 @@ constexpr int kSaveButton = 125;
 constexpr int kCloseButton = 130;
 constexpr int kHelpButton = 135;
 constexpr int kOptionsFrame = 140;
-constexpr int kDialogFont = 6;
 
 struct PreferenceBox {
     int id;

@@ -1,6 +1,7 @@
 #include "update/download.h"
 
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
 #include "msgbox/msgbox.h"
 #include "program/form_events.h"
 #include "program/paths.h"
@@ -16,7 +17,6 @@ namespace {
 
 constexpr int kProgressBar = 100;
 constexpr int kCancelButton = 105;
-constexpr int kDialogFont = 6;
 constexpr int kTimeoutSeconds = 20;
 // The https default; an address that names its own port keeps it.
 constexpr int kDefaultPort = 0;

@@ -1,6 +1,7 @@
 #include "update/update_available_dialog.h"
 
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
 #include "msgbox/msgbox.h"
 #include "program/form_events.h"
 #include "program/paths.h"
@@ -21,7 +22,6 @@ constexpr int kMaybeLaterButton = 140;
 constexpr int kBlack = 0;
 constexpr int kBlue = 9;
 constexpr int kWhite = 15;
-constexpr int kDialogFont = 6;
 constexpr double kWidth = 56;
 constexpr double kHeight = 18.25;
 constexpr double kTallest = 999;
