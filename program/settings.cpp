@@ -15,7 +15,6 @@
 
 namespace global {
 PreferenceRecord preferences;
-void (*preferencesSaved)();
 } // namespace global
 
 namespace {
@@ -226,7 +225,6 @@ void SavePreferences(const PreferenceRecord& working) {
                    {"Preferences", "Quarters", flagText(kQuarterWeeksFlag)},
                    {"Preferences", "Update", flagText(kUpdateAlertFlag)},
                    {"Preferences", "ShowTips", flagText(kTooltipsFlag)}});
-    if (global::preferencesSaved) global::preferencesSaved();
 }
 
 int FollowingCalendarNumber() {

@@ -66,17 +66,12 @@ void dialogLoad() {
     for (const PreferenceBox& box : kBoxes)
         ezSetCheck(kPreferencesForm, box.id, (global::preferences.flags & box.flag) ? 1 : 0);
     working = global::preferences;
-    global::preferencesSaved = disableSaveButton;
     disableSaveButton();
-}
-
-void dialogUnload() {
-    global::preferencesSaved = nullptr;
 }
 
 // Escape closes without saving, as it does in every dialog.
 const FormEvents kFormEvents = {
-    kPreferencesForm, kPreferencesHelp, kCloseButton, dialogLoad, nullptr, nullptr, dialogUnload,
+    kPreferencesForm, kPreferencesHelp, kCloseButton, dialogLoad, nullptr, nullptr, nullptr,
 };
 
 void preferenceBoxEvents(const PreferenceBox& box, int eventCode) {
@@ -94,6 +89,7 @@ void preferenceBoxEvents(const PreferenceBox& box, int eventCode) {
 void saveButtonEvents(int eventCode) {
     if (eventCode == kEventClick) {
         SavePreferences(working);
+        disableSaveButton();
         ezUnloadForm(kPreferencesForm);
         return;
     }
