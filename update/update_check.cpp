@@ -67,9 +67,9 @@ void reportUpToDate() {
 bool downloadOffered(const VersionFile& file, UpdateOffer& offer) {
     if (!DownloadInstaller(file.installerAddress, offer) || !offer.downloadAccepted) return false;
     if (!offer.major) {
-        WriteSetting(global::settingsPath, kUpdateSection, "Install", offer.installerFile);
-        WriteSetting(global::settingsPath, kUpdateSection, "NewVer", offer.newVersion);
-        WriteSetting(global::settingsPath, kUpdateSection, "Failed", "1");
+        WriteSettings(global::settingsPath, {{kUpdateSection, "Install", offer.installerFile},
+                                             {kUpdateSection, "NewVer", offer.newVersion},
+                                             {kUpdateSection, "Failed", "1"}});
     }
     return true;
 }
