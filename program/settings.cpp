@@ -219,6 +219,7 @@ void SavePreferences(const PreferenceRecord& working) {
     const auto flagText = [](std::uint16_t bit) {
         return (global::preferences.flags & bit) ? "1" : "0";
     };
+    // Unchecked (in memory): the live record keeps them for the rest of the run.
     WriteSettings(global::settingsPath,
                   {{"Preferences", "Style", flagText(kRememberStyleFlag)},
                    {"Preferences", "IntelYear", flagText(kIntelligentYearFlag)},
@@ -235,6 +236,8 @@ int FollowingCalendarNumber() {
 
 int NextCalendarNumber() {
     const int number = FollowingCalendarNumber();
+    // Unchecked (scratch): each start deletes the numbered calendars, so a repeated number only
+    // replaces an earlier calendar of this run.
     WriteSetting(global::settingsPath, "PDF", "Number", std::to_string(number));
     return number;
 }

@@ -113,6 +113,7 @@ void exportCalendar() {
                   path + ": " + error + "{f6}", kExportForm);
         return;
     }
+    // Unchecked (convenience): the file is saved; only the choices offered next time are lost.
     WriteSettings(global::settingsPath, {{kExportSection, kFirstYearKey, std::to_string(firstYear)},
                                          {kExportSection, kLastYearKey, std::to_string(lastYear)},
                                          {kExportSection, kWeeksKey, weeks ? "1" : "0"}});

@@ -268,6 +268,7 @@ const FormEvents kFormEvents = {
 
 void menuAction(int itemId) {
     if (const int country = holidayCountryOfItem(itemId); country >= 0) {
+        // Unchecked (in memory): the ticked item keeps the choice for this run.
         WriteSetting(global::settingsPath, kHolidaysSection, kHolidaysKey,
                      holidayCountryCode(country));
         return;
@@ -349,6 +350,8 @@ void generate() {
     if (!saved.empty() && global::pdfViewerPath.empty())
         ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar saved as " + saved);
     // The counter moves on whether or not the save succeeded; one write keeps it with the rest.
+    // Unchecked (scratch): each start deletes the numbered calendars, so a repeated number only
+    // replaces an earlier calendar of this run, and the year and style are a convenience.
     std::vector<SettingEntry> entries;
     if (const int number = calendarNumberTaken())
         entries.push_back({"PDF", "Number", std::to_string(number)});

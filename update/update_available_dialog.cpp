@@ -129,6 +129,7 @@ void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel)
 }
 
 void IgnoreUpdate(const std::string& version) {
+    // Unchecked (harmless): a lost write only brings the same offer again at the next check.
     WriteSetting(global::settingsPath, kUpdateSection, "Ignore", ignoreSettingOf(version));
     okMessage("Update Not Taken",
               "You will no longer be notified about update " + version + " for " + kProductName +

@@ -67,6 +67,8 @@ void reportUpToDate() {
 bool downloadOffered(const VersionFile& file, UpdateOffer& offer) {
     if (!DownloadInstaller(file.installerAddress, offer) || !offer.downloadAccepted) return false;
     if (!offer.major) {
+        // Unchecked (in memory): the installer runs at exit from the offer held here; a lost
+        // write only leaves the next start without its report and clean-up.
         WriteSettings(global::settingsPath, {{kUpdateSection, "Install", offer.installerFile},
                                              {kUpdateSection, "NewVer", offer.newVersion},
                                              {kUpdateSection, "Failed", "1"}});
@@ -80,6 +82,7 @@ bool AutomaticCheckDue() {
     const int lastCheck =
         leadingInteger(ReadSetting(global::settingsPath, kUpdateSection, "LastCheck", "0"));
     if (global::today <= lastCheck) return false;
+    // Unchecked (retried): a lost write only means another check at the next start.
     WriteSetting(global::settingsPath, kUpdateSection, "LastCheck",
                  std::to_string(global::today + kDaysBetweenChecks));
     return true;
