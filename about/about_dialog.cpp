@@ -4,7 +4,7 @@
 #include "common/read_file.h"
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
-#include "program/form_events.h"
+#include "gui/form_events.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/version.h"

@@ -2,8 +2,8 @@
 
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
-#include "program/form_events.h"
-#include "program/help.h"
+#include "gui/form_events.h"
+#include "gui/help.h"
 #include "program/program.h"
 #include "program/settings.h"
 

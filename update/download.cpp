@@ -2,8 +2,8 @@
 
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
+#include "gui/form_events.h"
 #include "msgbox/msgbox.h"
-#include "program/form_events.h"
 #include "program/paths.h"
 #include "program/settings.h"
 #include "update/http_client.h"

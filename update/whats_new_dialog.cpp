@@ -3,7 +3,7 @@
 #include "common/read_file.h"
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
-#include "program/form_events.h"
+#include "gui/form_events.h"
 #include "program/paths.h"
 #include "update/update_state.h"
 

@@ -4,7 +4,7 @@
 #include "support/local_moment.h"
 #include "support/pdf_content.h"
 
-#include "program/form_events.h"
+#include "gui/form_events.h"
 #include "program/paths.h"
 #include "program/program.h"
 

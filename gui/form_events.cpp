@@ -1,7 +1,7 @@
-#include "program/form_events.h"
+#include "gui/form_events.h"
 
 #include "gui/ezgui.h"
-#include "program/help.h"
+#include "gui/help.h"
 #include "program/program.h"
 
 #include <string>
