@@ -3,7 +3,8 @@
 #include "calendar/dates.h"
 #include "common/read_file.h"
 #include "gui/ezgui.h"
-#include "program/form_events.h"
+#include "gui/fonts.h"
+#include "gui/form_events.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/version.h"
@@ -26,7 +27,6 @@ constexpr int kInformationPage = 1;
 constexpr int kHistoryPage = 2;
 constexpr int kBothPages = 0;
 
-constexpr int kDialogFont = 6;
 constexpr int kBlack = 0;
 constexpr int kBlue = 9;
 constexpr int kBrightWhite = 15;

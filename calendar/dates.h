@@ -6,7 +6,8 @@
 enum Weekday { Monday = 1, Tuesday, Wednesday, Thursday, Friday, Saturday, Sunday };
 
 namespace global {
-// Calendar month lengths, indexed 1 to 12; February follows the most recently computed year.
+// Month lengths of a common year, indexed 1 to 12, once fillMonthLengths has run. February
+// stays 28: the broadcast year table adds a leap year's day itself.
 extern int monthLengths[13];
 } // namespace global
 

@@ -239,7 +239,8 @@ void ezGetPictureSize(const std::string& picture, int& width, int& height);
 
 // ---- Fonts, colours, drawing ----
 // Font numbers 0 to 5 are the toolkit's own (0 the desktop's default font); 6 and up the
-// program's. A face that is missing falls back to the desktop's sans-serif font.
+// program's (gui/fonts.h names them). A face that is missing falls back to the desktop's
+// sans-serif font.
 void ezDefFont(int number, const std::string& face, double points, const std::string& properties);
 // Font of the controls created next (and of the next status bar).
 void ezUseFont(int number);

@@ -9,7 +9,6 @@ std::string settingsPath;
 std::string helpFile;
 std::string pdfFolder;
 std::string pdfViewerPath;
-int helpContext;
 std::string dataFolder;
 } // namespace global
 

@@ -8,7 +8,6 @@ extern std::string settingsPath;
 extern std::string helpFile;
 extern std::string pdfFolder;
 extern std::string pdfViewerPath;
-extern int helpContext;
 // Where the files shipped with the program are read from: help topics, "History.rtf",
 // "Release Notes.rtf".
 extern std::string dataFolder;

@@ -5,7 +5,6 @@
 namespace global {
 std::string programIcon;
 DateNumber today;
-bool networkReady;
 std::time_t (*currentTime)() = [] { return std::time(nullptr); };
 } // namespace global
 

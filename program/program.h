@@ -30,8 +30,6 @@ namespace global {
 extern std::string programIcon;
 // Today's date number, taken when the main window loads.
 extern DateNumber today;
-// The HTTP client has been set up and must be released when the main window ends.
-extern bool networkReady;
 // Where the time comes from; tests put a fixed moment here.
 extern std::time_t (*currentTime)();
 } // namespace global

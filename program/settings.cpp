@@ -15,7 +15,6 @@
 
 namespace global {
 PreferenceRecord preferences;
-void (*preferencesSaved)();
 } // namespace global
 
 namespace {
@@ -220,13 +219,13 @@ void SavePreferences(const PreferenceRecord& working) {
     const auto flagText = [](std::uint16_t bit) {
         return (global::preferences.flags & bit) ? "1" : "0";
     };
+    // Unchecked (in memory): the live record keeps them for the rest of the run.
     WriteSettings(global::settingsPath,
                   {{"Preferences", "Style", flagText(kRememberStyleFlag)},
                    {"Preferences", "IntelYear", flagText(kIntelligentYearFlag)},
                    {"Preferences", "Quarters", flagText(kQuarterWeeksFlag)},
                    {"Preferences", "Update", flagText(kUpdateAlertFlag)},
                    {"Preferences", "ShowTips", flagText(kTooltipsFlag)}});
-    if (global::preferencesSaved) global::preferencesSaved();
 }
 
 int FollowingCalendarNumber() {
@@ -237,6 +236,8 @@ int FollowingCalendarNumber() {
 
 int NextCalendarNumber() {
     const int number = FollowingCalendarNumber();
+    // Unchecked (scratch): each start deletes the numbered calendars, so a repeated number only
+    // replaces an earlier calendar of this run.
     WriteSetting(global::settingsPath, "PDF", "Number", std::to_string(number));
     return number;
 }

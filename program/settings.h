@@ -34,8 +34,6 @@ enum PreferenceFlag : std::uint16_t {
 
 namespace global {
 extern PreferenceRecord preferences;
-// Called at the end of SavePreferences; the preferences dialog disables its Save button here.
-extern void (*preferencesSaved)();
 } // namespace global
 
 void LoadPreferences();

@@ -1,10 +1,5 @@
 #include "render/primitives.h"
 
-namespace global {
-Colour black = {0.0f, 0.0f, 0.0f};
-Colour red = {1.0f, 0.0f, 0.0f};
-} // namespace global
-
 namespace {
 // The real page height, so the conversion matches the page whatever the request records.
 float upward(HPDF_Page page, int y) {
@@ -62,7 +57,7 @@ void drawVerticalLine(HPDF_Page page, int x, int y, int rise, int length) {
 void fillRectangle(HPDF_Page page, Colour colour, int bottomY, int x, int width, int height,
                    int outlined) {
     HPDF_Page_SetLineWidth(page, 0.6f);
-    const Colour outline = outlined != 0 ? global::black : colour;
+    const Colour outline = outlined != 0 ? kBlack : colour;
     HPDF_Page_SetRGBStroke(page, outline.red, outline.green, outline.blue);
     HPDF_Page_SetRGBFill(page, colour.red, colour.green, colour.blue);
     HPDF_Page_Rectangle(page, static_cast<float>(x), upward(page, bottomY),

@@ -8,10 +8,8 @@ struct Colour {
     float blue;
 };
 
-namespace global {
-extern Colour black;
-extern Colour red;
-} // namespace global
+constexpr Colour kBlack = {0.0f, 0.0f, 0.0f};
+constexpr Colour kRed = {1.0f, 0.0f, 0.0f};
 
 enum TextAlignment { AlignLeft = 0, AlignRight = 1, AlignCentre = 2 };
 

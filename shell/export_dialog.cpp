@@ -4,9 +4,10 @@
 #include "common/numbers.h"
 #include "common/text.h"
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
+#include "gui/form_events.h"
+#include "gui/help.h"
 #include "msgbox/msgbox.h"
-#include "program/form_events.h"
-#include "program/help.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/settings.h"
@@ -26,8 +27,7 @@ constexpr int kExportButton = 130;
 constexpr int kCancelButton = 135;
 constexpr int kHelpButton = 140;
 constexpr int kRangeFrame = 145;
-constexpr int kDialogFont = 6;
-constexpr int kYearFont = 8;
+constexpr int kYearFont = kLargeBoldFont;
 
 // The last export's choices, in a section of their own in the settings file.
 constexpr const char* kExportSection = "Calendar Export";
@@ -113,6 +113,7 @@ void exportCalendar() {
                   path + ": " + error + "{f6}", kExportForm);
         return;
     }
+    // Unchecked (convenience): the file is saved; only the choices offered next time are lost.
     WriteSettings(global::settingsPath, {{kExportSection, kFirstYearKey, std::to_string(firstYear)},
                                          {kExportSection, kLastYearKey, std::to_string(lastYear)},
                                          {kExportSection, kWeeksKey, weeks ? "1" : "0"}});

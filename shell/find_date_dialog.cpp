@@ -4,8 +4,9 @@
 #include "common/numbers.h"
 #include "common/text.h"
 #include "gui/ezgui.h"
-#include "program/form_events.h"
-#include "program/help.h"
+#include "gui/fonts.h"
+#include "gui/form_events.h"
+#include "gui/help.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "render/generate.h"
@@ -30,8 +31,7 @@ constexpr int kCopyButton = 155;
 constexpr int kCloseButton = 160;
 constexpr int kHelpButton = 165;
 constexpr int kAnswerFrame = 170;
-constexpr int kDialogFont = 6;
-constexpr int kValueFont = 7;
+constexpr int kValueFont = kDialogBoldFont;
 
 // The date shown and its one-line answer; empty while the date is outside the calendar.
 std::string answerLine;

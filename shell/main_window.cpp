@@ -6,9 +6,10 @@
 
 #include "common/numbers.h"
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
+#include "gui/form_events.h"
+#include "gui/help.h"
 #include "msgbox/msgbox.h"
-#include "program/form_events.h"
-#include "program/help.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/settings.h"
@@ -63,7 +64,7 @@ constexpr const char* kHolidaysKey = "Country";
 constexpr int kYearDigits = 4;
 // Posted to the year field once the window runs, to put the caret after the year.
 constexpr int kCaretToEnd = 1;
-constexpr int kStatusBarFont = 7;
+constexpr int kStatusBarFont = kDialogBoldFont;
 constexpr int kFirstMonthOfLateYear = 10;
 
 constexpr const char* kMakerNotice = "Broadcast calendars from the Merivane Project";
@@ -173,32 +174,32 @@ void designMenus() {
 
 void designControls() {
     ezColor(-1, -1);
-    ezUseFont(8);
+    ezUseFont(kLargeBoldFont);
     ezText(kYearField, 19.75, 1.75, 7.5, 1.625, "", "CENST[4]");
     ezColor(-1, -1);
-    ezUseFont(6);
+    ezUseFont(kDialogFont);
     ezLabel(kYearLabel, 3.5, 2.0625, 15.25, 1.125, "Calendar starting year:", "L");
     for (int style = Month; style <= PlanningCalendar; ++style) {
         const StyleChoice& choice = kStyles[style];
         ezColor(-1, -1);
-        ezUseFont(6);
+        ezUseFont(kDialogFont);
         ezRadio(choice.radioId, 33.75, choice.row, choice.width, 1.25, choice.label,
                 choice.properties);
         ezAddTooltip(kMainForm, choice.radioId);
     }
     if (yearPreview.empty()) yearPreview = ezLoadPicture(kStyles[Year].preview);
     ezColor(-1, -1);
-    ezUseFont(6);
+    ezUseFont(kDialogFont);
     ezAllowLoadingEvent(2);
     ezPicture(kPreviewPicture, 1.5, 4.75, 28.25, 10.75, yearPreview, "C");
     ezColor(-1, -1);
-    ezUseFont(6);
+    ezUseFont(kDialogFont);
     ezButton(kGenerateButton, 31.25, 16.75, 9.5, 1.625, "&Generate", "TD");
     ezColor(-1, -1);
-    ezUseFont(6);
+    ezUseFont(kDialogFont);
     ezButton(kExitButton, 43.25, 16.75, 7.25, 1.625, "E&xit", "T");
     ezColor(-1, -1);
-    ezUseFont(6);
+    ezUseFont(kDialogFont);
     ezButton(kHelpButton, 2.5, 16.75, 7.25, 1.625, "Help", "T");
     ezColor(-1, -1);
     ezUseIFont("Segoe UI", 11, "BV");
@@ -207,7 +208,7 @@ void designControls() {
     ezUseIFont("Segoe UI", 11, "BV");
     ezFrame(kStyleFrame, 31.75, 0.625, 19.75, 15, "Calendar Style", "");
     ezColor(-1, -1);
-    ezUseFont(4);
+    ezUseFont(kSmallFont);
     ezAllowLoadingEvent(2);
     ezStatusBar(kStatusBar, "", "");
 }
@@ -267,6 +268,7 @@ const FormEvents kFormEvents = {
 
 void menuAction(int itemId) {
     if (const int country = holidayCountryOfItem(itemId); country >= 0) {
+        // Unchecked (in memory): the ticked item keeps the choice for this run.
         WriteSetting(global::settingsPath, kHolidaysSection, kHolidaysKey,
                      holidayCountryCode(country));
         return;
@@ -348,6 +350,8 @@ void generate() {
     if (!saved.empty() && global::pdfViewerPath.empty())
         ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar saved as " + saved);
     // The counter moves on whether or not the save succeeded; one write keeps it with the rest.
+    // Unchecked (scratch): each start deletes the numbered calendars, so a repeated number only
+    // replaces an earlier calendar of this run, and the year and style are a convenience.
     std::vector<SettingEntry> entries;
     if (const int number = calendarNumberTaken())
         entries.push_back({"PDF", "Number", std::to_string(number)});

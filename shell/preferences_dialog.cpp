@@ -1,8 +1,9 @@
 #include "shell/preferences_dialog.h"
 
 #include "gui/ezgui.h"
-#include "program/form_events.h"
-#include "program/help.h"
+#include "gui/fonts.h"
+#include "gui/form_events.h"
+#include "gui/help.h"
 #include "program/program.h"
 #include "program/settings.h"
 
@@ -12,7 +13,6 @@ constexpr int kSaveButton = 125;
 constexpr int kCloseButton = 130;
 constexpr int kHelpButton = 135;
 constexpr int kOptionsFrame = 140;
-constexpr int kDialogFont = 6;
 
 struct PreferenceBox {
     int id;
@@ -66,17 +66,12 @@ void dialogLoad() {
     for (const PreferenceBox& box : kBoxes)
         ezSetCheck(kPreferencesForm, box.id, (global::preferences.flags & box.flag) ? 1 : 0);
     working = global::preferences;
-    global::preferencesSaved = disableSaveButton;
     disableSaveButton();
-}
-
-void dialogUnload() {
-    global::preferencesSaved = nullptr;
 }
 
 // Escape closes without saving, as it does in every dialog.
 const FormEvents kFormEvents = {
-    kPreferencesForm, kPreferencesHelp, kCloseButton, dialogLoad, nullptr, nullptr, dialogUnload,
+    kPreferencesForm, kPreferencesHelp, kCloseButton, dialogLoad, nullptr, nullptr, nullptr,
 };
 
 void preferenceBoxEvents(const PreferenceBox& box, int eventCode) {
@@ -94,6 +89,7 @@ void preferenceBoxEvents(const PreferenceBox& box, int eventCode) {
 void saveButtonEvents(int eventCode) {
     if (eventCode == kEventClick) {
         SavePreferences(working);
+        disableSaveButton();
         ezUnloadForm(kPreferencesForm);
         return;
     }

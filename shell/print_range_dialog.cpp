@@ -1,8 +1,9 @@
 #include "shell/print_range_dialog.h"
 
 #include "gui/ezgui.h"
-#include "program/form_events.h"
-#include "program/help.h"
+#include "gui/fonts.h"
+#include "gui/form_events.h"
+#include "gui/help.h"
 #include "program/program.h"
 #include "render/request.h"
 
@@ -18,7 +19,6 @@ constexpr int kCancelButton = 180;
 constexpr int kHelpButton = 185;
 constexpr int kSingleMonthFrame = 190;
 constexpr int kAllMonthsFrame = 195;
-constexpr int kDialogFont = 6;
 constexpr int kCancelled = 0;
 
 struct MonthRadio {

@@ -5,6 +5,7 @@
 #include "gui/app_desktop.h"
 #include "gui/app_instance.h"
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
 #include "msgbox/msgbox.h"
 #include "program/paths.h"
 #include "program/program.h"
@@ -81,15 +82,15 @@ struct FontDefinition {
 
 // Fonts the forms use by number; 6 to 9 before start-up, 10 to 12 once it is sure to go on.
 const FontDefinition kFormFonts[] = {
-    {6, "Segoe UI", 9, " L+V"},
-    {7, "Segoe UI", 9, " BV"},
-    {8, "Segoe UI", 12, " BV"},
-    {9, "Segoe UI", 10, "BV"},
+    {kDialogFont, "Segoe UI", 9, " L+V"},
+    {kDialogBoldFont, "Segoe UI", 9, " BV"},
+    {kLargeBoldFont, "Segoe UI", 12, " BV"},
+    {kMediumBoldFont, "Segoe UI", 10, "BV"},
 };
 const FontDefinition kMessageFonts[] = {
-    {10, "Segoe UI", 10, "BV"},
-    {11, "Segoe UI", 11, "BV"},
-    {12, "Segoe UI", 7, "L+V"},
+    {kMessageFont, "Segoe UI", 10, "BV"},
+    {kMessageLargeFont, "Segoe UI", 11, "BV"},
+    {kMessageSmallFont, "Segoe UI", 7, "L+V"},
 };
 
 struct ColourDefinition {

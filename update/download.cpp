@@ -1,8 +1,9 @@
 #include "update/download.h"
 
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
+#include "gui/form_events.h"
 #include "msgbox/msgbox.h"
-#include "program/form_events.h"
 #include "program/paths.h"
 #include "update/http_client.h"
 #include "update/installer_file.h"
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int kProgressBar = 100;
 constexpr int kCancelButton = 105;
-constexpr int kDialogFont = 6;
 constexpr int kTimeoutSeconds = 20;
 // The https default; an address that names its own port keeps it.
 constexpr int kDefaultPort = 0;

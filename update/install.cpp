@@ -60,6 +60,8 @@ std::string readUpdateSetting(const std::string& key, const std::string& default
     return ReadSetting(global::settingsPath, kUpdateSection, key, defaultValue);
 }
 
+// Unchecked (retried): a lost write leaves the key as it was, and the next start reports or
+// cleans up again.
 void writeUpdateSetting(const std::string& key, const std::string& value) {
     WriteSetting(global::settingsPath, kUpdateSection, key, value);
 }
@@ -173,6 +175,7 @@ std::string UpdaterNoticeText(const std::string& updaterFile) {
 }
 
 void ClearUpdaterNotice(const std::string& updaterFile) {
+    // Unchecked (retried): a notice that stays is only shown again at the next start.
     WriteSetting(updaterFile, kUpdaterSection, "Source", "");
     WriteSetting(updaterFile, kUpdaterSection, "NewVersion", "");
 }

@@ -119,14 +119,16 @@ InstallerRecord recordedInstaller() {
     return record;
 }
 
-bool recordInstaller(const std::string& folder, const std::string& name) {
+bool recordInstaller(const std::string& folder, const std::string& name,
+                     std::vector<SettingEntry> alongside) {
     struct stat info {};
     if (!couldBeDownload(folder, name) || lstat((folder + name).c_str(), &info) != 0) return false;
-    return WriteSettings(global::settingsPath,
-                         {{kUpdateSection, kNameKey, name},
-                          {kUpdateSection, kSizeKey, std::to_string(info.st_size)},
-                          {kUpdateSection, kTimeKey, std::to_string(modifiedNs(info))},
-                          {kUpdateSection, kInodeKey, std::to_string(info.st_ino)}});
+    alongside.insert(alongside.begin(),
+                     {{kUpdateSection, kNameKey, name},
+                      {kUpdateSection, kSizeKey, std::to_string(info.st_size)},
+                      {kUpdateSection, kTimeKey, std::to_string(modifiedNs(info))},
+                      {kUpdateSection, kInodeKey, std::to_string(info.st_ino)}});
+    return WriteSettings(global::settingsPath, alongside);
 }
 
 void forgetInstaller() {

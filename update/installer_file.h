@@ -1,8 +1,10 @@
 #pragma once
+#include "program/settings.h"
 #include "update/http_client.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The installer a download stores in the program's folder: its address, the names it may take,
 // and which files may be taken for an earlier one.
@@ -39,9 +41,11 @@ struct InstallerRecord {
 
 // The record in the settings file.
 InstallerRecord recordedInstaller();
-// Records folder + name as the download has just left it; false, and nothing recorded, when it
-// is not a file a download could have left or the settings file cannot be written.
-bool recordInstaller(const std::string& folder, const std::string& name);
+// Records folder + name as the download has just left it, in one write with the entries given
+// alongside; false, and nothing recorded, when it is not a file a download could have left or
+// the settings file cannot be written.
+bool recordInstaller(const std::string& folder, const std::string& name,
+                     std::vector<SettingEntry> alongside = {});
 // Empties the record.
 void forgetInstaller();
 // True when folder + record.name is still the file recorded: one a download could have left,

@@ -1,8 +1,9 @@
 #include "update/update_available_dialog.h"
 
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
+#include "gui/form_events.h"
 #include "msgbox/msgbox.h"
-#include "program/form_events.h"
 #include "program/paths.h"
 #include "program/settings.h"
 
@@ -21,7 +22,6 @@ constexpr int kMaybeLaterButton = 140;
 constexpr int kBlack = 0;
 constexpr int kBlue = 9;
 constexpr int kWhite = 15;
-constexpr int kDialogFont = 6;
 constexpr double kWidth = 56;
 constexpr double kHeight = 18.25;
 constexpr double kTallest = 999;
@@ -131,6 +131,7 @@ void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel)
 }
 
 void IgnoreUpdate(const std::string& version) {
+    // Unchecked (harmless): a lost write only brings the same offer again at the next check.
     WriteSetting(global::settingsPath, kUpdateSection, "Ignore", ignoreSettingOf(version));
     okMessage("Update Not Taken",
               "You will no longer be notified about update " + version + " for " + kProductName +

@@ -68,9 +68,11 @@ void reportUpToDate() {
 bool downloadOffered(const VersionFile& file, UpdateOffer& offer) {
     if (!DownloadInstaller(file.installerAddress, offer) || !offer.downloadAccepted) return false;
     if (!offer.major) {
-        recordInstaller(global::programFolder, offer.installerFile);
-        WriteSetting(global::settingsPath, kUpdateSection, "NewVer", offer.newVersion);
-        WriteSetting(global::settingsPath, kUpdateSection, "Failed", "1");
+        // Unchecked (in memory): the installer runs at exit from the offer held here; a lost
+        // write only leaves the next start without its report and clean-up.
+        recordInstaller(global::programFolder, offer.installerFile,
+                        {{kUpdateSection, "NewVer", offer.newVersion},
+                         {kUpdateSection, "Failed", "1"}});
     }
     return true;
 }
@@ -81,6 +83,7 @@ bool AutomaticCheckDue() {
     const int lastCheck =
         leadingInteger(ReadSetting(global::settingsPath, kUpdateSection, "LastCheck", "0"));
     if (global::today <= lastCheck) return false;
+    // Unchecked (retried): a lost write only means another check at the next start.
     WriteSetting(global::settingsPath, kUpdateSection, "LastCheck",
                  std::to_string(global::today + kDaysBetweenChecks));
     return true;

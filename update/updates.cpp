@@ -13,6 +13,8 @@ namespace {
 
 // The offer of this run's last check, which the installer at exit carries out.
 UpdateOffer offer;
+// The HTTP client has been set up and must be released when the main window ends.
+bool networkReady = false;
 
 bool alertsWanted() {
     return (global::preferences.flags & kUpdateAlertFlag) != 0;
@@ -21,7 +23,7 @@ bool alertsWanted() {
 } // namespace
 
 void startNetwork() {
-    global::networkReady = HttpInitializeA() != 0;
+    networkReady = HttpInitializeA() != 0;
 }
 
 bool runDueUpdateCheck() {
@@ -44,7 +46,7 @@ bool checkForUpdateOnDemand() {
 }
 
 void finishNetworkAndInstall() {
-    if (global::networkReady) HttpUninitialize();
-    global::networkReady = false;
+    if (networkReady) HttpUninitialize();
+    networkReady = false;
     RunInstallerAtExit(offer);
 }

@@ -2,7 +2,7 @@
 
 // How the main window reaches program updates.
 
-// Window load: sets up the HTTP client (and global::networkReady when it is ready).
+// Window load: sets up the HTTP client.
 void startNetwork();
 // Window start: the automatic update check when one is due; true when an update has been
 // downloaded and the main window must close so it can be installed.

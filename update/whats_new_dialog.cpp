@@ -2,7 +2,8 @@
 
 #include "common/read_file.h"
 #include "gui/ezgui.h"
-#include "program/form_events.h"
+#include "gui/fonts.h"
+#include "gui/form_events.h"
 #include "program/paths.h"
 #include "update/update_state.h"
 
@@ -20,8 +21,7 @@ constexpr int kNotesFrame = 130;
 
 constexpr int kBlack = 0;
 constexpr int kWhite = 15;
-constexpr int kDialogFont = 6;
-constexpr int kHistoryFont = 7;
+constexpr int kHistoryFont = kDialogBoldFont;
 constexpr int kRichTextSpare = 1024;
 // Release notes are a page or two; a file beyond this is not notes and is not loaded.
 constexpr std::size_t kLargestNotes = 4 * 1024 * 1024;

@@ -37,7 +37,7 @@ void drawStrip(GenerationRequest& request, int top) {
         drawText(page, name, leftX, y, drawing.boldFont, 7, AlignLeft);
         drawText(page, year, leftX + kDayOffsets[7], y, drawing.boldFont, 7, AlignRight);
         y += kRowStep;
-        drawRule(page, leftX, leftX + kDayOffsets[7], y + 1, global::black, kHairlineWidth);
+        drawRule(page, leftX, leftX + kDayOffsets[7], y + 1, kBlack, kHairlineWidth);
         for (int weekday = Monday; weekday <= Sunday; ++weekday)
             drawText(page, kWeekdayLetters[weekday], leftX + kDayOffsets[weekday], y,
                      drawing.regularFont, 6, AlignRight);

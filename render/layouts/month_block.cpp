@@ -32,11 +32,11 @@ void drawDayNumber(HPDF_Page page, int day, int x, int y, HPDF_Font font, int si
         drawText(page, text, x, y, font, size, AlignRight);
         return;
     }
-    setFillColour(page, global::red);
+    setFillColour(page, kRed);
     drawText(page, text, x, y, font, size, AlignRight);
-    setFillColour(page, global::black);
+    setFillColour(page, kBlack);
     const int width = static_cast<int>(textWidth(font, size, text) + 0.5f);
-    drawRule(page, x - width, x, y + underlineDrop(size), global::red, underlineWidth(size));
+    drawRule(page, x - width, x, y + underlineDrop(size), kRed, underlineWidth(size));
 }
 
 HPDF_Font dayFont(const DrawingState& drawing, int calendarMonth) {
@@ -53,8 +53,8 @@ std::string weekLabel(const GenerationRequest& request, const BroadcastYearTable
 void drawWeekdayHeading(GenerationRequest& request, int leftX, int y, const int offsets[8],
                         int size) {
     HPDF_Page page = request.drawing.page;
-    drawRule(page, leftX, leftX + offsets[7], y - 6, global::black, 0.1f);
-    drawRule(page, leftX, leftX + offsets[7], y + 1, global::black, 0.1f);
+    drawRule(page, leftX, leftX + offsets[7], y - 6, kBlack, 0.1f);
+    drawRule(page, leftX, leftX + offsets[7], y + 1, kBlack, 0.1f);
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
         const std::string name(kWeekdayNames[weekday], 2);
         drawText(page, name, leftX + offsets[weekday], y, request.drawing.boldObliqueFont, size,
@@ -79,9 +79,9 @@ DateNumber drawWeekRow(DateNumber monday, GenerationRequest& request,
         std::string label = std::to_string(weekNumber(table, monday));
         // month now holds the calendar month of the week's Sunday.
         if (request.calendar.showQuarterWeeks) label += "-" + quarterLabel(table, month, monday);
-        setFillColour(page, global::red);
+        setFillColour(page, kRed);
         drawText(page, label, labelX, y, request.drawing.boldObliqueFont, size - 1, AlignRight);
-        setFillColour(page, global::black);
+        setFillColour(page, kBlack);
     }
     return monday + 7;
 }

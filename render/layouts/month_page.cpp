@@ -69,7 +69,7 @@ std::vector<std::string> wrappedLines(const std::string& text, HPDF_Font font, i
 void drawHolidayNames(const DrawingState& drawing, const std::vector<HolidayMark>& marks,
                       DateNumber date, int rightX, int dayY, float width) {
     int y = dayY + kHolidayNameDrop;
-    setFillColour(drawing.page, global::red);
+    setFillColour(drawing.page, kRed);
     for (const HolidayMark& mark : marks) {
         if (mark.day != date) continue;
         for (const std::string& line :
@@ -79,7 +79,7 @@ void drawHolidayNames(const DrawingState& drawing, const std::vector<HolidayMark
             y += kHolidayNameStep;
         }
     }
-    setFillColour(drawing.page, global::black);
+    setFillColour(drawing.page, kBlack);
 }
 
 } // namespace
@@ -106,7 +106,7 @@ void drawMonthPage(GenerationRequest& request, int month) {
     drawText(page, heading, kCentreX, kHeadingY, drawing.boldFont, 20, AlignCentre);
     drawText(page, "STANDARD BROADCAST CALENDAR", kCentreX, kSubtitleY, drawing.boldFont, 12,
              AlignCentre);
-    drawRule(page, kLeftX, kRightX, kGridTopY, global::black, kRuleWidth);
+    drawRule(page, kLeftX, kRightX, kGridTopY, kBlack, kRuleWidth);
     for (int edge = 1; edge <= 8; ++edge)
         drawLine(page, edges[edge], kGridTopY, edges[edge], kGridBottomY, kColumnLineWidth);
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
@@ -120,10 +120,10 @@ void drawMonthPage(GenerationRequest& request, int month) {
     int y = kFirstRowY;
     for (int row = 1; row <= weeks; ++row) {
         rowTops[row] = y;
-        drawRule(page, kLeftX, kRightX, y, global::black, kRuleWidth);
+        drawRule(page, kLeftX, kRightX, y, kBlack, kRuleWidth);
         y += roundHalfEven(rowHeight);
     }
-    drawRule(page, kLeftX, kRightX, kGridBottomY, global::black, kRuleWidth);
+    drawRule(page, kLeftX, kRightX, kGridBottomY, kBlack, kRuleWidth);
 
     const int weekLabelDrop = roundHalfEven(rowHeight - 2.0);
     const std::vector<HolidayMark> holidays =
@@ -143,11 +143,11 @@ void drawMonthPage(GenerationRequest& request, int month) {
                     drawing, holidays, date, dayX, dayY,
                     static_cast<float>(edges[column + 1] - edges[column] - 2 * kDayInsetX));
             if (column == 1) {
-                setFillColour(page, global::red);
+                setFillColour(page, kRed);
                 drawText(page, weekLabel(request, request.broadcastYear, month, date),
                          edges[1] + kWeekLabelInsetX, rowTops[row] + weekLabelDrop,
                          drawing.boldFont, 14, AlignLeft);
-                setFillColour(page, global::black);
+                setFillColour(page, kBlack);
             }
             ++date;
         }

@@ -47,7 +47,7 @@ void drawHeaderBand(const DrawingState& drawing, int tableTop) {
         drawText(page, letters.substr(weekday, 1), kAnchors[weekday + 1], y, drawing.boldFont, 8,
                  AlignCentre);
     drawText(page, "BUDGET", kAnchors[9] - kBudgetInsetX, y, drawing.boldFont, 8, AlignRight);
-    setFillColour(page, global::black);
+    setFillColour(page, kBlack);
 }
 
 // "Mon 25 Memorial Day", and for several days "Fri 3 ...; Sat 4 ...", several names on one day
@@ -77,9 +77,9 @@ void drawHolidayNote(const DrawingState& drawing, const std::vector<HolidayMark>
     while (size > kSmallestNoteSize &&
            textWidth(drawing.regularFont, size, note) > kNotesRightX - kNotesX)
         --size;
-    setFillColour(drawing.page, global::red);
+    setFillColour(drawing.page, kRed);
     drawText(drawing.page, note, kNotesX, y, drawing.regularFont, size, AlignLeft);
-    setFillColour(drawing.page, global::black);
+    setFillColour(drawing.page, kBlack);
 }
 
 std::string monthCaption(int month, int year) {
@@ -104,7 +104,7 @@ void drawPlannerPage(GenerationRequest& request) {
     drawText(page, "BROADCAST CALENDAR " + std::to_string(year), kCentreX, y, drawing.boldFont, 28,
              AlignCentre);
     y += 14;
-    drawRule(page, kTableLeftX, kTableRightX, y + 2, global::black, kRuleWidth);
+    drawRule(page, kTableLeftX, kTableRightX, y + 2, kBlack, kRuleWidth);
     y += 26;
     const int tableTop = y;
     drawHeaderBand(drawing, tableTop);
@@ -122,7 +122,7 @@ void drawPlannerPage(GenerationRequest& request) {
                      AlignLeft);
             // The heavy rule lies over the previous row's bottom rule, so none tops January.
             if (monday > firstDay)
-                drawRule(page, kTableLeftX, kTableRightX, y - 10, global::black, kMonthRuleWidth);
+                drawRule(page, kTableLeftX, kTableRightX, y - 10, kBlack, kMonthRuleWidth);
         }
         const std::vector<HolidayMark> holidays = holidayMarks(request, monday, monday + 6);
         for (int weekday = Monday; weekday <= Sunday; ++weekday) {
@@ -135,14 +135,14 @@ void drawPlannerPage(GenerationRequest& request) {
         }
         drawHolidayNote(drawing, holidays, y - 2);
         // No rule crosses the month column between weeks, so a month's name spans its weeks.
-        drawRule(page, kColumnRules[0], kColumnRules[1], y + 1, global::black, kRuleWidth);
-        drawRule(page, kColumnRules[2], kTableRightX, y + 1, global::black, kRuleWidth);
+        drawRule(page, kColumnRules[0], kColumnRules[1], y + 1, kBlack, kRuleWidth);
+        drawRule(page, kColumnRules[2], kTableRightX, y + 1, kBlack, kRuleWidth);
         ++week;
         y += kRowStep;
     }
     y -= kRowStep;
     const int tableHeight = y - tableTop + 1;
-    drawRule(page, kTableLeftX, kTableRightX, y + 1, global::black, kRuleWidth);
+    drawRule(page, kTableLeftX, kTableRightX, y + 1, kBlack, kRuleWidth);
     // The bottom rule leaves the stroke black at the ordinary width for the column lines.
     for (int rule = 0; rule <= 10; ++rule)
         drawVerticalLine(page, kColumnRules[rule], tableTop, 0, tableHeight);

@@ -41,17 +41,17 @@ void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, 
     const std::string heading = star + kMonthNames[month] + " " + std::to_string(year) + star;
     drawText(page, heading, kCentreX, top, drawing.boldFont, 18, AlignCentre);
     const int boxTop = top + 4;
-    drawRule(page, kLeftX, kRightX, boxTop, global::black, kBoxRuleWidth);
+    drawRule(page, kLeftX, kRightX, boxTop, kBlack, kBoxRuleWidth);
 
     const int headingY = top + 17;
-    setFillColour(page, global::red);
+    setFillColour(page, kRed);
     drawText(page, "Wk#", kColumnEdges[1], headingY, drawing.boldObliqueFont, 10, AlignLeft);
-    setFillColour(page, global::black);
+    setFillColour(page, kBlack);
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
         const std::string name(kWeekdayNames[weekday], 3);
         drawText(page, name, kColumnEdges[weekday + 1], headingY, drawing.boldFont, 12, AlignRight);
     }
-    drawRule(page, kLeftX + 5, kRightX - 5, top + 19, global::black, kHeadingRuleWidth);
+    drawRule(page, kLeftX + 5, kRightX - 5, top + 19, kBlack, kHeadingRuleWidth);
 
     const int labelX = request.calendar.showQuarterWeeks ? kQuarterWeekLabelX : kWeekLabelX;
     int y = top + 19;
@@ -63,10 +63,10 @@ void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, 
             int dateMonth = 0, day = 0, dateYear = 0;
             calendarDate(date, dateMonth, day, dateYear);
             if (weekday == Monday) {
-                setFillColour(page, global::red);
+                setFillColour(page, kRed);
                 drawText(page, weekLabel(request, table, month, date), labelX, y,
                          drawing.boldObliqueFont, 13, AlignRight);
-                setFillColour(page, global::black);
+                setFillColour(page, kBlack);
             }
             const HPDF_Font font = dayFont(drawing, dateMonth);
             drawDayNumber(page, day, kColumnEdges[weekday + 1], y, font, 18,
@@ -75,7 +75,7 @@ void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, 
         }
     }
     const int boxBottom = y + kBoxBottomGap;
-    drawRule(page, kLeftX, kRightX, boxBottom, global::black, kBoxRuleWidth);
+    drawRule(page, kLeftX, kRightX, boxBottom, kBlack, kBoxRuleWidth);
     drawLine(page, kLeftX, boxTop, kLeftX, boxBottom, kBoxSideWidth);
     drawLine(page, kRightX, boxTop, kRightX, boxBottom, kBoxSideWidth);
 }
@@ -92,10 +92,10 @@ void drawQuarterPage(GenerationRequest& request, int firstMonth) {
     if (request.drawing.pageWidth == 0)
         setPageGeometry(request.drawing, kPageWidth, kPageHeight, kLeftX, kRightX);
 
-    drawRule(page, kLeftX, kRightX, kTitleTopRuleY, global::black, kTitleRuleWidth);
+    drawRule(page, kLeftX, kRightX, kTitleTopRuleY, kBlack, kTitleRuleWidth);
     drawText(page, "S T A N D A R D  B R O A D C A S T  C A L E N D A R", kCentreX, kTitleY,
              drawing.boldFont, 16, AlignCentre);
-    drawRule(page, kLeftX, kRightX, kTitleBottomRuleY, global::black, kTitleRuleWidth);
+    drawRule(page, kLeftX, kRightX, kTitleBottomRuleY, kBlack, kTitleRuleWidth);
 
     int month = firstMonth;
     int year = request.calendar.year;

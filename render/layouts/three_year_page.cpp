@@ -35,9 +35,9 @@ void drawYearColumn(GenerationRequest& request, const BroadcastYearTable& table,
     const int labelX = leftX - kWeekLabelGap;
 
     int y = top;
-    setFillColour(page, global::red);
+    setFillColour(page, kRed);
     drawText(page, std::to_string(year), headingX, y, drawing.boldFont, 14, AlignCentre);
-    setFillColour(page, global::black);
+    setFillColour(page, kBlack);
     y += kRowStep;
 
     for (int month = 1; month <= 12; ++month) {
@@ -46,12 +46,12 @@ void drawYearColumn(GenerationRequest& request, const BroadcastYearTable& table,
         drawText(page, star + kMonthNames[month] + star, headingX, y, drawing.boldFont, 9,
                  AlignCentre);
         if (month == 1) {
-            setFillColour(page, global::red);
+            setFillColour(page, kRed);
             drawText(page, "Wk#", labelX, y, drawing.boldFont, 8, AlignRight);
-            setFillColour(page, global::black);
+            setFillColour(page, kBlack);
         }
         y += 6;
-        drawRule(page, leftX, leftX + kDayOffsets[7], y + 1, global::black, kWeekdayRuleWidth);
+        drawRule(page, leftX, leftX + kDayOffsets[7], y + 1, kBlack, kWeekdayRuleWidth);
         for (int weekday = Monday; weekday <= Sunday; ++weekday) {
             const std::string letters(kWeekdayNames[weekday], 2);
             drawText(page, letters, leftX + kDayOffsets[weekday], y, drawing.boldObliqueFont, 6,
@@ -75,10 +75,8 @@ void drawThreeYearPage(GenerationRequest& request) {
     setPageGeometry(request.drawing, kPageWidth, kPageHeight, kLeftX, kRightX);
 
     int y = kTitleY;
-    drawRule(page, kLeftX + kTitleInset, kRightX - kTitleInset, y - 11, global::black,
-             kTitleRuleWidth);
-    drawRule(page, kLeftX + kTitleInset, kRightX - kTitleInset, y + 2, global::black,
-             kTitleRuleWidth);
+    drawRule(page, kLeftX + kTitleInset, kRightX - kTitleInset, y - 11, kBlack, kTitleRuleWidth);
+    drawRule(page, kLeftX + kTitleInset, kRightX - kTitleInset, y + 2, kBlack, kTitleRuleWidth);
     drawText(page, "THREE YEAR STANDARD BROADCAST CALENDAR", kCentreX, y, drawing.boldFont, 12,
              AlignCentre);
 

@@ -74,13 +74,13 @@ void drawYearPage(GenerationRequest& request) {
     int offsets[8];
     buildDayColumns(offsets);
 
-    drawRule(page, kTitleRuleLeft, kTitleRuleRight, kTitleRuleTopY, global::black, 0.7f);
-    drawRule(page, kTitleRuleLeft, kTitleRuleRight, kTitleRuleBottomY, global::black, 0.7f);
+    drawRule(page, kTitleRuleLeft, kTitleRuleRight, kTitleRuleTopY, kBlack, 0.7f);
+    drawRule(page, kTitleRuleLeft, kTitleRuleRight, kTitleRuleBottomY, kBlack, 0.7f);
     drawText(page, kSpacedTitle, drawing.centreX, kTitleY, drawing.boldFont, 12, AlignCentre);
-    setFillColour(page, global::red);
+    setFillColour(page, kRed);
     drawText(page, std::to_string(request.calendar.year), drawing.centreX, kYearY, drawing.boldFont,
              40, AlignCentre);
-    setFillColour(page, global::black);
+    setFillColour(page, kBlack);
 
     const int rightLabelX =
         request.calendar.showQuarterWeeks ? kRightQuarterWeekLabelX : kRightWeekLabelX;

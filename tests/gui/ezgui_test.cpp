@@ -345,19 +345,24 @@ TEST(GuiControls, AnchoredControlsFollowTheResizedForm) {
 TEST(GuiUnits, DesignedLayoutsHoldTheirTextsAndPictures) {
     defineApplicationLook();
     // Texts the windows place in fixed widths must fit them in the fonts they use.
-    EXPECT_LE(ezGetTextSize(6, "Calendar starting year:").width, 15.25);
-    EXPECT_LE(ezGetTextSize(6, "Print each month of 2025 on a separate sheet of paper.").width,
-              36.75);
-    EXPECT_LE(ezGetTextSize(6, "Print all four quarters of 2025 on separate sheets.").width, 36.75);
+    EXPECT_LE(ezGetTextSize(kDialogFont, "Calendar starting year:").width, 15.25);
+    EXPECT_LE(
+        ezGetTextSize(kDialogFont, "Print each month of 2025 on a separate sheet of paper.").width,
+        36.75);
+    EXPECT_LE(
+        ezGetTextSize(kDialogFont, "Print all four quarters of 2025 on separate sheets.").width,
+        36.75);
     // The widest and tallest preview pictures fit the picture control of 28.25 x 10.75.
     EXPECT_LE(ezCX(226), 28.25);
     EXPECT_LE(ezCY(172), 10.75);
     // Extents add up across a line and grow with the font.
-    double single = ezGetTextSize(6, "W").width;
-    EXPECT_NEAR(ezGetTextSize(6, "WWWW").width, 4 * single, ezCX(4));
-    EXPECT_GT(ezGetTextSize(8, "Year").height, ezGetTextSize(6, "Year").height);
-    EXPECT_GT(ezGetTextSize(7, "Year").width, ezGetTextSize(6, "Year").width);
-    EXPECT_GT(ezGetTextSize(6, "").height, 0.5);
+    double single = ezGetTextSize(kDialogFont, "W").width;
+    EXPECT_NEAR(ezGetTextSize(kDialogFont, "WWWW").width, 4 * single, ezCX(4));
+    EXPECT_GT(ezGetTextSize(kLargeBoldFont, "Year").height,
+              ezGetTextSize(kDialogFont, "Year").height);
+    EXPECT_GT(ezGetTextSize(kDialogBoldFont, "Year").width,
+              ezGetTextSize(kDialogFont, "Year").width);
+    EXPECT_GT(ezGetTextSize(kDialogFont, "").height, 0.5);
 }
 
 TEST(GuiOwnerDraw, PaintingAButtonAsksTheProgramWithADrawToken) {

@@ -3,6 +3,7 @@
 // test's handlers, finds the widgets behind form names and control IDs, and makes sure a modal
 // form cannot hang a test.
 #include "gui/ezgui.h"
+#include "gui/fonts.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -126,13 +127,13 @@ inline std::vector<int> codesOf(const std::string& form, int id) {
 
 // The application fonts and colours the program defines at start-up.
 inline void defineApplicationLook() {
-    ezDefFont(6, "Segoe UI", 9, " L+V");
-    ezDefFont(7, "Segoe UI", 9, " BV");
-    ezDefFont(8, "Segoe UI", 12, " BV");
-    ezDefFont(9, "Segoe UI", 10, "BV");
-    ezDefFont(10, "Segoe UI", 10, "BV");
-    ezDefFont(11, "Segoe UI", 11, "BV");
-    ezDefFont(12, "Segoe UI", 7, "L+V");
+    ezDefFont(kDialogFont, "Segoe UI", 9, " L+V");
+    ezDefFont(kDialogBoldFont, "Segoe UI", 9, " BV");
+    ezDefFont(kLargeBoldFont, "Segoe UI", 12, " BV");
+    ezDefFont(kMediumBoldFont, "Segoe UI", 10, "BV");
+    ezDefFont(kMessageFont, "Segoe UI", 10, "BV");
+    ezDefFont(kMessageLargeFont, "Segoe UI", 11, "BV");
+    ezDefFont(kMessageSmallFont, "Segoe UI", 7, "L+V");
     ezDefSystemColor(32, 4);
     ezDefSystemColor(33, 5);
     ezDefSystemColor(34, 15);

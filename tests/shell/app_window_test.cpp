@@ -4,6 +4,7 @@
 #include "support/local_moment.h"
 #include "support/pdf_content.h"
 
+#include "gui/form_events.h"
 #include "program/paths.h"
 #include "program/program.h"
 
@@ -627,7 +628,7 @@ TEST_F(AppWindow, HelpOpensTheTopicOfEachWindow) {
               dialog->activateWindow();
               EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
               // Coming back to the dialog makes its help the one F1 opens.
-              for (int waited = 0; global::helpContext != kPreferencesHelp && waited < 2000;
+              for (int waited = 0; activeHelpContext() != kPreferencesHelp && waited < 2000;
                    waited += 10)
                   QTest::qWait(10);
               QTest::keyClick(dialog->windowHandle(), Qt::Key_F1);

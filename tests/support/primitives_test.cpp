@@ -43,7 +43,7 @@ TEST(Primitives, RulesConvertTopDownHeightsOnPortraitAndLandscapePages) {
     for (const auto& [direction, height] :
          {std::pair{HPDF_PAGE_PORTRAIT, 792.0}, std::pair{HPDF_PAGE_LANDSCAPE, 612.0}}) {
         PrimitivesPage p = newPage(direction);
-        drawRule(p.page, 300, 100, 100, global::red, 0.7f);
+        drawRule(p.page, 300, 100, 100, kRed, 0.7f);
         const auto pages = saveAndRead(p);
         ASSERT_EQ(pages.size(), 1u);
         EXPECT_EQ(pages[0].height, height);
@@ -99,7 +99,7 @@ TEST(Primitives, RectangleSpansUpwardFromItsBottomAndResetsColours) {
 
 TEST(Primitives, VerticalLineKeepsTheStateTheRuleLeft) {
     PrimitivesPage p = newPage(HPDF_PAGE_PORTRAIT);
-    drawRule(p.page, 72, 540, 50, global::red, 0.3f);
+    drawRule(p.page, 72, 540, 50, kRed, 0.3f);
     drawVerticalLine(p.page, 80, 100, 10, 30);
     const auto pages = saveAndRead(p);
     ASSERT_EQ(pages[0].lines.size(), 2u);
@@ -112,7 +112,7 @@ TEST(Primitives, VerticalLineKeepsTheStateTheRuleLeft) {
 
 TEST(Primitives, FillColourStaysForFollowingTexts) {
     PrimitivesPage p = newPage(HPDF_PAGE_PORTRAIT);
-    setFillColour(p.page, global::red);
+    setFillColour(p.page, kRed);
     drawText(p.page, "One", 72, 100, p.bold, 10, AlignLeft);
     drawText(p.page, "Two", 72, 120, p.bold, 10, AlignLeft);
     drawLine(p.page, 72, 130, 72, 200, 0);

@@ -1,4 +1,4 @@
-#include "program/help.h"
+#include "gui/help.h"
 
 #include "gui/ezgui.h"
 #include "program/paths.h"

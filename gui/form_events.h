@@ -17,3 +17,6 @@ struct FormEvents {
 // Answers F1 and the form's own events (control 0); false for any other event, which is left to
 // the form's events routine.
 bool answerFormEvent(const FormEvents& events, int controlId, int eventCode, int& cancel);
+
+// The help F1 opens now: that of the form activated last with a help of its own; 0 before any.
+int activeHelpContext();

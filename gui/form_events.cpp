@@ -1,13 +1,15 @@
-#include "program/form_events.h"
+#include "gui/form_events.h"
 
 #include "gui/ezgui.h"
-#include "program/help.h"
-#include "program/paths.h"
+#include "gui/help.h"
 #include "program/program.h"
 
 #include <string>
 
 namespace {
+
+// The help F1 opens: that of the form activated last.
+int helpContext = 0;
 
 void defineKeys(const FormEvents& events) {
     std::string keys = events.helpContext != 0 ? kHelpKeyAccelerator : "";
@@ -21,13 +23,13 @@ void defineKeys(const FormEvents& events) {
 
 bool answerFormEvent(const FormEvents& events, int controlId, int eventCode, int& cancel) {
     if (controlId == kHelpKeyCommand && events.helpContext != 0) {
-        if (eventCode == kEventClick) showHelpContext(global::helpContext);
+        if (eventCode == kEventClick) showHelpContext(helpContext);
         return true;
     }
     if (controlId != 0) return false;
     switch (eventCode) {
     case kEventActivated:
-        if (events.helpContext != 0) global::helpContext = events.helpContext;
+        if (events.helpContext != 0) helpContext = events.helpContext;
         break;
     case kEventLoaded:
         if (events.load) events.load();
@@ -46,4 +48,8 @@ bool answerFormEvent(const FormEvents& events, int controlId, int eventCode, int
         break;
     }
     return true;
+}
+
+int activeHelpContext() {
+    return helpContext;
 }
