@@ -185,8 +185,10 @@ TEST(IcsContentLines, LongLinesFoldAndUnfoldWhole) {
              start = end + 2) {
             std::string piece = folded.substr(start, end - start);
             EXPECT_LE(piece.size(), 75u) << line;
-            if (start > 0) EXPECT_EQ(piece.substr(0, 1), " ") << line;
-            if (start > 0) piece.erase(0, 1);
+            if (start > 0) {
+                EXPECT_EQ(piece.substr(0, 1), " ") << line;
+                piece.erase(0, 1);
+            }
             EXPECT_NE(static_cast<unsigned char>(piece[0]) & 0xC0, 0x80) << "split in " << line;
             unfolded += piece;
         }

@@ -213,8 +213,9 @@ TEST_F(SettingsFile, AFullDiskNeverTearsTheFile) {
     writeText(ini, original);
     const std::string path = ini;
     // Run by root, the step runs as nobody, who must own the folder for the limit to be the cause.
-    if (geteuid() == 0)
+    if (geteuid() == 0) {
         ASSERT_EQ(chown(scratch.path.c_str(), 65534, 65534) | chown(ini.c_str(), 65534, 65534), 0);
+    }
     // A file size limit below the new file's size makes every write fail as a full disk does.
     const int code = runUnprivileged([path] {
         std::signal(SIGXFSZ, SIG_IGN);
