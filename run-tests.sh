@@ -18,7 +18,9 @@ status=0
 run_suite() {
     local report run fail notrun
     report=$(mktemp)
-    ctest --test-dir "$1" --output-on-failure -j2 --output-junit "$report" "${@:3}" || status=1
+    # --timeout bounds any test that was registered without a limit of its own.
+    ctest --test-dir "$1" --output-on-failure -j2 --timeout 120 --output-junit "$report" "${@:3}" ||
+        status=1
     run=$(grep -c 'status="run"' "$report")
     fail=$(grep -c 'status="fail"' "$report")
     notrun=$(grep -cE 'status="(notrun|disabled)"' "$report")

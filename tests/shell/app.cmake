@@ -8,7 +8,8 @@ merivane_add_test(app_startup_test SOURCES app_startup_test.cpp app_harness.cpp
 # The same start-ups on a Wayland desktop without X (a headless Weston compositor).
 add_test(NAME app_startup_wayland COMMAND ${CMAKE_SOURCE_DIR}/tests/support/wayland-session.sh
          $<TARGET_FILE:app_startup_test>)
-set_tests_properties(app_startup_wayland PROPERTIES ENVIRONMENT "${MERIVANE_TEST_ENV}")
+set_tests_properties(app_startup_wayland PROPERTIES ENVIRONMENT "${MERIVANE_TEST_ENV}"
+                     TIMEOUT ${MERIVANE_TEST_TIMEOUT})
 merivane_add_test(app_instance_test SOURCES app_instance_test.cpp
                   LIBS merivane_calendar merivane_test_desktop)
 target_compile_definitions(app_instance_test PRIVATE
