@@ -1,119 +1,32 @@
-// The adapter's windows under a real X server and window manager (Xvfb and openbox, started by
-// the test): the title-bar buttons each window offers, and a help window that stays usable
-// beside a modal dialog.
+// The adapter's windows under a real X server and window manager (Xvfb and openbox; run through
+// tests/support/desktop-session.sh): the title-bar buttons each window offers, and a help window
+// that stays usable beside a modal dialog.
 #include "gui/qt_test_support.h"
 #include "support/command_output.h"
 
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-pid_t serverPid = 0;
-pid_t windowManagerPid = 0;
+// Long enough for a loaded machine; each wait ends as soon as what it waits for holds.
+constexpr int kLimitMs = 20000;
 
-// The X server and the window manager end with the test process, however it ends, and never
-// hold its output open: a test runner waiting for the output to close would wait forever.
-pid_t spawnProgram(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid < 0) return 0;
-    if (pid > 0) return pid;
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent) _exit(1);
-    const int quiet = open("/dev/null", O_RDWR);
-    for (int stream = 0; stream <= 2; ++stream)
-        dup2(quiet, stream);
-    execvp(argv[0], argv.data());
-    _exit(127);
+bool waitFor(const std::function<bool()>& done) {
+    return QTest::qWaitFor(done, kLimitMs);
 }
-
-// Lets Qt and the window manager work until `done` holds or the time is up.
-bool waitFor(const std::function<bool()>& done, int limitMs = 5000) {
-    for (int waited = 0; waited < limitMs; waited += 100) {
-        if (done()) return true;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        usleep(80000);
-    }
-    return done();
-}
-
-// A display number of our own: tried from one that depends on this process, the first whose
-// server is ours, that is, still running once the display's socket exists (a server started on
-// a display that is taken ends at once).
-std::string startServer() {
-    const int first = 200 + static_cast<int>(getpid() % 500);
-    for (int number = first; number < first + 20; ++number) {
-        const std::string display = std::to_string(number);
-        const std::string socket = "/tmp/.X11-unix/X" + display;
-        if (access(socket.c_str(), F_OK) == 0) continue;
-        serverPid = spawnProgram(
-            {"Xvfb", ":" + display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-        if (serverPid == 0) return {};
-        for (int waited = 0; waited < 100 && access(socket.c_str(), F_OK) != 0; ++waited) {
-            if (waitpid(serverPid, nullptr, WNOHANG) != 0) break;
-            usleep(50000);
-        }
-        usleep(200000);
-        if (waitpid(serverPid, nullptr, WNOHANG) == 0 && access(socket.c_str(), F_OK) == 0)
-            return display;
-        kill(serverPid, SIGTERM);
-        waitpid(serverPid, nullptr, 0);
-        serverPid = 0;
-    }
-    return {};
-}
-
-// A display of its own with openbox managing it; the application connects to it when the first
-// test makes it.
-class DesktopEnvironment : public testing::Environment {
-  public:
-    void SetUp() override {
-        const std::string number = startServer();
-        ASSERT_FALSE(number.empty()) << "Xvfb could not be started";
-        setenv("DISPLAY", (":" + number).c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        // A loaded machine may take a while; a window manager that gave up is started again.
-        for (int tries = 0; tries < 200; ++tries) {
-            if (windowManagerPid == 0 || waitpid(windowManagerPid, nullptr, WNOHANG) != 0)
-                windowManagerPid = spawnProgram({"openbox", "--sm-disable"});
-            ASSERT_NE(windowManagerPid, 0) << "openbox could not be started";
-            if (commandOutput("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null")
-                    .find("window id") != std::string::npos)
-                return;
-            usleep(100000);
-        }
-        FAIL() << "openbox did not take the display";
-    }
-    void TearDown() override {
-        for (pid_t pid : {windowManagerPid, serverPid}) {
-            if (pid == 0) continue;
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
-
-testing::Environment* const desktop = testing::AddGlobalTestEnvironment(new DesktopEnvironment);
 
 std::string windowId(QWidget* window) {
     return std::to_string(static_cast<unsigned long>(window->winId()));
@@ -190,9 +103,10 @@ void checkTitleBarButtons(bool& checked) {
     QWidget* sizeable = testgui::formWindow("SIZE");
     QWidget* dialog = testgui::formWindow("DLG");
     ASSERT_TRUE(main && sizeable && dialog);
-    ASSERT_TRUE(
-        waitFor([&] { return announced(main) && announced(sizeable) && announced(dialog); }, 20000))
-        << allowedActions(main) << allowedActions(sizeable) << allowedActions(dialog);
+    ASSERT_TRUE(waitFor([&] {
+        return announced(main) && announced(sizeable) && announced(dialog);
+    })) << allowedActions(main)
+        << allowedActions(sizeable) << allowedActions(dialog);
     EXPECT_TRUE(allows(main, "_NET_WM_ACTION_MINIMIZE")) << allowedActions(main);
     EXPECT_FALSE(allows(main, "_NET_WM_ACTION_MAXIMIZE")) << allowedActions(main);
     EXPECT_TRUE(allows(sizeable, "_NET_WM_ACTION_MAXIMIZE")) << allowedActions(sizeable);

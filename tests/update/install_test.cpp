@@ -7,8 +7,10 @@
 
 #include <QDesktopServices>
 #include <QUrl>
+#include <cerrno>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <thread>
 
 using namespace updatetest;
@@ -36,11 +38,26 @@ void startWith(const std::string& argument) {
     global::firstProgramArgument = [] { return argumentGiven; };
 }
 
+// The installer's record is moved into place whole.
 bool waitForFile(const fs::path& path) {
-    for (int i = 0; i < 300 && !fs::exists(path); ++i)
+    for (int i = 0; i < 2000 && !fs::exists(path); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     return fs::exists(path);
+}
+
+// No process started by the test is left, running or ended: posix_spawn returns once its
+// child runs, so an installer that was started is one by the time this is asked.
+bool noChildren() {
+    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
+
+// Reaps every process the test started, as each ends; false if one still runs at the limit.
+bool childrenEnded() {
+    for (int i = 0; i < 2000; ++i) {
+        if (waitpid(-1, nullptr, WNOHANG) < 0) return errno == ECHILD;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 } // namespace
@@ -243,10 +260,11 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     offer.installerFile = name;
     offer.downloadAccepted = false;
     RunInstallerAtExit(offer);
+    EXPECT_TRUE(noChildren()) << "nothing runs when the download was declined";
     offer.downloadAccepted = true;
     offer.major = false;
     RunInstallerAtExit(offer);
-    ASSERT_TRUE(waitForFile(record));
+    ASSERT_TRUE(waitForFile(record)) << "the installer never wrote " << record;
     const std::string silent = readText(record);
     EXPECT_EQ(silent.substr(0, silent.find('\n')), "/SP-|/VERYSILENT|");
     EXPECT_NE(silent.substr(silent.find('\n') + 1), ourSession) << "a session of its own";
@@ -255,22 +273,21 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     fs::remove(record);
     offer.major = true;
     RunInstallerAtExit(offer);
-    ASSERT_TRUE(waitForFile(record));
+    ASSERT_TRUE(waitForFile(record)) << "the installer never wrote " << record;
     const std::string major = readText(record);
     EXPECT_EQ(major.substr(0, major.find('\n')), "|") << "a major installer shows its dialogs";
+    ASSERT_TRUE(childrenEnded()) << "the installers started so far never ended";
 
     // Never what a link under the installer's name points to.
     fs::remove(record);
     fs::create_symlink(program / name, program / "Zarn_6001.exe");
     offer.installerFile = "Zarn_6001.exe";
     RunInstallerAtExit(offer);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_FALSE(fs::exists(record)) << "a link is never started";
+    EXPECT_TRUE(noChildren()) << "a link is never started";
 
     offer.installerFile = "../" + name;
     RunInstallerAtExit(offer);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_FALSE(fs::exists(record)) << "only a file of the program's folder is started";
+    EXPECT_TRUE(noChildren()) << "only a file of the program's folder is started";
 }
 
 #include "install_test.moc"
