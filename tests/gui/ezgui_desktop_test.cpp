@@ -4,7 +4,6 @@
 #include "gui/qt_test_support.h"
 #include "support/command_output.h"
 
-#include <QDeadlineTimer>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -26,17 +25,19 @@ namespace {
 // run outlasts its waits.
 constexpr int kLimitMs = 20000;
 constexpr int kRunLimitMs = 60000;
-// Asking the X server runs a program, so it is asked no more often than this.
+// Asking the X server runs a program, so it is asked no more often than this; Qt and the
+// window manager work in between.
 constexpr int kPollMs = 100;
+constexpr int kEventsMs = 20;
 
 // Lets Qt and the window manager work until `done` holds or the limit is reached.
 bool waitFor(const std::function<bool()>& done) {
-    QDeadlineTimer deadline(kLimitMs);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QTest::qWait(kPollMs);
+    for (int waited = 0; waited < kLimitMs; waited += kPollMs) {
+        if (done()) return true;
+        QApplication::processEvents(QEventLoop::AllEvents, kEventsMs);
+        usleep((kPollMs - kEventsMs) * 1000);
     }
-    return true;
+    return done();
 }
 
 std::string windowId(QWidget* window) {
