@@ -1,119 +1,44 @@
-// The adapter's windows under a real X server and window manager (Xvfb and openbox, started by
-// the test): the title-bar buttons each window offers, and a help window that stays usable
-// beside a modal dialog.
+// The adapter's windows under a real X server and window manager (Xvfb and openbox; run through
+// tests/support/desktop-session.sh): the title-bar buttons each window offers, and a help window
+// that stays usable beside a modal dialog.
 #include "gui/qt_test_support.h"
 #include "support/command_output.h"
 
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-pid_t serverPid = 0;
-pid_t windowManagerPid = 0;
+// Long enough for a loaded machine; each wait ends as soon as what it waits for holds, and a
+// run outlasts its waits.
+constexpr int kLimitMs = 20000;
+constexpr int kRunLimitMs = 60000;
+// Asking the X server runs a program, so it is asked no more often than this; Qt and the
+// window manager work in between.
+constexpr int kPollMs = 100;
+constexpr int kEventsMs = 20;
 
-// The X server and the window manager end with the test process, however it ends, and never
-// hold its output open: a test runner waiting for the output to close would wait forever.
-pid_t spawnProgram(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid < 0) return 0;
-    if (pid > 0) return pid;
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent) _exit(1);
-    const int quiet = open("/dev/null", O_RDWR);
-    for (int stream = 0; stream <= 2; ++stream)
-        dup2(quiet, stream);
-    execvp(argv[0], argv.data());
-    _exit(127);
-}
-
-// Lets Qt and the window manager work until `done` holds or the time is up.
-bool waitFor(const std::function<bool()>& done, int limitMs = 5000) {
-    for (int waited = 0; waited < limitMs; waited += 100) {
+// Lets Qt and the window manager work until `done` holds or the limit is reached.
+bool waitFor(const std::function<bool()>& done) {
+    for (int waited = 0; waited < kLimitMs; waited += kPollMs) {
         if (done()) return true;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        usleep(80000);
+        QApplication::processEvents(QEventLoop::AllEvents, kEventsMs);
+        usleep((kPollMs - kEventsMs) * 1000);
     }
     return done();
 }
-
-// A display number of our own: tried from one that depends on this process, the first whose
-// server is ours, that is, still running once the display's socket exists (a server started on
-// a display that is taken ends at once).
-std::string startServer() {
-    const int first = 200 + static_cast<int>(getpid() % 500);
-    for (int number = first; number < first + 20; ++number) {
-        const std::string display = std::to_string(number);
-        const std::string socket = "/tmp/.X11-unix/X" + display;
-        if (access(socket.c_str(), F_OK) == 0) continue;
-        serverPid = spawnProgram(
-            {"Xvfb", ":" + display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-        if (serverPid == 0) return {};
-        for (int waited = 0; waited < 100 && access(socket.c_str(), F_OK) != 0; ++waited) {
-            if (waitpid(serverPid, nullptr, WNOHANG) != 0) break;
-            usleep(50000);
-        }
-        usleep(200000);
-        if (waitpid(serverPid, nullptr, WNOHANG) == 0 && access(socket.c_str(), F_OK) == 0)
-            return display;
-        kill(serverPid, SIGTERM);
-        waitpid(serverPid, nullptr, 0);
-        serverPid = 0;
-    }
-    return {};
-}
-
-// A display of its own with openbox managing it; the application connects to it when the first
-// test makes it.
-class DesktopEnvironment : public testing::Environment {
-  public:
-    void SetUp() override {
-        const std::string number = startServer();
-        ASSERT_FALSE(number.empty()) << "Xvfb could not be started";
-        setenv("DISPLAY", (":" + number).c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        // A loaded machine may take a while; a window manager that gave up is started again.
-        for (int tries = 0; tries < 200; ++tries) {
-            if (windowManagerPid == 0 || waitpid(windowManagerPid, nullptr, WNOHANG) != 0)
-                windowManagerPid = spawnProgram({"openbox", "--sm-disable"});
-            ASSERT_NE(windowManagerPid, 0) << "openbox could not be started";
-            if (commandOutput("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null")
-                    .find("window id") != std::string::npos)
-                return;
-            usleep(100000);
-        }
-        FAIL() << "openbox did not take the display";
-    }
-    void TearDown() override {
-        for (pid_t pid : {windowManagerPid, serverPid}) {
-            if (pid == 0) continue;
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
-
-testing::Environment* const desktop = testing::AddGlobalTestEnvironment(new DesktopEnvironment);
 
 std::string windowId(QWidget* window) {
     return std::to_string(static_cast<unsigned long>(window->winId()));
@@ -190,9 +115,10 @@ void checkTitleBarButtons(bool& checked) {
     QWidget* sizeable = testgui::formWindow("SIZE");
     QWidget* dialog = testgui::formWindow("DLG");
     ASSERT_TRUE(main && sizeable && dialog);
-    ASSERT_TRUE(
-        waitFor([&] { return announced(main) && announced(sizeable) && announced(dialog); }, 20000))
-        << allowedActions(main) << allowedActions(sizeable) << allowedActions(dialog);
+    ASSERT_TRUE(waitFor([&] {
+        return announced(main) && announced(sizeable) && announced(dialog);
+    })) << allowedActions(main)
+        << allowedActions(sizeable) << allowedActions(dialog);
     EXPECT_TRUE(allows(main, "_NET_WM_ACTION_MINIMIZE")) << allowedActions(main);
     EXPECT_FALSE(allows(main, "_NET_WM_ACTION_MAXIMIZE")) << allowedActions(main);
     EXPECT_TRUE(allows(sizeable, "_NET_WM_ACTION_MAXIMIZE")) << allowedActions(sizeable);
@@ -222,7 +148,7 @@ TEST(GuiDesktop, EachWindowOffersTheTitleBarButtonsThatFitIt) {
             ezUnloadForm("SIZE");
             ezUnloadForm("MAIN");
         },
-        {"DLG", "SIZE", "MAIN"});
+        {"DLG", "SIZE", "MAIN"}, kRunLimitMs);
     EXPECT_TRUE(checked);
     EXPECT_FALSE(testgui::watchdogFired);
 }
@@ -230,7 +156,12 @@ TEST(GuiDesktop, EachWindowOffersTheTitleBarButtonsThatFitIt) {
 void checkHelpBesideDialog(bool& checked) {
     QWidget* dialog = testgui::formWindow("DLG");
     ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(waitFor([dialog] { return QApplication::activeWindow() == dialog; }));
+    // Active for the window manager too, which may still be busy with the help window shown
+    // before the dialog.
+    ASSERT_TRUE(waitFor([dialog] {
+        return QApplication::activeWindow() == dialog &&
+               commandOutput("xdotool getactivewindow") == windowId(dialog) + "\n";
+    })) << "the dialog never became the active window";
     // The user presses F1 in the dialog: a key from the X server, not one made inside Qt.
     commandOutput("xdotool key F1");
     QTextBrowser* help = nullptr;
@@ -286,7 +217,7 @@ TEST(GuiDesktop, HelpStaysUsableInFrontOfAModalDialog) {
             if (QTextBrowser* help = helpWindow()) help->window()->close();
             ezUnloadForm("MAIN");
         },
-        {"DLG", "MAIN"});
+        {"DLG", "MAIN"}, kRunLimitMs);
     fs::remove_all(folder);
     EXPECT_TRUE(checked);
     EXPECT_FALSE(testgui::watchdogFired);

@@ -13,11 +13,12 @@ set_tests_properties(app_startup_wayland PROPERTIES ENVIRONMENT "${MERIVANE_TEST
 merivane_add_test(app_instance_test SOURCES app_instance_test.cpp
                   LIBS merivane_calendar merivane_test_desktop)
 target_compile_definitions(app_instance_test PRIVATE
-                           MERIVANE_PROGRAM="$<TARGET_FILE:merivane>")
+    MERIVANE_PROGRAM="$<TARGET_FILE:merivane>"
+    MERIVANE_DESKTOP_SESSION="${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh")
 add_dependencies(app_instance_test merivane)
 
-# Pictures of the windows for looking at: app_screenshots FOLDER (under xvfb-run for the
-# desktop's own look).
+# Pictures of the windows for looking at: app_screenshots FOLDER (under
+# tests/support/desktop-session.sh for the desktop's own look).
 add_executable(app_screenshots app_screenshots.cpp app_harness.cpp)
 target_include_directories(app_screenshots PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(app_screenshots PRIVATE ${MERIVANE_APP_TEST_LIBS} GTest::gtest)
@@ -39,4 +40,4 @@ add_test(NAME app_desktop_test
          COMMAND ${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh $<TARGET_FILE:app_desktop_test>)
 # At scale 2, on a screen large enough for it.
 set_tests_properties(app_desktop_test PROPERTIES TIMEOUT 300 ENVIRONMENT
-                     "${MERIVANE_TEST_ENV};QT_SCALE_FACTOR=2;DESKTOP_SCREEN=2560x1600x24")
+    "${MERIVANE_TEST_ENV};QT_SCALE_FACTOR=2;DESKTOP_SCREEN=2560x1600x24;DESKTOP_ACCESSIBILITY=1")

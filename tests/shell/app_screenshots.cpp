@@ -24,6 +24,19 @@
 namespace {
 
 std::string outputFolder;
+constexpr int kSettleLimitMs = 10000;
+
+// A window just shown or changed is drawn and, under a window manager, framed a moment later.
+void settle(QWidget* window) {
+    QApplication::processEvents();
+    const bool framed =
+        QTest::qWaitForWindowExposed(window, kSettleLimitMs) &&
+        (QGuiApplication::platformName() != "xcb" ||
+         QTest::qWaitFor([window] { return window->frameGeometry() != window->geometry(); },
+                         kSettleLimitMs));
+    if (!framed)
+        std::fprintf(stderr, "%s was never shown framed\n", qPrintable(window->windowTitle()));
+}
 
 // The whole screen, window frames included, as the window manager draws them.
 void saveScreen(const char* name) {
@@ -45,12 +58,11 @@ void save(QWidget* window, const char* name) {
         std::fprintf(stderr, "could not save %s\n", path.c_str());
 }
 
-// With the window frame the desktop draws, where there is one (under xvfb-run and a window
-// manager); the window alone otherwise.
+// With the window frame the desktop draws, where there is one (under a window manager); the
+// window alone otherwise.
 void saveFramed(QWidget* window, const char* name) {
     if (!window) return;
-    // The window manager and the X server draw the new window only a moment later.
-    QTest::qWait(400);
+    settle(window);
     const QRect frame = window->frameGeometry();
     QScreen* screen = window->screen();
     if (frame == window->geometry() || !screen) return save(window, name);
@@ -133,7 +145,8 @@ int main(int argc, char** argv) {
              }},
             {"preferences with help", [] { return helpShown(); },
              [] {
-                 QTest::qWait(500);
+                 for (QWidget* widget : QApplication::topLevelWidgets())
+                     if (widget->findChild<QTextBrowser*>("helpText")) settle(widget);
                  saveScreen("screen-preferences-with-help.png");
                  for (QWidget* widget : QApplication::topLevelWidgets())
                      if (widget->findChild<QTextBrowser*>("helpText")) widget->close();
@@ -155,7 +168,7 @@ int main(int argc, char** argv) {
              [] {
                  QWidget* box = modalTitled("Whoa, Brontel!");
                  save(box, "whoa.png");
-                 QTest::qWait(500);
+                 settle(box);
                  saveScreen("screen-whoa.png");
                  click(buttonIn(box, "&OK"));
              }},
@@ -175,7 +188,6 @@ int main(int argc, char** argv) {
              [] {
                  QWidget* dialog = modalTitled("Find a Broadcast Date");
                  dialog->findChild<QDateEdit*>()->setDate(QDate(2026, 11, 4));
-                 QTest::qWait(500); // the window manager frames the new window
                  saveFramed(dialog, "find-date.png");
                  click(buttonIn(dialog, "&Close"));
              }},
@@ -185,7 +197,6 @@ int main(int argc, char** argv) {
              [] {
                  QWidget* dialog = modalTitled("Export to Calendar Program");
                  click(buttonIn(dialog, "Include every &week"));
-                 QTest::qWait(500);
                  saveFramed(dialog, "export.png");
                  click(buttonIn(dialog, "&Cancel"));
              }},

@@ -1,29 +1,75 @@
 #!/bin/sh
 # Runs a program on a desktop of its own, as a user's session would have it: an X server with
-# openbox managing its windows, a private session bus and, on demand, the accessibility bus
-# that screen readers use. Everything ends with the program.
+# openbox managing its windows, a private session bus and, with DESKTOP_ACCESSIBILITY=1, the
+# accessibility bus that screen readers use. Everything ends with the program, and with this
+# script however it ends (a test's time running out sends TERM, or KILL).
 #   desktop-session.sh PROGRAM [ARGUMENTS...]
 # DESKTOP_SCREEN gives another screen size, "2560x1600x24" for windows at scale 2.
 set -eu
-if [ -z "${DESKTOP_SESSION_INNER:-}" ]; then
-    export DESKTOP_SESSION_INNER=1
-    exec xvfb-run -a -s "-screen 0 ${DESKTOP_SCREEN:-1280x1024x24} -nolisten tcp" dbus-run-session -- "$0" "$@"
-fi
-export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
+# Each wait for the desktop gives up after this many tenths of a second.
+limit=300
+folder=$(mktemp -d /tmp/desktop-session-XXXXXX)
+server='' bus='' wm='' program=''
+trap 'kill $program $wm $bus $server 2>/dev/null || true; rm -rf "$folder"' EXIT
+trap 'exit 143' TERM INT HUP
+fail() { cat "$folder/$1.log" >&2; echo "desktop-session: $2" >&2; exit 1; }
+# spawn NAME COMMAND...: runs COMMAND in the background, output to NAME.log; the kernel ends it
+# should this script be killed.
+spawn() {
+    log=$folder/$1.log
+    shift
+    setpriv --pdeathsig TERM "$@" >>"$log" 2>&1 &
+}
+# wait_for NAME WHAT COMMAND...: until COMMAND succeeds; NAME.log says why when it never does.
+wait_for() {
+    name=$1 what=$2
+    shift 2
+    tries=0
+    until "$@"; do
+        tries=$((tries + 1))
+        [ $tries -lt $limit ] || fail "$name" "never happened: $what"
+        sleep 0.1
+    done
+}
+# named PID NAME: NAME, still running, has written on descriptor 3 what it was asked for.
+named() {
+    [ -s "$folder/$2" ] && return 0
+    kill -0 "$1" 2>/dev/null || fail "$2" "$2 ended as it started"
+    return 1
+}
+
+# The X server picks a free display itself and names it (-displayfd), so sessions started at
+# the same moment never share one.
+spawn server Xvfb -displayfd 3 -screen 0 "${DESKTOP_SCREEN:-1280x1024x24}" -nolisten tcp \
+    3>"$folder/server"
+server=$!
+wait_for server "Xvfb naming its display" named $server server
+spawn bus dbus-daemon --session --nofork --print-address=3 3>"$folder/bus"
+bus=$!
+wait_for bus "the session bus" named $bus bus
+DISPLAY=:$(head -n 1 "$folder/server")
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$folder/bus")
+export DISPLAY DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb
 unset XDG_CURRENT_DESKTOP
-wm_log=$(mktemp)
-openbox --sm-disable >"$wm_log" 2>&1 &
-wm=$!
-trap 'kill $wm 2>/dev/null || true; rm -f "$wm_log"' EXIT
-tries=0
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
-    tries=$((tries + 1))
-    [ $tries -lt 200 ] || { cat "$wm_log" >&2; echo "openbox did not take the display" >&2; exit 1; }
-    # On a loaded machine openbox may give up as it starts; it is started again.
-    if ! kill -0 $wm 2>/dev/null; then
-        openbox --sm-disable >>"$wm_log" 2>&1 &
+if [ "${DESKTOP_ACCESSIBILITY:-}" = 1 ]; then
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
+fi
+
+# A window mapped while the window manager is still starting may never be shown. On a loaded
+# machine openbox may give up as it starts; it is started again. It reads the system's own
+# configuration, whatever desktop a test makes for the program.
+wm_ready() {
+    if ! kill -0 "$wm" 2>/dev/null; then
+        spawn wm env XDG_CONFIG_DIRS=/etc/xdg XDG_DATA_DIRS=/usr/share openbox --sm-disable
         wm=$!
     fi
-    sleep 0.1
-done
-"$@"
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"
+}
+wait_for wm "openbox taking the display" wm_ready
+
+setpriv --pdeathsig TERM "$@" &
+program=$!
+status=0
+wait $program || status=$?
+program=''
+exit $status

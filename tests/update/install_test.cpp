@@ -8,9 +8,11 @@
 
 #include <QDesktopServices>
 #include <QUrl>
+#include <cerrno>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 
 using namespace updatetest;
@@ -44,11 +46,26 @@ void plantDownload(const std::string& name) {
     ASSERT_TRUE(recordInstaller(global::programFolder, name));
 }
 
+// The installer's record is moved into place whole.
 bool waitForFile(const fs::path& path) {
-    for (int i = 0; i < 300 && !fs::exists(path); ++i)
+    for (int i = 0; i < 2000 && !fs::exists(path); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     return fs::exists(path);
+}
+
+// No process started by the test is left, running or ended: posix_spawn returns once its
+// child runs, so an installer that was started is one by the time this is asked.
+bool noChildren() {
+    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
+
+// Reaps every process the test started, as each ends; false if one still runs at the limit.
+bool childrenEnded() {
+    for (int i = 0; i < 2000; ++i) {
+        if (waitpid(-1, nullptr, WNOHANG) < 0) return errno == ECHILD;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 } // namespace
@@ -257,10 +274,11 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     offer.installerFile = name;
     offer.downloadAccepted = false;
     RunInstallerAtExit(offer);
+    EXPECT_TRUE(noChildren()) << "nothing runs when the download was declined";
     offer.downloadAccepted = true;
     offer.major = false;
     RunInstallerAtExit(offer);
-    ASSERT_TRUE(waitForFile(record));
+    ASSERT_TRUE(waitForFile(record)) << "the installer never wrote " << record;
     const std::string silent = readText(record);
     EXPECT_EQ(silent.substr(0, silent.find('\n')), "/SP-|/VERYSILENT|");
     EXPECT_NE(silent.substr(silent.find('\n') + 1), ourSession) << "a session of its own";
@@ -269,22 +287,21 @@ TEST(InstallerAtExit, StartsDetachedWithItsArgumentsAsAListNeverThroughAShell) {
     fs::remove(record);
     offer.major = true;
     RunInstallerAtExit(offer);
-    ASSERT_TRUE(waitForFile(record));
+    ASSERT_TRUE(waitForFile(record)) << "the installer never wrote " << record;
     const std::string major = readText(record);
     EXPECT_EQ(major.substr(0, major.find('\n')), "|") << "a major installer shows its dialogs";
+    ASSERT_TRUE(childrenEnded()) << "the installers started so far never ended";
 
     // Never what a link under the installer's name points to.
     fs::remove(record);
     fs::create_symlink(program / name, program / "Zarn_6001.exe");
     offer.installerFile = "Zarn_6001.exe";
     RunInstallerAtExit(offer);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_FALSE(fs::exists(record)) << "a link is never started";
+    EXPECT_TRUE(noChildren()) << "a link is never started";
 
     offer.installerFile = "../" + name;
     RunInstallerAtExit(offer);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_FALSE(fs::exists(record)) << "only a file of the program's folder is started";
+    EXPECT_TRUE(noChildren()) << "only a file of the program's folder is started";
 }
 
 #include "install_test.moc"

@@ -19,6 +19,20 @@ using GetList = int (*)(ProcEntry**, int*);
 using GetId = int32_t (*)(char*);
 using Kill = int (*)(int32_t);
 
+// Waits until the forked child runs the program it was to run instead of this test.
+bool childExecuted(pid_t child) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    const fs::path link = "/proc/" + std::to_string(child) + "/exe";
+    for (int waited = 0; waited < 20000; waited += 10) {
+        const fs::path running = fs::read_symlink(link, error);
+        if (!error && running != self) return true;
+        usleep(10000);
+    }
+    return false;
+}
+
 } // namespace
 
 TEST(ProcRoutines, ListFindAndEndProcessesThroughDlopen) {
@@ -35,7 +49,7 @@ TEST(ProcRoutines, ListFindAndEndProcessesThroughDlopen) {
         execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
         _exit(127);
     }
-    usleep(100000);
+    ASSERT_TRUE(childExecuted(sleeper)) << "sleep never ran";
 
     ProcEntry* entries = nullptr;
     int count = 0;
@@ -103,7 +117,7 @@ TEST(ProcRoutines, FindsOnlyTheExecutableOfExactlyThatName) {
             execl(path.c_str(), path.c_str(), "30", static_cast<char*>(nullptr));
             _exit(127);
         }
-        usleep(100000);
+        EXPECT_TRUE(childExecuted(child)) << "the copy of sleep never ran";
         if (c.deleted) unlink(path.c_str());
         std::string wanted = "mvproc" + id;
         EXPECT_EQ(getId(wanted.data()) == child, c.found);
