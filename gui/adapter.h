@@ -202,6 +202,10 @@ QPixmap pixmapFor(const std::string& picture, const QWidget* widget);
 inline constexpr double kReadableContrast = 4.5;
 double contrastRatio(const QColor& first, const QColor& second);
 QColor readableOn(const QColor& text, const QColor& ground, double least);
+// A designed text colour that reads on its ground stays; one that does not (black on a dark
+// theme's face) gives way to the theme's own text colour, which reads like every other text of
+// the desktop, and only where that does not read either is the designed colour made readable.
+QColor legibleOn(const QColor& designed, const QColor& ground, const QColor& themeText);
 // True for a colour number defined to follow a desktop colour.
 bool followsDesktop(int number);
 

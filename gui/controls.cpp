@@ -48,7 +48,7 @@ void applyColors(QWidget* widget, ControlKind kind) {
     QColor ground = background.isValid() ? background : palette.color(QPalette::Window);
     if (fixedForeground || fixedBackground) {
         QColor text = foreground.isValid() ? foreground : palette.color(QPalette::WindowText);
-        QColor readable = readableOn(text, ground, kReadableContrast);
+        QColor readable = legibleOn(text, ground, palette.color(QPalette::WindowText));
         if (readable != text) foreground = readable;
     }
     if (kind == ControlKind::CheckBox || kind == ControlKind::Radio) {

@@ -540,3 +540,24 @@ TEST(MessageBoxColours, StandardButtonsKeepTheToolkitsColours) {
     EXPECT_EQ(yesText, standardText);
     EXPECT_EQ(noText, standardText);
 }
+
+// On a dark desktop a text the markup leaves black reads in the theme's text colour, as every
+// other text does; a designed colour that reads on the dark face keeps its colour.
+TEST(MessageBoxColours, DarkThemesShowTheirTextColourWhereTheDesignedOneWouldNotRead) {
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor(0x22, 0x20, 0x20));
+    dark.setColor(QPalette::Button, QColor(0x22, 0x20, 0x20));
+    dark.setColor(QPalette::WindowText, QColor(0xD0, 0xD0, 0xD0));
+    QApplication::setPalette(dark);
+    QColor mainColor, detailColor;
+    show([] { return okMessage("Dark", "Main text.{f7,t14}", "Detail text.{f6}"); },
+         [&] {
+             mainColor = label(5)->palette().color(QPalette::WindowText);
+             detailColor = label(6)->palette().color(QPalette::WindowText);
+             click(button(1));
+         });
+    QApplication::setPalette(light);
+    EXPECT_EQ(mainColor, QColor(Qt::yellow));
+    EXPECT_EQ(detailColor, QColor(0xD0, 0xD0, 0xD0));
+}
