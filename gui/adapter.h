@@ -134,6 +134,8 @@ inline constexpr const char* kFormProperty = "ezForm";
 inline constexpr const char* kIdProperty = "ezId";
 inline constexpr const char* kClientProperty = "ezClient";
 inline constexpr const char* kOwnerDrawProperty = "ezOwnerDraw";
+// A status bar part's whole text; the part shows as much of it as fits.
+inline constexpr const char* kWholeTextProperty = "ezWholeText";
 // How a date field shows and takes its date: the ISO form the program reads and writes.
 inline constexpr const char* kDateFieldFormat = "yyyy-MM-dd";
 
@@ -179,7 +181,8 @@ QString spokenText(const std::string& caption);
 void placeStatusParts(Control& control);
 // A control drawn in the desktop's text colour over a band of a fixed colour reads on the band.
 void keepTextReadableOnBands(Form& form);
-void setStatusPartText(QLabel* part, const std::string& text);
+// A part's text as the program gave it: a leading tab centres it, two right-align it.
+void setStatusPartText(Control& control, std::size_t part, const std::string& text);
 bool handleTooltip(QWidget* widget, QHelpEvent* event);
 
 // ---- Menus (menus.cpp) ----

@@ -4,10 +4,13 @@
 #include "app_steps.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -76,9 +79,13 @@ TEST_F(AppDialogs, AYearPast9999FromTheSettingsIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(readText(scratch.settingsFile), before);
 }
 
+// The whole path is in the status bar's tooltip and in what a screen reader hears of the bar;
+// the part shows as much as fits, the start and the file name, without its middle.
 TEST(AppDialogsWithoutReader, GenerateTellsWhereTheCalendarWasSaved) {
     const AppScratch scratch = makeAppScratch(false);
-    std::string statusTexts;
+    std::string spoken, tooltip, shown;
+    bool fits = false;
+    QAccessible::Role role = QAccessible::NoRole;
     std::string failure = runProgram(
         scratch, {{"warning", [] { return modalTitled("PDF Reader Required") != nullptr; },
                    [] { click(buttonIn(modalTitled("PDF Reader Required"), "&OK")); }},
@@ -88,11 +95,27 @@ TEST(AppDialogsWithoutReader, GenerateTellsWhereTheCalendarWasSaved) {
                        click(buttonIn(mainWindow(), "&Generate"));
                    }},
                   {"saved", [&] { return fs::exists(scratch.pdfFolder / "001Calendar.PDF"); },
-                   [&statusTexts] { statusTexts = labelTextsOf(mainWindow()); }},
+                   [&] {
+                       auto* bar = mainWindow()->findChild<QStatusBar*>();
+                       QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(bar);
+                       spoken = heard->text(QAccessible::Name).toStdString();
+                       role = heard->role();
+                       QLabel* part = bar->findChild<QLabel*>();
+                       tooltip = part->toolTip().toStdString();
+                       shown = part->text().toStdString();
+                       fits = part->fontMetrics().horizontalAdvance(part->text()) <=
+                              part->contentsRect().width();
+                   }},
                   exitProgram()});
     EXPECT_EQ(failure, "");
-    const std::string saved = (scratch.pdfFolder / "001Calendar.PDF").string();
-    EXPECT_NE(statusTexts.find("Calendar saved as " + saved), std::string::npos) << statusTexts;
+    const std::string saved =
+        "Calendar saved as " + (scratch.pdfFolder / "001Calendar.PDF").string();
+    EXPECT_EQ(role, QAccessible::StatusBar);
+    EXPECT_EQ(spoken.substr(0, saved.size()), saved);
+    EXPECT_EQ(tooltip, saved);
+    EXPECT_TRUE(fits) << shown;
+    EXPECT_EQ(shown.substr(0, 9), "Calendar ") << shown;
+    EXPECT_EQ(shown.substr(shown.size() - 15), "001Calendar.PDF") << shown;
     removeAppScratch(scratch);
 }
 
