@@ -14,7 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPointer>
 #include <QProcess>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QWidget>
 
@@ -91,6 +93,24 @@ bool helpShown() {
 std::string activeTitle() {
     QWidget* active = QApplication::activeWindow();
     return active ? active->windowTitle().toStdString() : "";
+}
+
+// On the scaled screen too, the active window fits the screen's free area and stands in its
+// middle; a message box stands half a title bar above it.
+void expectFitsTheScreen(const std::string& title) {
+    constexpr int kCentreSlackPixels = 20;
+    const QPointer<QWidget> window = QApplication::activeWindow();
+    const QRect area = QApplication::primaryScreen()->availableGeometry();
+    // The window may be placed once more when the window manager has framed it.
+    for (int waited = 0; window && !area.contains(window->frameGeometry()) && waited < 3000;
+         waited += 50)
+        pumpEvents(50);
+    ASSERT_TRUE(window) << title;
+    const QRect frame = window->frameGeometry();
+    EXPECT_TRUE(area.contains(frame))
+        << title << " still leaves the screen after 3 s: " << frame.x() << "," << frame.y() << " "
+        << frame.width() << "x" << frame.height();
+    EXPECT_LE((frame.center() - area.center()).manhattanLength(), kCentreSlackPixels) << title;
 }
 
 struct FormWalk {
@@ -217,6 +237,7 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
                              if (!walk.tabOrder.empty()) {
                                  EXPECT_EQ(accessibilityFaults(walk.title), "") << walk.title;
                              }
+                             expectFitsTheScreen(walk.title);
                              std::vector<std::string> seen = {spokenFocus()};
                              for (std::size_t tab = 0; tab < walk.tabOrder.size(); ++tab) {
                                  press("Tab");
