@@ -106,21 +106,18 @@ TEST(LayoutFit, EveryStyleKeepsItsTextsApartAndOnThePage) {
     }
 }
 
-// Every week's holidays of every printable year up to 2100, as the planner's notes column lays
-// them out: each note reads at 6 points at least and stays within the column.
+// Every planner week's holidays from 1920 to 2100, as the notes column lays them out: 6 points
+// at least, within the column.
 TEST(LayoutFit, PlannerNotesKeepAReadableSizeInEveryYear) {
     HPDF_Doc document = HPDF_New(nullptr, nullptr);
     const HPDF_Font font = HPDF_GetFont(document, "Helvetica", nullptr);
     for (int country : {UnitedStatesHolidays, CanadaHolidays}) {
-        for (int year = 1920; year <= 2100; ++year) {
-            const DateNumber last = weekdayOnOrBefore(dateNumber(12, 31, year), Sunday);
-            for (DateNumber monday = weekdayOnOrBefore(dateNumber(1, 1, year), Monday);
-                 monday <= last; monday += 7) {
-                const PlannerNote note =
-                    plannerNote(font, holidayMarksBetween(country, monday, monday + 6));
-                EXPECT_GE(note.size, 6) << year << ": " << note.text;
-                EXPECT_LE(textWidth(font, note.size, note.text), kPlannerNotesWidth) << note.text;
-            }
+        for (DateNumber monday = weekdayOnOrBefore(dateNumber(1, 1, 1920), Monday);
+             monday < dateNumber(1, 1, 2101); monday += 7) {
+            const PlannerNote note =
+                plannerNote(font, holidayMarksBetween(country, monday, monday + 6));
+            EXPECT_GE(note.size, 6) << note.text;
+            EXPECT_LE(textWidth(font, note.size, note.text), kPlannerNotesWidth) << note.text;
         }
     }
     HPDF_Free(document);
