@@ -191,10 +191,11 @@ std::vector<HolidayMark> holidayMarksBetween(int country, DateNumber first, Date
     for (int year = firstYear - 1; year <= lastYear + 1; ++year) {
         for (const Holiday& holiday : holidaysOfYear(country, year)) {
             if (holiday.date >= first && holiday.date <= last)
-                marks.push_back({holiday.date, holiday.name});
+                marks.push_back({holiday.date, holiday.name, holiday.date, holiday.name});
             if (holiday.observed != holiday.date && holiday.observed >= first &&
                 holiday.observed <= last)
-                marks.push_back({holiday.observed, std::string(holiday.name) + " (observed)"});
+                marks.push_back({holiday.observed, std::string(holiday.name) + " (observed)",
+                                 holiday.date, holiday.name});
         }
     }
     std::stable_sort(marks.begin(), marks.end(),

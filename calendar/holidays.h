@@ -22,6 +22,9 @@ std::vector<Holiday> holidaysOfYear(int country, int year);
 struct HolidayMark {
     DateNumber day;
     std::string label; // the holiday's name, followed by " (observed)" on an observed day
+    // The day the law names: day itself, or the holiday's own day when day is observed for it.
+    DateNumber lawDay;
+    const char* name; // the holiday's name alone
 };
 
 // Every marked day from first to last, both included, in date order; empty for NoHolidays.

@@ -134,6 +134,8 @@ inline constexpr const char* kFormProperty = "ezForm";
 inline constexpr const char* kIdProperty = "ezId";
 inline constexpr const char* kClientProperty = "ezClient";
 inline constexpr const char* kOwnerDrawProperty = "ezOwnerDraw";
+// A status bar part's whole text; the part shows as much of it as fits.
+inline constexpr const char* kWholeTextProperty = "ezWholeText";
 // How a date field shows and takes its date: the ISO form the program reads and writes.
 inline constexpr const char* kDateFieldFormat = "yyyy-MM-dd";
 
@@ -179,7 +181,8 @@ QString spokenText(const std::string& caption);
 void placeStatusParts(Control& control);
 // A control drawn in the desktop's text colour over a band of a fixed colour reads on the band.
 void keepTextReadableOnBands(Form& form);
-void setStatusPartText(QLabel* part, const std::string& text);
+// A part's text as the program gave it: a leading tab centres it, two right-align it.
+void setStatusPartText(Control& control, std::size_t part, const std::string& text);
 bool handleTooltip(QWidget* widget, QHelpEvent* event);
 
 // ---- Menus (menus.cpp) ----
@@ -202,6 +205,10 @@ QPixmap pixmapFor(const std::string& picture, const QWidget* widget);
 inline constexpr double kReadableContrast = 4.5;
 double contrastRatio(const QColor& first, const QColor& second);
 QColor readableOn(const QColor& text, const QColor& ground, double least);
+// A designed text colour that reads on its ground stays; one that does not (black on a dark
+// theme's face) gives way to the theme's own text colour, which reads like every other text of
+// the desktop, and only where that does not read either is the designed colour made readable.
+QColor legibleOn(const QColor& designed, const QColor& ground, const QColor& themeText);
 // True for a colour number defined to follow a desktop colour.
 bool followsDesktop(int number);
 

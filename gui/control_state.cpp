@@ -4,12 +4,14 @@
 #include "common/numbers.h"
 #include "common/text.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QStringList>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -76,6 +78,20 @@ QString wrappedTooltip(const std::string& text) {
     }
 }
 
+// A text longer than its part loses its middle, where a path's folders are, and keeps its
+// start and the file name; the whole text is the part's tooltip.
+void showStatusPartText(QLabel* part) {
+    const QString whole = part->property(kWholeTextProperty).toString();
+    // A framed label indents its text by half an "x" unless told otherwise.
+    const int indent = part->indent() >= 0      ? part->indent()
+                       : part->frameWidth() > 0 ? part->fontMetrics().horizontalAdvance('x') / 2
+                                                : 0;
+    const int room = part->contentsRect().width() - 2 * part->margin() - indent;
+    const QString shown = part->fontMetrics().elidedText(whole, Qt::ElideMiddle, std::max(room, 0));
+    part->setText(shown);
+    part->setToolTip(shown == whole ? QString() : whole);
+}
+
 } // namespace
 
 namespace adapter {
@@ -90,20 +106,34 @@ void placeStatusParts(Control& control) {
         bool last = part + 1 == control.statusParts.size();
         int partWidth = last ? width - left : width * control.statusPercentages[part] / 100;
         control.statusParts[part]->setGeometry(left, 0, std::max(partWidth, 0), height);
+        showStatusPartText(control.statusParts[part]);
         left += partWidth;
     }
 }
 
-void setStatusPartText(QLabel* part, const std::string& text) {
-    if (part == nullptr) return;
+void setStatusPartText(Control& control, std::size_t part, const std::string& text) {
+    if (part >= control.statusParts.size() || !control.statusParts[part]) return;
+    QLabel* label = control.statusParts[part];
     std::size_t tabs = 0;
     while (tabs < text.size() && text[tabs] == '\t')
         ++tabs;
     Qt::Alignment across = tabs == 0   ? Qt::AlignLeft
                            : tabs == 1 ? Qt::AlignHCenter
                                        : Qt::AlignRight;
-    part->setAlignment(across | Qt::AlignVCenter);
-    part->setText(toQt(text.substr(tabs)));
+    label->setAlignment(across | Qt::AlignVCenter);
+    const QString whole = toQt(text.substr(tabs));
+    label->setProperty(kWholeTextProperty, whole);
+    label->setAccessibleName(whole);
+    showStatusPartText(label);
+    // The bar speaks for all its parts, and a screen reader hears when what it says changes.
+    QStringList parts;
+    for (const QPointer<QLabel>& each : control.statusParts)
+        if (each && !each->accessibleName().isEmpty()) parts << each->accessibleName();
+    const QString name = parts.join(QLatin1String(", "));
+    if (!control.widget || control.widget->accessibleName() == name) return;
+    control.widget->setAccessibleName(name);
+    QAccessibleEvent changed(control.widget.data(), QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 bool handleTooltip(QWidget* widget, QHelpEvent* event) {
@@ -161,7 +191,7 @@ void ezSetText(const std::string& form, int id, const std::string& text) {
         static_cast<QGroupBox*>(widget)->setTitle(toQt(text));
         break;
     case ControlKind::StatusBar:
-        if (!control->statusParts.empty()) setStatusPartText(control->statusParts[0], text);
+        setStatusPartText(*control, 0, text);
         break;
     case ControlKind::RichText:
         static_cast<QTextBrowser*>(widget)->setPlainText(withoutCarriageReturns(text));
@@ -326,7 +356,7 @@ void ezSetSBText(const std::string& form, int id, int part, const std::string& t
         part >= static_cast<int>(control->statusParts.size())) {
         return;
     }
-    setStatusPartText(control->statusParts[static_cast<std::size_t>(part)], text);
+    setStatusPartText(*control, static_cast<std::size_t>(part), text);
 }
 
 void ezSetPBar(const std::string& form, int id, int minimum, int maximum, int value) {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStatusBar>
 #include <QTextEdit>
 
 using namespace adapter;
@@ -48,7 +49,7 @@ void applyColors(QWidget* widget, ControlKind kind) {
     QColor ground = background.isValid() ? background : palette.color(QPalette::Window);
     if (fixedForeground || fixedBackground) {
         QColor text = foreground.isValid() ? foreground : palette.color(QPalette::WindowText);
-        QColor readable = readableOn(text, ground, kReadableContrast);
+        QColor readable = legibleOn(text, ground, palette.color(QPalette::WindowText));
         if (readable != text) foreground = readable;
     }
     if (kind == ControlKind::CheckBox || kind == ControlKind::Radio) {
@@ -415,7 +416,9 @@ void ezStatusBar(int id, const std::string& text, const std::string& properties)
     std::string content = text;
     Form* form = startControl(id, content);
     if (form == nullptr) return;
-    auto* bar = new QWidget(form->client);
+    // A QStatusBar, so that screen readers know it as the window's status bar.
+    auto* bar = new QStatusBar(form->client);
+    bar->setSizeGripEnabled(false);
     int height = QFontMetrics(toolkit.currentFont).height() + kStatusBarPaddingPixels;
     QRect rect(0, form->client->height() - height, form->client->width(), height);
     Control& control =
@@ -427,7 +430,7 @@ void ezStatusBar(int id, const std::string& text, const std::string& properties)
     part->setFont(toolkit.currentFont);
     control.statusParts = {part};
     placeStatusParts(control);
-    setStatusPartText(part, content);
+    setStatusPartText(control, 0, content);
 }
 
 void ezRichText(int id, double column, double row, double width, double height,

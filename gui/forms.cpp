@@ -99,6 +99,43 @@ void showFocus(QWidget* window) {
     if (QWidget* focus = window->focusWidget()) focus->update();
 }
 
+// Set on a window fitted to the screen before the window manager framed it: once it has its
+// frame, it is looked at again.
+constexpr const char* kRefitProperty = "ezRefitWhenFramed";
+
+// Every window the program opens, its own forms, the help window and Qt's dialogs alike, fits
+// the screen's free area (a large font or a scaled screen can make it taller than the screen)
+// and stands in its middle unless the program placed it there already. Menus, tooltips and other
+// pop-ups place themselves.
+void fitOnScreen(QWidget* window) {
+    const Qt::WindowType type = window->windowType();
+    if (type != Qt::Window && type != Qt::Dialog) return;
+    QScreen* screen = window->screen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    // Before the window manager has framed the window its frame is not known, and Qt places the
+    // window's inside where it is asked to place the frame: a title bar above it and a thin
+    // border round it are expected.
+    const bool framed = window->frameGeometry().size() != window->size();
+    window->setProperty(kRefitProperty, !framed);
+    const int titleBar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const int border = titleBar / 4;
+    const QRect frame = framed ? window->frameGeometry()
+                               : window->geometry().adjusted(-border, -titleBar, border, border);
+    const QPoint inside = framed ? QPoint(0, 0) : QPoint(border, titleBar);
+    const QSize margins = frame.size() - window->size();
+    const QSize room = area.size() - margins;
+    if (window->width() > room.width() || window->height() > room.height()) {
+        window->resize(std::min(window->width(), room.width()),
+                       std::min(window->height(), room.height()));
+    }
+    const QSize outer = window->size() + margins;
+    if (window->testAttribute(Qt::WA_Moved) && area.contains(QRect(frame.topLeft(), outer))) return;
+    window->move(QPoint(area.left() + (area.width() - outer.width()) / 2,
+                        area.top() + (area.height() - outer.height()) / 2) +
+                 inside);
+}
+
 // Qt hands every event to one filter; this routes the ones the toolkit raises as its own.
 class ToolkitEventFilter : public QObject {
   public:
@@ -131,6 +168,15 @@ class ToolkitEventFilter : public QObject {
         case QEvent::Paint:
             if (!widget->property(kOwnerDrawProperty).isValid()) return false;
             return handleOwnerDraw(widget);
+        case QEvent::Show:
+            if (widget->isWindow() && !event->spontaneous()) fitOnScreen(widget);
+            return false;
+        case QEvent::Move:
+            if (widget->isWindow() && widget->property(kRefitProperty).toBool() &&
+                widget->frameGeometry().size() != widget->size()) {
+                fitOnScreen(widget);
+            }
+            return false;
         case QEvent::Resize:
             if (widget->property(kClientProperty).isValid()) {
                 if (Form* form = findForm(formNameOf(widget))) applyAnchors(*form);

@@ -132,7 +132,7 @@ void drawButton(const std::string& form, int id, int drawToken, int face, int te
     if (!faceColor.isValid()) faceColor = button->palette().color(QPalette::Button);
     QColor textColor = colorOf(text);
     if (!textColor.isValid()) textColor = button->palette().color(QPalette::ButtonText);
-    textColor = readableOn(textColor, faceColor, kReadableContrast);
+    textColor = legibleOn(textColor, faceColor, button->palette().color(QPalette::ButtonText));
     if (!button->isEnabled())
         textColor = button->palette().color(QPalette::Disabled, QPalette::ButtonText);
     bool pressed = button->isDown() || button->isChecked();
@@ -214,6 +214,16 @@ QColor readableOn(const QColor& text, const QColor& ground, double least) {
         if (contrastRatio(candidate, ground) >= least) return candidate;
     }
     return candidate;
+}
+
+QColor legibleOn(const QColor& designed, const QColor& ground, const QColor& themeText) {
+    if (!designed.isValid() || !ground.isValid() ||
+        contrastRatio(designed, ground) >= kReadableContrast) {
+        return designed;
+    }
+    if (themeText.isValid() && contrastRatio(themeText, ground) >= kReadableContrast)
+        return themeText;
+    return readableOn(designed, ground, kReadableContrast);
 }
 
 bool followsDesktop(int number) {

@@ -1,5 +1,9 @@
 #pragma once
+#include "calendar/holidays.h"
 #include "render/request.h"
+
+#include <string>
+#include <vector>
 
 // One routine per calendar style; each adds its own page or pages to the request's document.
 void drawMonthPage(GenerationRequest& request, int month);
@@ -21,3 +25,12 @@ void drawFiveWeekNote(const GenerationRequest& request, int x, int y, int size);
 
 // The footer's one-line credit, shared by every layout that has a footer.
 extern const char* const kCreditLine;
+
+// The holidays of a planner week as its notes column shows them, at the size (in points) that
+// fits the column's width.
+struct PlannerNote {
+    std::string text;
+    int size;
+};
+inline constexpr int kPlannerNotesWidth = 572 - 323;
+PlannerNote plannerNote(HPDF_Font font, const std::vector<HolidayMark>& marks);

@@ -3,6 +3,7 @@
 #include "render/layouts/month_block.h"
 #include "render/primitives.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,8 @@ constexpr int kFooterGap = 26;
 constexpr int kFooterStep = 19;
 // Holidays are listed in the notes column of their week, shrunk to fit when a week has many.
 constexpr int kNotesX = 323;
-constexpr int kNotesRightX = 572;
 constexpr int kHolidayNoteSize = 7;
-constexpr int kSmallestNoteSize = 5;
+constexpr int kSmallestNoteSize = 6;
 
 void drawHeaderBand(const DrawingState& drawing, int tableTop) {
     HPDF_Page page = drawing.page;
@@ -50,21 +50,40 @@ void drawHeaderBand(const DrawingState& drawing, int tableTop) {
     setFillColour(page, kBlack);
 }
 
-// "Mon 25 Memorial Day", and for several days "Fri 3 ...; Sat 4 ...", several names on one day
-// joined by commas.
+std::string dayText(DateNumber date) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    return std::string(kWeekdayNames[weekdayNumber(date)], 3) + " " + std::to_string(day);
+}
+
+bool sameHoliday(const HolidayMark& a, const HolidayMark& b) {
+    return a.lawDay == b.lawDay && std::string(a.name) == b.name;
+}
+
+// "Mon 25 Memorial Day", and for several days "Mon 11 ...; Thu 14 ...", several names on one day
+// joined by commas. A holiday and the day observed in its place in the same week share one
+// entry: "Sat 19 Juneteenth National Independence Day, observed Fri 18".
 std::string holidayNote(const std::vector<HolidayMark>& marks) {
     std::string note;
     DateNumber previousDay = 0;
     for (const HolidayMark& mark : marks) {
+        const bool observed = mark.day != mark.lawDay;
+        const auto ownDay = [&mark](const HolidayMark& other) {
+            return other.day == other.lawDay && sameHoliday(other, mark);
+        };
+        if (observed && std::any_of(marks.begin(), marks.end(), ownDay)) continue;
+        std::string entry = mark.label;
+        if (!observed) {
+            for (const HolidayMark& other : marks)
+                if (other.day != other.lawDay && sameHoliday(other, mark))
+                    entry += ", observed " + dayText(other.day);
+        }
         if (mark.day == previousDay) {
-            note += ", " + mark.label;
+            note += ", " + entry;
             continue;
         }
-        int month = 0, day = 0, year = 0;
-        calendarDate(mark.day, month, day, year);
         if (!note.empty()) note += "; ";
-        note += std::string(kWeekdayNames[weekdayNumber(mark.day)], 3) + " " + std::to_string(day) +
-                " " + mark.label;
+        note += dayText(mark.day) + " " + entry;
         previousDay = mark.day;
     }
     return note;
@@ -72,13 +91,9 @@ std::string holidayNote(const std::vector<HolidayMark>& marks) {
 
 void drawHolidayNote(const DrawingState& drawing, const std::vector<HolidayMark>& marks, int y) {
     if (marks.empty()) return;
-    const std::string note = holidayNote(marks);
-    int size = kHolidayNoteSize;
-    while (size > kSmallestNoteSize &&
-           textWidth(drawing.regularFont, size, note) > kNotesRightX - kNotesX)
-        --size;
+    const PlannerNote note = plannerNote(drawing.regularFont, marks);
     setFillColour(drawing.page, kRed);
-    drawText(drawing.page, note, kNotesX, y, drawing.regularFont, size, AlignLeft);
+    drawText(drawing.page, note.text, kNotesX, y, drawing.regularFont, note.size, AlignLeft);
     setFillColour(drawing.page, kBlack);
 }
 
@@ -87,6 +102,14 @@ std::string monthCaption(int month, int year) {
     return std::string("*") + kMonthNames[month] + "*";
 }
 } // namespace
+
+PlannerNote plannerNote(HPDF_Font font, const std::vector<HolidayMark>& marks) {
+    PlannerNote note = {holidayNote(marks), kHolidayNoteSize};
+    while (note.size > kSmallestNoteSize &&
+           textWidth(font, note.size, note.text) > kPlannerNotesWidth)
+        --note.size;
+    return note;
+}
 
 // The broadcast year as one table of weekly rows with an empty budget column to fill in.
 void drawPlannerPage(GenerationRequest& request) {

@@ -474,7 +474,7 @@ TEST(GuiControls, ProgressStatusAndRichText) {
                 20);
         }
     };
-    run([] { ezForm(kForm, "", "Progress", 0, 0, 22, 10, "CM"); }, {kForm});
+    run([] { ezForm(kForm, "", "Progress", 0, 0, 40, 10, "CM"); }, {kForm});
     ASSERT_FALSE(watchdogFired);
     EXPECT_EQ(progress, 42);
     EXPECT_EQ(parts, (std::vector<std::string>{"Made here", "Version: 6.0.0.0"}));

@@ -540,3 +540,21 @@ TEST(MessageBoxColours, StandardButtonsKeepTheToolkitsColours) {
     EXPECT_EQ(yesText, standardText);
     EXPECT_EQ(noText, standardText);
 }
+
+// On a dark desktop a text the markup leaves black reads in the theme's text colour; a designed
+// colour that reads on the dark face keeps it.
+TEST(MessageBoxColours, DarkThemesShowTheirTextColourWhereTheDesignedOneWouldNotRead) {
+    const QPalette light = QApplication::palette();
+    const QPalette dark(QColor(0x22, 0x20, 0x20), QColor(0x22, 0x20, 0x20));
+    QApplication::setPalette(dark);
+    QColor mainColor, detailColor;
+    show([] { return okMessage("Dark", "Main text.{f7,t14}", "Detail text.{f6}"); },
+         [&] {
+             mainColor = label(5)->palette().color(QPalette::WindowText);
+             detailColor = label(6)->palette().color(QPalette::WindowText);
+             click(button(1));
+         });
+    QApplication::setPalette(light);
+    EXPECT_EQ(mainColor, QColor(Qt::yellow));
+    EXPECT_EQ(detailColor, dark.color(QPalette::WindowText));
+}

@@ -16,7 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPointer>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QWidget>
@@ -128,6 +130,18 @@ bool helpShown() {
 std::string activeTitle() {
     QWidget* active = QApplication::activeWindow();
     return active ? active->windowTitle().toStdString() : "";
+}
+
+// The active window fits the screen's free area (the window manager may place it once more as it
+// frames it) and stands in its middle; a message box stands half a title bar above it.
+void expectFitsTheScreen(const std::string& title) {
+    const QPointer<QWidget> window = QApplication::activeWindow();
+    const QRect area = QApplication::primaryScreen()->availableGeometry();
+    for (int waited = 0; window && !area.contains(window->frameGeometry()) && waited < 3000;
+         waited += 50)
+        pumpEvents(50);
+    ASSERT_TRUE(window && area.contains(window->frameGeometry())) << title << " leaves the screen";
+    EXPECT_LE((window->frameGeometry().center() - area.center()).manhattanLength(), 20) << title;
 }
 
 struct FormWalk {
@@ -295,6 +309,7 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
                                  EXPECT_EQ(accessibilityFaults(walk.title, walk.spoken), "")
                                      << walk.title;
                              }
+                             expectFitsTheScreen(walk.title);
                              // The focus shows from the start as it does once Tab comes round.
                              const QImage opened = focusedButton();
                              std::vector<std::string> seen = {spokenFocus()};

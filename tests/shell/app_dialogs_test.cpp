@@ -4,10 +4,13 @@
 #include "app_steps.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -76,9 +79,13 @@ TEST_F(AppDialogs, AYearPast9999FromTheSettingsIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(readText(scratch.settingsFile), before);
 }
 
+// The part shows what fits, the start and the file name; its tooltip and the bar's name, which a
+// screen reader speaks, hold the whole text.
 TEST(AppDialogsWithoutReader, GenerateTellsWhereTheCalendarWasSaved) {
     const AppScratch scratch = makeAppScratch(false);
-    std::string statusTexts;
+    std::string statusText, tooltip, spoken;
+    QAccessible::Role role = QAccessible::NoRole;
+    bool fits = false;
     std::string failure = runProgram(
         scratch, {{"warning", [] { return modalTitled("PDF Reader Required") != nullptr; },
                    [] { click(buttonIn(modalTitled("PDF Reader Required"), "&OK")); }},
@@ -88,11 +95,24 @@ TEST(AppDialogsWithoutReader, GenerateTellsWhereTheCalendarWasSaved) {
                        click(buttonIn(mainWindow(), "&Generate"));
                    }},
                   {"saved", [&] { return fs::exists(scratch.pdfFolder / "001Calendar.PDF"); },
-                   [&statusTexts] { statusTexts = labelTextsOf(mainWindow()); }},
+                   [&] {
+                       auto* bar = mainWindow()->findChild<QStatusBar*>();
+                       QLabel* part = bar->findChild<QLabel*>();
+                       statusText = part->text().toStdString();
+                       fits = part->fontMetrics().horizontalAdvance(part->text()) <=
+                              part->contentsRect().width();
+                       tooltip = part->toolTip().toStdString();
+                       role = QAccessible::queryAccessibleInterface(bar)->role();
+                       spoken = bar->accessibleName().toStdString();
+                   }},
                   exitProgram()});
     EXPECT_EQ(failure, "");
-    const std::string saved = (scratch.pdfFolder / "001Calendar.PDF").string();
-    EXPECT_NE(statusTexts.find("Calendar saved as " + saved), std::string::npos) << statusTexts;
+    const std::string saved =
+        "Calendar saved as " + (scratch.pdfFolder / "001Calendar.PDF").string();
+    EXPECT_EQ(role, QAccessible::StatusBar);
+    EXPECT_EQ(tooltip, saved);
+    EXPECT_EQ(spoken.find(saved), 0u) << spoken;
+    EXPECT_TRUE(fits && statusText.ends_with("001Calendar.PDF")) << statusText;
     removeAppScratch(scratch);
 }
 

@@ -10,7 +10,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateEdit>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPalette>
 #include <QPixmap>
 #include <QScreen>
@@ -158,6 +160,8 @@ int main(int argc, char** argv) {
                  for (QWidget* widget : QApplication::topLevelWidgets())
                      if (widget->findChild<QTextBrowser*>("helpText") && widget->isVisible())
                          save(widget, "help.png");
+                 QTest::qWait(500);
+                 saveScreen("screen-help.png");
              }},
             {"refusal", [] { return true; },
              [] {
@@ -198,8 +202,17 @@ int main(int argc, char** argv) {
                  QWidget* dialog = modalTitled("Export to Calendar Program");
                  click(buttonIn(dialog, "Include every &week"));
                  saveFramed(dialog, "export.png");
-                 click(buttonIn(dialog, "&Cancel"));
+                 click(buttonIn(dialog, "&Export..."));
              }},
+            // The proposed name, accepted: the status bar tells where the calendar went.
+            {"save dialog",
+             [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+             [] {
+                 QTest::keyClick(QApplication::activeModalWidget()->findChild<QLineEdit*>(),
+                                 Qt::Key_Return);
+             }},
+            {"exported", [] { return QApplication::activeModalWidget() == nullptr; },
+             [] { save(mainWindow(), "main-window-exported.png"); }},
             {"update offer", [] { return QApplication::activeModalWidget() == nullptr; },
              [] {
                  UpdateOffer offer;

@@ -39,7 +39,9 @@ struct MarkCase {
     std::vector<std::string> names; // texts that name the holidays
 };
 
-const std::string kPlannerNote = "Fri 31 New Year's Day (observed); Sat 1 New Year's Day";
+// A holiday and the day observed in its place share one entry of the planner's note.
+const std::string kPlannerNote = "Sat 1 New Year's Day, observed Fri 31";
+const std::string kJuneteenthNote = "Sat 19 Juneteenth National Independence Day, observed Fri 18";
 
 // 2026: Monday 25 May is Memorial Day; Saturday 4 July is observed on Friday 3 July. Broadcast
 // 2028 begins with Friday 31 December 2027, the observed New Year's Day of 2028. August 2026 has
@@ -58,6 +60,7 @@ const MarkCase kCases[] = {
     {UnitedStatesHolidays, ThreeYears, 2026, 0, 39, {}, {}},
     {UnitedStatesHolidays, KeyboardStrips, 2026, 0, 9 * 12, {}, {}},
     {UnitedStatesHolidays, PlanningCalendar, 2028, 0, 13, {}, {kPlannerNote}},
+    {UnitedStatesHolidays, PlanningCalendar, 2027, 0, 14, {}, {kJuneteenthNote}},
     {CanadaHolidays, Month, 2023, 1, 4, {"1", "2", "26", "27"}, {"Christmas Day", "Boxing Day"}},
     {UnitedStatesHolidays, Month, 2026, 8, 0, {}, {}},
     {CanadaHolidays, Month, 2026, 3, 0, {}, {}},

@@ -1,4 +1,6 @@
 #include "layout_pages.h"
+#include "render/layouts/layouts.h"
+#include "render/primitives.h"
 #include "render/request.h"
 
 #include <algorithm>
@@ -102,4 +104,21 @@ TEST(LayoutFit, EveryStyleKeepsItsTextsApartAndOnThePage) {
             }
         }
     }
+}
+
+// Every planner week's holidays from 1920 to 2100, as the notes column lays them out: 6 points
+// at least, within the column.
+TEST(LayoutFit, PlannerNotesKeepAReadableSizeInEveryYear) {
+    HPDF_Doc document = HPDF_New(nullptr, nullptr);
+    const HPDF_Font font = HPDF_GetFont(document, "Helvetica", nullptr);
+    for (int country : {UnitedStatesHolidays, CanadaHolidays}) {
+        for (DateNumber monday = weekdayOnOrBefore(dateNumber(1, 1, 1920), Monday);
+             monday < dateNumber(1, 1, 2101); monday += 7) {
+            const PlannerNote note =
+                plannerNote(font, holidayMarksBetween(country, monday, monday + 6));
+            EXPECT_GE(note.size, 6) << note.text;
+            EXPECT_LE(textWidth(font, note.size, note.text), kPlannerNotesWidth) << note.text;
+        }
+    }
+    HPDF_Free(document);
 }
