@@ -70,9 +70,9 @@ bool downloadOffered(const VersionFile& file, UpdateOffer& offer) {
     if (!offer.major) {
         // Unchecked (in memory): the installer runs at exit from the offer held here; a lost
         // write only leaves the next start without its report and clean-up.
-        recordInstaller(global::programFolder, offer.installerFile,
-                        {{kUpdateSection, "NewVer", offer.newVersion},
-                         {kUpdateSection, "Failed", "1"}});
+        recordInstaller(
+            global::programFolder, offer.installerFile,
+            {{kUpdateSection, "NewVer", offer.newVersion}, {kUpdateSection, "Failed", "1"}});
     }
     return true;
 }
