@@ -6,10 +6,8 @@ merivane_add_test(app_window_test SOURCES app_window_test.cpp app_harness.cpp
 merivane_add_test(app_startup_test SOURCES app_startup_test.cpp app_harness.cpp
                   LIBS ${MERIVANE_APP_TEST_LIBS})
 # The same start-ups on a Wayland desktop without X (a headless Weston compositor).
-add_test(NAME app_startup_wayland COMMAND ${CMAKE_SOURCE_DIR}/tests/support/wayland-session.sh
-         $<TARGET_FILE:app_startup_test>)
-set_tests_properties(app_startup_wayland PROPERTIES ENVIRONMENT "${MERIVANE_TEST_ENV}"
-                     TIMEOUT ${MERIVANE_TEST_TIMEOUT})
+merivane_add_command_test(app_startup_wayland
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/support/wayland-session.sh $<TARGET_FILE:app_startup_test>)
 merivane_add_test(app_instance_test SOURCES app_instance_test.cpp
                   LIBS merivane_calendar merivane_test_desktop)
 target_compile_definitions(app_instance_test PRIVATE
@@ -36,8 +34,7 @@ target_compile_definitions(app_desktop_test PRIVATE
                            MERIVANE_TREE_WALKER="${CMAKE_CURRENT_SOURCE_DIR}/accessible_tree.py"
                            MERIVANE_PROGRAM="$<TARGET_FILE:merivane>")
 add_dependencies(app_desktop_test merivane)
-add_test(NAME app_desktop_test
-         COMMAND ${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh $<TARGET_FILE:app_desktop_test>)
 # At scale 2 on a laptop's 1400 x 900 screen, which leaves every window little room.
-set_tests_properties(app_desktop_test PROPERTIES TIMEOUT 300 ENVIRONMENT
-                     "${MERIVANE_TEST_ENV};QT_SCALE_FACTOR=2;DESKTOP_SCREEN=1400x900x24;DESKTOP_ACCESSIBILITY=1")
+merivane_add_command_test(app_desktop_test
+    ENVIRONMENT QT_SCALE_FACTOR=2 DESKTOP_SCREEN=1400x900x24 DESKTOP_ACCESSIBILITY=1
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh $<TARGET_FILE:app_desktop_test>)
