@@ -11,7 +11,7 @@ packages=(
   xdg-utils
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
   libnginx-mod-http-echo curl
-  xdotool openbox at-spi2-core python3-pyatspi dbus qt6ct
+  xdotool openbox at-spi2-core python3-pyatspi dbus qt6ct iproute2
   qt6-wayland weston
   clang libclang-rt-14-dev
   python3-icalendar man-db mandoc time sqlite3 locales
