@@ -157,10 +157,12 @@ int main(int argc, char** argv) {
             {"help", [] { return modalTitled("User Preferences") == nullptr; },
              [] {
                  click(buttonIn(mainWindow(), "Help"));
-                 for (QWidget* widget : QApplication::topLevelWidgets())
-                     if (widget->findChild<QTextBrowser*>("helpText") && widget->isVisible())
-                         save(widget, "help.png");
-                 QTest::qWait(500);
+                 for (QWidget* widget : QApplication::topLevelWidgets()) {
+                     if (!widget->findChild<QTextBrowser*>("helpText") || !widget->isVisible())
+                         continue;
+                     settle(widget);
+                     save(widget, "help.png");
+                 }
                  saveScreen("screen-help.png");
              }},
             {"refusal", [] { return true; },
