@@ -6,7 +6,6 @@
 #include "render/generate.h"
 
 #include <cerrno>
-#include <charconv>
 #include <climits>
 #include <cstdio>
 #include <unistd.h>
@@ -68,13 +67,6 @@ int printOutput(const std::string& text) {
     if (std::fflush(stdout) != 0 || written != text.size() || std::ferror(stdout))
         return standardOutputFailure(errno);
     return 0;
-}
-
-bool parseWholeNumber(const std::string& text, int& value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9') return false;
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    return result.ec == std::errc() && result.ptr == end;
 }
 
 bool parseYear(const std::string& text, int& year, std::string& problem) {

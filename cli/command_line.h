@@ -3,6 +3,7 @@
 // of years and dates, and ISO date text.
 #include "calendar/dates.h"
 #include "calendar/holidays.h"
+#include "common/numbers.h"
 
 #include <string>
 #include <vector>
@@ -21,8 +22,6 @@ int standardOutputFailure(int errorNumber);
 // Writes text to standard output and flushes it; 0, or the failure above.
 int printOutput(const std::string& text);
 
-// A whole argument of decimal digits and nothing else; no sign, blanks or trailing text.
-bool parseWholeNumber(const std::string& text, int& value);
 // A year the program handles, 1920 to 9999.
 bool parseYear(const std::string& text, int& year, std::string& problem);
 // FIRST_YEAR and an optional LAST_YEAR (empty text when not given), in order.

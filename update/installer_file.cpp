@@ -1,11 +1,11 @@
 #include "update/installer_file.h"
 
+#include "common/numbers.h"
 #include "program/paths.h"
 #include "program/settings.h"
 #include "update/update_state.h"
 
 #include <cerrno>
-#include <charconv>
 #include <fnmatch.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -90,19 +90,12 @@ std::int64_t modifiedNs(const struct stat& info) {
     return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
-// The whole text as a decimal number: digits only (a "-" first for a signed one), nothing after.
-template <typename Number> bool parseWhole(const std::string& text, Number& value) {
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    return !text.empty() && result.ec == std::errc() && result.ptr == end;
-}
-
 } // namespace
 
 // [Update] of the settings file (it can be edited by hand, so each value is checked):
 //   Install=the installer's file name in the program's folder
 //   InstallSize=its size in bytes, decimal digits
-//   InstallTime=its modification time in nanoseconds since 1970, decimal digits, "-" allowed
+//   InstallTime=its modification time in nanoseconds since 1970, decimal digits
 //   InstallInode=its inode number, decimal digits
 // A record without every value, or with one that is not a number, records nothing.
 InstallerRecord recordedInstaller() {
@@ -111,9 +104,9 @@ InstallerRecord recordedInstaller() {
         return ReadSetting(global::settingsPath, kUpdateSection, key, "");
     };
     const std::string name = read(kNameKey);
-    if (!parseWhole(read(kSizeKey), record.size) ||
-        !parseWhole(read(kTimeKey), record.modifiedNs) ||
-        !parseWhole(read(kInodeKey), record.inode))
+    if (!parseWholeNumber(read(kSizeKey), record.size) ||
+        !parseWholeNumber(read(kTimeKey), record.modifiedNs) ||
+        !parseWholeNumber(read(kInodeKey), record.inode))
         return InstallerRecord{};
     record.name = name;
     return record;

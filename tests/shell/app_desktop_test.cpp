@@ -157,9 +157,9 @@ struct FormWalk {
     std::function<void()> open;
     // From the control that has the focus when the window opens, on with Tab, back to it.
     std::vector<std::string> tabOrder;
-    std::string keys;               // pressed then, as xdotool names them
-    std::function<bool()> keysDone; // holds once the keys have done their work
-    std::vector<std::string> spoken;
+    std::string keys;                     // pressed then, as xdotool names them
+    std::function<bool()> keysDone;       // holds once the keys have done their work
+    std::vector<std::string> spoken = {}; // lines the screen reader's tree must hold
 };
 
 // The control that has the focus as painted; empty unless it is a button, whose picture holds
@@ -220,24 +220,16 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
          "Return",
          [&] { return pdfCount() == 2; },
          {"push button: 'OK' default"}},
-        {"Select Month of 2026 to Print",
-         [] { press("Return"); },
-         rangeTabs,
-         "Escape",
-         gone("Select Month of 2026 to Print"),
-         {}},
+        {"Select Month of 2026 to Print", [] { press("Return"); }, rangeTabs, "Escape",
+         gone("Select Month of 2026 to Print")},
         {"User Preferences",
          [] { chooseMenuItem("&Preferences"); },
          preferenceTabs,
          "space Return",
          [&] { return settings().find("IntelYear=") != std::string::npos; },
          {"push button: 'Save' default"}},
-        {"User Preferences",
-         [] { chooseMenuItem("&Preferences"); },
-         preferenceTabs,
-         "Escape",
-         gone("User Preferences"),
-         {}},
+        {"User Preferences", [] { chooseMenuItem("&Preferences"); }, preferenceTabs, "Escape",
+         gone("User Preferences")},
         {"About Zarn Generator",
          [] { chooseMenuItem("About..."); },
          {"View Program History", "Close"},
@@ -262,8 +254,7 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
          {},
          // Escape leaves the find bar that Ctrl+F opened, and the help stays; Ctrl+W closes it.
          "ctrl+f Escape",
-         [] { return helpShown() && QApplication::focusWidget()->objectName() == "helpText"; },
-         {}},
+         [] { return helpShown() && QApplication::focusWidget()->objectName() == "helpText"; }},
         {"Find a Broadcast Date",
          [] { press("ctrl+d"); },
          // Tab steps through the date's year, month and day before it leaves the field, then
@@ -293,8 +284,7 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
          },
          {"OK"},
          "Return",
-         gone("Whoa, Brontel!"),
-         {}},
+         gone("Whoa, Brontel!")},
     };
 
     std::vector<ScriptStep> steps;
