@@ -12,7 +12,7 @@ packages=(
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
   libnginx-mod-http-echo curl
   xdotool openbox at-spi2-core python3-pyatspi dbus qt6ct iproute2
-  qt6-wayland weston
+  qt6-wayland weston gettext qt6-translations-l10n python3
   clang libclang-rt-14-dev
   python3-icalendar man-db mandoc time sqlite3 locales
   desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip bash-completion

@@ -1,5 +1,6 @@
 #pragma once
 #include "calendar/broadcast_table.h"
+#include "common/translate.h"
 
 #include <hpdf.h>
 
@@ -24,6 +25,8 @@ struct CalendarRequest {
     // The country whose public holidays stand out on the pages (HolidayCountry); 0 marks none
     // and leaves every page as it always was.
     int holidays = 0;
+    // The language the pages are printed in; Automatic follows the window's.
+    Language language = Language::Automatic;
 };
 
 // The drawing state of one document, cleared at the start of every generation.

@@ -2,6 +2,7 @@
 
 #include "about/about_dialog.h"
 #include "common/atomic_file.h"
+#include "common/translate.h"
 #include "gui/app_desktop.h"
 #include "gui/app_instance.h"
 #include "gui/ezgui.h"
@@ -257,6 +258,8 @@ bool programStartUp() {
     global::programIcon = ezLoadIcon(kProgramIconName);
     const std::string executableFolder =
         executableFolderGiven.empty() ? ezAppPath() : executableFolderGiven;
+    startTranslations(executableFolder);
+    setWindowLanguage(Language::Automatic);
     global::programFolder = chooseProgramFolder(executableFolder);
     global::settingsPath = global::programFolder + kSettingsFileName;
     global::dataFolder = dataFolderFor(executableFolder);

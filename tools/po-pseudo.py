@@ -1,0 +1,44 @@
+#!/usr/bin/env python3
+"""Writes a pseudo-translation of a template: every piece of text a user sees comes back as
+"⟦…⟧", so a window showing a text without the marks shows one that missed the catalogue.
+
+Usage: po-pseudo.py TEMPLATE.pot OUTPUT.po
+
+Markup stays outside the marks: each "|"-separated piece is marked on its own, a trailing
+"{...}" option block and a "\\t" key name are kept as they are.
+"""
+
+import re
+import sys
+
+from po_files import quoted, read_catalogue
+
+_TAIL = re.compile(r"(\{[^{}]*\}|\t.*)$")
+
+
+def marked_piece(piece):
+    tail_match = _TAIL.search(piece)
+    tail = tail_match.group(0) if tail_match else ""
+    body = piece[: len(piece) - len(tail)]
+    return ("⟦" + body + "⟧" if body.strip() else body) + tail
+
+
+def pseudo(text):
+    return "|".join(marked_piece(piece) for piece in text.split("|"))
+
+
+def main(template, output):
+    lines = ['msgid ""', 'msgstr ""', '"Language: fr\\n"', '"MIME-Version: 1.0\\n"',
+             '"Content-Type: text/plain; charset=UTF-8\\n"', '"Content-Transfer-Encoding: 8bit\\n"', ""]
+    for entry in read_catalogue(template):
+        if not entry["msgid"]:
+            continue
+        if entry["msgctxt"] is not None:
+            lines.append("msgctxt " + quoted(entry["msgctxt"]))
+        lines += ["msgid " + quoted(entry["msgid"]), "msgstr " + quoted(pseudo(entry["msgid"])), ""]
+    with open(output, "w", encoding="utf-8") as written:
+        written.write("\n".join(lines))
+
+
+if __name__ == "__main__":
+    main(*sys.argv[1:3])
