@@ -7,15 +7,19 @@
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QProcess>
+#include <QProxyStyle>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fontconfig/fontconfig.h>
 #include <map>
 #include <mutex>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -202,14 +206,46 @@ void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const Q
     heldMessages.push_back({type, context.category ? context.category : "", text});
 }
 
+// Qt's styles give the menu bar its overflow icon from PNG files named without a format, and
+// reading one loads every image plugin to ask which can; these icons are read as PNG directly.
+class PlainIconStyle : public QProxyStyle {
+  public:
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        if (icon != SP_ToolBarHorizontalExtensionButton &&
+            icon != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(icon, option, widget);
+        const QString name =
+            icon == SP_ToolBarHorizontalExtensionButton ? QStringLiteral("h") : QStringLiteral("v");
+        QIcon shown;
+        for (const int size : {16, 32, 128}) {
+            const QString path =
+                QStringLiteral(":/qt-project.org/styles/commonstyle/images/toolbar-ext-%1-%2.png")
+                    .arg(name)
+                    .arg(size);
+            if (!QFile::exists(path)) continue;
+            QImageReader reader(path, "png");
+            reader.setAutoDetectImageFormat(false);
+            const QImage image = reader.read();
+            if (!image.isNull()) shown.addPixmap(QPixmap::fromImage(image));
+        }
+        return shown;
+    }
+};
+
 } // namespace
 
 void appStartToolkit(int& argc, char** argv, const std::string& failureLine) {
     if (QApplication::instance()) return;
     platformFailureLine = failureLine;
+    // Reading the font configuration takes as long as the toolkit's own start; on another core
+    // the two overlap.
+    std::thread fontConfiguration([] { FcInit(); });
     const QtMessageHandler previous = qInstallMessageHandler(holdStartMessage);
     new QApplication(argc, argv);
+    QApplication::setStyle(new PlainIconStyle);
     qInstallMessageHandler(previous);
+    fontConfiguration.join();
     const std::lock_guard<std::mutex> held(heldMessagesLock);
     for (const HeldMessage& message : heldMessages) {
         const QMessageLogContext context(nullptr, 0, nullptr, message.category.c_str());

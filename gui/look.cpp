@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -102,12 +103,22 @@ QString picturePath(const std::string& name) {
     return path;
 }
 
+// The program's pictures are PNG: naming the format spares loading every image plugin to ask it.
+QImage readImage(const QString& path) {
+    QImageReader reader(path);
+    if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
+        reader.setFormat("png");
+        reader.setAutoDetectImageFormat(false);
+    }
+    return reader.read();
+}
+
 // The same picture at twice the size, as Qt names it ("name@2x.png"), for high-density screens.
 QImage loadSharpImage(const QString& path) {
     QFileInfo info(path);
     QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     QString sharp = path.left(path.size() - suffix.size()) + QLatin1String("@2x") + suffix;
-    return QFile::exists(sharp) ? QImage(sharp) : QImage();
+    return QFile::exists(sharp) ? readImage(sharp) : QImage();
 }
 
 // The draw token of the owner-draw event being handled, checked against the control.
@@ -352,7 +363,7 @@ std::string ezLoadPicture(const std::string& name) {
     ensureToolkit();
     if (toolkit.pictures.count(name) != 0) return name;
     QString path = picturePath(name);
-    QImage image = path.isEmpty() ? QImage() : QImage(path);
+    QImage image = path.isEmpty() ? QImage() : readImage(path);
     if (image.isNull()) return {};
     toolkit.pictures[name] = image;
     QImage sharp = loadSharpImage(path);

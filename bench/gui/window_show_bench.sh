@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# How long the main window takes to show, against an empty Qt window, started in turns on one
+# How long the main window takes to show, against an empty Qt window and one showing text, started in turns on one
 # X server with a session bus and no window manager; prints each program's median.
 # Usage: bench/gui/window_show_bench.sh [STARTS] [MERIVANE...]   (default: 9 build/bin/merivane)
 # Each merivane is copied into a folder of its own, beside a desktop whose PDF viewer is known,
@@ -8,9 +8,9 @@ set -euo pipefail
 build=${BUILD:-build}
 starts=${1:-9}
 shift || true
-programs=("$build/bench/bare_window" "${@:-$build/bin/merivane}")
+programs=("$build/bench/bare_window" "$build/bench/bare_text_window" "${@:-$build/bin/merivane}")
 for tool in "$build/bench/window_shown" "${programs[@]}"; do
-  [ -x "$tool" ] || { echo "no $tool (build bare_window, window_shown and merivane first)" >&2; exit 1; }
+  [ -x "$tool" ] || { echo "no $tool (build bare_window, bare_text_window, window_shown and merivane first)" >&2; exit 1; }
 done
 if [ -z "${WINDOW_BENCH_INNER:-}" ]; then
   export WINDOW_BENCH_INNER=1
