@@ -233,8 +233,9 @@ void designControls() {
         const StyleChoice& choice = kStyles[style];
         ezColor(-1, -1);
         ezUseFont(kDialogFont);
-        ezRadio(choice.radioId, 33.75, choice.row, choice.width, 1.25, translate(choice.label),
-                choice.properties);
+        const char* label = translate(choice.label);
+        ezRadio(choice.radioId, 33.75, choice.row,
+                ezFitWidth('R', kDialogFont, label, choice.width), 1.25, label, choice.properties);
         ezAddTooltip(kMainForm, choice.radioId);
     }
     if (yearPreview.empty()) yearPreview = ezLoadPicture(kStyles[Year].preview);

@@ -26,6 +26,8 @@ constexpr double kFrameWidth = 29.75;
 constexpr double kBoxLeft = 3.5;
 constexpr double kButtonRow = 12.875;
 constexpr double kButtonWidth = 6.25;
+constexpr double kCloseRight = 30.75;
+constexpr double kButtonGap = 1;
 constexpr double kLanguageFrameRow = 9.375;
 constexpr double kLanguageRow = 10.75;
 constexpr double kLanguageGap = 1;
@@ -203,11 +205,18 @@ void preferencesDesign() {
         ezAddTooltip(kPreferencesForm, radio.id);
         column += width + kLanguageGap;
     }
+    // Save and Close keep to the right edge, each as wide as its caption needs.
+    const char* saveCaption = translate("&Save");
+    const char* closeCaption = translate("&Close");
+    const double closeWidth = ezFitWidth('B', kDialogFont, closeCaption, kButtonWidth);
+    const double saveWidth = ezFitWidth('B', kDialogFont, saveCaption, kButtonWidth);
+    const double closeLeft = kCloseRight + extra - closeWidth;
     startControl(true);
-    ezButton(kSaveButton, 17.25 + extra, kButtonRow, kButtonWidth, 1.5, translate("&Save"), "TD");
+    ezButton(kSaveButton, closeLeft - kButtonGap - saveWidth, kButtonRow, saveWidth, 1.5,
+             saveCaption, "TD");
     ezAddTooltip(kPreferencesForm, kSaveButton);
     startControl(true);
-    ezButton(kCloseButton, 24.5 + extra, kButtonRow, kButtonWidth, 1.5, translate("&Close"), "TX");
+    ezButton(kCloseButton, closeLeft, kButtonRow, closeWidth, 1.5, closeCaption, "TX");
     ezAddTooltip(kPreferencesForm, kCloseButton);
     startControl(true);
     ezButton(kHelpButton, 2.75, kButtonRow, kButtonWidth, 1.5, translate("&Help"), "T");
