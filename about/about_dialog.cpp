@@ -1,4 +1,5 @@
 #include "about/about_dialog.h"
+#include "common/translate.h"
 
 #include "calendar/dates.h"
 #include "common/read_file.h"
@@ -9,6 +10,7 @@
 #include "program/program.h"
 #include "program/version.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -37,28 +39,29 @@ constexpr double kHeight = 18;
 constexpr double kLargest = 999;
 
 constexpr const char* kHistoryFileName = "History.rtf";
-constexpr const char* kShowHistoryCaption = "&View Program History";
-constexpr const char* kShowInformationCaption = "&View Program Info";
+constexpr const char* kShowHistoryCaption = N_("&View Program History");
+constexpr const char* kShowInformationCaption = N_("&View Program Info");
+constexpr double kPageButtonWidth = 16.125;
 // The rich-text box takes the whole history and room to spare.
 constexpr int kHistoryRoom = 1024;
 // A history larger than this is not the program's own file; the page stays empty.
 constexpr std::size_t kLargestHistory = 4 * 1024 * 1024;
 
 constexpr const char* kRightsNotice =
-    "Copyright \u00a9 2026 The Merivane Project.|All rights reserved.";
+    N_("Copyright \u00a9 2026 The Merivane Project.|All rights reserved.");
 constexpr const char* kUsageNotice =
-    "You may use this program and give away unchanged copies of it free of charge. It comes as "
-    "it is, without warranty of any kind: check every calendar before you rely on it.";
+    N_("You may use this program and give away unchanged copies of it free of charge. It comes "
+       "as it is, without warranty of any kind: check every calendar before you rely on it.");
 constexpr const char* kCredits =
-    "Our thanks go to the media buyers and traffic managers\n"
-    "who tried every calendar style, and to the Merivane Project team\n"
-    "who took part in the development of Zarn Generator.";
+    N_("Our thanks go to the media buyers and traffic managers\n"
+       "who tried every calendar style, and to the Merivane Project team\n"
+       "who took part in the development of Zarn Generator.");
 
 // Which page shows; set to the information page each time the dialog loads.
 int pageState;
 
 std::string versionLine() {
-    return std::string("Version ") + kProgramVersion + " \u2014 Released " + buildDateText();
+    return fillIn(translate("Version %1 \u2014 Released %2"), {kProgramVersion, buildDateText()});
 }
 
 // "History.rtf" holds RTF (plain text also shows); the rich-text box's own reader checks it. Here
@@ -80,10 +83,10 @@ void loadHistory() {
 void dialogLoad() {
     ezSetFormMinMax(kAboutForm, kWidth, kHeight, kLargest, kLargest);
     ezSetFormIcon(kAboutForm, ezLoadIcon("$AAPROGRAM"));
-    ezSetText(kAboutForm, 0, std::string("About ") + kProductName);
+    ezSetText(kAboutForm, 0, fillIn(translate("About %1"), {kProductName}));
     ezSetText(kAboutForm, kProductLabel, kProductName);
     ezSetText(kAboutForm, kVersionLabel, versionLine());
-    ezSetText(kAboutForm, kRightsLabel, kRightsNotice);
+    ezSetText(kAboutForm, kRightsLabel, translate(kRightsNotice));
     loadHistory();
     pageState = kInformationPage;
 }
@@ -92,7 +95,8 @@ void turnPage() {
     const bool toHistory = pageState == kInformationPage;
     pageState = toHistory ? kHistoryPage : kInformationPage;
     ezDisplayLayer(kAboutForm, pageState);
-    ezSetText(kAboutForm, kPageButton, toHistory ? kShowInformationCaption : kShowHistoryCaption);
+    ezSetText(kAboutForm, kPageButton,
+              translate(toHistory ? kShowInformationCaption : kShowHistoryCaption));
 }
 
 void startControl(int layer, int foreground, int background, const char* anchors) {
@@ -113,7 +117,7 @@ const FormEvents kFormEvents = {kAboutForm, 0, 0, dialogLoad, nullptr, refuseClo
 
 void ShowAboutDialog(const std::string& parent) {
     ezColor(kDefaultColour, kDefaultColour);
-    ezForm(kAboutForm, parent, "About", 0, 0, kWidth, kHeight, "CMZ");
+    ezForm(kAboutForm, parent, translate("About"), 0, 0, kWidth, kHeight, "CMZ");
 }
 
 void aboutDesign() {
@@ -136,15 +140,19 @@ void aboutDesign() {
     ezUseIFont("Segoe UI", 9, "BV");
     ezLabel(kVersionLabel, 0.75, 2.5625, 51.25, 1.3125, "", "C");
     startControl(kBothPages, kDefaultColour, kDefaultColour, "FR,FB");
-    ezButton(kCloseButton, 43.5, 15.625, 7.5, 1.75, "&Close", "TDX");
+    ezButton(kCloseButton, 43.5, 15.625, 7.5, 1.75, translate("&Close"), "TDX");
     startControl(kBothPages, kDefaultColour, kDefaultColour, "FL,FB");
-    ezButton(kPageButton, 1.75, 15.625, 16.125, 1.75, kShowHistoryCaption, "T");
+    // Wide enough for both of its captions, whichever language they are in.
+    const double pageButtonWidth = std::max(
+        ezFitWidth('B', kDialogFont, translate(kShowHistoryCaption), kPageButtonWidth),
+        ezFitWidth('B', kDialogFont, translate(kShowInformationCaption), kPageButtonWidth));
+    ezButton(kPageButton, 1.75, 15.625, pageButtonWidth, 1.75, translate(kShowHistoryCaption), "T");
     startControl(kBothPages, kBlack, kBlue, "FL,FR");
     ezLabel(kHeadingBand, 0, 0, kWidth, 4.25, "", "C");
     ezDisplayLayer(kAboutForm, kInformationPage);
-    ezSetControlName(kAboutForm, kUsageText, "Usage notice");
-    ezSetControlName(kAboutForm, kCreditsText, "Thanks");
-    ezSetControlName(kAboutForm, kHistoryBox, "Program history");
+    ezSetControlName(kAboutForm, kUsageText, translate("Usage notice"));
+    ezSetControlName(kAboutForm, kCreditsText, translate("Thanks"));
+    ezSetControlName(kAboutForm, kHistoryBox, translate("Program history"));
 }
 
 void aboutEvents(int controlId, int eventCode, int value, int& cancel) {
@@ -154,10 +162,10 @@ void aboutEvents(int controlId, int eventCode, int value, int& cancel) {
         answerFormEvent(kFormEvents, controlId, eventCode, cancel);
         return;
     case kUsageText:
-        if (eventCode == kEventLoading) ezSetLoadStr(kUsageNotice);
+        if (eventCode == kEventLoading) ezSetLoadStr(translate(kUsageNotice));
         return;
     case kCreditsText:
-        if (eventCode == kEventLoading) ezSetLoadStr(kCredits);
+        if (eventCode == kEventLoading) ezSetLoadStr(translate(kCredits));
         return;
     case kCloseButton:
         if (eventCode == kEventClick) ezUnloadForm(kAboutForm);

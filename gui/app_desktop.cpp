@@ -8,8 +8,11 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QProxyStyle>
+#include <QTranslator>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -265,4 +268,32 @@ bool appOpenDocument(const std::string& path) {
 
 void appSetDesktopEntry(const std::string& entryName) {
     QGuiApplication::setDesktopFileName(QString::fromStdString(entryName));
+}
+
+void appUseToolkitLanguage(Language language) {
+    // One translator for the whole run, replaced when the language changes.
+    static QTranslator* installed = nullptr;
+    if (QCoreApplication::instance() == nullptr) return;
+    if (installed != nullptr) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    const char* catalogue = nullptr;
+    if (language == Language::French) catalogue = "qtbase_fr";
+    if (language == Language::Spanish) catalogue = "qtbase_es";
+    if (catalogue == nullptr) return;
+    // The date field's calendar names its months and days after the default locale.
+    if (QLocale().language() != (language == Language::French ? QLocale::French : QLocale::Spanish))
+        QLocale::setDefault(language == Language::French
+                                ? QLocale(QLocale::French, QLocale::Canada)
+                                : QLocale(QLocale::Spanish, QLocale::UnitedStates));
+    auto* translator = new QTranslator;
+    if (!translator->load(QLatin1String(catalogue),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/translate.h"
+
 #include <string>
 
 // Starts the toolkit on the desktop's display (X11 or Wayland). Where no platform can start (no
@@ -19,3 +21,8 @@ void appSetDesktopEntry(const std::string& entryName);
 // Opens a saved calendar in the desktop's PDF viewer: through the desktop platform, or where
 // that cannot open files, through xdg-open started on its own. False when neither could start.
 bool appOpenDocument(const std::string& path);
+
+// Qt's own texts (the save dialog, a text field's context menu, standard buttons) in the
+// window's language, from the toolkit's translations as the system installs them; English
+// where the language is English or the system has none.
+void appUseToolkitLanguage(Language language);

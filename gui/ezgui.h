@@ -264,6 +264,10 @@ struct EzSize {
 };
 // Extent of one line of text in a font, in columns and rows.
 EzSize ezGetTextSize(int font, const std::string& text);
+// Columns a control needs to show its caption whole in `font`, never less than leastWidth:
+// kind 'B' a button, 'C' a check box, 'R' a radio, 'L' a label (its longest "|"-line). Forms
+// laid out for English captions take this for a translated one.
+double ezFitWidth(char kind, int font, const std::string& caption, double leastWidth);
 double ezCX(int pixels); // pixels across as columns
 double ezCY(int pixels); // pixels down as rows
 // Owner-drawn buttons, called inside kEventOwnerDraw with its draw token: face colour, text

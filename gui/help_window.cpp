@@ -1,5 +1,6 @@
 // The help window: HTML topics in a text browser of its own, with a find bar, zoom and the
 // usual keys to close it.
+#include "common/translate.h"
 #include "gui/adapter.h"
 
 #include <QApplication>
@@ -52,13 +53,13 @@ QTextBrowser* makeHelpWindow() {
     browser->setObjectName(QLatin1String(kHelpTextName));
     browser->setOpenExternalLinks(true);
     auto* findBar = new QWidget(window);
-    auto* findLabel = new QLabel(QStringLiteral("&Find:"), findBar);
+    auto* findLabel = new QLabel(QString::fromUtf8(translate("&Find:")), findBar);
     auto* findField = new QLineEdit(findBar);
     findField->setObjectName(QLatin1String(kFindFieldName));
     findLabel->setBuddy(findField);
-    findField->setAccessibleName(QStringLiteral("Find"));
-    auto* nextButton = new QPushButton(QStringLiteral("&Next"), findBar);
-    auto* previousButton = new QPushButton(QStringLiteral("&Previous"), findBar);
+    findField->setAccessibleName(QString::fromUtf8(translate("Find")));
+    auto* nextButton = new QPushButton(QString::fromUtf8(translate("&Next")), findBar);
+    auto* previousButton = new QPushButton(QString::fromUtf8(translate("&Previous")), findBar);
     auto* barLayout = new QHBoxLayout(findBar);
     barLayout->setContentsMargins(4, 2, 4, 2);
     barLayout->addWidget(findLabel);

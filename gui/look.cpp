@@ -2,6 +2,7 @@
 #include "gui/adapter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include <algorithm>
 #include <cmath>
@@ -440,6 +442,29 @@ EzSize ezGetTextSize(int font, const std::string& text) {
     double width = metrics.horizontalAdvance(toQt(text));
     double height = std::ceil(std::max(metrics.height(), metrics.lineSpacing()));
     return EzSize{width / toolkit.columnPixels, height / toolkit.rowPixels};
+}
+
+double ezFitWidth(char kind, int font, const std::string& caption, double leastWidth) {
+    ensureToolkit();
+    const QString text = withLineBreaks(caption);
+    int pixels = 0;
+    if (kind == 'B' || kind == 'C' || kind == 'R') {
+        // The widget's own size hint counts its indicator, margins and the mnemonic's "&".
+        QPushButton button;
+        QCheckBox box;
+        QRadioButton radio;
+        QAbstractButton* measured = kind == 'B'   ? static_cast<QAbstractButton*>(&button)
+                                    : kind == 'C' ? static_cast<QAbstractButton*>(&box)
+                                                  : static_cast<QAbstractButton*>(&radio);
+        measured->setFont(fontOf(font));
+        measured->setText(text);
+        pixels = measured->sizeHint().width();
+    } else {
+        const QFontMetrics metrics(fontOf(font));
+        for (const QString& line : text.split(QLatin1Char('\n')))
+            pixels = std::max(pixels, metrics.horizontalAdvance(line) + 2);
+    }
+    return std::max(leastWidth, pixels / toolkit.columnPixels);
 }
 
 double ezCX(int pixels) {

@@ -1,4 +1,5 @@
 #include "msgbox/msgbox.h"
+#include "common/translate.h"
 
 #include "common/numbers.h"
 #include "common/text.h"
@@ -43,7 +44,7 @@ constexpr double kTextPadding = 1;     // added to a measured text width
 constexpr double kCheckBoxPadding = 3; // room for the box itself
 constexpr double kCheckBoxExtraHeight = 0.5;
 constexpr double kFormStartSize = 20;
-constexpr const char* kOkButtonList = "&OK{G,f7}";
+constexpr const char* kOkButtonList = N_("&OK{G,f7}");
 constexpr const char* kCentredStyle = "C";
 
 struct ButtonRecord {
@@ -531,7 +532,8 @@ int okMessage(const std::string& title, const std::string& mainText,
 int okMessage(const std::string& title, const std::string& mainText, const std::string& detailText,
               const std::string& parent) {
     std::string owner = parent.empty() ? ezCurrentForm() : parent;
-    return messageBox(owner, title, mainText, detailText, "", kOkButtonList, "", 1, kCentredStyle);
+    return messageBox(owner, title, mainText, detailText, "", translate(kOkButtonList), "", 1,
+                      kCentredStyle);
 }
 
 int choiceMessage(const std::string& title, const std::string& mainText,

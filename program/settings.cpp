@@ -196,6 +196,11 @@ bool WriteSetting(const std::string& file, const std::string& section, const std
 
 namespace {
 
+// The languages of the window and of the pages, as languageSettingText writes them.
+constexpr const char* kDisplaySection = "Display";
+constexpr const char* kWindowLanguageKey = "Language";
+constexpr const char* kPageLanguageKey = "PageLanguage";
+
 void loadFlag(const char* key, const char* defaultValue, std::uint16_t bit) {
     const std::string text = ReadSetting(global::settingsPath, "Preferences", key, defaultValue);
     if (leadingFlag(text))
@@ -207,6 +212,8 @@ void loadFlag(const char* key, const char* defaultValue, std::uint16_t bit) {
 } // namespace
 
 void LoadPreferences() {
+    global::preferences.pageLanguage = languageFromSettingText(
+        ReadSetting(global::settingsPath, kDisplaySection, kPageLanguageKey, ""));
     loadFlag("Style", "1", kRememberStyleFlag);
     loadFlag("IntelYear", "0", kIntelligentYearFlag);
     loadFlag("Quarters", "0", kQuarterWeeksFlag);
@@ -225,7 +232,8 @@ void SavePreferences(const PreferenceRecord& working) {
                    {"Preferences", "IntelYear", flagText(kIntelligentYearFlag)},
                    {"Preferences", "Quarters", flagText(kQuarterWeeksFlag)},
                    {"Preferences", "Update", flagText(kUpdateAlertFlag)},
-                   {"Preferences", "ShowTips", flagText(kTooltipsFlag)}});
+                   {"Preferences", "ShowTips", flagText(kTooltipsFlag)},
+                   {kDisplaySection, kPageLanguageKey, languageSettingText(working.pageLanguage)}});
 }
 
 int FollowingCalendarNumber() {
@@ -240,4 +248,14 @@ int NextCalendarNumber() {
     // replaces an earlier calendar of this run.
     WriteSetting(global::settingsPath, "PDF", "Number", std::to_string(number));
     return number;
+}
+
+Language ReadWindowLanguage() {
+    return languageFromSettingText(
+        ReadSetting(global::settingsPath, kDisplaySection, kWindowLanguageKey, ""));
+}
+
+bool SaveWindowLanguage(Language language) {
+    return WriteSetting(global::settingsPath, kDisplaySection, kWindowLanguageKey,
+                        languageSettingText(language));
 }

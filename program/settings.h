@@ -1,4 +1,6 @@
 #pragma once
+#include "common/translate.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +23,8 @@ bool WriteSettings(const std::string& file, const std::vector<SettingEntry>& ent
 struct PreferenceRecord {
     std::int32_t style;
     std::uint16_t flags;
+    // The language the calendars are printed in; Automatic prints them in the window's.
+    Language pageLanguage = Language::Automatic;
 };
 
 enum PreferenceFlag : std::uint16_t {
@@ -44,3 +48,8 @@ void SavePreferences(const PreferenceRecord& working);
 int FollowingCalendarNumber();
 // Advances the output counter to FollowingCalendarNumber() and returns it.
 int NextCalendarNumber();
+
+// [Display] Language: the window's language as the user chose it. A missing key or a value
+// other than "en", "fr" or "es" is Automatic, the desktop's language.
+Language ReadWindowLanguage();
+bool SaveWindowLanguage(Language language);

@@ -3,6 +3,7 @@
 #include "calendar/ics.h"
 #include "common/numbers.h"
 #include "common/text.h"
+#include "common/translate.h"
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
 #include "gui/form_events.h"
@@ -13,6 +14,7 @@
 #include "program/settings.h"
 #include "render/generate.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -35,7 +37,28 @@ constexpr const char* kFirstYearKey = "FirstYear";
 constexpr const char* kLastYearKey = "LastYear";
 constexpr const char* kWeeksKey = "Weeks";
 
-constexpr const char* kTitle = "Export to Calendar Program";
+constexpr const char* kTitle = N_("Export to Calendar Program");
+
+// The captions and the year fields beside them, as laid out for English; a translated caption
+// moves the fields right and widens the form.
+constexpr const char* kFirstYearCaption = N_("First broadcast year:");
+constexpr const char* kLastYearCaption = N_("Last broadcast year:");
+constexpr const char* kExplanation =
+    N_("Each broadcast month becomes an all-day event, and with|weeks each broadcast week too.");
+constexpr double kCaptionWidth = 20;
+constexpr double kExplanationWidth = 38;
+constexpr double kFormWidth = 44;
+
+double extraWidth() {
+    const double captions =
+        std::max(ezFitWidth('L', kDialogFont, translate(kFirstYearCaption), kCaptionWidth),
+                 ezFitWidth('L', kDialogFont, translate(kLastYearCaption), kCaptionWidth)) -
+        kCaptionWidth;
+    const double explanation =
+        ezFitWidth('L', kDialogFont, translate(kExplanation), kExplanationWidth) -
+        kExplanationWidth;
+    return std::max(captions, explanation);
+}
 
 // The file written by the last Export; empty until one succeeds.
 std::string writtenPath;
@@ -78,16 +101,17 @@ void dialogLoad() {
 bool typedRange(int& firstYear, int& lastYear) {
     firstYear = leadingInteger(ezGetText(kExportForm, kFirstYearField));
     lastYear = leadingInteger(ezGetText(kExportForm, kLastYearField));
-    const std::string limits = "Broadcast years run from " + std::to_string(kFirstYear) + " to " +
-                               std::to_string(kLastYear) + ".{f6}";
+    const std::string limits = fillIn(translate("Broadcast years run from %1 to %2.{f6}"),
+                                      {std::to_string(kFirstYear), std::to_string(kLastYear)});
     if (!inRange(firstYear) || !inRange(lastYear)) {
-        okMessage("Invalid Year", "Please type two years of four digits.{f10}", limits,
-                  kExportForm);
+        okMessage(translate("Invalid Year"),
+                  translate("Please type two years of four digits.{f10}"), limits, kExportForm);
         return false;
     }
     if (lastYear < firstYear) {
-        okMessage("Invalid Year", "The last year comes before the first.{f10}",
-                  "Please type the earlier year first.{f6}", kExportForm);
+        okMessage(translate("Invalid Year"),
+                  translate("The last year comes before the first.{f10}"),
+                  translate("Please type the earlier year first.{f6}"), kExportForm);
         return false;
     }
     return true;
@@ -99,8 +123,8 @@ void exportCalendar() {
     const bool weeks = ezGetCheck(kExportForm, kWeeksBox) != 0;
     const std::string name = broadcastIcsName(firstYear, lastYear) + ".ics";
     const std::string path =
-        ezSaveFileDialog(kExportForm, "Save the Calendar As", ezDocumentsFolder() + name,
-                         "Calendar files (*.ics)", "ics");
+        ezSaveFileDialog(kExportForm, translate("Save the Calendar As"), ezDocumentsFolder() + name,
+                         translate("Calendar files (*.ics)"), "ics");
     if (path.empty()) return;
     std::string error;
     // Thousands of years with their weeks take a second or two.
@@ -109,7 +133,7 @@ void exportCalendar() {
         writeBroadcastIcsFile(path, firstYear, lastYear, weeks, holidayCountry, error);
     ezShowBusy(0);
     if (result != IcsFileResult::Written) {
-        okMessage("Export Error", "The calendar could not be saved.{f10}",
+        okMessage(translate("Export Error"), translate("The calendar could not be saved.{f10}"),
                   path + ": " + error + "{f6}", kExportForm);
         return;
     }
@@ -132,34 +156,39 @@ std::string ShowExportDialog(const std::string& parent, int holidays) {
     writtenPath.clear();
     holidayCountry = holidays;
     ezColor(-1, -1);
-    ezForm(kExportForm, parent, kTitle, 0, 0, 44, 13, "CM");
+    ezForm(kExportForm, parent, translate(kTitle), 0, 0, kFormWidth + extraWidth(), 13, "CM");
     return writtenPath;
 }
 
 void exportDesign() {
+    const double extra = extraWidth();
+    const double captionWidth =
+        std::max(ezFitWidth('L', kDialogFont, translate(kFirstYearCaption), kCaptionWidth),
+                 ezFitWidth('L', kDialogFont, translate(kLastYearCaption), kCaptionWidth));
+    const double fieldLeft = 24 + captionWidth - kCaptionWidth;
     startControl(kDialogFont);
-    ezLabel(kFirstYearLabel, 3.5, 2.0, 20, 1, "First broadcast year:", "L");
+    ezLabel(kFirstYearLabel, 3.5, 2.0, captionWidth, 1, translate(kFirstYearCaption), "L");
     startControl(kYearFont);
-    ezText(kFirstYearField, 24, 1.875, 7.5, 1.625, "", "CNT[4]");
+    ezText(kFirstYearField, fieldLeft, 1.875, 7.5, 1.625, "", "CNT[4]");
     startControl(kDialogFont);
-    ezLabel(kLastYearLabel, 3.5, 4.0, 20, 1, "Last broadcast year:", "L");
+    ezLabel(kLastYearLabel, 3.5, 4.0, captionWidth, 1, translate(kLastYearCaption), "L");
     startControl(kYearFont);
-    ezText(kLastYearField, 24, 3.875, 7.5, 1.625, "", "CNT[4]");
+    ezText(kLastYearField, fieldLeft, 3.875, 7.5, 1.625, "", "CNT[4]");
     startControl(kDialogFont);
-    ezCheckBox(kWeeksBox, 3.5, 5.875, 30, 1, "Include every &week", "T");
+    const char* weeksCaption = translate("Include every &week");
+    ezCheckBox(kWeeksBox, 3.5, 5.875, ezFitWidth('C', kDialogFont, weeksCaption, 30), 1,
+               weeksCaption, "T");
     startControl(kDialogFont);
-    ezLabel(
-        kExplanationLabel, 3.5, 7.5, 38, 2,
-        "Each broadcast month becomes an all-day event, and with|weeks each broadcast week too.",
-        "L");
+    ezLabel(kExplanationLabel, 3.5, 7.5, kExplanationWidth + extra, 2, translate(kExplanation),
+            "L");
     startControl(kDialogFont);
-    ezButton(kHelpButton, 2.5, 10.75, 8, 1.5, "&Help", "T");
+    ezButton(kHelpButton, 2.5, 10.75, 8, 1.5, translate("&Help"), "T");
     startControl(kDialogFont);
-    ezButton(kExportButton, 23.5, 10.75, 9, 1.5, "&Export...", "TD");
+    ezButton(kExportButton, 23.5 + extra, 10.75, 9, 1.5, translate("&Export..."), "TD");
     startControl(kDialogFont);
-    ezButton(kCancelButton, 33.5, 10.75, 8, 1.5, "&Cancel", "TX");
+    ezButton(kCancelButton, 33.5 + extra, 10.75, 8, 1.5, translate("&Cancel"), "TX");
     startControl(kDialogFont);
-    ezFrame(kRangeFrame, 2, 0.75, 40, 9.25, "Broadcast years", "");
+    ezFrame(kRangeFrame, 2, 0.75, 40 + extra, 9.25, translate("Broadcast years"), "");
 }
 
 void exportEvents(int controlId, int eventCode, int value, int& cancel) {

@@ -3,6 +3,7 @@
 #include "calendar/broadcast.h"
 #include "common/numbers.h"
 #include "common/text.h"
+#include "common/translate.h"
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
 #include "gui/form_events.h"
@@ -11,6 +12,8 @@
 #include "program/program.h"
 #include "render/generate.h"
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,63 @@ constexpr int kCloseButton = 160;
 constexpr int kHelpButton = 165;
 constexpr int kAnswerFrame = 170;
 constexpr int kValueFont = kDialogBoldFont;
+
+// The names a date is written with in the window, by month and by weekday (Monday first).
+constexpr const char* kMonthNamesShown[13] = {"",
+                                              N_("January"),
+                                              N_("February"),
+                                              N_("March"),
+                                              N_("April"),
+                                              N_("May"),
+                                              N_("June"),
+                                              N_("July"),
+                                              N_("August"),
+                                              N_("September"),
+                                              N_("October"),
+                                              N_("November"),
+                                              N_("December")};
+constexpr const char* kWeekdayNamesShown[8] = {
+    "",           N_("Monday"),   N_("Tuesday"), N_("Wednesday"), N_("Thursday"),
+    N_("Friday"), N_("Saturday"), N_("Sunday")};
+
+// The caption column and the answers beside it, as laid out for English; a translated caption
+// moves the answers right and widens the form.
+constexpr double kCaptionLeft = 3.5;
+constexpr double kCaptionWidth = 13;
+constexpr double kAnswerLeft = 17;
+constexpr double kFormWidth = 61;
+
+constexpr const char* kCaptions[] = {N_("Broadcast year:"), N_("Broadcast month:"),
+                                     N_("Broadcast week:")};
+
+double extraWidth() {
+    double widest = kCaptionWidth;
+    for (const char* caption : kCaptions)
+        widest = ezFitWidth('L', kDialogFont, translate(caption), widest);
+    return widest - kCaptionWidth;
+}
+
+// A month's name inside a date: French and Spanish write it in lower case there, while the
+// catalogue holds it capitalised as a label shows it.
+std::string monthInDate(int month) {
+    std::string name = translate(kMonthNamesShown[month]);
+    if (windowLanguage() != Language::English && !name.empty())
+        name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
+// "Monday 28 December 2026" in the window's language.
+std::string dateShown(DateNumber date) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    return fillIn(translate("%1 %2 %3 %4"),
+                  {translate(kWeekdayNamesShown[weekdayNumber(date)]), std::to_string(day),
+                   monthInDate(month), std::to_string(year)});
+}
+
+std::string daysShown(DateNumber first, DateNumber last) {
+    return fillIn(translate("%1 to %2"), {dateShown(first), dateShown(last)});
+}
 
 // The date shown and its one-line answer; empty while the date is outside the calendar.
 std::string answerLine;
@@ -59,8 +119,9 @@ void showAnswer() {
         for (const int value : {kYearValue, kMonthValue, kMonthDates, kWeekValue, kWeekDates})
             ezSetText(kFindDateForm, value, "");
         ezSetText(kFindDateForm, kOutOfRangeLine,
-                  "This day is outside the broadcast years " + std::to_string(kFirstYear) + " to " +
-                      std::to_string(kLastYear) + " that Merivane knows.");
+                  fillIn(translate("This day is outside the broadcast years %1 to %2 that "
+                                   "Merivane knows."),
+                         {std::to_string(kFirstYear), std::to_string(kLastYear)}));
         ezDisableC(kFindDateForm, kCopyButton);
         return;
     }
@@ -68,15 +129,14 @@ void showAnswer() {
     answerLine = broadcastDayLine(date, place);
     const int weeks = (place.monthEnd - place.monthStart + 1) / 7;
     ezSetText(kFindDateForm, kYearValue, std::to_string(place.year));
-    ezSetText(kFindDateForm, kMonthValue,
-              std::string(kMonthNames[place.month]) + " " + std::to_string(place.year) + ", " +
-                  std::to_string(weeks) + " weeks");
-    ezSetText(kFindDateForm, kMonthDates,
-              longDateText(place.monthStart) + " to " + longDateText(place.monthEnd));
+    ezSetText(
+        kFindDateForm, kMonthValue,
+        fillIn(translate("%1 %2, %3 weeks"), {translate(kMonthNamesShown[place.month]),
+                                              std::to_string(place.year), std::to_string(weeks)}));
+    ezSetText(kFindDateForm, kMonthDates, daysShown(place.monthStart, place.monthEnd));
     ezSetText(kFindDateForm, kWeekValue,
-              "Week " + std::to_string(place.week) + " (" + place.quarterWeek + ")");
-    ezSetText(kFindDateForm, kWeekDates,
-              longDateText(place.weekStart) + " to " + longDateText(place.weekEnd));
+              fillIn(translate("Week %1 (%2)"), {std::to_string(place.week), place.quarterWeek}));
+    ezSetText(kFindDateForm, kWeekDates, daysShown(place.weekStart, place.weekEnd));
     ezSetText(kFindDateForm, kOutOfRangeLine, "");
     ezEnableC(kFindDateForm, kCopyButton);
 }
@@ -98,14 +158,18 @@ const FormEvents kFormEvents = {
 void ShowFindDateDialog(const std::string& parent) {
     answerLine.clear();
     ezColor(-1, -1);
-    ezForm(kFindDateForm, parent, "Find a Broadcast Date", 0, 0, 61, 17, "CM");
+    ezForm(kFindDateForm, parent, translate("Find a Broadcast Date"), 0, 0,
+           kFormWidth + extraWidth(), 17, "CM");
 }
 
 void findDateDesign() {
+    const double extra = extraWidth();
+    const char* dateCaption = translate("Date:");
+    const double dateCaptionWidth = ezFitWidth('L', kDialogFont, dateCaption, 5);
     startControl(kDialogFont);
-    ezLabel(kDateLabel, 2.5, 1.125, 5, 1, "Date:", "L");
+    ezLabel(kDateLabel, 2.5, 1.125, dateCaptionWidth, 1, dateCaption, "L");
     startControl(kValueFont);
-    ezText(kDateField, 8, 0.875, 15, 1.625, "", "DT");
+    ezText(kDateField, 8 + dateCaptionWidth - 5, 0.875, 15, 1.625, "", "DT");
     // Each answer: its caption, its value in bold and, for the month and week, their days. The
     // answers are read-only boxes in the Tab order, so a screen reader reads each as it is
     // reached and the text can be selected.
@@ -117,32 +181,33 @@ void findDateDesign() {
         const char* datesName;
         double row;
     };
-    const Row rows[] = {{kYearCaption, kYearValue, 0, "Broadcast year:", "", 3.75},
-                        {kMonthCaption, kMonthValue, kMonthDates,
-                         "Broadcast month:", "Days of the broadcast month", 5.5},
-                        {kWeekCaption, kWeekValue, kWeekDates,
-                         "Broadcast week:", "Days of the broadcast week", 9.25}};
+    const Row rows[] = {{kYearCaption, kYearValue, 0, kCaptions[0], "", 3.75},
+                        {kMonthCaption, kMonthValue, kMonthDates, kCaptions[1],
+                         N_("Days of the broadcast month"), 5.5},
+                        {kWeekCaption, kWeekValue, kWeekDates, kCaptions[2],
+                         N_("Days of the broadcast week"), 9.25}};
     for (const Row& row : rows) {
         startControl(kDialogFont);
-        ezLabel(row.caption, 3.5, row.row + 0.125, 13, 1, row.text, "L");
+        ezLabel(row.caption, kCaptionLeft, row.row + 0.125, kCaptionWidth + extra, 1,
+                translate(row.text), "L");
         startControl(kValueFont);
-        ezText(row.value, 17, row.row, 41.5, 1.5, "", "RT");
+        ezText(row.value, kAnswerLeft + extra, row.row, 41.5, 1.5, "", "RT");
         if (row.dates == 0) continue;
         startControl(kDialogFont);
-        ezText(row.dates, 17, row.row + 1.75, 41.5, 1.5, "", "RT");
-        ezSetControlName(kFindDateForm, row.dates, row.datesName);
+        ezText(row.dates, kAnswerLeft + extra, row.row + 1.75, 41.5, 1.5, "", "RT");
+        ezSetControlName(kFindDateForm, row.dates, translate(row.datesName));
     }
     startControl(kDialogFont);
-    ezLabel(kOutOfRangeLine, 3.5, 12.75, 55, 1, "", "L");
+    ezLabel(kOutOfRangeLine, 3.5, 12.75, 55 + extra, 1, "", "L");
     startControl(kDialogFont);
-    ezButton(kHelpButton, 2.5, 14.75, 8, 1.5, "&Help", "T");
+    ezButton(kHelpButton, 2.5, 14.75, 8, 1.5, translate("&Help"), "T");
     // Copy is the form's one action: Return in the date copies its answer.
     startControl(kDialogFont);
-    ezButton(kCopyButton, 40.5, 14.75, 8, 1.5, "C&opy", "TD");
+    ezButton(kCopyButton, 40.5 + extra, 14.75, 8, 1.5, translate("C&opy"), "TD");
     startControl(kDialogFont);
-    ezButton(kCloseButton, 50.5, 14.75, 8, 1.5, "&Close", "TX");
+    ezButton(kCloseButton, 50.5 + extra, 14.75, 8, 1.5, translate("&Close"), "TX");
     startControl(kDialogFont);
-    ezFrame(kAnswerFrame, 2, 2.75, 57, 11.25, "Broadcast calendar", "");
+    ezFrame(kAnswerFrame, 2, 2.75, 57 + extra, 11.25, translate("Broadcast calendar"), "");
 }
 
 void findDateEvents(int controlId, int eventCode, int value, int& cancel) {

@@ -1,4 +1,5 @@
 #include "calendar/dates.h"
+#include "common/translate.h"
 #include "gui/app_desktop.h"
 #include "program/version.h"
 #include "shell/startup.h"
@@ -6,21 +7,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
-constexpr const char* kUsage = "Usage: merivane [/update]\n"
-                               "       merivane --help | --version\n"
-                               "\n"
-                               "Opens the Merivane window: type a starting year, pick a calendar\n"
-                               "style and press Generate to make a broadcast calendar as a PDF.\n"
-                               "\n"
-                               "  /update    given by the installer after an update: the window\n"
-                               "             reports how the update went\n"
-                               "  --help     show this help and exit\n"
-                               "  --version  show the version and exit\n"
-                               "\n"
-                               "merivane-cli makes the same calendars without a window.\n";
+constexpr const char* kUsage =
+    N_("Usage: merivane [/update]\n"
+       "       merivane --help | --version\n"
+       "\n"
+       "Opens the Merivane window: type a starting year, pick a calendar\n"
+       "style and press Generate to make a broadcast calendar as a PDF.\n"
+       "\n"
+       "  /update    given by the installer after an update: the window\n"
+       "             reports how the update went\n"
+       "  --help     show this help and exit\n"
+       "  --version  show the version and exit\n"
+       "\n"
+       "merivane-cli makes the same calendars without a window.\n");
 
 // Said in one line, with status 1, whenever no display can be opened.
 constexpr const char* kNoGraphicalSession =
@@ -38,6 +42,15 @@ bool graphicalSessionPresent() {
            variableSet("WAYLAND_DISPLAY");
 }
 
+// The folder of the running executable, where its catalogues are looked for; "" if unknown.
+std::string executableFolder() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return "";
+    const std::string whole(path, static_cast<std::size_t>(length));
+    return whole.substr(0, whole.rfind('/') + 1);
+}
+
 bool flushed() {
     return std::fflush(stdout) == 0;
 }
@@ -46,7 +59,9 @@ bool flushed() {
 
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, stdout);
+        startTranslations(executableFolder());
+        setWindowLanguage(Language::Automatic);
+        std::fputs(translate(kUsage), stdout);
         return flushed() ? 0 : 1;
     }
     if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {

@@ -5,6 +5,7 @@
 #include "program/version.h"
 
 #include "common/numbers.h"
+#include "common/translate.h"
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
 #include "gui/form_events.h"
@@ -23,6 +24,7 @@
 #include "update/updates.h"
 
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -46,6 +48,7 @@ constexpr int kExitItem = 9015;
 constexpr int kHolidaysMenu = 9020;
 // Radio items of the "&Holidays" drop-down, in the order of HolidayCountry.
 constexpr int kHolidayItems[3] = {9025, 9030, 9035};
+constexpr int kLanguageMenu = 9040;
 constexpr int kHelpMenu = 9100;
 constexpr int kHelpContentsItem = 9105;
 constexpr int kHelpSeparator = 9110;
@@ -57,6 +60,22 @@ constexpr int kMenuBar = 0;
 constexpr int kProgramDropDown = 1;
 constexpr int kHelpDropDown = 2;
 constexpr int kHolidaysDropDown = 3;
+constexpr int kLanguageDropDown = 4;
+
+// Radio items of the "&Language" drop-down. Each language is named in its own language, so
+// only Automatic (the desktop's language) is translated.
+struct LanguageItem {
+    int id;
+    Language language;
+    const char* text;
+};
+
+constexpr LanguageItem kLanguageItems[] = {
+    {9045, Language::Automatic, N_("&Automatic")},
+    {9050, Language::English, "&English"},
+    {9055, Language::French, "&Fran\u00e7ais"},
+    {9060, Language::Spanish, "E&spa\u00f1ol"},
+};
 constexpr const char* kHolidaysSection = "Holidays";
 constexpr const char* kHolidaysKey = "Country";
 
@@ -67,7 +86,7 @@ constexpr int kCaretToEnd = 1;
 constexpr int kStatusBarFont = kDialogBoldFont;
 constexpr int kFirstMonthOfLateYear = 10;
 
-constexpr const char* kMakerNotice = "Broadcast calendars from the Merivane Project";
+constexpr const char* kMakerNotice = N_("Broadcast calendars from the Merivane Project");
 
 struct StyleChoice {
     int radioId;
@@ -82,18 +101,18 @@ struct StyleChoice {
 // Indexed by CalendarStyle; entry 0 is no style.
 const StyleChoice kStyles[] = {
     {0, "", 0, 0, "", "", ""},
-    {110, "Month", 2.375, 8, "GT", "$CALMONTH",
-     "Print a single month from the selected year or a full year, one month per page"},
-    {115, "Quarter", 4.5, 8.75, "T", "$CALQUARTER",
-     "Print a three-month quarter from the selected year or all four quarters on separate "
-     "pages"},
-    {120, "Year", 6.625, 6.5, "T", "$CALYEAR",
-     "Print a 12-month calendar of the selected year on a single page"},
-    {125, "3 Years", 8.75, 8.25, "T", "$CALTHREEYR",
-     "Print a 3-year calendar on a single page starting with the selected year"},
-    {130, "Keyboard strips", 10.875, 14.25, "T", "$CALSTRIP",
-     "Print a 12-month strip suitable for positioning above a computer keyboard"},
-    {135, "Planning calendar", 13, 15.5, "T", "$CALPLANNER", "Hello!"},
+    {110, N_("Month"), 2.375, 8, "GT", "$CALMONTH",
+     N_("Print a single month from the selected year or a full year, one month per page")},
+    {115, N_("Quarter"), 4.5, 8.75, "T", "$CALQUARTER",
+     N_("Print a three-month quarter from the selected year or all four quarters on separate "
+        "pages")},
+    {120, N_("Year"), 6.625, 6.5, "T", "$CALYEAR",
+     N_("Print a 12-month calendar of the selected year on a single page")},
+    {125, N_("3 Years"), 8.75, 8.25, "T", "$CALTHREEYR",
+     N_("Print a 3-year calendar on a single page starting with the selected year")},
+    {130, N_("Keyboard strips"), 10.875, 14.25, "T", "$CALSTRIP",
+     N_("Print a 12-month strip suitable for positioning above a computer keyboard")},
+    {135, N_("Planning calendar"), 13, 15.5, "T", "$CALPLANNER", N_("Hello!")},
 };
 
 // The Year preview, loaded with the first window and kept for the whole run.
@@ -120,9 +139,9 @@ void ShowStylePreview() {
     const std::string picture = isStyle(style) ? ezLoadPicture(kStyles[style].preview) : "";
     ezSetImage(kMainForm, kPreviewPicture, picture);
     ezSetControlName(kMainForm, kPreviewPicture,
-                     isStyle(style)
-                         ? std::string("Preview of the ") + kStyles[style].label + " calendar"
-                         : std::string("No preview"));
+                     isStyle(style) ? fillIn(translate("Preview of the %1 calendar"),
+                                             {translate(kStyles[style].label)})
+                                    : std::string(translate("No preview")));
 }
 
 // The country remembered in [Holidays] Country; none for a missing or unknown code.
@@ -141,6 +160,28 @@ int chosenHolidayCountry() {
     return NoHolidays;
 }
 
+const LanguageItem* languageItemWithId(int itemId) {
+    for (const LanguageItem& item : kLanguageItems)
+        if (item.id == itemId) return &item;
+    return nullptr;
+}
+
+// The window keeps its texts until the next start; the message says so in the language chosen.
+void chooseWindowLanguage(const LanguageItem& item) {
+    const Language before = windowLanguage();
+    if (!SaveWindowLanguage(item.language)) {
+        okMessage(translate("Language Not Saved"),
+                  translate("The language could not be saved in the settings file.{f10}"), "");
+        return;
+    }
+    setWindowLanguage(item.language);
+    okMessage(translate("Language Changed"),
+              translate("The window will be shown in the language chosen the next time "
+                        "Merivane starts.{f10}"),
+              "");
+    setWindowLanguage(before);
+}
+
 int holidayCountryOfItem(int itemId) {
     for (int country = NoHolidays; country <= CanadaHolidays; ++country)
         if (kHolidayItems[country] == itemId) return country;
@@ -149,27 +190,36 @@ int holidayCountryOfItem(int itemId) {
 
 void designMenus() {
     const int menuBar = ezGetMenu(kMainForm, kMenuBar);
-    ezAddMenuItem(menuBar, kHelpMenu, "&Help", "");
-    const int programMenu = ezDefSubMenu(kPreferencesItem, "&Preferences", "");
+    ezAddMenuItem(menuBar, kHelpMenu, translate("&Help"), "");
+    const int programMenu = ezDefSubMenu(kPreferencesItem, translate("&Preferences"), "");
     ezSaveMenu(kMainForm, kProgramDropDown, programMenu);
     ezSetSubMenu(menuBar, kProgramMenu, programMenu);
-    ezAddMenuItem(programMenu, kHolidaysMenu, "&Holidays", "");
-    const int holidaysMenu = ezDefSubMenu(kHolidayItems[NoHolidays], "&None", "R");
-    ezAddMenuItem(holidaysMenu, kHolidayItems[UnitedStatesHolidays], "&United States", "R");
-    ezAddMenuItem(holidaysMenu, kHolidayItems[CanadaHolidays], "&Canada", "R");
+    ezAddMenuItem(programMenu, kHolidaysMenu, translate("&Holidays"), "");
+    const int holidaysMenu = ezDefSubMenu(kHolidayItems[NoHolidays], translate("&None"), "R");
+    ezAddMenuItem(holidaysMenu, kHolidayItems[UnitedStatesHolidays], translate("&United States"),
+                  "R");
+    ezAddMenuItem(holidaysMenu, kHolidayItems[CanadaHolidays], translate("&Canada"), "R");
     ezSaveMenu(kMainForm, kHolidaysDropDown, holidaysMenu);
     ezSetSubMenu(programMenu, kHolidaysMenu, holidaysMenu);
-    ezAddMenuItem(programMenu, kFindDateItem, "&Find a Broadcast Date...\tCtrl+D", "");
-    ezAddMenuItem(programMenu, kExportItem, "&Export to Calendar Program...\tCtrl+E", "");
+    ezAddMenuItem(programMenu, kLanguageMenu, translate("&Language"), "");
+    const int languageMenu =
+        ezDefSubMenu(kLanguageItems[0].id, translate(kLanguageItems[0].text), "R");
+    for (std::size_t i = 1; i < std::size(kLanguageItems); ++i)
+        ezAddMenuItem(languageMenu, kLanguageItems[i].id, kLanguageItems[i].text, "R");
+    ezSaveMenu(kMainForm, kLanguageDropDown, languageMenu);
+    ezSetSubMenu(programMenu, kLanguageMenu, languageMenu);
+    ezAddMenuItem(programMenu, kFindDateItem, translate("&Find a Broadcast Date...\tCtrl+D"), "");
+    ezAddMenuItem(programMenu, kExportItem, translate("&Export to Calendar Program...\tCtrl+E"),
+                  "");
     ezAddMenuItem(programMenu, kProgramSeparator, "-", "");
-    ezAddMenuItem(programMenu, kExitItem, "E&xit", "");
-    const int helpMenu = ezDefSubMenu(kHelpContentsItem, "&Help Contents", "");
+    ezAddMenuItem(programMenu, kExitItem, translate("E&xit"), "");
+    const int helpMenu = ezDefSubMenu(kHelpContentsItem, translate("&Help Contents"), "");
     ezSaveMenu(kMainForm, kHelpDropDown, helpMenu);
     ezSetSubMenu(menuBar, kHelpMenu, helpMenu);
     ezAddMenuItem(helpMenu, kHelpSeparator, "-", "");
-    ezAddMenuItem(helpMenu, kUpdateItem, "Check for Program &Update", "");
+    ezAddMenuItem(helpMenu, kUpdateItem, translate("Check for Program &Update"), "");
     ezAddMenuItem(helpMenu, kAboutSeparator, "-", "");
-    ezAddMenuItem(helpMenu, kAboutItem, "About...", "");
+    ezAddMenuItem(helpMenu, kAboutItem, translate("About..."), "");
 }
 
 void designControls() {
@@ -178,13 +228,14 @@ void designControls() {
     ezText(kYearField, 19.75, 1.75, 7.5, 1.625, "", "CENST[4]");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezLabel(kYearLabel, 3.5, 2.0625, 15.25, 1.125, "Calendar starting year:", "L");
+    ezLabel(kYearLabel, 3.5, 2.0625, 15.25, 1.125, translate("Calendar starting year:"), "L");
     for (int style = Month; style <= PlanningCalendar; ++style) {
         const StyleChoice& choice = kStyles[style];
         ezColor(-1, -1);
         ezUseFont(kDialogFont);
-        ezRadio(choice.radioId, 33.75, choice.row, choice.width, 1.25, choice.label,
-                choice.properties);
+        const char* label = translate(choice.label);
+        ezRadio(choice.radioId, 33.75, choice.row,
+                ezFitWidth('R', kDialogFont, label, choice.width), 1.25, label, choice.properties);
         ezAddTooltip(kMainForm, choice.radioId);
     }
     if (yearPreview.empty()) yearPreview = ezLoadPicture(kStyles[Year].preview);
@@ -194,19 +245,19 @@ void designControls() {
     ezPicture(kPreviewPicture, 1.5, 4.75, 28.25, 10.75, yearPreview, "C");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezButton(kGenerateButton, 31.25, 16.75, 9.5, 1.625, "&Generate", "TD");
+    ezButton(kGenerateButton, 31.25, 16.75, 9.5, 1.625, translate("&Generate"), "TD");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezButton(kExitButton, 43.25, 16.75, 7.25, 1.625, "E&xit", "T");
+    ezButton(kExitButton, 43.25, 16.75, 7.25, 1.625, translate("E&xit"), "T");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezButton(kHelpButton, 2.5, 16.75, 7.25, 1.625, "Help", "T");
+    ezButton(kHelpButton, 2.5, 16.75, 7.25, 1.625, translate("Help"), "T");
     ezColor(-1, -1);
     ezUseIFont("Segoe UI", 11, "BV");
-    ezFrame(kYearFrame, 1.5, 0.625, 28.25, 3.5, "Year", "");
+    ezFrame(kYearFrame, 1.5, 0.625, 28.25, 3.5, translate("Year"), "");
     ezColor(-1, -1);
     ezUseIFont("Segoe UI", 11, "BV");
-    ezFrame(kStyleFrame, 31.75, 0.625, 19.75, 15, "Calendar Style", "");
+    ezFrame(kStyleFrame, 31.75, 0.625, 19.75, 15, translate("Calendar Style"), "");
     ezColor(-1, -1);
     ezUseFont(kSmallFont);
     ezAllowLoadingEvent(2);
@@ -219,8 +270,9 @@ void windowLoad() {
     global::today = Date2JulianDate(localDateText(), order);
     ezSetFormIcon(kMainForm, global::programIcon);
     ezSetSBParts(kMainForm, kStatusBar, 2, "70|30");
-    ezSetSBText(kMainForm, kStatusBar, 0, std::string("\t") + kMakerNotice);
-    ezSetSBText(kMainForm, kStatusBar, 1, std::string("\tVersion: ") + kProgramVersion);
+    ezSetSBText(kMainForm, kStatusBar, 0, std::string("\t") + translate(kMakerNotice));
+    ezSetSBText(kMainForm, kStatusBar, 1,
+                "\t" + fillIn(translate("Version: %1"), {kProgramVersion}));
     LoadPreferences();
     fillMonthLengths();
     const std::string thisYear = localDateText().substr(6);
@@ -237,6 +289,10 @@ void windowLoad() {
     ShowStylePreview();
     ezSetMenuCheck(ezGetMenu(kMainForm, kHolidaysDropDown), kHolidayItems[savedHolidayCountry()],
                    1);
+    const Language language = ReadWindowLanguage();
+    for (const LanguageItem& item : kLanguageItems)
+        if (item.language == language)
+            ezSetMenuCheck(ezGetMenu(kMainForm, kLanguageDropDown), item.id, 1);
 }
 
 void windowStart() {
@@ -247,14 +303,16 @@ void windowStart() {
     reportInstalledUpdate();
     // A folder that takes no file is not the reader's fault: the message says what failed.
     if (!pdfFolderProblem().empty()) {
-        okMessage("PDF Folder Unavailable",
-                  "Calendars cannot be saved in the PDF folder|" + global::pdfFolder + "{f7}",
-                  "A test file could not be written there: " + pdfFolderProblem() + ".{f6}");
+        okMessage(translate("PDF Folder Unavailable"),
+                  fillIn(translate("Calendars cannot be saved in the PDF folder|%1{f7}"),
+                         {global::pdfFolder}),
+                  fillIn(translate("A test file could not be written there: %1.{f6}"),
+                         {pdfFolderProblem()}));
         ezDisableC(kMainForm, kGenerateButton);
     } else if (!(global::preferences.flags & kReaderFoundFlag)) {
-        okMessage("PDF Reader Required",
-                  "A PDF reader application, such as Adobe Acrobat, is|required for use with "
-                  "Merivane 6.{f7}",
+        okMessage(translate("PDF Reader Required"),
+                  translate("A PDF reader application, such as Adobe Acrobat, is|required for use "
+                            "with Merivane 6.{f7}"),
                   "");
         ezDisableC(kMainForm, kGenerateButton);
     }
@@ -273,6 +331,10 @@ void menuAction(int itemId) {
                      holidayCountryCode(country));
         return;
     }
+    if (const LanguageItem* item = languageItemWithId(itemId)) {
+        chooseWindowLanguage(*item);
+        return;
+    }
     switch (itemId) {
     case kPreferencesItem:
         ShowPreferencesDialog(kMainForm);
@@ -283,7 +345,8 @@ void menuAction(int itemId) {
     case kExportItem:
         if (const std::string path = ShowExportDialog(kMainForm, chosenHolidayCountry());
             !path.empty())
-            ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar exported to " + path);
+            ezSetSBText(kMainForm, kStatusBar, 0,
+                        "\t" + fillIn(translate("Calendar exported to %1"), {path}));
         break;
     case kExitItem:
         ezUnloadForm(kMainForm);
@@ -320,22 +383,24 @@ void styleRadioEvents(int style, int eventCode) {
         ShowStylePreview();
         return;
     }
-    if (eventCode == kEventTooltip && tooltipsOn()) ezSetTooltip(kStyles[style].tooltip);
+    if (eventCode == kEventTooltip && tooltipsOn()) ezSetTooltip(translate(kStyles[style].tooltip));
 }
 
 void generate() {
     const int year = leadingInteger(ezGetText(kMainForm, kYearField));
     if (year < kFirstYear) {
-        okMessage("Whoa, Brontel!", "Radio broadcasting didn't begin until 1920.{f10}",
-                  "Let's keep it real, okay?{f6}");
+        okMessage(translate("Whoa, Brontel!"),
+                  translate("Radio broadcasting didn't begin until 1920.{f10}"),
+                  translate("Let's keep it real, okay?{f6}"));
         return;
     }
     // Four digits is as far as the calendar goes; "1e10" from an edited settings file reads as
     // ten billion.
     if (year > kLastYear) {
-        okMessage("Whoa, Brontel!",
-                  "Calendars go no further than the year " + std::to_string(kLastYear) + ".{f10}",
-                  "Let's keep it real, okay?{f6}");
+        okMessage(translate("Whoa, Brontel!"),
+                  fillIn(translate("Calendars go no further than the year %1.{f10}"),
+                         {std::to_string(kLastYear)}),
+                  translate("Let's keep it real, okay?{f6}"));
         return;
     }
     const int style = global::preferences.style;
@@ -344,11 +409,13 @@ void generate() {
         if (selection == 0) return;
     }
     const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
-    const std::string saved = GenerateCalendar(
-        {style, year, selection, quarterWeeks, chosenHolidayCountry()}, numberedCalendarOutput());
+    CalendarRequest request{style, year, selection, quarterWeeks, chosenHolidayCountry()};
+    choosePageLanguage(request);
+    const std::string saved = GenerateCalendar(request, numberedCalendarOutput());
     // Without a PDF reader nothing opens the file: say where it is, so it can be opened by hand.
     if (!saved.empty() && global::pdfViewerPath.empty())
-        ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar saved as " + saved);
+        ezSetSBText(kMainForm, kStatusBar, 0,
+                    "\t" + fillIn(translate("Calendar saved as %1"), {saved}));
     // The counter moves on whether or not the save succeeded; one write keeps it with the rest.
     // Unchecked (scratch): each start deletes the numbered calendars, so a repeated number only
     // replaces an earlier calendar of this run, and the year and style are a convenience.
@@ -363,7 +430,7 @@ void generate() {
 } // namespace
 
 void CreateMainWindow() {
-    ezDefMainMenu(kProgramMenu, "&Program", "");
+    ezDefMainMenu(kProgramMenu, translate("&Program"), "");
     ezColor(-1, -1);
     ezForm(kMainForm, "", "Merivane", 0, 0, 53.5, 20.75, "C");
 }
@@ -381,6 +448,11 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
     case kExportItem:
     case kExitItem:
     case kHolidaysMenu:
+    case kLanguageMenu:
+    case kLanguageItems[0].id:
+    case kLanguageItems[1].id:
+    case kLanguageItems[2].id:
+    case kLanguageItems[3].id:
     case kHolidayItems[NoHolidays]:
     case kHolidayItems[UnitedStatesHolidays]:
     case kHolidayItems[CanadaHolidays]:
@@ -449,7 +521,8 @@ DateNumber Date2JulianDate(std::string text, std::string& order) {
     for (int i = 0; i < 3; ++i) {
         values[i] = leadingInteger(fields[i]);
         if (values[i] != 0) continue;
-        okMessage("Invalid Date", "Date values in Date2JulianDate are invalid.{f6}", "");
+        okMessage(translate("Invalid Date"),
+                  translate("Date values in Date2JulianDate are invalid.{f6}"), "");
         return 0;
     }
     if (order == "YMD") return dateNumber(values[1], values[2], values[0]);

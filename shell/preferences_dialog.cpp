@@ -1,5 +1,6 @@
 #include "shell/preferences_dialog.h"
 
+#include "common/translate.h"
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
 #include "gui/form_events.h"
@@ -7,12 +8,44 @@
 #include "program/program.h"
 #include "program/settings.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kSaveButton = 125;
 constexpr int kCloseButton = 130;
 constexpr int kHelpButton = 135;
 constexpr int kOptionsFrame = 140;
+constexpr int kLanguageFrame = 165;
+
+// The form as laid out for English; translated captions widen it.
+constexpr double kFormWidth = 34;
+constexpr double kFormHeight = 15.125;
+constexpr double kFrameLeft = 2;
+constexpr double kFrameWidth = 29.75;
+constexpr double kBoxLeft = 3.5;
+constexpr double kButtonRow = 12.875;
+constexpr double kButtonWidth = 6.25;
+constexpr double kCloseRight = 30.75;
+constexpr double kButtonGap = 1;
+constexpr double kLanguageFrameRow = 9.375;
+constexpr double kLanguageRow = 10.75;
+constexpr double kLanguageGap = 1;
+
+// The calendar languages offered, in the order of Language. Each language is named in its own
+// language, so only Automatic is translated.
+struct LanguageRadio {
+    int id;
+    Language language;
+    const char* caption;
+};
+
+const LanguageRadio kLanguageRadios[] = {
+    {145, Language::Automatic, N_("Automatic")},
+    {150, Language::English, "English"},
+    {155, Language::French, "Fran\u00e7ais"},
+    {160, Language::Spanish, "Espa\u00f1ol"},
+};
 
 struct PreferenceBox {
     int id;
@@ -25,20 +58,44 @@ struct PreferenceBox {
 };
 
 const PreferenceBox kBoxes[] = {
-    {100, "Remember previous calendar &style", 2.375, 25.5, true, kRememberStyleFlag,
-     "Restore the last calendar style used the next time the program starts"},
-    {105, "Enable &intelligent year selection", 3.625, 25.5, false, kIntelligentYearFlag,
-     "Enable intelligent year selection"},
-    {110, "Show quarters with week numbers", 4.875, 25.75, false, kQuarterWeeksFlag,
-     "Include quarter designation with week numbers"},
-    {115, "Enable pop-up &tool tip help", 6.125, 21.75, true, kTooltipsFlag,
-     "Uncheck to turn off pop-up tooltips (like this one)"},
-    {120, "Alert me when program is updated", 7.375, 25.75, false, kUpdateAlertFlag,
-     "Tell me when an update to this program is available for download"},
+    {100, N_("Remember previous calendar &style"), 2.375, 25.5, true, kRememberStyleFlag,
+     N_("Restore the last calendar style used the next time the program starts")},
+    {105, N_("Enable &intelligent year selection"), 3.625, 25.5, false, kIntelligentYearFlag,
+     N_("Enable intelligent year selection")},
+    {110, N_("Show quarters with week numbers"), 4.875, 25.75, false, kQuarterWeeksFlag,
+     N_("Include quarter designation with week numbers")},
+    {115, N_("Enable pop-up &tool tip help"), 6.125, 21.75, true, kTooltipsFlag,
+     N_("Uncheck to turn off pop-up tooltips (like this one)")},
+    {120, N_("Alert me when program is updated"), 7.375, 25.75, false, kUpdateAlertFlag,
+     N_("Tell me when an update to this program is available for download")},
 };
 
 // The preferences as the dialog shows them; live only after Save.
 PreferenceRecord working;
+
+const LanguageRadio* languageRadioWithId(int controlId) {
+    for (const LanguageRadio& radio : kLanguageRadios)
+        if (radio.id == controlId) return &radio;
+    return nullptr;
+}
+
+double languageRadioWidth(const LanguageRadio& radio) {
+    return ezFitWidth('R', kDialogFont, translate(radio.caption), 0);
+}
+
+// How much wider than the English layout the frames must be for the captions to show whole.
+double extraWidth() {
+    double needed = kFrameWidth;
+    for (const PreferenceBox& box : kBoxes)
+        needed =
+            std::max(needed, kBoxLeft - kFrameLeft +
+                                 ezFitWidth('C', kDialogFont, translate(box.caption), box.width) +
+                                 kLanguageGap);
+    double row = kBoxLeft - kFrameLeft;
+    for (const LanguageRadio& radio : kLanguageRadios)
+        row += languageRadioWidth(radio) + kLanguageGap;
+    return std::max(needed, row) - kFrameWidth;
+}
 
 const PreferenceBox* boxWithId(int controlId) {
     for (const PreferenceBox& box : kBoxes)
@@ -65,6 +122,9 @@ void dialogLoad() {
     ezSetFormIcon(kPreferencesForm, global::programIcon);
     for (const PreferenceBox& box : kBoxes)
         ezSetCheck(kPreferencesForm, box.id, (global::preferences.flags & box.flag) ? 1 : 0);
+    for (const LanguageRadio& radio : kLanguageRadios)
+        if (radio.language == global::preferences.pageLanguage)
+            ezSetCheck(kPreferencesForm, radio.id, 1);
     working = global::preferences;
     disableSaveButton();
 }
@@ -83,7 +143,18 @@ void preferenceBoxEvents(const PreferenceBox& box, int eventCode) {
         ezEnableC(kPreferencesForm, kSaveButton);
         return;
     }
-    if (eventCode == kEventTooltip && tooltipsOn()) ezSetTooltip(box.tooltip);
+    if (eventCode == kEventTooltip && tooltipsOn()) ezSetTooltip(translate(box.tooltip));
+}
+
+void languageRadioEvents(const LanguageRadio& radio, int eventCode) {
+    if (eventCode == kEventClick) {
+        working.pageLanguage = radio.language;
+        ezEnableC(kPreferencesForm, kSaveButton);
+        return;
+    }
+    if (eventCode == kEventTooltip && tooltipsOn())
+        ezSetTooltip(translate("The language the calendars are printed in; Automatic prints them "
+                               "in the language of the window"));
 }
 
 void saveButtonEvents(int eventCode) {
@@ -94,7 +165,7 @@ void saveButtonEvents(int eventCode) {
         return;
     }
     if (eventCode == kEventTooltip && tooltipsOn())
-        ezSetTooltip("Save your changes and exit Preferences");
+        ezSetTooltip(translate("Save your changes and exit Preferences"));
 }
 
 void closeButtonEvents(int eventCode) {
@@ -104,39 +175,70 @@ void closeButtonEvents(int eventCode) {
     }
     if (eventCode != kEventTooltip || !tooltipsOn()) return;
     const bool unsaved = ezIsControl(kPreferencesForm, kSaveButton, "E") != 0;
-    ezSetTooltip(std::string("Exit Preferences") + (unsaved ? " without saving your changes" : ""));
+    ezSetTooltip(unsaved ? translate("Exit Preferences without saving your changes")
+                         : translate("Exit Preferences"));
 }
 
 } // namespace
 
 void ShowPreferencesDialog(const std::string& parent) {
     ezColor(-1, -1);
-    ezForm(kPreferencesForm, parent, "User Preferences", 0, 0, 34, 11.875, "CMR");
+    ezForm(kPreferencesForm, parent, translate("User Preferences"), 0, 0, kFormWidth + extraWidth(),
+           kFormHeight, "CMR");
 }
 
 void preferencesDesign() {
+    const double extra = extraWidth();
     for (const PreferenceBox& box : kBoxes) {
         startControl(box.anchored);
-        ezCheckBox(box.id, 3.5, box.row, box.width, 1, box.caption, "T");
+        const char* caption = translate(box.caption);
+        ezCheckBox(box.id, kBoxLeft, box.row, ezFitWidth('C', kDialogFont, caption, box.width), 1,
+                   caption, "T");
         ezAddTooltip(kPreferencesForm, box.id);
     }
+    double column = kBoxLeft;
+    for (const LanguageRadio& radio : kLanguageRadios) {
+        startControl(true);
+        const double width = languageRadioWidth(radio);
+        ezRadio(radio.id, column, kLanguageRow, width, 1, translate(radio.caption),
+                radio.id == kLanguageRadios[0].id ? "GT" : "T");
+        ezAddTooltip(kPreferencesForm, radio.id);
+        column += width + kLanguageGap;
+    }
+    // Save and Close keep to the right edge, each as wide as its caption needs.
+    const char* saveCaption = translate("&Save");
+    const char* closeCaption = translate("&Close");
+    const double closeWidth = ezFitWidth('B', kDialogFont, closeCaption, kButtonWidth);
+    const double saveWidth = ezFitWidth('B', kDialogFont, saveCaption, kButtonWidth);
+    const double closeLeft = kCloseRight + extra - closeWidth;
     startControl(true);
-    ezButton(kSaveButton, 17.25, 9.625, 6.25, 1.5, "&Save", "TD");
+    ezButton(kSaveButton, closeLeft - kButtonGap - saveWidth, kButtonRow, saveWidth, 1.5,
+             saveCaption, "TD");
     ezAddTooltip(kPreferencesForm, kSaveButton);
     startControl(true);
-    ezButton(kCloseButton, 24.5, 9.625, 6.25, 1.5, "&Close", "TX");
+    ezButton(kCloseButton, closeLeft, kButtonRow, closeWidth, 1.5, closeCaption, "TX");
     ezAddTooltip(kPreferencesForm, kCloseButton);
     startControl(true);
-    ezButton(kHelpButton, 2.75, 9.625, 6.25, 1.5, "&Help", "T");
+    ezButton(kHelpButton, 2.75, kButtonRow, kButtonWidth, 1.5, translate("&Help"), "T");
     startControl(true);
-    ezFrame(kOptionsFrame, 2, 0.875, 29.75, 8.25, "Program Options", "");
+    ezFrame(kOptionsFrame, kFrameLeft, 0.875, kFrameWidth + extra, 8.25,
+            translate("Program Options"), "");
+    startControl(true);
+    ezFrame(kLanguageFrame, kFrameLeft, kLanguageFrameRow, kFrameWidth + extra, 2.75,
+            translate("Calendar language"), "");
 }
 
 void preferencesEvents(int controlId, int eventCode, int value, int& cancel) {
     (void)value;
     const PreferenceBox* box = boxWithId(controlId);
-    const bool answersTooltips = box || controlId == kSaveButton || controlId == kCloseButton;
+    const LanguageRadio* radio = languageRadioWithId(controlId);
+    const bool answersTooltips =
+        box || radio || controlId == kSaveButton || controlId == kCloseButton;
     if (answersTooltips && eventCode == kEventTooltip) ezSetTooltip("");
+    if (radio) {
+        languageRadioEvents(*radio, eventCode);
+        return;
+    }
     if (box) {
         preferenceBoxEvents(*box, eventCode);
         return;

@@ -1,11 +1,14 @@
 #include "shell/print_range_dialog.h"
 
+#include "common/translate.h"
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
 #include "gui/form_events.h"
 #include "gui/help.h"
 #include "program/program.h"
 #include "render/request.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -30,11 +33,29 @@ struct MonthRadio {
 
 // Four columns of three months; the radio of month n has ID 105 + 5n.
 const MonthRadio kMonthRadios[12] = {
-    {"January", 4.5, 2.625, 7.75},    {"February", 4.5, 4, 8},    {"March", 4.5, 5.375, 6.75},
-    {"April", 15.375, 2.625, 5.5},    {"May", 15.375, 4, 5.5},    {"June", 15.375, 5.375, 5.75},
-    {"July", 24, 2.625, 6},           {"August", 24, 4, 7.25},    {"September", 24, 5.375, 9.75},
-    {"October", 35.125, 2.625, 7.75}, {"November", 35.25, 4, 10}, {"December", 35.25, 5.375, 8.75},
+    {N_("January"), 4.5, 2.625, 7.75},  {N_("February"), 4.5, 4, 8},
+    {N_("March"), 4.5, 5.375, 6.75},    {N_("April"), 15.375, 2.625, 5.5},
+    {N_("May"), 15.375, 4, 5.5},        {N_("June"), 15.375, 5.375, 5.75},
+    {N_("July"), 24, 2.625, 6},         {N_("August"), 24, 4, 7.25},
+    {N_("September"), 24, 5.375, 9.75}, {N_("October"), 35.125, 2.625, 7.75},
+    {N_("November"), 35.25, 4, 10},     {N_("December"), 35.25, 5.375, 8.75},
 };
+
+// The captions the Quarter style puts in place of the Month style's, and what "all" prints.
+constexpr const char* kSingleMonthCaption = N_("Select a Single Month to Print");
+constexpr const char* kQuarterStartCaption = N_("Print 3 Months Starting with");
+constexpr const char* kAllMonthsCaption = N_("Print All 12 Months");
+constexpr const char* kAllQuartersCaption = N_("Print All 4 Quarters");
+constexpr const char* kAllMonthsExplanation =
+    N_("Print each month of %1 on a separate sheet of paper.");
+constexpr const char* kAllQuartersExplanation =
+    N_("Print all four quarters of %1 on separate sheets.");
+
+// Wide enough for whichever of the two captions the style shows, in the window's language.
+double radioWidth(const char* caption, const char* otherCaption, double englishWidth) {
+    return std::max(ezFitWidth('R', kDialogFont, translate(caption), englishWidth),
+                    ezFitWidth('R', kDialogFont, translate(otherCaption), englishWidth));
+}
 
 // What the dialog offers: the year and style Generate was given.
 int offeredYear;
@@ -77,15 +98,15 @@ int checkedMonth() {
 void dialogLoad() {
     const std::string year = std::to_string(offeredYear);
     if (offeredStyle == Quarter) {
-        ezSetText(kPrintRangeForm, 0, "Print Three Months of " + year);
-        ezSetText(kPrintRangeForm, kSingleMonthRadio, "Print 3 Months Starting with");
-        ezSetText(kPrintRangeForm, kAllMonthsRadio, "Print All 4 Quarters");
+        ezSetText(kPrintRangeForm, 0, fillIn(translate("Print Three Months of %1"), {year}));
+        ezSetText(kPrintRangeForm, kSingleMonthRadio, translate(kQuarterStartCaption));
+        ezSetText(kPrintRangeForm, kAllMonthsRadio, translate(kAllQuartersCaption));
         ezSetText(kPrintRangeForm, kExplanationLabel,
-                  "Print all four quarters of " + year + " on separate sheets.");
+                  fillIn(translate(kAllQuartersExplanation), {year}));
     } else {
-        ezSetText(kPrintRangeForm, 0, "Select Month of " + year + " to Print");
+        ezSetText(kPrintRangeForm, 0, fillIn(translate("Select Month of %1 to Print"), {year}));
         ezSetText(kPrintRangeForm, kExplanationLabel,
-                  "Print each month of " + year + " on a separate sheet of paper.");
+                  fillIn(translate(kAllMonthsExplanation), {year}));
     }
     ezSetCheck(kPrintRangeForm, kSingleMonthRadio, 1);
     ezSetCheck(kPrintRangeForm, kJanuaryRadio, 1);
@@ -109,30 +130,38 @@ int ShowPrintRangeDialog(const std::string& parent, int year, int style) {
     selection = kCancelled;
     confirmed = false;
     ezColor(-1, -1);
-    ezForm(kPrintRangeForm, parent, "Title", 0, 0, 48.75, 14.125, "_CMR");
+    ezForm(kPrintRangeForm, parent, "", 0, 0, 48.75, 14.125, "_CMR");
     return selection;
 }
 
 void printRangeDesign() {
     startControl(true);
-    ezRadio(kSingleMonthRadio, 3.75, 1.125, 22.25, 1, "Select a Single Month to Print", "GT");
+    ezRadio(kSingleMonthRadio, 3.75, 1.125,
+            radioWidth(kSingleMonthCaption, kQuarterStartCaption, 22.25), 1,
+            translate(kSingleMonthCaption), "GT");
     startControl(true);
-    ezRadio(kAllMonthsRadio, 3.75, 8.25, 15, 1, "Print All 12 Months", "T");
+    ezRadio(kAllMonthsRadio, 3.75, 8.25, radioWidth(kAllMonthsCaption, kAllQuartersCaption, 15), 1,
+            translate(kAllMonthsCaption), "T");
     for (int month = 1; month <= 12; ++month) {
         const MonthRadio& radio = kMonthRadios[month - 1];
         startControl(true);
-        ezRadio(monthRadioId(month), radio.column, radio.row, radio.width, 1, radio.name,
-                month == 1 ? "GT" : "T");
+        const char* name = translate(radio.name);
+        ezRadio(monthRadioId(month), radio.column, radio.row,
+                ezFitWidth('R', kDialogFont, name, radio.width), 1, name, month == 1 ? "GT" : "T");
     }
     startControl(false);
-    ezLabel(kExplanationLabel, 6.5, 9.625, 36.75, 1,
-            "Print each month of 0000 on a separate sheet of paper.", "L");
+    const std::string widest = fillIn(translate(kAllMonthsExplanation), {"0000"});
+    const std::string widestQuarters = fillIn(translate(kAllQuartersExplanation), {"0000"});
+    ezLabel(kExplanationLabel, 6.5, 9.625,
+            std::max(ezFitWidth('L', kDialogFont, widest, 36.75),
+                     ezFitWidth('L', kDialogFont, widestQuarters, 36.75)),
+            1, widest, "L");
     startControl(true);
-    ezButton(kOkButton, 26.5, 12, 8, 1.375, "&OK", "TD");
+    ezButton(kOkButton, 26.5, 12, 8, 1.375, translate("&OK"), "TD");
     startControl(true);
-    ezButton(kCancelButton, 37.25, 12, 8, 1.375, "&Cancel", "TX");
+    ezButton(kCancelButton, 37.25, 12, 8, 1.375, translate("&Cancel"), "TX");
     startControl(true);
-    ezButton(kHelpButton, 3.25, 12, 8, 1.375, "&Help", "T");
+    ezButton(kHelpButton, 3.25, 12, 8, 1.375, translate("&Help"), "T");
     startControl(true);
     ezFrame(kSingleMonthFrame, 2.25, 1.125, 44, 6, "", "");
     startControl(true);

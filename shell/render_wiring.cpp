@@ -1,5 +1,6 @@
 #include "shell/render_wiring.h"
 
+#include "common/translate.h"
 #include "gui/app_desktop.h"
 #include "gui/ezgui.h"
 #include "msgbox/msgbox.h"
@@ -18,7 +19,8 @@ void showRenderMessage(const std::string& title, const std::string& mainText,
 // A saved calendar that cannot be handed to a viewer is reported, not passed over in silence.
 void openCalendar(const std::string& path) {
     if (appOpenDocument(path)) return;
-    okMessage("PDF Reader Error", "The calendar was saved but could not be opened.{f10}",
+    okMessage(translate("PDF Reader Error"),
+              translate("The calendar was saved but could not be opened.{f10}"),
               "|" + path + "{f6}");
 }
 
@@ -42,6 +44,10 @@ void installGuiRenderSeam() {
 NumberedOutput numberedCalendarOutput() {
     numberTaken = 0;
     return {global::pdfFolder, takeCalendarNumber, !global::pdfViewerPath.empty()};
+}
+
+void choosePageLanguage(CalendarRequest& request) {
+    request.language = global::preferences.pageLanguage;
 }
 
 int calendarNumberTaken() {

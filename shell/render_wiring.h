@@ -10,3 +10,5 @@ void installGuiRenderSeam();
 NumberedOutput numberedCalendarOutput();
 // The number the generation given the last numberedCalendarOutput() took; 0 when it took none.
 int calendarNumberTaken();
+// The pages' language as Preferences keeps it.
+void choosePageLanguage(CalendarRequest& request);

@@ -113,7 +113,7 @@ struct FileError {
     const char* text;
 };
 
-const FileError kPathNotFound = {76, "Path not found"};
+const FileError kPathNotFound = {76, N_("Path not found")};
 
 // The program's numbers and texts for the ways making a folder can fail.
 FileError fileErrorOf(int osError) {
@@ -121,25 +121,25 @@ FileError fileErrorOf(int osError) {
     case EACCES:
     case EPERM:
     case EROFS:
-        return {70, "Permission denied"};
+        return {70, N_("Permission denied")};
     case ENOSPC:
     case EDQUOT:
-        return {61, "Disk full"};
+        return {61, N_("Disk full")};
     case ENOENT:
     case ENOTDIR:
         return kPathNotFound;
     case EEXIST:
-        return {58, "File already exists"};
+        return {58, N_("File already exists")};
     case ENAMETOOLONG:
     case EINVAL:
-        return {64, "Bad file name"};
+        return {64, N_("Bad file name")};
     case EIO:
-        return {57, "Device I/O error"};
+        return {57, N_("Device I/O error")};
     case ENODEV:
     case ENXIO:
-        return {68, "Device unavailable"};
+        return {68, N_("Device unavailable")};
     default:
-        return {75, "Path/file access error"};
+        return {75, N_("Path/file access error")};
     }
 }
 
@@ -209,7 +209,7 @@ std::string pdfFolderFailure;
 std::string probeFileFailure(const std::string& probe) {
     const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0 && errno == EEXIST)
-        return "another file already has the name " + std::string(kProbeFileName);
+        return fillIn(translate("another file already has the name %1"), {kProbeFileName});
     if (fd < 0) return fileErrorText(errno);
     constexpr std::string_view kProbeLine = "X\n";
     const ssize_t written = write(fd, kProbeLine.data(), kProbeLine.size());
@@ -262,6 +262,8 @@ bool programStartUp() {
     setWindowLanguage(Language::Automatic);
     global::programFolder = chooseProgramFolder(executableFolder);
     global::settingsPath = global::programFolder + kSettingsFileName;
+    setWindowLanguage(ReadWindowLanguage());
+    appUseToolkitLanguage(windowLanguage());
     global::dataFolder = dataFolderFor(executableFolder);
     global::helpFile = helpFolderIn(global::dataFolder);
     global::pdfFolder = global::programFolder + kPdfFolderName;
@@ -352,7 +354,8 @@ int MakePath(const std::string& path) {
     if (parts.empty()) return absolute ? 1 : 0;
     std::string current = (absolute ? "/" : "") + parts[0];
     if (!isFolder(current)) {
-        okMessage("Drive Error", "The drive letter is not specified or doesn't exist.{f10}", "");
+        okMessage(translate("Drive Error"),
+                  translate("The drive letter is not specified or doesn't exist.{f10}"), "");
         return 0;
     }
     for (std::size_t i = 1; i < parts.size(); ++i) {
@@ -364,10 +367,11 @@ int MakePath(const std::string& path) {
         if (osError == EEXIST && isFolder(current)) continue;
         const FileError failure = fileErrorOf(osError);
         const std::string number = std::to_string(failure.number);
-        okMessage("Directory Error " + std::string(failure.number >= 0 ? " " : "") + number,
-                  "Unable to create subdirectory.{f7,t4}",
-                  "|An error " + number + ", (" + failure.text +
-                      ") has occurred|attempting to create \"" + current + "\".|{f7}");
+        okMessage(
+            fillIn(translate("Directory Error  %1"), {number}),
+            translate("Unable to create subdirectory.{f7,t4}"),
+            fillIn(translate("|An error %1, (%2) has occurred|attempting to create \"%3\".|{f7}"),
+                   {number, translate(failure.text), current}));
         return 0;
     }
     return 1;

@@ -5,7 +5,7 @@
 Usage: po-pseudo.py TEMPLATE.pot OUTPUT.po
 
 Markup stays outside the marks: each "|"-separated piece is marked on its own, a trailing
-"{...}" option block and a "\\t" key name are kept as they are.
+"{...}" option block, a "\\t" key name and line breaks at either end are kept as they are.
 """
 
 import re
@@ -20,7 +20,12 @@ def marked_piece(piece):
     tail_match = _TAIL.search(piece)
     tail = tail_match.group(0) if tail_match else ""
     body = piece[: len(piece) - len(tail)]
-    return ("⟦" + body + "⟧" if body.strip() else body) + tail
+    # msgfmt wants a text's leading and trailing line breaks kept as they are.
+    core = body.strip("\n")
+    if not core.strip():
+        return body + tail
+    start = body.index(core)
+    return body[:start] + "⟦" + core + "⟧" + body[start + len(core):] + tail
 
 
 def pseudo(text):

@@ -1,4 +1,5 @@
 #include "update/download.h"
+#include "common/translate.h"
 
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
@@ -47,8 +48,9 @@ void deleteDownloaded(const std::string& path) {
 
 void refuseAddress(UpdateOffer& offer, const std::string& reason) {
     offer.downloadAccepted = false;
-    okMessage("Update Not Downloaded",
-              "The update cannot be downloaded safely from the address the update site gave.{f10}",
+    okMessage(translate("Update Not Downloaded"),
+              translate("The update cannot be downloaded safely from the address the update site "
+                        "gave.{f10}"),
               reason + "{f6}");
 }
 
@@ -76,7 +78,8 @@ void progressCallback(int handle, std::uint32_t eventCode, std::uint32_t error, 
     const int percent = downloadPercent(status.totalBytes, status.copiedBytes);
     ezSetPBar(kDownloadProgressForm, kProgressBar, 0, 100, percent);
     ezDoEvents(20);
-    ezSetText(kDownloadProgressForm, 0, "Downloading... " + std::to_string(percent) + "% complete");
+    ezSetText(kDownloadProgressForm, 0,
+              fillIn(translate("Downloading... %1% complete"), {std::to_string(percent)}));
 }
 
 void cancelDownload() {
@@ -88,7 +91,7 @@ void cancelDownload() {
 void windowLoad() {
     ezSetPBar(kDownloadProgressForm, kProgressBar, 0, 100, 0);
     if (HttpRegisterEvent(running.connection, kWatchedEvents, progressCallback, -1) == kHttpFailure)
-        ezPlainMessage("Merivane", "Progress bar error.");
+        ezPlainMessage("Merivane", translate("Progress bar error."));
 }
 
 void windowCloseRequest(int& cancel) {
@@ -117,8 +120,8 @@ bool download(const std::string& address, UpdateOffer& offer) {
     }
     const std::string& fileName = parts.fileName;
     if (!mayStoreDownload(global::programFolder, fileName, recordedInstaller())) {
-        refuseAddress(offer, "The program's folder already holds a file of that name that is not "
-                             "an earlier download.");
+        refuseAddress(offer, translate("The program's folder already holds a file of that name "
+                                       "that is not an earlier download."));
         return false;
     }
     offer.installerFile = fileName;
@@ -129,7 +132,8 @@ bool download(const std::string& address, UpdateOffer& offer) {
         return false;
     }
     ezColor(-1, -1);
-    ezForm(kDownloadProgressForm, ezCurrentForm(), "Downloading", 0, 0, 47.75, 5, "=CNR");
+    ezForm(kDownloadProgressForm, ezCurrentForm(), translate("Downloading"), 0, 0, 47.75, 5,
+           "=CNR");
     running.transferRunning = true;
     const int transfer =
         HttpGetFileA(running.connection, global::programFolder + fileName, parts.resource);
@@ -174,18 +178,18 @@ HttpErrorTold ReportHttpError(std::int32_t code) {
     if (error == 0) error = HttpGetLastError();
     if (error == 0) return HttpErrorTold::Nothing;
     if (error == kHttpErrorCancelled) {
-        okMessage("Download Canceled",
-                  std::string("The download of ") + kProductName + " has been terminated.{f10}",
-                  "The partially downloaded file will be deleted.{f6}");
+        okMessage(translate("Download Canceled"),
+                  fillIn(translate("The download of %1 has been terminated.{f10}"), {kProductName}),
+                  translate("The partially downloaded file will be deleted.{f6}"));
         return HttpErrorTold::Error;
     }
     char buffer[kErrorTextSize] = {};
     std::string text = HttpGetErrorStringA(error, buffer, sizeof buffer) == 0
-                           ? "Undefined error 0x" + hexText(error)
+                           ? fillIn(translate("Undefined error 0x%1"), {hexText(error)})
                            : std::string(buffer);
     const bool noConnection = HttpIsNoConnection(error);
-    if (noConnection) text = "No internet connection available";
-    okMessage("Error", text + ".{f10}", "");
+    if (noConnection) text = translate("No internet connection available");
+    okMessage(translate("Error"), fillIn(translate("%1.{f10}"), {text}), "");
     return noConnection ? HttpErrorTold::NoConnection : HttpErrorTold::Error;
 }
 
@@ -195,8 +199,8 @@ void downloadProgressDesign() {
     ezProgressBar(kProgressBar, 1.75, 0.625, 44.25, 1.75, "");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezButton(kCancelButton, 19.125, 3, 9.5, 1.5, "Cancel", "TX");
-    ezSetControlName(kDownloadProgressForm, kProgressBar, "Download progress");
+    ezButton(kCancelButton, 19.125, 3, 9.5, 1.5, translate("Cancel"), "TX");
+    ezSetControlName(kDownloadProgressForm, kProgressBar, translate("Download progress"));
 }
 
 void downloadProgressEvents(int controlId, int eventCode, int value, int& cancel) {

@@ -1,4 +1,5 @@
 #include "update/install.h"
+#include "common/translate.h"
 
 #include "common/numbers.h"
 #include "gui/ezgui.h"
@@ -84,11 +85,13 @@ void cleanUpAfterUpdate() {
 void reportSuccess(const std::string& newVersion) {
     writeUpdateSetting("Failed", "0");
     const bool notesExist = exists(shippedFilePath(kReleaseNotesFile));
-    const std::string buttons = notesExist ? "*{G,f7}|&See What's New|&Don't Care" : "&OK{G,f7}";
-    const int choice = choiceMessage("Update Process Complete",
-                                     std::string("Congratulations! ") + kProductName +
-                                         " has been updated to version " + newVersion + "!{f10}",
-                                     "", "", buttons, 1);
+    const std::string buttons =
+        notesExist ? translate("*{G,f7}|&See What's New|&Don't Care") : translate("&OK{G,f7}");
+    const int choice =
+        choiceMessage(translate("Update Process Complete"),
+                      fillIn(translate("Congratulations! %1 has been updated to version %2!{f10}"),
+                             {kProductName, newVersion}),
+                      "", "", buttons, 1);
     if (notesExist && (choice == kSeeWhatsNew || choice == -kSeeWhatsNew)) {
         ezDoEvents(20);
         ShowWhatsNewDialog(ezCurrentForm(), newVersion);
@@ -99,20 +102,20 @@ void reportSuccess(const std::string& newVersion) {
 // False when the user went to the web site and the clean-up is to wait for the next start.
 bool reportFailure() {
     writeUpdateSetting("Failed", "0");
-    const std::string title = "Update Process Failed";
-    const std::string mainText = "The program update failed to install correctly.{f10}";
+    const std::string title = translate("Update Process Failed");
+    const std::string mainText = translate("The program update failed to install correctly.{f10}");
     const std::string site = updateSiteAddress();
     if (site.empty()) {
         okMessage(title, mainText,
-                  "This failure could be due to your internet connection or anti-virus "
-                  "program.{f6}");
+                  translate("This failure could be due to your internet connection or anti-virus "
+                            "program.{f6}"));
         return true;
     }
     const int choice = choiceMessage(
         title, mainText,
-        "This failure could be due to your internet connection or anti-virus program.|"
-        "The update can be downloaded directly from our web site.{f6}",
-        "", "*{G,f7}|&Go To Website|&Continue Without Updating", 1);
+        translate("This failure could be due to your internet connection or anti-virus program.|"
+                  "The update can be downloaded directly from our web site.{f6}"),
+        "", translate("*{G,f7}|&Go To Website|&Continue Without Updating"), 1);
     if (choice != kGoToWebsite) return true;
     ezOpenUrl(site);
     return false;
@@ -168,10 +171,11 @@ std::string UpdaterNoticeText(const std::string& updaterFile) {
     const std::string source = ReadSetting(updaterFile, kUpdaterSection, "Source", "");
     if (source.empty() || !exists(source)) return "";
     const std::string newVersion = ReadSetting(updaterFile, kUpdaterSection, "NewVersion", "");
-    return newVersion.empty() ? std::string("Congratulations! ") + kProductName +
-                                    " has been udpated successfully!{f6}"
-                              : std::string("Congratulations! ") + kProductName +
-                                    " has been updated to version " + newVersion + "!{f6}";
+    return newVersion.empty()
+               ? fillIn(translate("Congratulations! %1 has been udpated successfully!{f6}"),
+                        {kProductName})
+               : fillIn(translate("Congratulations! %1 has been updated to version %2!{f6}"),
+                        {kProductName, newVersion});
 }
 
 void ClearUpdaterNotice(const std::string& updaterFile) {
@@ -186,7 +190,7 @@ void ExternalUpdaterNotice(const std::string& pattern) {
     const std::string notice = UpdaterNoticeText(updaterFile);
     if (!notice.empty()) {
         ClearUpdaterNotice(updaterFile);
-        okMessage("Update Process Complete", notice, "");
+        okMessage(translate("Update Process Complete"), notice, "");
     }
     if (pattern.empty()) return;
     DIR* folder = opendir(global::programFolder.c_str());

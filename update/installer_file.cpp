@@ -1,4 +1,5 @@
 #include "update/installer_file.h"
+#include "common/translate.h"
 
 #include "common/numbers.h"
 #include "program/paths.h"
@@ -47,16 +48,16 @@ bool splitInstallerAddress(const std::string& address, InstallerAddress& parts,
                            std::string& reason) {
     if (!HttpSplitAddress(address, parts)) {
         reason = HttpIsHttpsAddress(address)
-                     ? "The address does not end with a usable file name."
-                     : "Only secure (https) addresses are used for downloads.";
+                     ? translate("The address does not end with a usable file name.")
+                     : translate("Only secure (https) addresses are used for downloads.");
         return false;
     }
     if (isProgramFile(parts.fileName)) {
-        reason = "The address names one of the program's own files.";
+        reason = translate("The address names one of the program's own files.");
         return false;
     }
     if (!isInstallerFileName(parts.fileName)) {
-        reason = "The address does not end with a usable file name.";
+        reason = translate("The address does not end with a usable file name.");
         return false;
     }
     return true;

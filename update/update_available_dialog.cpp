@@ -1,4 +1,5 @@
 #include "update/update_available_dialog.h"
+#include "common/translate.h"
 
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
@@ -28,7 +29,7 @@ constexpr double kTallest = 999;
 // Room the rich-text box keeps beyond the notes themselves.
 constexpr int kRichTextSpare = 1024;
 
-constexpr const char* kNoNotes = "* Going forward, new features will be listed here";
+constexpr const char* kNoNotes = N_("* Going forward, new features will be listed here");
 
 // The offer on the screen, while ShowUpdateAvailableDialog is on the stack.
 UpdateOffer* shown;
@@ -41,10 +42,11 @@ void startControl(int foreground, int background, const std::string& anchors) {
 void dialogLoad() {
     UpdateOffer& offer = *shown;
     ezSetFormMinMax(kUpdateAvailableForm, kWidth, kHeight, kWidth, kTallest);
-    ezSetText(kUpdateAvailableForm, kHeadingLabel,
-              "Version " + offer.newVersion + " of " + kProductName + " is available.");
+    ezSetText(
+        kUpdateAvailableForm, kHeadingLabel,
+        fillIn(translate("Version %1 of %2 is available."), {offer.newVersion, kProductName}));
     ezSetText(kUpdateAvailableForm, kDescriptionLabel, offer.description);
-    if (offer.notes.empty()) offer.notes = kNoNotes;
+    if (offer.notes.empty()) offer.notes = translate(kNoNotes);
     if (offer.notesAreRichText) {
         ezSetRichTextLen(kUpdateAvailableForm, kRichNotesBox,
                          static_cast<int>(offer.notes.size()) + kRichTextSpare);
@@ -81,14 +83,15 @@ const FormEvents kFormEvents = {
 void ShowUpdateAvailableDialog(const std::string& parent, UpdateOffer& offer) {
     shown = &offer;
     ezColor(kBlack, kWhite);
-    ezForm(kUpdateAvailableForm, parent, "Update Available", 0, 0, kWidth, kHeight, "=CMNRZ");
+    ezForm(kUpdateAvailableForm, parent, translate("Update Available"), 0, 0, kWidth, kHeight,
+           "=CMNRZ");
     shown = nullptr;
 }
 
 void updateAvailableDesign() {
     startControl(kWhite, kBlue, "FL,FR");
     ezUseIFont("Segoe UI", 12, "BV");
-    ezLabel(kHeadingLabel, 0.25, 0.625, 55.5, 1.375, "A new version is available.", "C");
+    ezLabel(kHeadingLabel, 0.25, 0.625, 55.5, 1.375, translate("A new version is available."), "C");
     startControl(kWhite, kBlue, "FL,FR");
     ezUseIFont("Segoe UI", 10, "BV");
     ezLabel(kDescriptionLabel, 0.25, 2.125, 55.5, 1.375, "", "C");
@@ -97,7 +100,7 @@ void updateAvailableDesign() {
     ezLabel(kHeadingBand, 0, 0, kWidth, 4, "", "C");
     startControl(kBlack, kWhite, "FL,FR");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezLabel(kCaptionLabel, 0, 4.375, kWidth, 1.25, "What's new in this version:", "C");
+    ezLabel(kCaptionLabel, 0, 4.375, kWidth, 1.25, translate("What's new in this version:"), "C");
     startControl(kBlack, kWhite, "CT,FB");
     ezUseFont(kDialogFont);
     ezText(kPlainNotesBox, 1.875, 5.875, 52.25, 7.5, "", "HMV");
@@ -107,14 +110,15 @@ void updateAvailableDesign() {
     ezSetRichText(kUpdateAvailableForm, kRichNotesBox, "", kRichTextPlain);
     startControl(kBlack, kWhite, "FB,H");
     ezUseFont(kDialogFont);
-    ezCheckBox(kStopRemindingBox, 13.875, 14.125, 28.25, 1, "Stop reminding me about this update.",
-               "T");
+    const char* stopCaption = translate("Stop reminding me about this update.");
+    const double stopWidth = ezFitWidth('C', kDialogFont, stopCaption, 28.25);
+    ezCheckBox(kStopRemindingBox, (kWidth - stopWidth) / 2, 14.125, stopWidth, 1, stopCaption, "T");
     startControl(-1, -1, "FB,HE");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezButton(kDownloadNowButton, 10.75, 15.625, 14.25, 1.875, "Download Now", "TD");
+    ezButton(kDownloadNowButton, 10.75, 15.625, 14.25, 1.875, translate("Download Now"), "TD");
     startControl(-1, -1, "FB,HE");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezButton(kMaybeLaterButton, 31.5, 15.625, 14.25, 1.875, "Maybe Later", "TX");
+    ezButton(kMaybeLaterButton, 31.5, 15.625, 14.25, 1.875, translate("Maybe Later"), "TX");
 }
 
 void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel) {
@@ -133,10 +137,10 @@ void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel)
 void IgnoreUpdate(const std::string& version) {
     // Unchecked (harmless): a lost write only brings the same offer again at the next check.
     WriteSetting(global::settingsPath, kUpdateSection, "Ignore", ignoreSettingOf(version));
-    okMessage("Update Not Taken",
-              "You will no longer be notified about update " + version + " for " + kProductName +
-                  ".{f10}",
-              "This may cause you to miss important modifications and bug fixes."
-              "|You can manually get this update by going to Help > Check for Program "
-              "Update.{f6}");
+    okMessage(translate("Update Not Taken"),
+              fillIn(translate("You will no longer be notified about update %1 for %2.{f10}"),
+                     {version, kProductName}),
+              translate("This may cause you to miss important modifications and bug fixes."
+                        "|You can manually get this update by going to Help > Check for Program "
+                        "Update.{f6}"));
 }

@@ -1,4 +1,5 @@
 #include "update/update_check.h"
+#include "common/translate.h"
 
 #include "common/numbers.h"
 #include "gui/ezgui.h"
@@ -28,7 +29,7 @@ constexpr std::uint32_t kNotFound = kHttpErrorStatusBase + 404;
 // 2000 bytes they would lose most of their text.
 constexpr std::size_t kRichNotesLimit = 256 * 1024;
 
-constexpr const char* kCheckFailedTitle = "Unable to Complete Update Check";
+constexpr const char* kCheckFailedTitle = N_("Unable to Complete Update Check");
 
 std::string notesFromLine(const std::string& line) {
     std::string notes;
@@ -44,24 +45,26 @@ std::string notesFromLine(const std::string& line) {
 void reportNoAnswer() {
     const std::string site = updateSiteAddress();
     if (site.empty()) {
-        okMessage(kCheckFailedTitle,
-                  "Unable to determine if a program update is available at this time.{f10}",
-                  "This could be due to a problem with your internet connection.{f6}");
+        okMessage(translate(kCheckFailedTitle),
+                  translate("Unable to determine if a program update is available at this "
+                            "time.{f10}"),
+                  translate("This could be due to a problem with your internet connection.{f6}"));
         return;
     }
     const int choice =
-        choiceMessage(kCheckFailedTitle,
-                      std::string("You can visit our web site to download the latest version of ") +
-                          kProductName + ".{f10}",
-                      "", "", "*{G,f7}|&Visit Web Site|&No, Thanks, I'm Good", 1);
+        choiceMessage(translate(kCheckFailedTitle),
+                      fillIn(translate("You can visit our web site to download the latest "
+                                       "version of %1.{f10}"),
+                             {kProductName}),
+                      "", "", translate("*{G,f7}|&Visit Web Site|&No, Thanks, I'm Good"), 1);
     if (choice == kVisitWebSite) ezOpenUrl(site);
 }
 
 void reportUpToDate() {
-    okMessage("You Are Up To Date!",
-              "Version " + programVersionText() + " of " + kProductName +
-                  " is the latest version available.{f10}",
-              "Thank you for checking!{f6}");
+    okMessage(translate("You Are Up To Date!"),
+              fillIn(translate("Version %1 of %2 is the latest version available.{f10}"),
+                     {programVersionText(), kProductName}),
+              translate("Thank you for checking!{f6}"));
 }
 
 // Downloads the offered installer; true when it is stored and must run at exit.
@@ -141,12 +144,13 @@ int UpdateCheck(const std::string& path, bool automatic, bool manual, UpdateOffe
     }
     if (!offer.notesAreRichText) offer.notes = notesFromLine(file.notesLine);
     if (HttpInitializeA() == 0) {
-        okMessage("Configuration Error", "Unable to initialize file download module.{f10}",
-                  "Please contact technical support for assistance.{f6}");
+        okMessage(translate("Configuration Error"),
+                  translate("Unable to initialize file download module.{f10}"),
+                  translate("Please contact technical support for assistance.{f6}"));
         return 0;
     }
-    offer.description = offer.major ? "This is a new major version with new features."
-                                    : "This is an important update including bug fixes.";
+    offer.description = offer.major ? translate("This is a new major version with new features.")
+                                    : translate("This is an important update including bug fixes.");
     ShowUpdateAvailableDialog(ezCurrentForm(), offer);
     const int result = offer.downloadAccepted && downloadOffered(file, offer) ? 1 : 0;
     HttpUninitialize();

@@ -1,4 +1,5 @@
 #include "update/whats_new_dialog.h"
+#include "common/translate.h"
 
 #include "common/read_file.h"
 #include "gui/ezgui.h"
@@ -27,7 +28,7 @@ constexpr int kRichTextSpare = 1024;
 constexpr std::size_t kLargestNotes = 4 * 1024 * 1024;
 
 constexpr const char* kReleaseNotesFile = "Release Notes.rtf";
-constexpr const char* kNoInformation = "No information available.";
+constexpr const char* kNoInformation = N_("No information available.");
 
 // The version the dialog is showing, while ShowWhatsNewDialog is on the stack.
 std::string shownVersion;
@@ -35,11 +36,12 @@ std::string shownVersion;
 void dialogLoad() {
     const std::string& version = shownVersion;
     ezSetText(kWhatsNewForm, kHeadingLabel,
-              version.empty() ? std::string(kProductName) + ":"
-                              : std::string(kProductName) + " " + version + ":");
+              version.empty() ? fillIn(translate("%1:"), {kProductName})
+                              : fillIn(translate("%1 %2:"), {kProductName, version}));
     ezSetText(kWhatsNewForm, kHistoryLabel,
-              std::string("For the complete history of ") + kProductName + "'s updates" +
-                  "|go to Help > About " + kProductName + " on the main menu.");
+              fillIn(translate("For the complete history of %1's updates|go to Help > About %1 on "
+                               "the main menu."),
+                     {kProductName}));
     std::string notes;
     if (readRegularFile(shippedFilePath(kReleaseNotesFile), kLargestNotes, notes) != FileRead::Read)
         return;
@@ -54,25 +56,26 @@ const FormEvents kFormEvents = {kWhatsNewForm, 0, 0, dialogLoad, nullptr, nullpt
 void ShowWhatsNewDialog(const std::string& parent, const std::string& newVersion) {
     shownVersion = newVersion;
     ezColor(-1, -1);
-    ezForm(kWhatsNewForm, parent, "Update Information", 0, 0, 68.25, 24.75, "CMR");
+    ezForm(kWhatsNewForm, parent, translate("Update Information"), 0, 0, 68.25, 24.75, "CMR");
     shownVersion.clear();
 }
 
 void whatsNewDesign() {
     ezColor(-1, -1);
     ezUseIFont("Segoe UI", 14, "BV");
-    ezLabel(kIntroLabel, 21.25, 0.375, 25.5, 1.75, "Here's What's New in", "CI");
+    // Centred across the band, with room for a longer translation.
+    ezLabel(kIntroLabel, 2, 0.375, 64.25, 1.75, translate("Here's What's New in"), "CI");
     ezColor(-1, -1);
     ezUseIFont("Segoe UI", 16, "BV");
     ezLabel(kHeadingLabel, 2, 1.625, 64, 1.875, "", "CI");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezRichText(kNotesBox, 4, 5.625, 60, 13.625, kNoInformation, "SV");
-    ezSetRichText(kWhatsNewForm, kNotesBox, kNoInformation, kRichTextPlain);
-    ezSetControlName(kWhatsNewForm, kNotesBox, "Release notes");
+    ezRichText(kNotesBox, 4, 5.625, 60, 13.625, translate(kNoInformation), "SV");
+    ezSetRichText(kWhatsNewForm, kNotesBox, translate(kNoInformation), kRichTextPlain);
+    ezSetControlName(kWhatsNewForm, kNotesBox, translate("Release notes"));
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezButton(kOkButton, 30.125, 22.5625, 7.75, 1.625, "&OK", "TD");
+    ezButton(kOkButton, 30.125, 22.5625, 7.75, 1.625, translate("&OK"), "TD");
     ezColor(kBlack, kWhite);
     ezUseFont(kDialogFont);
     ezLabel(kHeadingBand, 0, 0, 68.25, 3.75, "", "C");

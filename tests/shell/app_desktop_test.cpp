@@ -192,6 +192,7 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
                                                      "Show quarters with week numbers",
                                                      "Enable pop-up tool tip help",
                                                      "Alert me when program is updated",
+                                                     "Automatic",
                                                      "Help",
                                                      "Close"};
     // On a scaled screen the preview is drawn from the twice-size picture, pixel for pixel.

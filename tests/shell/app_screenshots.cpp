@@ -1,8 +1,10 @@
 // Not a test: takes pictures of every window as a user sees them, for looking at and for the
 // documentation. "dark" gives the program a dark desktop theme (Fusion with qt6ct's "darker");
-// QT_SCALE_FACTOR scales it.
+// QT_SCALE_FACTOR scales it. Controls are found by their texts in the window's language, so
+// the same walk takes the pictures of a translated window (LANG, MERIVANE_LOCALEDIR).
 //   app_screenshots OUTPUT_FOLDER [dark]
 #include "app_harness.h"
+#include "common/translate.h"
 #include "update/update_available_dialog.h"
 #include "update/update_state.h"
 #include "update/whats_new_dialog.h"
@@ -26,6 +28,12 @@
 namespace {
 
 std::string outputFolder;
+
+// A menu item's text as the menu shows it, without its key.
+std::string menuText(const char* english) {
+    const std::string text = translate(english);
+    return text.substr(0, text.find('\t'));
+}
 constexpr int kSettleLimitMs = 10000;
 
 // A window just shown or changed is drawn and, under a window manager, framed a moment later.
@@ -112,38 +120,57 @@ int main(int argc, char** argv) {
         {
             {"main window", [] { return mainWindow() != nullptr; },
              [] { save(mainWindow(), "main-window.png"); }},
-            {"generate", [] { return true; }, [] { click(buttonIn(mainWindow(), "&Generate")); }},
-            {"print range", [] { return modalTitled("Select Month of 2026 to Print") != nullptr; },
+            {"generate", [] { return true; },
+             [] { click(buttonIn(mainWindow(), translate("&Generate"))); }},
+            {"print range",
              [] {
-                 QWidget* dialog = modalTitled("Select Month of 2026 to Print");
+                 return modalTitled(fillIn(translate("Select Month of %1 to Print"), {"2026"})) !=
+                        nullptr;
+             },
+             [] {
+                 QWidget* dialog =
+                     modalTitled(fillIn(translate("Select Month of %1 to Print"), {"2026"}));
                  save(dialog, "print-range.png");
-                 click(buttonIn(dialog, "&Cancel"));
+                 click(buttonIn(dialog, translate("&Cancel")));
              }},
-            {"quarter", [] { return modalTitled("Select Month of 2026 to Print") == nullptr; },
+            {"quarter",
              [] {
-                 click(buttonIn(mainWindow(), "Quarter"));
-                 click(buttonIn(mainWindow(), "&Generate"));
+                 return modalTitled(fillIn(translate("Select Month of %1 to Print"), {"2026"})) ==
+                        nullptr;
+             },
+             [] {
+                 click(buttonIn(mainWindow(), translate("Quarter")));
+                 click(buttonIn(mainWindow(), translate("&Generate")));
              }},
-            {"quarter range", [] { return modalTitled("Print Three Months of 2026") != nullptr; },
+            {"quarter range",
              [] {
-                 QWidget* dialog = modalTitled("Print Three Months of 2026");
-                 click(buttonIn(dialog, "Print All 4 Quarters"));
+                 return modalTitled(fillIn(translate("Print Three Months of %1"), {"2026"})) !=
+                        nullptr;
+             },
+             [] {
+                 QWidget* dialog =
+                     modalTitled(fillIn(translate("Print Three Months of %1"), {"2026"}));
+                 click(buttonIn(dialog, translate("Print All 4 Quarters")));
                  save(dialog, "print-range-quarter.png");
-                 click(buttonIn(dialog, "&Cancel"));
+                 click(buttonIn(dialog, translate("&Cancel")));
              }},
-            {"strip", [] { return modalTitled("Print Three Months of 2026") == nullptr; },
+            {"strip",
              [] {
-                 click(buttonIn(mainWindow(), "Keyboard strips"));
+                 return modalTitled(fillIn(translate("Print Three Months of %1"), {"2026"})) ==
+                        nullptr;
+             },
+             [] {
+                 click(buttonIn(mainWindow(), translate("Keyboard strips")));
                  save(mainWindow(), "main-window-strip.png");
-                 chooseMenuItem("&Preferences");
+                 chooseMenuItem(translate("&Preferences"));
              }},
-            {"preferences", [] { return modalTitled("User Preferences") != nullptr; },
+            {"preferences", [] { return modalTitled(translate("User Preferences")) != nullptr; },
              [] {
-                 QWidget* dialog = modalTitled("User Preferences");
+                 QWidget* dialog = modalTitled(translate("User Preferences"));
                  save(dialog, "preferences.png");
-                 click(buttonIn(dialog, "Show quarters with week numbers"));
+                 click(buttonIn(dialog, translate("Show quarters with week numbers")));
                  save(dialog, "preferences-changed.png");
-                 click(buttonIn(dialog, "&Help"));
+                 click(buttonIn(dialog, translate("&Help")));
              }},
             {"preferences with help", [] { return helpShown(); },
              [] {
@@ -152,11 +179,11 @@ int main(int argc, char** argv) {
                  saveScreen("screen-preferences-with-help.png");
                  for (QWidget* widget : QApplication::topLevelWidgets())
                      if (widget->findChild<QTextBrowser*>("helpText")) widget->close();
-                 click(buttonIn(modalTitled("User Preferences"), "&Close"));
+                 click(buttonIn(modalTitled(translate("User Preferences")), translate("&Close")));
              }},
-            {"help", [] { return modalTitled("User Preferences") == nullptr; },
+            {"help", [] { return modalTitled(translate("User Preferences")) == nullptr; },
              [] {
-                 click(buttonIn(mainWindow(), "Help"));
+                 click(buttonIn(mainWindow(), translate("Help")));
                  for (QWidget* widget : QApplication::topLevelWidgets()) {
                      if (!widget->findChild<QTextBrowser*>("helpText") || !widget->isVisible())
                          continue;
@@ -168,43 +195,47 @@ int main(int argc, char** argv) {
             {"refusal", [] { return true; },
              [] {
                  typeYear("1919");
-                 click(buttonIn(mainWindow(), "&Generate"));
+                 click(buttonIn(mainWindow(), translate("&Generate")));
              }},
-            {"whoa", [] { return modalTitled("Whoa, Brontel!") != nullptr; },
+            {"whoa", [] { return modalTitled(translate("Whoa, Brontel!")) != nullptr; },
              [] {
-                 QWidget* box = modalTitled("Whoa, Brontel!");
+                 QWidget* box = modalTitled(translate("Whoa, Brontel!"));
                  save(box, "whoa.png");
                  settle(box);
                  saveScreen("screen-whoa.png");
-                 click(buttonIn(box, "&OK"));
+                 click(buttonIn(box, translate("&OK")));
              }},
             {"about", [] { return QApplication::activeModalWidget() == nullptr; },
-             [] { chooseMenuItem("About..."); }},
-            {"about pages", [] { return modalTitled("About Zarn Generator") != nullptr; },
+             [] { chooseMenuItem(translate("About...")); }},
+            {"about pages",
              [] {
-                 QWidget* dialog = modalTitled("About Zarn Generator");
+                 return modalTitled(fillIn(translate("About %1"), {"Zarn Generator"})) != nullptr;
+             },
+             [] {
+                 QWidget* dialog = modalTitled(fillIn(translate("About %1"), {"Zarn Generator"}));
                  saveFramed(dialog, "about-information.png");
-                 click(buttonIn(dialog, "&View Program History"));
+                 click(buttonIn(dialog, translate("&View Program History")));
                  saveFramed(dialog, "about-history.png");
-                 click(buttonIn(dialog, "&Close"));
+                 click(buttonIn(dialog, translate("&Close")));
              }},
             {"find a date", [] { return QApplication::activeModalWidget() == nullptr; },
-             [] { chooseMenuItem("&Find a Broadcast Date..."); }},
-            {"answer", [] { return modalTitled("Find a Broadcast Date") != nullptr; },
+             [] { chooseMenuItem(menuText("&Find a Broadcast Date...\tCtrl+D")); }},
+            {"answer", [] { return modalTitled(translate("Find a Broadcast Date")) != nullptr; },
              [] {
-                 QWidget* dialog = modalTitled("Find a Broadcast Date");
+                 QWidget* dialog = modalTitled(translate("Find a Broadcast Date"));
                  dialog->findChild<QDateEdit*>()->setDate(QDate(2026, 11, 4));
                  saveFramed(dialog, "find-date.png");
-                 click(buttonIn(dialog, "&Close"));
+                 click(buttonIn(dialog, translate("&Close")));
              }},
             {"export", [] { return QApplication::activeModalWidget() == nullptr; },
-             [] { chooseMenuItem("&Export to Calendar Program..."); }},
-            {"export range", [] { return modalTitled("Export to Calendar Program") != nullptr; },
+             [] { chooseMenuItem(menuText("&Export to Calendar Program...\tCtrl+E")); }},
+            {"export range",
+             [] { return modalTitled(translate("Export to Calendar Program")) != nullptr; },
              [] {
-                 QWidget* dialog = modalTitled("Export to Calendar Program");
-                 click(buttonIn(dialog, "Include every &week"));
+                 QWidget* dialog = modalTitled(translate("Export to Calendar Program"));
+                 click(buttonIn(dialog, translate("Include every &week")));
                  saveFramed(dialog, "export.png");
-                 click(buttonIn(dialog, "&Export..."));
+                 click(buttonIn(dialog, translate("&Export...")));
              }},
             // The proposed name, accepted: the status bar tells where the calendar went.
             {"save dialog",
@@ -225,22 +256,24 @@ int main(int argc, char** argv) {
                  offer.notesAreRichText = true;
                  ShowUpdateAvailableDialog("MF", offer);
              }},
-            {"update available", [] { return modalTitled("Update Available") != nullptr; },
+            {"update available",
+             [] { return modalTitled(translate("Update Available")) != nullptr; },
              [] {
-                 QWidget* dialog = modalTitled("Update Available");
+                 QWidget* dialog = modalTitled(translate("Update Available"));
                  saveFramed(dialog, "update-available.png");
-                 click(buttonIn(dialog, "Maybe Later"));
+                 click(buttonIn(dialog, translate("Maybe Later")));
              }},
             {"whats new", [] { return QApplication::activeModalWidget() == nullptr; },
              [] { ShowWhatsNewDialog("MF", "6.0.0.1"); }},
-            {"update information", [] { return modalTitled("Update Information") != nullptr; },
+            {"update information",
+             [] { return modalTitled(translate("Update Information")) != nullptr; },
              [] {
-                 QWidget* dialog = modalTitled("Update Information");
+                 QWidget* dialog = modalTitled(translate("Update Information"));
                  saveFramed(dialog, "whats-new.png");
-                 click(buttonIn(dialog, "&OK"));
+                 click(buttonIn(dialog, translate("&OK")));
              }},
             {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
-             [] { click(buttonIn(mainWindow(), "E&xit")); }},
+             [] { click(buttonIn(mainWindow(), translate("E&xit"))); }},
         });
     removeAppScratch(scratch);
     if (!failure.empty()) std::fprintf(stderr, "%s\n", failure.c_str());

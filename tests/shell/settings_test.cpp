@@ -252,6 +252,26 @@ TEST_F(SettingsFile, PreferencesLoadWithDefaultsAndSaveAsFlags) {
     SavePreferences({5, 0});
     EXPECT_EQ(ReadSetting(ini, "Preferences", "Style", ""), "0");
     EXPECT_EQ(ReadSetting(ini, "Last", "Style", ""), "4");
+
+    // The window's and the pages' languages: only en, fr and es name one.
+    const std::pair<std::string, Language> languages[] = {
+        {std::string(5000, 'f'), Language::Automatic},
+        {std::string("f\0r\x01\xff", 5), Language::Automatic},
+        {"/etc/passwd", Language::Automatic},
+        {"FR", Language::Automatic},
+        {"de", Language::Automatic},
+        {" es ", Language::Spanish},
+        {"fr", Language::French}};
+    for (const auto& [value, language] : languages) {
+        writeText(ini, "[Display]\nLanguage=" + value + "\nPageLanguage=" + value + "\n");
+        LoadPreferences();
+        EXPECT_EQ(ReadWindowLanguage(), language) << value.substr(0, 20);
+        EXPECT_EQ(global::preferences.pageLanguage, language) << value.substr(0, 20);
+    }
+    EXPECT_TRUE(SaveWindowLanguage(Language::English));
+    SavePreferences({5, 0, Language::Spanish});
+    EXPECT_EQ(ReadSetting(ini, "Display", "Language", ""), "en");
+    EXPECT_EQ(ReadSetting(ini, "Display", "PageLanguage", ""), "es");
     global::settingsPath.clear();
 }
 
