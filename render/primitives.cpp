@@ -148,6 +148,16 @@ float textWidth(HPDF_Font font, int size, const std::string& utf8Text) {
     return static_cast<float>(width.width) * static_cast<float>(size) / 1000.0f;
 }
 
+bool hasAccentedCapital(const std::string& text) {
+    for (std::size_t index = 0; index < text.size();) {
+        const char32_t character = nextCharacter(text, index);
+        // Latin-1's capitals from À to Ý, less the multiplication sign and Eth.
+        if (character >= 0xC0 && character <= 0xDD && character != 0xD7 && character != 0xD0)
+            return true;
+    }
+    return false;
+}
+
 int fittingSize(HPDF_Font font, int preferred, int smallest, const std::string& text, float width) {
     int size = preferred;
     while (size > smallest && textWidth(font, size, text) > width)

@@ -33,6 +33,8 @@ void fillRectangle(HPDF_Page page, Colour colour, int bottomY, int x, int width,
 void setFillColour(HPDF_Page page, Colour colour);
 // The width in points of a text in the font at the size, as the text primitive measures it.
 float textWidth(HPDF_Font font, int size, const std::string& text);
+// Whether the text holds a capital with an accent (É, Á), which rises above the other capitals.
+bool hasAccentedCapital(const std::string& text);
 // The preferred size, or the largest smaller one down to smallest at which the text is no wider
 // than width.
 int fittingSize(HPDF_Font font, int preferred, int smallest, const std::string& text, float width);

@@ -16,6 +16,8 @@ constexpr int kCentreX = kPageWidth / 2;
 constexpr int kHeadingY = 36;
 constexpr int kSubtitleY = 51;
 constexpr int kGridTopY = 54;
+constexpr int kSubtitleSize = 12;
+constexpr int kAccentedSubtitleSize = 11;
 constexpr int kWeekdayNameY = 67;
 constexpr int kFirstRowY = 70;
 constexpr int kGridBottomY = 576;
@@ -103,8 +105,11 @@ void drawMonthPage(GenerationRequest& request, int month) {
     std::string heading = monthName(request, month) + " " + std::to_string(request.calendar.year);
     if (fiveWeeks) heading += "*";
     drawText(page, heading, kCentreX, kHeadingY, drawing.boldFont, 20, AlignCentre);
-    drawText(page, translateIn(request.calendar.language, "STANDARD BROADCAST CALENDAR"), kCentreX,
-             kSubtitleY, drawing.boldFont, 12, AlignCentre);
+    const std::string subtitle =
+        translateIn(request.calendar.language, "STANDARD BROADCAST CALENDAR");
+    // An accent over a capital would touch the heading's descenders at the full size.
+    drawText(page, subtitle, kCentreX, kSubtitleY, drawing.boldFont,
+             hasAccentedCapital(subtitle) ? kAccentedSubtitleSize : kSubtitleSize, AlignCentre);
     drawRule(page, kLeftX, kRightX, kGridTopY, kBlack, kRuleWidth);
     for (int edge = 1; edge <= 8; ++edge)
         drawLine(page, edges[edge], kGridTopY, edges[edge], kGridBottomY, kColumnLineWidth);
