@@ -1,6 +1,7 @@
 #include "calendar/dates.h"
 
 #include "calendar/build_info.h"
+#include "common/translate.h"
 
 #include <cstdio>
 
@@ -8,11 +9,22 @@ namespace global {
 int monthLengths[13];
 }
 
-const char* const kMonthNames[13] = {"",        "January",  "February", "March",  "April",
-                                     "May",     "June",     "July",     "August", "September",
-                                     "October", "November", "December"};
-const char* const kWeekdayNames[8] = {"",         "Monday", "Tuesday",  "Wednesday",
-                                      "Thursday", "Friday", "Saturday", "Sunday"};
+const char* const kMonthNames[13] = {"",
+                                     N_("January"),
+                                     N_("February"),
+                                     N_("March"),
+                                     N_("April"),
+                                     N_("May"),
+                                     N_("June"),
+                                     N_("July"),
+                                     N_("August"),
+                                     N_("September"),
+                                     N_("October"),
+                                     N_("November"),
+                                     N_("December")};
+const char* const kWeekdayNames[8] = {
+    "",           N_("Monday"),   N_("Tuesday"), N_("Wednesday"), N_("Thursday"),
+    N_("Friday"), N_("Saturday"), N_("Sunday")};
 
 void fillMonthLengths() {
     static const int lengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

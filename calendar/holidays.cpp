@@ -44,6 +44,8 @@
 // and Boxing Day then on Tuesday 27 December.
 #include "calendar/holidays.h"
 
+#include "common/translate.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -85,27 +87,29 @@ DateNumber unitedStatesThanksgiving(int year) {
 std::vector<Holiday> unitedStatesHolidays(int year) {
     std::vector<Holiday> list;
     const bool mondayHolidays = year >= 1971;
-    add(list, dateNumber(1, 1, year), "New Year's Day", "new-year");
+    add(list, dateNumber(1, 1, year), N_("New Year's Day"), "new-year");
     if (year >= 1986)
-        add(list, nthWeekday(1, year, Monday, 3), "Birthday of Martin Luther King, Jr.", "king");
+        add(list, nthWeekday(1, year, Monday, 3), N_("Birthday of Martin Luther King, Jr."),
+            "king");
     add(list, mondayHolidays ? nthWeekday(2, year, Monday, 3) : dateNumber(2, 22, year),
-        "Washington's Birthday", "washington");
+        N_("Washington's Birthday"), "washington");
     add(list, mondayHolidays ? lastWeekday(5, year, Monday) : dateNumber(5, 30, year),
-        "Memorial Day", "memorial");
+        N_("Memorial Day"), "memorial");
     if (year >= 2021)
-        add(list, dateNumber(6, 19, year), "Juneteenth National Independence Day", "juneteenth");
-    add(list, dateNumber(7, 4, year), "Independence Day", "independence");
-    if (year >= 1894) add(list, nthWeekday(9, year, Monday, 1), "Labor Day", "labor");
+        add(list, dateNumber(6, 19, year), N_("Juneteenth National Independence Day"),
+            "juneteenth");
+    add(list, dateNumber(7, 4, year), N_("Independence Day"), "independence");
+    if (year >= 1894) add(list, nthWeekday(9, year, Monday, 1), N_("Labor Day"), "labor");
     if (year >= 1937)
         add(list, mondayHolidays ? nthWeekday(10, year, Monday, 2) : dateNumber(10, 12, year),
-            "Columbus Day", "columbus");
+            N_("Columbus Day"), "columbus");
     if (year >= 1938) {
         const bool octoberMonday = year >= 1971 && year <= 1977;
         add(list, octoberMonday ? nthWeekday(10, year, Monday, 4) : dateNumber(11, 11, year),
-            year >= 1954 ? "Veterans Day" : "Armistice Day", "veterans");
+            year >= 1954 ? N_("Veterans Day") : N_("Armistice Day"), "veterans");
     }
-    add(list, unitedStatesThanksgiving(year), "Thanksgiving Day", "thanksgiving");
-    add(list, dateNumber(12, 25, year), "Christmas Day", "christmas");
+    add(list, unitedStatesThanksgiving(year), N_("Thanksgiving Day"), "thanksgiving");
+    add(list, dateNumber(12, 25, year), N_("Christmas Day"), "christmas");
     if (year < kUnitedStatesObservedFrom) return list;
     for (Holiday& holiday : list) {
         if (weekdayNumber(holiday.date) == Saturday) holiday.observed = holiday.date - 1;
@@ -129,26 +133,28 @@ void moveToWorkingDays(std::vector<Holiday>& list) {
 
 std::vector<Holiday> canadaHolidays(int year) {
     std::vector<Holiday> list;
-    add(list, dateNumber(1, 1, year), "New Year's Day", "new-year");
-    add(list, easterSunday(year) - 2, "Good Friday", "good-friday");
+    add(list, dateNumber(1, 1, year), N_("New Year's Day"), "new-year");
+    add(list, easterSunday(year) - 2, N_("Good Friday"), "good-friday");
     if (year >= 1952) {
-        add(list, weekdayOnOrBefore(dateNumber(5, 24, year), Monday), "Victoria Day", "victoria");
+        add(list, weekdayOnOrBefore(dateNumber(5, 24, year), Monday), N_("Victoria Day"),
+            "victoria");
     } else {
-        add(list, dateNumber(5, 24, year), "Victoria Day", "victoria");
+        add(list, dateNumber(5, 24, year), N_("Victoria Day"), "victoria");
         if (weekdayNumber(list.back().date) == Sunday) list.back().observed += 1;
     }
-    add(list, dateNumber(7, 1, year), year >= 1983 ? "Canada Day" : "Dominion Day", "canada");
+    add(list, dateNumber(7, 1, year), year >= 1983 ? N_("Canada Day") : N_("Dominion Day"),
+        "canada");
     // The statute itself keeps a Sunday 1 July on the 2nd.
     if (weekdayNumber(list.back().date) == Sunday) list.back().observed += 1;
-    if (year >= 1894) add(list, nthWeekday(9, year, Monday, 1), "Labour Day", "labour");
+    if (year >= 1894) add(list, nthWeekday(9, year, Monday, 1), N_("Labour Day"), "labour");
     if (year >= 2021)
-        add(list, dateNumber(9, 30, year), "National Day for Truth and Reconciliation",
+        add(list, dateNumber(9, 30, year), N_("National Day for Truth and Reconciliation"),
             "truth-reconciliation");
     if (year >= 1957)
-        add(list, nthWeekday(10, year, Monday, 2), "Thanksgiving Day", "thanksgiving");
-    if (year >= 1931) add(list, dateNumber(11, 11, year), "Remembrance Day", "remembrance");
-    add(list, dateNumber(12, 25, year), "Christmas Day", "christmas");
-    if (year >= 1965) add(list, dateNumber(12, 26, year), "Boxing Day", "boxing");
+        add(list, nthWeekday(10, year, Monday, 2), N_("Thanksgiving Day"), "thanksgiving");
+    if (year >= 1931) add(list, dateNumber(11, 11, year), N_("Remembrance Day"), "remembrance");
+    add(list, dateNumber(12, 25, year), N_("Christmas Day"), "christmas");
+    if (year >= 1965) add(list, dateNumber(12, 26, year), N_("Boxing Day"), "boxing");
     if (year >= kCanadaObservedFrom) moveToWorkingDays(list);
     return list;
 }
@@ -181,7 +187,8 @@ std::vector<Holiday> holidaysOfYear(int country, int year) {
     return {};
 }
 
-std::vector<HolidayMark> holidayMarksBetween(int country, DateNumber first, DateNumber last) {
+std::vector<HolidayMark> holidayMarksBetween(int country, DateNumber first, DateNumber last,
+                                             Language language) {
     std::vector<HolidayMark> marks;
     if (country != UnitedStatesHolidays && country != CanadaHolidays) return marks;
     int firstMonth = 0, day = 0, firstYear = 0, lastMonth = 0, lastYear = 0;
@@ -190,11 +197,13 @@ std::vector<HolidayMark> holidayMarksBetween(int country, DateNumber first, Date
     // An observed day can lie a few days into the year before or after its holiday's.
     for (int year = firstYear - 1; year <= lastYear + 1; ++year) {
         for (const Holiday& holiday : holidaysOfYear(country, year)) {
+            const char* name = translateIn(language, holiday.name);
             if (holiday.date >= first && holiday.date <= last)
-                marks.push_back({holiday.date, holiday.name, holiday.date, holiday.name});
+                marks.push_back({holiday.date, name, holiday.date, holiday.name});
             if (holiday.observed != holiday.date && holiday.observed >= first &&
                 holiday.observed <= last)
-                marks.push_back({holiday.observed, std::string(holiday.name) + " (observed)",
+                marks.push_back({holiday.observed,
+                                 fillIn(translateIn(language, "%1 (observed)"), {name}),
                                  holiday.date, holiday.name});
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Public holidays of the United States and Canada, computed from the rules of law for any year.
 #include "calendar/dates.h"
+#include "common/translate.h"
 
 #include <string>
 #include <vector>
@@ -10,8 +11,8 @@ enum HolidayCountry { NoHolidays = 0, UnitedStatesHolidays = 1, CanadaHolidays =
 struct Holiday {
     DateNumber date;     // the day the law names
     DateNumber observed; // the working day taken instead when date is a day of rest; else date
-    const char* name;
-    const char* key; // stable identifier within the country, such as "christmas"
+    const char* name;    // in English; translateIn gives it in another language
+    const char* key;     // stable identifier within the country, such as "christmas"
 };
 
 // The country's holidays whose date in law falls in the calendar year, in date order. An observed
@@ -21,14 +22,16 @@ std::vector<Holiday> holidaysOfYear(int country, int year);
 // One marked day on a page: a holiday, or the day observed in its place.
 struct HolidayMark {
     DateNumber day;
-    std::string label; // the holiday's name, followed by " (observed)" on an observed day
+    // The holiday's name in the language asked for, followed by " (observed)" on an observed day.
+    std::string label;
     // The day the law names: day itself, or the holiday's own day when day is observed for it.
     DateNumber lawDay;
-    const char* name; // the holiday's name alone
+    const char* name; // the holiday's name alone, in English
 };
 
 // Every marked day from first to last, both included, in date order; empty for NoHolidays.
-std::vector<HolidayMark> holidayMarksBetween(int country, DateNumber first, DateNumber last);
+std::vector<HolidayMark> holidayMarksBetween(int country, DateNumber first, DateNumber last,
+                                             Language language = Language::English);
 
 // Easter Sunday of the Gregorian calendar.
 DateNumber easterSunday(int year);

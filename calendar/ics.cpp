@@ -18,7 +18,6 @@ constexpr std::size_t kLineOctets = 75;
 // Event identifiers name the broadcast month or week, so a later export of any range gives
 // the same event the same UID and a re-import updates it.
 constexpr const char* kUidDomain = "@merivane";
-constexpr const char* kMiddleDot = "\xC2\xB7";
 
 // The export being written: text gathers here and goes to the sink a chunk at a time. After the
 // sink has refused one, later text is dropped.
@@ -27,6 +26,7 @@ struct IcsWriter {
     void* context;
     std::string buffer;
     bool failed;
+    Language language; // of the events' titles
 };
 
 void flush(IcsWriter& writer) {
@@ -96,8 +96,10 @@ void writeMonth(IcsWriter& writer, const BroadcastYearTable& table, int year, in
     const std::string monthName = std::string(kMonthNames[month]) + " " + std::to_string(year);
     char uid[48];
     std::snprintf(uid, sizeof uid, "broadcast-month-%04d-%02d", year, month);
-    writeEvent(writer, uid, stamp, start, end,
-               "Broadcast " + monthName + " (" + std::to_string(weekCount) + " weeks)",
+    const std::string title = fillIn(translateIn(writer.language, "Broadcast %1 %2 (%3 weeks)"),
+                                     {translateIn(writer.language, kMonthNames[month]),
+                                      std::to_string(year), std::to_string(weekCount)});
+    writeEvent(writer, uid, stamp, start, end, title,
                longDateText(start) + " to " + longDateText(end) + ": broadcast weeks " +
                    std::to_string(weekNumber(table, start)) + " to " +
                    std::to_string(weekNumber(table, lastMonday)) + " of " + std::to_string(year) +
@@ -108,8 +110,8 @@ void writeMonth(IcsWriter& writer, const BroadcastYearTable& table, int year, in
         const int week = weekNumber(table, monday);
         std::snprintf(uid, sizeof uid, "broadcast-week-%04d-%02d", year, week);
         writeEvent(writer, uid, stamp, monday, monday + 6,
-                   "Broadcast week " + std::to_string(week) + " " + kMiddleDot + " " +
-                       quarterLabel(table, month, monday),
+                   fillIn(translateIn(writer.language, "Broadcast week %1 · %2"),
+                          {std::to_string(week), quarterLabel(table, month, monday)}),
                    "Week " + std::to_string(week) + " of broadcast year " + std::to_string(year) +
                        ", in broadcast " + monthName);
     }
@@ -134,7 +136,8 @@ void writeHolidays(IcsWriter& writer, const BroadcastYearTable& table, int count
             writeEvent(writer,
                        std::string("holiday-") + holidayCountryCode(country) + "-" +
                            std::to_string(holidayYear) + "-" + holiday.key,
-                       stamp, holiday.date, holiday.date, holiday.name, description);
+                       stamp, holiday.date, holiday.date,
+                       translateIn(writer.language, holiday.name), description);
         }
     }
 }
@@ -159,8 +162,8 @@ std::string broadcastIcsName(int firstYear, int lastYear) {
 }
 
 bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, int holidays, IcsSink sink,
-                       void* context) {
-    IcsWriter writer{sink, context, {}, false};
+                       void* context, Language language) {
+    IcsWriter writer{sink, context, {}, false, language};
     writer.buffer.reserve(kChunkSize + kChunkSize / 4);
     const std::string name = broadcastIcsName(firstYear, lastYear);
     contentLine(writer, "BEGIN:VCALENDAR");
@@ -183,11 +186,12 @@ bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, int holidays, Ic
 }
 
 IcsFileResult writeBroadcastIcsFile(const std::string& path, int firstYear, int lastYear,
-                                    bool weeks, int holidays, std::string& error) {
+                                    bool weeks, int holidays, std::string& error,
+                                    Language language) {
     AtomicFile file{-1, {}, {}};
     if (!beginAtomicFile(file, path, error)) return IcsFileResult::Refused;
     IcsFileSink target{&file, &error};
-    if (!writeBroadcastIcs(firstYear, lastYear, weeks, holidays, writeToFile, &target)) {
+    if (!writeBroadcastIcs(firstYear, lastYear, weeks, holidays, writeToFile, &target, language)) {
         abandonAtomicFile(file);
         return IcsFileResult::Failed;
     }

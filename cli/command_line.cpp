@@ -152,6 +152,12 @@ bool parseHolidayCountry(const std::string& text, int& country, std::string& pro
     return false;
 }
 
+bool parseLanguage(const std::string& text, Language& language, std::string& problem) {
+    if (languageFromCode(text, language)) return true;
+    problem = "unknown language \"" + text + "\"; use en, fr or es";
+    return false;
+}
+
 bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,
                  bool& missing) {
     const std::string argument = argv[index];
@@ -201,6 +207,9 @@ int parseYearRangeArguments(int argc, char** argv, const std::string& command,
         } else if (optionValue(argc, argv, i, "--holidays", value, missing)) {
             if (missing) return usageError("--holidays needs a value");
             if (!parseHolidayCountry(value, given.holidays, problem)) return usageError(problem);
+        } else if (optionValue(argc, argv, i, "--language", value, missing)) {
+            if (missing) return usageError("--language needs a value");
+            if (!parseLanguage(value, given.language, problem)) return usageError(problem);
         } else if (argument == flag) {
             given.flag = true;
         } else if (argument.rfind("-", 0) == 0) {

@@ -4,6 +4,7 @@
 #include "calendar/dates.h"
 #include "calendar/holidays.h"
 #include "common/numbers.h"
+#include "common/translate.h"
 
 #include <string>
 #include <vector>
@@ -35,6 +36,8 @@ bool parseIsoDate(const std::string& text, DateNumber& date, std::string& proble
 int ownStreamDescriptor(const std::string& path);
 // The value of --holidays: us, ca or none, in any case.
 bool parseHolidayCountry(const std::string& text, int& country, std::string& problem);
+// The value of --language: en, fr or es.
+bool parseLanguage(const std::string& text, Language& language, std::string& problem);
 // A value given as "--name VALUE" or "--name=VALUE"; false when argv[index] is another
 // argument, missing when the value is not there.
 bool optionValue(int argc, char** argv, int& index, const std::string& name, std::string& value,
@@ -49,11 +52,12 @@ struct YearRangeArguments {
     int firstYear = 0;
     int lastYear = 0;
     int holidays = NoHolidays;
-    bool flag = false;  // the command's one switch was given
-    std::string output; // the value of --output; empty when not given
+    bool flag = false;                     // the command's one switch was given
+    std::string output;                    // the value of --output; empty when not given
+    Language language = Language::English; // of the names written
 };
-// The arguments after `command`: FIRST_YEAR [LAST_YEAR], --holidays, the switch `flag` ("--json",
-// "--weeks") and, when takesOutput, --output. A mistake is reported as a usage error, and then
-// the status to exit with is returned; 0 when all is well.
+// The arguments after `command`: FIRST_YEAR [LAST_YEAR], --holidays, --language, the switch
+// `flag` ("--json", "--weeks") and, when takesOutput, --output. A mistake is reported as a usage
+// error, and then the status to exit with is returned; 0 when all is well.
 int parseYearRangeArguments(int argc, char** argv, const std::string& command,
                             const std::string& flag, bool takesOutput, YearRangeArguments& given);

@@ -26,9 +26,12 @@ constexpr std::size_t kChunkSize = 64 * 1024;
 struct TableOutput {
     int descriptor;
     bool json;
-    bool header;      // the CSV header row: every column writes its name instead of a value
-    bool firstColumn; // no separator before the next column
-    int holidays;     // the country whose holidays fill the holiday column; none: no column
+    bool header;       // the CSV header row: every column writes its name instead of a value
+    bool firstColumn;  // no separator before the next column
+    int holidays;      // the country whose holidays fill the holiday column; none: no column
+    Language language; // of the names of months, weekdays and holidays
+    std::string monthNames[13];
+    std::string weekdayNames[8];
     bool failed;
     int errorNumber;
     std::size_t used;
@@ -153,11 +156,11 @@ void writeRow(TableOutput& out, const DayRow& row) {
     out.firstColumn = true;
     if (out.json) put(out, "{");
     dateColumn(out, "date", row.date);
-    textColumn(out, "weekday", kWeekdayNames[row.date - row.weekStart + 1]);
+    textColumn(out, "weekday", out.weekdayNames[row.date - row.weekStart + 1]);
     numberColumn(out, "year", row.year);
     numberColumn(out, "quarter", (row.month + 2) / 3);
     numberColumn(out, "month", row.month);
-    textColumn(out, "month_name", kMonthNames[row.month]);
+    textColumn(out, "month_name", out.monthNames[row.month]);
     numberColumn(out, "week", row.week);
     textColumn(out, "quarter_week", row.quarterWeek);
     numberColumn(out, "day_of_week", row.date - row.weekStart + 1);
@@ -181,7 +184,7 @@ void writeYear(TableOutput& out, int year, bool& firstRow) {
     row.year = year;
     row.yearStart = monthStart[1];
     const std::vector<HolidayMark> marks =
-        holidayMarksBetween(out.holidays, monthStart[1], monthEnd[12]);
+        holidayMarksBetween(out.holidays, monthStart[1], monthEnd[12], out.language);
     std::size_t nextMark = 0;
     std::string holiday;
     for (int month = 1; month <= 12 && !out.failed; ++month) {
@@ -213,12 +216,17 @@ void writeYear(TableOutput& out, int year, bool& firstRow) {
 } // namespace
 
 bool writeDayTable(int firstYear, int lastYear, bool json, int holidays, int descriptor,
-                   std::string& error) {
+                   std::string& error, Language language) {
     std::vector<TableOutput> held(1);
     TableOutput& out = held[0];
     out.descriptor = descriptor;
     out.json = json;
     out.holidays = holidays;
+    out.language = language;
+    for (int month = 1; month <= 12; ++month)
+        out.monthNames[month] = translateIn(language, kMonthNames[month]);
+    for (int weekday = Monday; weekday <= Sunday; ++weekday)
+        out.weekdayNames[weekday] = translateIn(language, kWeekdayNames[weekday]);
     if (json) {
         put(out, "[");
     } else {
@@ -242,7 +250,7 @@ int runDaysCommand(int argc, char** argv) {
         return status;
     std::string problem;
     if (!writeDayTable(given.firstYear, given.lastYear, given.flag, given.holidays, STDOUT_FILENO,
-                       problem))
+                       problem, given.language))
         return fail(kExitFailure, "cannot write to standard output: " + problem);
     return 0;
 }

@@ -11,7 +11,7 @@ struct CommandHelp {
 const CommandHelp kCommands[] = {
     {"pdf",
      "  merivane-cli pdf --style STYLE --year YEAR [--month N | --all] [--quarters]\n"
-     "                   [--holidays us|ca] [--output FILE]\n",
+     "                   [--holidays us|ca] [--language en|fr|es] [--output FILE]\n",
      "pdf    writes a standard broadcast calendar as a PDF file and prints its path.\n"
      "       STYLE is month, quarter, year, 3years, strip or planner (or 1 to 6).\n"
      "       YEAR is 1920 to 9999; for 3years it is the first of the three years.\n"
@@ -28,6 +28,8 @@ const CommandHelp kCommands[] = {
      "                   of the Canada Labour Code (Remembrance Day 1931, Thanksgiving\n"
      "                   1957, Boxing Day 1965, Truth and Reconciliation 2021), observed\n"
      "                   days as the federal public service takes them, from 1967.\n"
+     "       --language  prints the pages in English (en, the default), French (fr)\n"
+     "                   or Spanish (es).\n"
      "       --output    the file to write, or - for standard output; by default a\n"
      "                   descriptive name in the current folder, such as\n"
      "                   Broadcast-Year-2025.pdf. An existing file is replaced only\n"
@@ -39,20 +41,26 @@ const CommandHelp kCommands[] = {
      "       --json      the same fields as a JSON array of objects.\n"},
     {"ics",
      "  merivane-cli ics FIRST_YEAR [LAST_YEAR] [--weeks] [--holidays us|ca]\n"
-     "                   [--output FILE]\n",
+     "                   [--language en|fr|es] [--output FILE]\n",
      "ics    writes the broadcast months of the years as an iCalendar file, one\n"
      "       all-day event each, for calendar programs to import.\n"
      "       --weeks     adds one event per broadcast week.\n"
      "       --holidays  adds one event per public holiday of the United States (us)\n"
      "                   or Canada (ca), as pdf marks them.\n"
+     "       --language  the events' titles in English (en, the default), French (fr)\n"
+     "                   or Spanish (es).\n"
      "       --output    the file to write, which then replaces any earlier export\n"
      "                   only when complete; by default standard output.\n"},
-    {"date", "  merivane-cli date [DATE] [--json]\n",
+    {"date", "  merivane-cli date [DATE] [--json] [--language en|fr|es]\n",
      "date   prints where DATE (YYYY-MM-DD, by default today) falls in the broadcast\n"
      "       calendar: its broadcast year, month, week number and quarter week, and the\n"
      "       first and last day of its broadcast week and month.\n"
-     "       --json      the same as one JSON object.\n"},
-    {"days", "  merivane-cli days FIRST_YEAR [LAST_YEAR] [--json] [--holidays us|ca]\n",
+     "       --json      the same as one JSON object.\n"
+     "       --language  the line in English (en, the default), French (fr) or\n"
+     "                   Spanish (es); the JSON object is the same in every language.\n"},
+    {"days",
+     "  merivane-cli days FIRST_YEAR [LAST_YEAR] [--json] [--holidays us|ca]\n"
+     "                   [--language en|fr|es]\n",
      "days   prints every day of the broadcast years as CSV, one row a day:\n"
      "       date,weekday,year,quarter,month,month_name,week,quarter_week,\n"
      "       day_of_week,day_of_month,day_of_year,week_start,week_end,month_start,\n"
@@ -61,7 +69,10 @@ const CommandHelp kCommands[] = {
      "       --holidays  adds a last column, holiday: the names of the day's public\n"
      "                   holidays of the United States (us) or Canada (ca) and of\n"
      "                   the days observed in their place, as pdf marks them; empty\n"
-     "                   on other days.\n"},
+     "                   on other days.\n"
+     "       --language  the weekday, month_name and holiday values in English (en,\n"
+     "                   the default), French (fr) or Spanish (es); the header,\n"
+     "                   numbers and dates are the same in every language.\n"},
 };
 
 constexpr const char* kGeneralSynopsis = "  merivane-cli help [COMMAND]\n"

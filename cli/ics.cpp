@@ -52,7 +52,7 @@ int runIcsCommand(int argc, char** argv) {
             return fail(kExitUsage, "cannot write " + path + ": it is not open");
         StandardOutput output{stream, 0};
         if (!writeBroadcastIcs(given.firstYear, given.lastYear, given.flag, given.holidays,
-                               writeStandardOutput, &output))
+                               writeStandardOutput, &output, given.language))
             return fail(kExitFailure, "cannot write to " +
                                           (standard ? std::string("standard output") : path) +
                                           ": " + fileErrorText(output.error));
@@ -60,7 +60,7 @@ int runIcsCommand(int argc, char** argv) {
     }
     std::string problem;
     switch (writeBroadcastIcsFile(path, given.firstYear, given.lastYear, given.flag, given.holidays,
-                                  problem)) {
+                                  problem, given.language)) {
     case IcsFileResult::Refused:
         return fail(kExitUsage, "cannot write " + path + ": " + problem);
     case IcsFileResult::Failed:

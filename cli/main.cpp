@@ -9,6 +9,7 @@
 #include "render/seam.h"
 
 #include <charconv>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -98,7 +99,7 @@ int writeToFile(const CalendarRequest& request, const std::string& output) {
 }
 
 int runPdf(int argc, char** argv) {
-    std::string styleText, yearText, monthText, output, holidaysText;
+    std::string styleText, yearText, monthText, output, holidaysText, languageText;
     bool all = false, quarters = false, haveMonth = false;
     for (int i = 2; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -121,6 +122,9 @@ int runPdf(int argc, char** argv) {
         } else if (optionValue(argc, argv, i, "--holidays", value, missing)) {
             if (missing) return usageError("--holidays needs a value");
             holidaysText = value;
+        } else if (optionValue(argc, argv, i, "--language", value, missing)) {
+            if (missing) return usageError("--language needs a value");
+            languageText = value;
         } else if (argument == "--all") {
             all = true;
         } else if (argument == "--quarters") {
@@ -139,6 +143,9 @@ int runPdf(int argc, char** argv) {
     std::string problem;
     if (!parseYear(yearText, request.year, problem)) return usageError(problem);
     if (!holidaysText.empty() && !parseHolidayCountry(holidaysText, request.holidays, problem))
+        return usageError(problem);
+    request.language = Language::English;
+    if (!languageText.empty() && !parseLanguage(languageText, request.language, problem))
         return usageError(problem);
     const bool monthBased = request.style == Month || request.style == Quarter;
     if ((haveMonth || all) && !monthBased)
@@ -174,9 +181,22 @@ int printHelp(const std::string& command) {
     return printOutput(text);
 }
 
+// The folder the running program lies in, where a portable copy keeps its catalogues.
+std::string executableFolder() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return ".";
+    const std::string file(path, static_cast<std::size_t>(length));
+    return file.substr(0, file.rfind('/'));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // English whatever the desktop's language, so scripts read what they always read; names on
+    // pages and in tables follow --language.
+    startTranslations(executableFolder());
+    setWindowLanguage(Language::English);
     if (argc < 2) return usageError("no command given");
     const std::string command = argv[1];
     if (command == "--help" || command == "-h") return printHelp("");

@@ -4,6 +4,8 @@
 #include "program/paths.h"
 #include "program/program.h"
 
+#include <QFileInfo>
+
 namespace {
 
 struct HelpTopic {
@@ -24,12 +26,22 @@ constexpr const char* kHelpContentsFile = "contents.html";
 void showHelpContext(int context) {
     for (const HelpTopic& topic : kHelpTopics) {
         if (topic.context != context) continue;
-        ezShowHelpTopic(global::helpFile + topic.file);
+        ezShowHelpTopic(helpPageIn(global::helpFile, windowLanguage(), topic.file));
         return;
     }
     showHelpContents();
 }
 
 void showHelpContents() {
-    ezShowHelpTopic(global::helpFile + kHelpContentsFile);
+    ezShowHelpTopic(helpPageIn(global::helpFile, windowLanguage(), kHelpContentsFile));
+}
+
+std::string helpPageIn(const std::string& helpFolder, Language language, const std::string& page) {
+    const std::string code = languageSettingText(language);
+    // Compiled-in pages (":/help/") are found the same way as installed ones.
+    const std::string translated = helpFolder + code + "/" + page;
+    if (language != Language::English && !code.empty() &&
+        QFileInfo(QString::fromStdString(translated)).isFile())
+        return translated;
+    return helpFolder + page;
 }

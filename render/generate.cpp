@@ -3,6 +3,7 @@
 #include "calendar/broadcast.h"
 #include "program/version.h"
 #include "render/layouts/layouts.h"
+#include "render/primitives.h"
 #include "render/seam.h"
 
 #include <cerrno>
@@ -15,7 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-const char* const kCreditLine = "Merivane Broadcast Calendar Generator by the Merivane Project";
+const char* const kCreditLine = N_("Merivane Broadcast Calendar Generator by the Merivane Project");
 
 namespace {
 
@@ -24,6 +25,8 @@ constexpr const char* kErrorTitle = "PDF Error";
 constexpr const char* kFileSuffix = "Calendar.PDF";
 // The program named as every document's creator, with its version.
 constexpr const char* kCreatorName = "Merivane";
+// The fonts' encoding holds the accented letters of French and Spanish.
+constexpr const char* kPageEncoding = "WinAnsiEncoding";
 // How much of the saved document is handed on at a time.
 constexpr std::size_t kChunkSize = 16384;
 
@@ -106,32 +109,37 @@ void drawPages(GenerationRequest& request) {
 
 // "Broadcast Calendar 2026 (year page)": what the calendar shows, in a PDF reader's title bar.
 std::string documentTitle(const CalendarRequest& calendar) {
+    const Language language = calendar.language;
     const bool all = calendar.selection == kSelectAll;
     std::string years = std::to_string(calendar.year);
-    std::string what;
+    const char* title = nullptr;
+    std::string month;
     switch (calendar.style) {
     case Month:
-        what = all ? "month pages" : std::string(kMonthNames[calendar.selection]) + " page";
+        title = all ? translateIn(language, "Broadcast Calendar %1 (month pages)")
+                    : translateIn(language, "Broadcast Calendar %1 (%2 page)");
+        if (!all) month = translateIn(language, kMonthNames[calendar.selection]);
         break;
     case Quarter:
-        what = all ? "quarter pages"
-                   : std::string("quarter page from ") + kMonthNames[calendar.selection];
+        title = all ? translateIn(language, "Broadcast Calendar %1 (quarter pages)")
+                    : translateIn(language, "Broadcast Calendar %1 (quarter page from %2)");
+        if (!all) month = translateIn(language, kMonthNames[calendar.selection]);
         break;
     case Year:
-        what = "year page";
+        title = translateIn(language, "Broadcast Calendar %1 (year page)");
         break;
     case ThreeYears:
         years += "-" + std::to_string(calendar.year + 2);
-        what = "three-year page";
+        title = translateIn(language, "Broadcast Calendar %1 (three-year page)");
         break;
     case KeyboardStrips:
-        what = "keyboard strips";
+        title = translateIn(language, "Broadcast Calendar %1 (keyboard strips)");
         break;
     default:
-        what = "planning calendar";
+        title = translateIn(language, "Broadcast Calendar %1 (planning calendar)");
         break;
     }
-    return "Broadcast Calendar " + years + " (" + what + ")";
+    return fillIn(title, {years, month});
 }
 
 // Now in local time, or the moment SOURCE_DATE_EPOCH names (in UTC), so a build system can make
@@ -169,7 +177,7 @@ HPDF_Date creationDate() {
 // What a PDF reader shows as the document's properties; the pages are not touched.
 void setDocumentInfo(HPDF_Doc document, const CalendarRequest& calendar) {
     const std::string creator = std::string(kCreatorName) + " " + kProgramVersion;
-    HPDF_SetInfoAttr(document, HPDF_INFO_TITLE, documentTitle(calendar).c_str());
+    HPDF_SetInfoAttr(document, HPDF_INFO_TITLE, documentInfoText(documentTitle(calendar)).c_str());
     HPDF_SetInfoAttr(document, HPDF_INFO_CREATOR, creator.c_str());
     HPDF_SetInfoDateAttr(document, HPDF_INFO_CREATION_DATE, creationDate());
 }
@@ -195,9 +203,10 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
         return false;
     }
     HPDF_SetCompressionMode(drawing.document, HPDF_COMP_ALL);
-    drawing.regularFont = HPDF_GetFont(drawing.document, "Helvetica", nullptr);
-    drawing.boldFont = HPDF_GetFont(drawing.document, "Helvetica-Bold", nullptr);
-    drawing.boldObliqueFont = HPDF_GetFont(drawing.document, "Helvetica-BoldOblique", nullptr);
+    drawing.regularFont = HPDF_GetFont(drawing.document, "Helvetica", kPageEncoding);
+    drawing.boldFont = HPDF_GetFont(drawing.document, "Helvetica-Bold", kPageEncoding);
+    drawing.boldObliqueFont =
+        HPDF_GetFont(drawing.document, "Helvetica-BoldOblique", kPageEncoding);
     setDocumentInfo(drawing.document, calendar);
     request.broadcastYear = broadcastYearTable(calendar.year);
     drawPages(request);

@@ -28,6 +28,10 @@ _merivane_cli() {
             mapfile -t COMPREPLY < <(compgen -W "us ca" -- "$cur")
             return
             ;;
+        --language)
+            mapfile -t COMPREPLY < <(compgen -W "en fr es" -- "$cur")
+            return
+            ;;
         --output)
             if [[ ${words[1]} == pdf ]]; then _filedir pdf; else _filedir ics; fi
             return
@@ -36,10 +40,11 @@ _merivane_cli() {
 
     local options
     case ${words[1]} in
-        pdf) options="--style --year --month --all --quarters --holidays --output" ;;
-        ics) options="--weeks --holidays --output" ;;
-        days) options="--json --holidays" ;;
-        weeks | date) options="--json" ;;
+        pdf) options="--style --year --month --all --quarters --holidays --language --output" ;;
+        ics) options="--weeks --holidays --language --output" ;;
+        days) options="--json --holidays --language" ;;
+        date) options="--json --language" ;;
+        weeks) options="--json" ;;
         help)
             ((cword == 2)) && mapfile -t COMPREPLY < <(compgen -W "${commands% help}" -- "$cur")
             return

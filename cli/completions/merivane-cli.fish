@@ -21,4 +21,5 @@ complete -c merivane-cli -n "__fish_seen_subcommand_from pdf" -l quarters -d 'Ad
 complete -c merivane-cli -n "__fish_seen_subcommand_from pdf ics" -l output -r -F -d 'File to write, - for standard output'
 complete -c merivane-cli -n "__fish_seen_subcommand_from ics" -l weeks -d 'Add one event per week'
 complete -c merivane-cli -n "__fish_seen_subcommand_from weeks date days" -l json -d 'Print JSON'
+complete -c merivane-cli -n "__fish_seen_subcommand_from pdf ics date days" -l language -x -a "en fr es" -d 'Language of the names: English, French or Spanish'
 complete -c merivane-cli -n "__fish_seen_subcommand_from pdf ics days" -l holidays -x -a "us ca" -d 'Public holidays of the United States or Canada'

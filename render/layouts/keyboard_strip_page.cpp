@@ -17,7 +17,6 @@ constexpr int kStripPitch = 62;
 constexpr int kMonthPitch = 79;
 // Right edges of the day columns from a block's left edge, Monday first.
 constexpr int kDayOffsets[8] = {0, 10, 20, 30, 40, 50, 60, 70};
-constexpr const char* kWeekdayLetters[8] = {"", "M", "T", "W", "T", "F", "S", "S"};
 constexpr int kRowStep = 7;
 constexpr float kHairlineWidth = 0.1f;
 // The week row draws no label on this page, so its position is never used.
@@ -32,14 +31,14 @@ void drawStrip(GenerationRequest& request, int top) {
     for (int month = 1; month <= 12; ++month) {
         int y = top;
         const int weeks = weeksInTableMonth(request.broadcastYear, month);
-        std::string name = kMonthNames[month];
+        std::string name = monthName(request, month);
         if (weeks == 5) name += "*";
         drawText(page, name, leftX, y, drawing.boldFont, 7, AlignLeft);
         drawText(page, year, leftX + kDayOffsets[7], y, drawing.boldFont, 7, AlignRight);
         y += kRowStep;
         drawRule(page, leftX, leftX + kDayOffsets[7], y + 1, kBlack, kHairlineWidth);
         for (int weekday = Monday; weekday <= Sunday; ++weekday)
-            drawText(page, kWeekdayLetters[weekday], leftX + kDayOffsets[weekday], y,
+            drawText(page, weekdayInitial(request, weekday), leftX + kDayOffsets[weekday], y,
                      drawing.regularFont, 6, AlignRight);
         DateNumber monday = request.broadcastYear.monthStart[month];
         for (int row = 1; row <= weeks; ++row) {

@@ -20,6 +20,20 @@ HPDF_Page addLayoutPage(GenerationRequest& request, HPDF_PageSizes size,
 void setPageGeometry(DrawingState& drawing, int width, int height, int leftMarginX,
                      int rightMarginX);
 
+// The words of the pages in the request's language.
+std::string monthName(const GenerationRequest& request, int month);
+std::string weekdayName(const GenerationRequest& request, int weekday);
+// "Mon" to "Sun".
+std::string weekdayAbbreviation(const GenerationRequest& request, int weekday);
+// "Mo" to "Su".
+std::string weekdayShortName(const GenerationRequest& request, int weekday);
+// "M" to "S".
+std::string weekdayInitial(const GenerationRequest& request, int weekday);
+// The credit line in the footer.
+std::string creditLine(const GenerationRequest& request);
+// A title spaced out letter by letter, words two blanks apart: "S T A N D A R D  B R O A D...".
+std::string spacedTitle(const std::string& title);
+
 // "* denotes 5-week month" at the left of the footer of a layout that stars five-week months.
 void drawFiveWeekNote(const GenerationRequest& request, int x, int y, int size);
 
@@ -33,4 +47,5 @@ struct PlannerNote {
     int size;
 };
 inline constexpr int kPlannerNotesWidth = 572 - 323;
-PlannerNote plannerNote(HPDF_Font font, const std::vector<HolidayMark>& marks);
+PlannerNote plannerNote(HPDF_Font font, const std::vector<HolidayMark>& marks,
+                        Language language = Language::English);

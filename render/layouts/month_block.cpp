@@ -1,6 +1,7 @@
 #include "render/layouts/month_block.h"
 
 #include "calendar/broadcast.h"
+#include "render/layouts/layouts.h"
 #include "render/primitives.h"
 
 #include <string>
@@ -17,7 +18,7 @@ float underlineWidth(int size) {
 
 std::vector<HolidayMark> holidayMarks(const GenerationRequest& request, DateNumber first,
                                       DateNumber last) {
-    return holidayMarksBetween(request.calendar.holidays, first, last);
+    return holidayMarksBetween(request.calendar.holidays, first, last, request.calendar.language);
 }
 
 bool isHoliday(const std::vector<HolidayMark>& marks, DateNumber day) {
@@ -56,9 +57,8 @@ void drawWeekdayHeading(GenerationRequest& request, int leftX, int y, const int 
     drawRule(page, leftX, leftX + offsets[7], y - 6, kBlack, 0.1f);
     drawRule(page, leftX, leftX + offsets[7], y + 1, kBlack, 0.1f);
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
-        const std::string name(kWeekdayNames[weekday], 2);
-        drawText(page, name, leftX + offsets[weekday], y, request.drawing.boldObliqueFont, size,
-                 AlignRight);
+        drawText(page, weekdayShortName(request, weekday), leftX + offsets[weekday], y,
+                 request.drawing.boldObliqueFont, size, AlignRight);
     }
 }
 

@@ -16,6 +16,8 @@ constexpr int kCentreX = kPageWidth / 2;
 constexpr int kHeadingY = 36;
 constexpr int kSubtitleY = 51;
 constexpr int kGridTopY = 54;
+constexpr int kSubtitleSize = 12;
+constexpr int kAccentedSubtitleSize = 11;
 constexpr int kWeekdayNameY = 67;
 constexpr int kFirstRowY = 70;
 constexpr int kGridBottomY = 576;
@@ -100,18 +102,20 @@ void drawMonthPage(GenerationRequest& request, int month) {
     const int weeks = weeksInTableMonth(request.broadcastYear, month);
     const bool fiveWeeks = weeks == 5;
 
-    std::string heading =
-        std::string(kMonthNames[month]) + " " + std::to_string(request.calendar.year);
+    std::string heading = monthName(request, month) + " " + std::to_string(request.calendar.year);
     if (fiveWeeks) heading += "*";
     drawText(page, heading, kCentreX, kHeadingY, drawing.boldFont, 20, AlignCentre);
-    drawText(page, "STANDARD BROADCAST CALENDAR", kCentreX, kSubtitleY, drawing.boldFont, 12,
-             AlignCentre);
+    const std::string subtitle =
+        translateIn(request.calendar.language, "STANDARD BROADCAST CALENDAR");
+    // An accent over a capital would touch the heading's descenders at the full size.
+    drawText(page, subtitle, kCentreX, kSubtitleY, drawing.boldFont,
+             hasAccentedCapital(subtitle) ? kAccentedSubtitleSize : kSubtitleSize, AlignCentre);
     drawRule(page, kLeftX, kRightX, kGridTopY, kBlack, kRuleWidth);
     for (int edge = 1; edge <= 8; ++edge)
         drawLine(page, edges[edge], kGridTopY, edges[edge], kGridBottomY, kColumnLineWidth);
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
         const int centre = edges[weekday] + (edges[weekday + 1] - edges[weekday]) / 2;
-        drawText(page, kWeekdayNames[weekday], centre, kWeekdayNameY, drawing.boldFont, 14,
+        drawText(page, weekdayName(request, weekday), centre, kWeekdayNameY, drawing.boldFont, 14,
                  AlignCentre);
     }
 
@@ -154,5 +158,5 @@ void drawMonthPage(GenerationRequest& request, int month) {
     }
 
     if (fiveWeeks) drawFiveWeekNote(request, edges[1], kFooterY, 8);
-    drawText(page, kCreditLine, edges[8], kFooterY, drawing.regularFont, 8, AlignRight);
+    drawText(page, creditLine(request), edges[8], kFooterY, drawing.regularFont, 8, AlignRight);
 }

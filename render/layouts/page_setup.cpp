@@ -1,6 +1,76 @@
 #include "render/layouts/layouts.h"
 
+#include "calendar/dates.h"
+
 #include "render/primitives.h"
+
+namespace {
+constexpr const char* kWeekdayAbbreviations[8] = {"",        N_("Mon"), N_("Tue"), N_("Wed"),
+                                                  N_("Thu"), N_("Fri"), N_("Sat"), N_("Sun")};
+constexpr const char* kWeekdayShortNames[8] = {"",       N_("Mo"), N_("Tu"), N_("We"),
+                                               N_("Th"), N_("Fr"), N_("Sa"), N_("Su")};
+
+Language pageLanguage(const GenerationRequest& request) {
+    return request.calendar.language;
+}
+
+// Character number index (from 0) of UTF-8 text; empty past its end.
+std::string nthCharacter(const std::string& text, std::size_t index) {
+    std::size_t start = 0;
+    for (;;) {
+        if (start >= text.size()) return "";
+        std::size_t end = start + 1;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            ++end;
+        if (index == 0) return text.substr(start, end - start);
+        --index;
+        start = end;
+    }
+}
+// French and Spanish write month and day names in lower case within a sentence, as the
+// catalogue keeps them; on a page they stand as headings. Their first letters are plain ASCII.
+std::string headingCase(std::string name) {
+    if (!name.empty() && name[0] >= 'a' && name[0] <= 'z')
+        name[0] = static_cast<char>(name[0] - 'a' + 'A');
+    return name;
+}
+} // namespace
+
+std::string monthName(const GenerationRequest& request, int month) {
+    return headingCase(translateIn(pageLanguage(request), kMonthNames[month]));
+}
+
+std::string weekdayName(const GenerationRequest& request, int weekday) {
+    return headingCase(translateIn(pageLanguage(request), kWeekdayNames[weekday]));
+}
+
+std::string weekdayAbbreviation(const GenerationRequest& request, int weekday) {
+    return translateIn(pageLanguage(request), kWeekdayAbbreviations[weekday]);
+}
+
+std::string weekdayShortName(const GenerationRequest& request, int weekday) {
+    return translateIn(pageLanguage(request), kWeekdayShortNames[weekday]);
+}
+
+std::string weekdayInitial(const GenerationRequest& request, int weekday) {
+    // One letter a day, Monday first; the letters stand apart so two days may share one.
+    return nthCharacter(translateIn(pageLanguage(request), "M T W T F S S"),
+                        2 * static_cast<std::size_t>(weekday - Monday));
+}
+
+std::string creditLine(const GenerationRequest& request) {
+    return translateIn(pageLanguage(request), kCreditLine);
+}
+
+std::string spacedTitle(const std::string& title) {
+    std::string spaced;
+    for (std::size_t index = 0;; ++index) {
+        const std::string character = nthCharacter(title, index);
+        if (character.empty()) return spaced;
+        if (index > 0) spaced += " ";
+        if (character != " ") spaced += character;
+    }
+}
 
 HPDF_Page addLayoutPage(GenerationRequest& request, HPDF_PageSizes size,
                         HPDF_PageDirection direction) {
@@ -19,6 +89,6 @@ void setPageGeometry(DrawingState& drawing, int width, int height, int leftMargi
 }
 
 void drawFiveWeekNote(const GenerationRequest& request, int x, int y, int size) {
-    drawText(request.drawing.page, "* denotes 5-week month", x, y, request.drawing.regularFont,
-             size, AlignLeft);
+    drawText(request.drawing.page, translateIn(pageLanguage(request), "* denotes 5-week month"), x,
+             y, request.drawing.regularFont, size, AlignLeft);
 }

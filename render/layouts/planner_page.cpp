@@ -33,27 +33,56 @@ constexpr int kFooterStep = 19;
 constexpr int kNotesX = 323;
 constexpr int kHolidayNoteSize = 7;
 constexpr int kSmallestNoteSize = 6;
+constexpr const char* kWeekdayAbbreviations[8] = {"",        N_("Mon"), N_("Tue"), N_("Wed"),
+                                                  N_("Thu"), N_("Fri"), N_("Sat"), N_("Sun")};
+constexpr int kHeadingSize = 8;
+constexpr int kSmallestHeadingSize = 6;
+constexpr int kTitleSize = 28;
+constexpr int kSmallestTitleSize = 18;
+constexpr int kFooterSize = 8;
+constexpr int kSmallestFooterSize = 6;
 
-void drawHeaderBand(const DrawingState& drawing, int tableTop) {
+// The widest a header text may be: its column, from the left rule to its anchor.
+float headingRoom(int leftRule, int anchorX) {
+    return static_cast<float>(anchorX - leftRule);
+}
+
+void drawHeaderBand(const GenerationRequest& request, int tableTop) {
+    const DrawingState& drawing = request.drawing;
+    const Language language = request.calendar.language;
     HPDF_Page page = drawing.page;
     fillRectangle(page, kNavy, tableTop, kTableLeftX, kTableRightX - kTableLeftX, kHeaderBandHeight,
                   0);
     const int y = tableTop - 3;
     setFillColour(page, kWhite);
-    drawText(page, "WK", kAnchors[0], y, drawing.boldFont, 8, AlignRight);
-    drawText(page, "MONTH", kAnchors[1], y, drawing.boldFont, 8, AlignLeft);
-    const std::string letters = " MTWTFSS";
+    const std::string week = translateIn(language, "WK");
+    drawText(page, week, kAnchors[0], y, drawing.boldFont,
+             fittingSize(drawing.boldFont, kHeadingSize, kSmallestHeadingSize, week,
+                         headingRoom(kColumnRules[0], kAnchors[0])),
+             AlignRight);
+    const std::string month = translateIn(language, "MONTH");
+    drawText(page, month, kAnchors[1], y, drawing.boldFont,
+             fittingSize(drawing.boldFont, kHeadingSize, kSmallestHeadingSize, month,
+                         headingRoom(kAnchors[1], kColumnRules[2])),
+             AlignLeft);
     for (int weekday = Monday; weekday <= Sunday; ++weekday)
-        drawText(page, letters.substr(weekday, 1), kAnchors[weekday + 1], y, drawing.boldFont, 8,
-                 AlignCentre);
-    drawText(page, "BUDGET", kAnchors[9] - kBudgetInsetX, y, drawing.boldFont, 8, AlignRight);
+        drawText(page, weekdayInitial(request, weekday), kAnchors[weekday + 1], y, drawing.boldFont,
+                 kHeadingSize, AlignCentre);
+    const std::string budget = translateIn(language, "BUDGET");
+    const int budgetRight = kAnchors[9] - kBudgetInsetX;
+    drawText(page, budget, budgetRight, y, drawing.boldFont,
+             fittingSize(drawing.boldFont, kHeadingSize, kSmallestHeadingSize, budget,
+                         headingRoom(kColumnRules[9], budgetRight)),
+             AlignRight);
     setFillColour(page, kBlack);
 }
 
-std::string dayText(DateNumber date) {
+std::string dayText(DateNumber date, Language language) {
     int month = 0, day = 0, year = 0;
     calendarDate(date, month, day, year);
-    return std::string(kWeekdayNames[weekdayNumber(date)], 3) + " " + std::to_string(day);
+    return fillIn(
+        translateIn(language, "%1 %2"),
+        {translateIn(language, kWeekdayAbbreviations[weekdayNumber(date)]), std::to_string(day)});
 }
 
 bool sameHoliday(const HolidayMark& a, const HolidayMark& b) {
@@ -63,7 +92,7 @@ bool sameHoliday(const HolidayMark& a, const HolidayMark& b) {
 // "Mon 25 Memorial Day", and for several days "Mon 11 ...; Thu 14 ...", several names on one day
 // joined by commas. A holiday and the day observed in its place in the same week share one
 // entry: "Sat 19 Juneteenth National Independence Day, observed Fri 18".
-std::string holidayNote(const std::vector<HolidayMark>& marks) {
+std::string holidayNote(const std::vector<HolidayMark>& marks, Language language) {
     std::string note;
     DateNumber previousDay = 0;
     for (const HolidayMark& mark : marks) {
@@ -76,35 +105,38 @@ std::string holidayNote(const std::vector<HolidayMark>& marks) {
         if (!observed) {
             for (const HolidayMark& other : marks)
                 if (other.day != other.lawDay && sameHoliday(other, mark))
-                    entry += ", observed " + dayText(other.day);
+                    entry = fillIn(translateIn(language, "%1, observed %2"),
+                                   {entry, dayText(other.day, language)});
         }
         if (mark.day == previousDay) {
             note += ", " + entry;
             continue;
         }
         if (!note.empty()) note += "; ";
-        note += dayText(mark.day) + " " + entry;
+        note += dayText(mark.day, language) + " " + entry;
         previousDay = mark.day;
     }
     return note;
 }
 
-void drawHolidayNote(const DrawingState& drawing, const std::vector<HolidayMark>& marks, int y) {
+void drawHolidayNote(const GenerationRequest& request, const std::vector<HolidayMark>& marks,
+                     int y) {
     if (marks.empty()) return;
-    const PlannerNote note = plannerNote(drawing.regularFont, marks);
+    const DrawingState& drawing = request.drawing;
+    const PlannerNote note = plannerNote(drawing.regularFont, marks, request.calendar.language);
     setFillColour(drawing.page, kRed);
     drawText(drawing.page, note.text, kNotesX, y, drawing.regularFont, note.size, AlignLeft);
     setFillColour(drawing.page, kBlack);
 }
 
-std::string monthCaption(int month, int year) {
-    if (weeksInBroadcastMonth(month, year) != 5) return kMonthNames[month];
-    return std::string("*") + kMonthNames[month] + "*";
+std::string monthCaption(const GenerationRequest& request, int month, int year) {
+    if (weeksInBroadcastMonth(month, year) != 5) return monthName(request, month);
+    return "*" + monthName(request, month) + "*";
 }
 } // namespace
 
-PlannerNote plannerNote(HPDF_Font font, const std::vector<HolidayMark>& marks) {
-    PlannerNote note = {holidayNote(marks), kHolidayNoteSize};
+PlannerNote plannerNote(HPDF_Font font, const std::vector<HolidayMark>& marks, Language language) {
+    PlannerNote note = {holidayNote(marks, language), kHolidayNoteSize};
     while (note.size > kSmallestNoteSize &&
            textWidth(font, note.size, note.text) > kPlannerNotesWidth)
         --note.size;
@@ -124,13 +156,18 @@ void drawPlannerPage(GenerationRequest& request) {
     const DateNumber lastDay = weekdayOnOrBefore(dateNumber(12, 31, year), Sunday);
     int& y = drawing.runningY;
     y = kTitleY;
-    drawText(page, "BROADCAST CALENDAR " + std::to_string(year), kCentreX, y, drawing.boldFont, 28,
+    const Language language = request.calendar.language;
+    const std::string title =
+        fillIn(translateIn(language, "BROADCAST CALENDAR %1"), {std::to_string(year)});
+    drawText(page, title, kCentreX, y, drawing.boldFont,
+             fittingSize(drawing.boldFont, kTitleSize, kSmallestTitleSize, title,
+                         kTableRightX - kTableLeftX),
              AlignCentre);
     y += 14;
     drawRule(page, kTableLeftX, kTableRightX, y + 2, kBlack, kRuleWidth);
     y += 26;
     const int tableTop = y;
-    drawHeaderBand(drawing, tableTop);
+    drawHeaderBand(request, tableTop);
 
     y += kRowStep;
     int week = 1;
@@ -141,8 +178,8 @@ void drawPlannerPage(GenerationRequest& request) {
         const int month = broadcastMonthOfDate(monday, monthYear);
         if (month != previousMonth) {
             previousMonth = month;
-            drawText(page, monthCaption(month, monthYear), kAnchors[1], y - 2, drawing.boldFont, 9,
-                     AlignLeft);
+            drawText(page, monthCaption(request, month, monthYear), kAnchors[1], y - 2,
+                     drawing.boldFont, 9, AlignLeft);
             // The heavy rule lies over the previous row's bottom rule, so none tops January.
             if (monday > firstDay)
                 drawRule(page, kTableLeftX, kTableRightX, y - 10, kBlack, kMonthRuleWidth);
@@ -156,7 +193,7 @@ void drawPlannerPage(GenerationRequest& request) {
             drawDayNumber(page, day, kAnchors[weekday + 1] + kDayInsetX, y - 2, font, 9,
                           isHoliday(holidays, date));
         }
-        drawHolidayNote(drawing, holidays, y - 2);
+        drawHolidayNote(request, holidays, y - 2);
         // No rule crosses the month column between weeks, so a month's name spans its weeks.
         drawRule(page, kColumnRules[0], kColumnRules[1], y + 1, kBlack, kRuleWidth);
         drawRule(page, kColumnRules[2], kTableRightX, y + 1, kBlack, kRuleWidth);
@@ -172,12 +209,15 @@ void drawPlannerPage(GenerationRequest& request) {
     drawVerticalLine(page, kTableRightX, tableTop, 0, tableHeight);
 
     y += kFooterGap;
-    drawText(page,
-             "Broadcast Calendar: Standard Billing Week; Monday thru Sunday -- Standard Billing "
-             "Month; Ending on Last Sunday",
-             kCentreX, y, drawing.regularFont, 8, AlignCentre);
-    y += kFooterStep;
-    drawText(page, "* Denotes 5-week month", kCentreX, y, drawing.regularFont, 8, AlignCentre);
-    y += kFooterStep;
-    drawText(page, kCreditLine, kCentreX, y, drawing.regularFont, 8, AlignCentre);
+    const std::string footer[] = {
+        translateIn(language, "Broadcast Calendar: Standard Billing Week; Monday thru Sunday -- "
+                              "Standard Billing Month; Ending on Last Sunday"),
+        translateIn(language, "* Denotes 5-week month"), creditLine(request)};
+    for (const std::string& line : footer) {
+        if (&line != footer) y += kFooterStep;
+        drawText(page, line, kCentreX, y, drawing.regularFont,
+                 fittingSize(drawing.regularFont, kFooterSize, kSmallestFooterSize, line,
+                             kTableRightX - kTableLeftX),
+                 AlignCentre);
+    }
 }

@@ -30,6 +30,8 @@ constexpr int kBoxBottomGap = 12;
 constexpr int kWeekLabelX = 94;
 constexpr int kQuarterWeekLabelX = 122;
 constexpr int kFooterY = 748;
+constexpr int kTitleSize = 16;
+constexpr int kSmallestTitleSize = 10;
 
 // One boxed month grid under its heading, whose baseline is top.
 void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, int month, int year,
@@ -38,18 +40,20 @@ void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, 
     HPDF_Page page = drawing.page;
     const int weeks = weeksInTableMonth(table, month);
     const std::string star = weeks == 5 ? "*" : "";
-    const std::string heading = star + kMonthNames[month] + " " + std::to_string(year) + star;
+    const std::string heading =
+        star + monthName(request, month) + " " + std::to_string(year) + star;
     drawText(page, heading, kCentreX, top, drawing.boldFont, 18, AlignCentre);
     const int boxTop = top + 4;
     drawRule(page, kLeftX, kRightX, boxTop, kBlack, kBoxRuleWidth);
 
     const int headingY = top + 17;
     setFillColour(page, kRed);
-    drawText(page, "Wk#", kColumnEdges[1], headingY, drawing.boldObliqueFont, 10, AlignLeft);
+    drawText(page, translateIn(request.calendar.language, "Wk#"), kColumnEdges[1], headingY,
+             drawing.boldObliqueFont, 10, AlignLeft);
     setFillColour(page, kBlack);
     for (int weekday = Monday; weekday <= Sunday; ++weekday) {
-        const std::string name(kWeekdayNames[weekday], 3);
-        drawText(page, name, kColumnEdges[weekday + 1], headingY, drawing.boldFont, 12, AlignRight);
+        drawText(page, weekdayAbbreviation(request, weekday), kColumnEdges[weekday + 1], headingY,
+                 drawing.boldFont, 12, AlignRight);
     }
     drawRule(page, kLeftX + 5, kRightX - 5, top + 19, kBlack, kHeadingRuleWidth);
 
@@ -93,8 +97,11 @@ void drawQuarterPage(GenerationRequest& request, int firstMonth) {
         setPageGeometry(request.drawing, kPageWidth, kPageHeight, kLeftX, kRightX);
 
     drawRule(page, kLeftX, kRightX, kTitleTopRuleY, kBlack, kTitleRuleWidth);
-    drawText(page, "S T A N D A R D  B R O A D C A S T  C A L E N D A R", kCentreX, kTitleY,
-             drawing.boldFont, 16, AlignCentre);
+    const std::string title =
+        spacedTitle(translateIn(request.calendar.language, "STANDARD BROADCAST CALENDAR"));
+    drawText(page, title, kCentreX, kTitleY, drawing.boldFont,
+             fittingSize(drawing.boldFont, kTitleSize, kSmallestTitleSize, title, kRightX - kLeftX),
+             AlignCentre);
     drawRule(page, kLeftX, kRightX, kTitleBottomRuleY, kBlack, kTitleRuleWidth);
 
     int month = firstMonth;
@@ -113,5 +120,5 @@ void drawQuarterPage(GenerationRequest& request, int firstMonth) {
     }
 
     drawFiveWeekNote(request, kLeftX, kFooterY, 9);
-    drawText(page, kCreditLine, kRightX, kFooterY, drawing.regularFont, 9, AlignRight);
+    drawText(page, creditLine(request), kRightX, kFooterY, drawing.regularFont, 9, AlignRight);
 }

@@ -23,6 +23,8 @@ constexpr float kTitleRuleWidth = 0.7f;
 constexpr float kWeekdayRuleWidth = 0.2f;
 constexpr int kRowStep = 9;
 constexpr int kFooterY = 760;
+constexpr int kTitleSize = 12;
+constexpr int kSmallestTitleSize = 8;
 
 // One year's twelve months stacked in the given column (1 to 3); table is that year's broadcast
 // calendar.
@@ -43,19 +45,19 @@ void drawYearColumn(GenerationRequest& request, const BroadcastYearTable& table,
     for (int month = 1; month <= 12; ++month) {
         const int weeks = weeksInTableMonth(table, month);
         const std::string star = weeks == 5 ? "*" : "";
-        drawText(page, star + kMonthNames[month] + star, headingX, y, drawing.boldFont, 9,
+        drawText(page, star + monthName(request, month) + star, headingX, y, drawing.boldFont, 9,
                  AlignCentre);
         if (month == 1) {
             setFillColour(page, kRed);
-            drawText(page, "Wk#", labelX, y, drawing.boldFont, 8, AlignRight);
+            drawText(page, translateIn(request.calendar.language, "Wk#"), labelX, y,
+                     drawing.boldFont, 8, AlignRight);
             setFillColour(page, kBlack);
         }
         y += 6;
         drawRule(page, leftX, leftX + kDayOffsets[7], y + 1, kBlack, kWeekdayRuleWidth);
         for (int weekday = Monday; weekday <= Sunday; ++weekday) {
-            const std::string letters(kWeekdayNames[weekday], 2);
-            drawText(page, letters, leftX + kDayOffsets[weekday], y, drawing.boldObliqueFont, 6,
-                     AlignRight);
+            drawText(page, weekdayShortName(request, weekday), leftX + kDayOffsets[weekday], y,
+                     drawing.boldObliqueFont, 6, AlignRight);
         }
         DateNumber monday = table.monthStart[month];
         for (int row = 1; row <= weeks; ++row) {
@@ -77,7 +79,11 @@ void drawThreeYearPage(GenerationRequest& request) {
     int y = kTitleY;
     drawRule(page, kLeftX + kTitleInset, kRightX - kTitleInset, y - 11, kBlack, kTitleRuleWidth);
     drawRule(page, kLeftX + kTitleInset, kRightX - kTitleInset, y + 2, kBlack, kTitleRuleWidth);
-    drawText(page, "THREE YEAR STANDARD BROADCAST CALENDAR", kCentreX, y, drawing.boldFont, 12,
+    const std::string title =
+        translateIn(request.calendar.language, "THREE YEAR STANDARD BROADCAST CALENDAR");
+    drawText(page, title, kCentreX, y, drawing.boldFont,
+             fittingSize(drawing.boldFont, kTitleSize, kSmallestTitleSize, title,
+                         kRightX - kLeftX - 2 * kTitleInset),
              AlignCentre);
 
     const int columnTop = y + 16;
@@ -90,5 +96,5 @@ void drawThreeYearPage(GenerationRequest& request) {
     }
 
     drawFiveWeekNote(request, kLeftX, kFooterY, 7);
-    drawText(page, kCreditLine, kRightX, kFooterY, drawing.regularFont, 7, AlignRight);
+    drawText(page, creditLine(request), kRightX, kFooterY, drawing.regularFont, 7, AlignRight);
 }

@@ -34,7 +34,8 @@ constexpr int kFooterY = 748;
 constexpr int kBandHeadingSize = 12;
 constexpr int kWeekdaySize = 8;
 constexpr int kDaySize = 12;
-constexpr const char* kSpacedTitle = "S T A N D A R D  B R O A D C A S T  C A L E N D A R";
+constexpr int kTitleSize = 12;
+constexpr int kSmallestTitleSize = 8;
 
 // Seven columns spread evenly from 13 to 175 points; entry i is rounded before the i-th step.
 void buildDayColumns(int offsets[8]) {
@@ -49,8 +50,9 @@ void buildDayColumns(int offsets[8]) {
 }
 
 // A five-week month carries a star straight after its name.
-std::string monthHeading(const BroadcastYearTable& table, int month) {
-    std::string heading = kMonthNames[month];
+std::string monthHeading(const GenerationRequest& request, const BroadcastYearTable& table,
+                         int month) {
+    std::string heading = monthName(request, month);
     if (weeksInTableMonth(table, month) == 5) heading += "*";
     return heading;
 }
@@ -58,8 +60,8 @@ std::string monthHeading(const BroadcastYearTable& table, int month) {
 void drawMonthHeading(GenerationRequest& request, int month, int blockX, int y) {
     HPDF_Page page = request.drawing.page;
     HPDF_Font bold = request.drawing.boldFont;
-    drawText(page, monthHeading(request.broadcastYear, month), blockX, y, bold, kBandHeadingSize,
-             AlignLeft);
+    drawText(page, monthHeading(request, request.broadcastYear, month), blockX, y, bold,
+             kBandHeadingSize, AlignLeft);
     drawText(page, std::to_string(request.calendar.year), blockX + kBlockWidth, y, bold,
              kBandHeadingSize, AlignRight);
 }
@@ -76,7 +78,11 @@ void drawYearPage(GenerationRequest& request) {
 
     drawRule(page, kTitleRuleLeft, kTitleRuleRight, kTitleRuleTopY, kBlack, 0.7f);
     drawRule(page, kTitleRuleLeft, kTitleRuleRight, kTitleRuleBottomY, kBlack, 0.7f);
-    drawText(page, kSpacedTitle, drawing.centreX, kTitleY, drawing.boldFont, 12, AlignCentre);
+    const std::string title =
+        spacedTitle(translateIn(request.calendar.language, "STANDARD BROADCAST CALENDAR"));
+    const int titleSize = fittingSize(drawing.boldFont, kTitleSize, kSmallestTitleSize, title,
+                                      kTitleRuleRight - kTitleRuleLeft);
+    drawText(page, title, drawing.centreX, kTitleY, drawing.boldFont, titleSize, AlignCentre);
     setFillColour(page, kRed);
     drawText(page, std::to_string(request.calendar.year), drawing.centreX, kYearY, drawing.boldFont,
              40, AlignCentre);
@@ -95,8 +101,9 @@ void drawYearPage(GenerationRequest& request) {
         drawMonthHeading(request, leftMonth, kLeftBlockX, y + 2);
         drawMonthHeading(request, rightMonth, kRightBlockX, y + 2);
         if (leftMonth == 1) {
-            drawText(page, "Wk", kLeftWeekLabelX, y, drawing.boldObliqueFont, 11, AlignRight);
-            drawText(page, "Wk", kRightWeekLabelX, y, drawing.boldObliqueFont, 11, AlignRight);
+            const std::string week = translateIn(request.calendar.language, "Wk");
+            drawText(page, week, kLeftWeekLabelX, y, drawing.boldObliqueFont, 11, AlignRight);
+            drawText(page, week, kRightWeekLabelX, y, drawing.boldObliqueFont, 11, AlignRight);
         }
 
         y += kRowStep;
@@ -119,5 +126,5 @@ void drawYearPage(GenerationRequest& request) {
     }
 
     drawFiveWeekNote(request, kLeftEdge, kFooterY, 7);
-    drawText(page, kCreditLine, kRightEdge, kFooterY, drawing.regularFont, 7, AlignRight);
+    drawText(page, creditLine(request), kRightEdge, kFooterY, drawing.regularFont, 7, AlignRight);
 }

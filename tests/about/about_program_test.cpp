@@ -52,9 +52,9 @@ TEST(AboutInProgram, HistoryAndHelpComeFromTheShippedFilesWhereverTheProgramIsIn
         fs::create_directories(settings);
         writeText(data / "History.rtf",
                   std::string("{\\rtf1\\ansi {\\b History of the ") + layout.what + "}\\par}");
-        for (const fs::directory_entry& page :
-             fs::directory_iterator(fs::path(MERIVANE_RESOURCES_DIR) / "help"))
-            fs::copy_file(page.path(), data / "help" / page.path().filename());
+        // The translations' folders come along as they are shipped.
+        fs::copy(fs::path(MERIVANE_RESOURCES_DIR) / "help", data / "help",
+                 fs::copy_options::recursive);
         writeText(settings / "Zarn.ini", "[Last]\nYear=2026\nStyle=3\n");
 
         std::string help, history;

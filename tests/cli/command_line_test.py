@@ -88,6 +88,9 @@ class CommandLine(unittest.TestCase):
             (["3years", "--year", "2026"], "Broadcast Calendar 2026-2028 (three-year page)"),
             (["strip", "--year", "1920"], "Broadcast Calendar 1920 (keyboard strips)"),
             (["planner", "--year", "9999"], "Broadcast Calendar 9999 (planning calendar)"),
+            (["month", "--year", "2026", "--month", "2", "--language", "fr"],
+             "Calendrier de radiodiffusion 2026 (page : Février)"),
+            (["3years", "--year", "2026", "--language", "es"], "Calendario de radiodifusión 2026-2028 (página de tres años)"),
         )
         with tempfile.TemporaryDirectory() as folder:
             path = os.path.join(folder, "calendar.pdf")
@@ -110,6 +113,30 @@ class CommandLine(unittest.TestCase):
             self.assertEqual(made[0], made[1])
             self.assertEqual(self.info(path)["CreationDate"], "2027-01-15T08:00:00Z")
 
+    def test_every_style_prints_in_french_and_spanish_with_accents(self):
+        months = {"fr": ("Février", "Août", "Septembre", "Décembre"), "es": ("Febrero", "Agosto", "Septiembre", "Diciembre")}
+        notes = {"fr": "indique un mois de 5 semaines", "es": "indica un mes de 5 semanas"}
+        holidays = {"fr": ("ca", "Fête du Canada"), "es": ("us", "Día de los Caídos")}
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "calendar.pdf")
+            for style in ("month", "quarter", "year", "3years", "strip", "planner"):
+                for language in ("fr", "es"):
+                    country, holiday = holidays[language]
+                    arguments = ("pdf", "--style", style, "--year", "2026", "--holidays", country)
+                    self.assertEqual(run(*arguments, "--language", language, "--output", path)[0], 0)
+                    text = subprocess.run(["pdftotext", path, "-"], capture_output=True, text=True).stdout
+                    for word in months[language] + ((notes[language],) if style != "strip" else ()):
+                        self.assertIn(word, text.replace("* I", "* i"), (style, language))
+                    if style in ("month", "planner"):
+                        self.assertIn(holiday, text, (style, language))
+                    self.assertNotIn("January", text, (style, language))
+
+    def test_an_unknown_language_is_refused_with_the_three_known(self):
+        refusal = 'merivane-cli: unknown language "de"; use en, fr or es (try --help)\n'
+        for command in (["pdf", "--style", "year", "--year", "2026"], ["ics", "2026"], ["date", "2026-11-04"], ["days", "2026"]):
+            self.assertEqual(run(*command, "--language", "de"), (2, "", refusal), command)
+            self.assertEqual(run(*command, "--language")[0], 2, command)
+
     def info(self, path):
         done = subprocess.run(["pdfinfo", "-isodates", path], capture_output=True, text=True)
         self.assertEqual(done.returncode, 0, done.stderr)
@@ -130,6 +157,18 @@ class CommandLine(unittest.TestCase):
                 self.assertEqual((status, "outside 1920 to 9999" in err), (2, True), day)
             else:
                 self.assertEqual((status, f"of broadcast year {year}," in out), (0, True), day)
+
+    def test_the_date_line_speaks_the_language_asked_for_and_json_stays_the_same(self):
+        for language, line in (
+            ("en", "2026-11-04: week 45 (4Q06) of broadcast year 2026, 2026-11-02 to 2026-11-08; broadcast November 2026, 2026-10-26 to 2026-11-29\n"),
+            ("fr", "2026-11-04 : semaine 45 (4Q06) de l'année de radiodiffusion 2026, du 2026-11-02 au 2026-11-08; mois de radiodiffusion : Novembre 2026, du 2026-10-26 au 2026-11-29\n"),
+            ("es", "2026-11-04: semana 45 (4Q06) del año de radiodifusión 2026, del 2026-11-02 al 2026-11-08; mes de radiodifusión: Noviembre de 2026, del 2026-10-26 al 2026-11-29\n"),
+        ):
+            self.assertEqual(run("date", "2026-11-04", "--language", language), (0, line, ""))
+            self.assertEqual(run("date", "2026-11-04", "--json", "--language", language), run("date", "2026-11-04", "--json"))
+        # Without the option the line is English whatever the desktop's language.
+        french_desktop = dict(os.environ, LANG="fr_CA.UTF-8", LANGUAGE="fr")
+        self.assertEqual(run("date", "2026-11-04", env=french_desktop), run("date", "2026-11-04", "--language", "en"))
 
 
 if __name__ == "__main__":

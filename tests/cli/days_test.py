@@ -64,6 +64,16 @@ class DaysCommand(unittest.TestCase):
         marked = {day["date"]: day["holiday"] for day in days}
         self.assertEqual(marked["2022-12-26"], "Christmas Day (observed); Boxing Day")
         self.assertEqual(marked["2022-12-28"], "")
+        # Only the names change with the language: the header, numbers and dates stay.
+        english = run("days", "2023", "--holidays", "ca")[1].splitlines()
+        for language, row in (
+            ("fr", "2022-12-26,Lundi,2023,1,1,Janvier,1,1Q01,1,1,1,2022-12-26,2023-01-01,2022-12-26,2023-01-29,Noël (congé reporté); Lendemain de Noël"),
+            ("es", "2022-12-26,Lunes,2023,1,1,Enero,1,1Q01,1,1,1,2022-12-26,2023-01-01,2022-12-26,2023-01-29,Navidad (observado); Día de San Esteban"),
+        ):
+            table = run("days", "2023", "--holidays", "ca", "--language", language)[1].splitlines()
+            self.assertEqual((table[0], table[1]), (english[0], row))
+            numbers = lambda lines: [[v for i, v in enumerate(line.split(",")) if i not in (1, 5, 15)] for line in lines]
+            self.assertEqual(numbers(table)[1:], numbers(english)[1:])
 
     def test_bad_arguments_are_refused(self):
         for arguments, message in (

@@ -145,6 +145,16 @@ class IcsExport(unittest.TestCase):
         self.assertIn("observed on Friday 31 December 2021", new_year[3])
         _, canada = self.events_of(self.export("2023", "--holidays", "CA"))
         self.assertIn("holiday-ca-2022-boxing@merivane", canada)
+        # Titles in another language, the same events under the same UIDs.
+        for language, titles in (
+            ("fr", {"holiday-ca-2022-boxing": "Lendemain de Noël", "broadcast-month-2023-10": "Octobre 2023 (radiodiffusion, 5 semaines)",
+                    "broadcast-week-2023-45": "Semaine de radiodiffusion 45 · 4Q06"}),
+            ("es", {"holiday-ca-2022-boxing": "Día de San Esteban", "broadcast-month-2023-10": "Octubre de 2023 (radiodifusión, 5 semanas)",
+                    "broadcast-week-2023-45": "Semana de radiodifusión 45 · 4Q06"}),
+        ):
+            _, translated = self.events_of(self.export("2023", "--holidays", "ca", "--weeks", "--language", language))
+            self.assertEqual({uid: translated[uid + "@merivane"][2] for uid in titles}, titles)
+            self.assertEqual(translated.keys() - canada.keys(), {uid for uid in translated if "-week-" in uid})
         for command in (["ics", "2022"], ["pdf", "--style", "year", "--year", "2022"]):
             status, out, err = run(*command, "--holidays", "uk")
             self.assertEqual((status, out), (2, b""))

@@ -1,3 +1,4 @@
+#include "gui/help.h"
 #include "gui/qt_test_support.h"
 
 #include <QCheckBox>
@@ -46,6 +47,27 @@ void designOneButton(const std::string&) {
 }
 
 } // namespace
+
+// A page the language's folder lacks is shown in English; installed and compiled-in alike.
+TEST(GuiHelp, APageMissingInALanguageFallsBackToEnglish) {
+    const std::string folder = testing::TempDir() + "help_" + std::to_string(getpid()) + "/";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder + "fr")));
+    for (const std::string page : {"contents.html", "export.html", "fr/contents.html"}) {
+        QFile file(QString::fromStdString(folder + page));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const struct {
+        Language language;
+        const char* page;
+        std::string shown;
+    } cases[] = {{Language::French, "contents.html", folder + "fr/contents.html"},
+                 {Language::French, "export.html", folder + "export.html"},
+                 {Language::Spanish, "contents.html", folder + "contents.html"},
+                 {Language::English, "contents.html", folder + "contents.html"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(helpPageIn(folder, c.language, c.page), c.shown) << c.page;
+    QDir(QString::fromStdString(folder)).removeRecursively();
+}
 
 TEST(GuiModalForm, RaisesLoadStartActivateAndUnloadInOrderAndReturnsAfterUnload) {
     bool returned = false;

@@ -90,9 +90,62 @@ std::string readHexString(const std::string& data, std::size_t& pos) {
     return out;
 }
 
+// Windows-1252 from 0x80 to 0x9F, as Unicode; 0 where the code is unused. The typographic
+// apostrophe and opening quote read back as the ASCII characters the program writes them for.
+constexpr char32_t kWindowsHighCodes[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      U'`',   U'\'',  0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// A string shown in a WinAnsiEncoding font, as UTF-8.
+std::string fromWindows1252(const std::string& bytes) {
+    std::string out;
+    for (const char byte : bytes) {
+        const unsigned char code = static_cast<unsigned char>(byte);
+        const char32_t c = code >= 0x80 && code < 0xA0 ? kWindowsHighCodes[code - 0x80] : code;
+        appendUtf8(out, c == 0 ? U'?' : c);
+    }
+    return out;
+}
+
+// UTF-8 text as a WinAnsiEncoding font shows it; the inverse of fromWindows1252.
+std::string toWindows1252(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (int k = 1; k < length && i + k < text.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        i += length;
+        char code = '?';
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) code = static_cast<char>(c);
+        for (int k = 0; k < 32; ++k)
+            if (kWindowsHighCodes[k] == c && c >= 0x80) code = static_cast<char>(0x80 + k);
+        if (c == U'\'') code = static_cast<char>(0x92);
+        if (c == U'`') code = static_cast<char>(0x91);
+        out += code;
+    }
+    return out;
+}
+
 struct Interpreter {
     PdfPage* page;
     std::map<std::string, std::string> fontNames;
+    std::map<std::string, std::string> fontEncodings;
     std::vector<Operand> operands;
     GraphicsState state{{0, 0, 0}, {0, 0, 0}, 1.0};
     std::vector<GraphicsState> saved;
@@ -112,7 +165,10 @@ double operandNumber(const Interpreter& in, std::size_t fromEnd) {
 
 void emitText(Interpreter& in, const std::string& text) {
     PdfText t;
-    t.text = text;
+    const auto encoding = in.fontEncodings.find(in.font);
+    const bool windows =
+        encoding != in.fontEncodings.end() && encoding->second == "WinAnsiEncoding";
+    t.text = windows ? fromWindows1252(text) : text;
     t.x = in.lineX;
     t.y = in.page->height - in.lineY;
     const auto found = in.fontNames.find(in.font);
@@ -293,6 +349,10 @@ bool readPdf(const std::string& path, std::vector<PdfPage>& pages, std::string& 
                 const qpdf_oh fontObject = qpdf_oh_get_key(qpdf, fonts, key.c_str());
                 in.fontNames[stripSlash(key.c_str())] = stripSlash(
                     qpdf_oh_get_name(qpdf, qpdf_oh_get_key(qpdf, fontObject, "/BaseFont")));
+                const qpdf_oh encoding = qpdf_oh_get_key(qpdf, fontObject, "/Encoding");
+                if (qpdf_oh_is_name(qpdf, encoding))
+                    in.fontEncodings[stripSlash(key.c_str())] =
+                        stripSlash(qpdf_oh_get_name(qpdf, encoding));
             }
         }
         unsigned char* buffer = nullptr;
@@ -323,12 +383,13 @@ std::vector<PdfPage> pagesOf(const std::string& path) {
 double standardTextWidth(const std::string& font, double size, const std::string& text) {
     HPDF_Doc doc = HPDF_New(nullptr, nullptr);
     if (!doc) return -1;
-    HPDF_Font handle = HPDF_GetFont(doc, font.c_str(), nullptr);
+    HPDF_Font handle = HPDF_GetFont(doc, font.c_str(), "WinAnsiEncoding");
     double width = -1;
     if (handle) {
+        const std::string encoded = toWindows1252(text);
         const HPDF_TextWidth measured =
-            HPDF_Font_TextWidth(handle, reinterpret_cast<const HPDF_BYTE*>(text.c_str()),
-                                static_cast<HPDF_UINT>(text.size()));
+            HPDF_Font_TextWidth(handle, reinterpret_cast<const HPDF_BYTE*>(encoded.c_str()),
+                                static_cast<HPDF_UINT>(encoded.size()));
         width = measured.width * size / 1000.0;
     }
     HPDF_Free(doc);

@@ -10,7 +10,7 @@ struct PdfRgb {
 };
 
 struct PdfText {
-    std::string text;
+    std::string text; // UTF-8 when the font is WinAnsiEncoding, else the string's bytes
     double x;         // left end of the text
     double y;         // baseline
     std::string font; // BaseFont, e.g. "Helvetica-Bold"
@@ -49,7 +49,8 @@ bool readPdf(const std::string& path, std::vector<PdfPage>& pages, std::string& 
 // The pages of a PDF a test expects to read; a file that cannot be read fails the test.
 std::vector<PdfPage> pagesOf(const std::string& path);
 
-// Width of a text in one of the standard fonts, as the PDF library measures it.
+// Width of a UTF-8 text in one of the standard fonts with WinAnsiEncoding, as the PDF library
+// measures it.
 double standardTextWidth(const std::string& font, double size, const std::string& text);
 
 // Every text on the page equal to the given one, in drawing order.

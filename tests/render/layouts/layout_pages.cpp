@@ -1,5 +1,6 @@
 #include "layout_pages.h"
 
+#include "common/translate.h"
 #include "render/generate.h"
 #include "render/request.h"
 #include "support/test_files.h"
@@ -23,6 +24,15 @@ std::vector<PdfPage> renderPages(int style, int year, int selection, bool quarte
 }
 
 std::vector<PdfPage> renderRequest(const CalendarRequest& request, std::string* bytes) {
+    // The build's catalogues lie in share/locale beside the tests' folder.
+    static const bool translated = [] {
+        char path[4096] = {};
+        const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+        const std::string file(path, length > 0 ? static_cast<std::size_t>(length) : 0);
+        startTranslations(file.substr(0, file.rfind('/')));
+        return true;
+    }();
+    (void)translated;
     static int documentCount = 0;
     const std::string path = testing::TempDir() + "layouts_" + std::to_string(getpid()) + "_" +
                              std::to_string(++documentCount) + ".pdf";

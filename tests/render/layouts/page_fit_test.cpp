@@ -5,12 +5,16 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 // Helvetica's capital height and descender depth, as fractions of the font size.
 constexpr double kCapHeight = 0.718;
+// An accented capital (É, Á, Ó) rises to about this much.
+constexpr double kAccentedCapHeight = 0.93;
+constexpr const char* kAccentedCapitals[] = {"Á", "É", "Í", "Ó", "Ú", "À", "È", "Ê", "Ç", "Ñ"};
 constexpr double kDescender = 0.21;
 // Texts may touch: a descender's box corner may graze a letter's box below by this much.
 constexpr double kAllowedOverlap = 0.3;
@@ -22,7 +26,11 @@ struct TextBox {
 
 TextBox boxOf(const PdfText& text) {
     const bool descends = text.text.find_first_of("gjpqy") != std::string::npos;
-    return {text.x, rightEdge(text), text.y - kCapHeight * text.size,
+    const bool accentedCapital = std::any_of(
+        std::begin(kAccentedCapitals), std::end(kAccentedCapitals),
+        [&text](const char* capital) { return text.text.find(capital) != std::string::npos; });
+    const double rise = accentedCapital ? kAccentedCapHeight : kCapHeight;
+    return {text.x, rightEdge(text), text.y - rise * text.size,
             text.y + (descends ? kDescender * text.size : 0.0), &text};
 }
 
@@ -87,20 +95,36 @@ const Case kCases[] = {{Month, kSelectAll, "month pages"},
                        {ThreeYears, 0, "three-year page"},
                        {KeyboardStrips, 0, "keyboard strips"},
                        {PlanningCalendar, 0, "planner"}};
+
+// Each language with the holidays its users mark, whose names lengthen the texts.
+struct LanguageCase {
+    Language language;
+    int holidays;
+    const char* name;
+};
+const LanguageCase kLanguages[] = {
+    {Language::English, NoHolidays, ""},
+    {Language::English, UnitedStatesHolidays, " with US holidays"},
+    {Language::French, CanadaHolidays, " in French with Canada's holidays"},
+    {Language::Spanish, UnitedStatesHolidays, " in Spanish with US holidays"}};
 } // namespace
 
 // 2023 brings a 53-week year; quarter labels make the week labels their widest.
 TEST(LayoutFit, EveryStyleKeepsItsTextsApartAndOnThePage) {
-    for (const Case& layout : kCases) {
-        for (int year : {2023, 2024, 2025, 2026}) {
-            for (bool quarterWeeks : {false, true}) {
-                const std::string what = std::string(layout.name) + " " + std::to_string(year) +
-                                         (quarterWeeks ? " with quarter labels" : "");
-                const std::vector<PdfPage> pages =
-                    renderPages(layout.style, year, layout.selection, quarterWeeks);
-                ASSERT_FALSE(pages.empty()) << what;
-                for (const PdfPage& page : pages)
-                    expectPageFits(page, what);
+    for (const LanguageCase& language : kLanguages) {
+        for (const Case& layout : kCases) {
+            for (int year : {2023, 2024, 2025, 2026}) {
+                for (bool quarterWeeks : {false, true}) {
+                    const std::string what = std::string(layout.name) + " " + std::to_string(year) +
+                                             (quarterWeeks ? " with quarter labels" : "") +
+                                             language.name;
+                    const std::vector<PdfPage> pages =
+                        renderRequest({layout.style, year, layout.selection, quarterWeeks,
+                                       language.holidays, language.language});
+                    ASSERT_FALSE(pages.empty()) << what;
+                    for (const PdfPage& page : pages)
+                        expectPageFits(page, what);
+                }
             }
         }
     }
@@ -110,14 +134,16 @@ TEST(LayoutFit, EveryStyleKeepsItsTextsApartAndOnThePage) {
 // at least, within the column.
 TEST(LayoutFit, PlannerNotesKeepAReadableSizeInEveryYear) {
     HPDF_Doc document = HPDF_New(nullptr, nullptr);
-    const HPDF_Font font = HPDF_GetFont(document, "Helvetica", nullptr);
-    for (int country : {UnitedStatesHolidays, CanadaHolidays}) {
-        for (DateNumber monday = weekdayOnOrBefore(dateNumber(1, 1, 1920), Monday);
-             monday < dateNumber(1, 1, 2101); monday += 7) {
-            const PlannerNote note =
-                plannerNote(font, holidayMarksBetween(country, monday, monday + 6));
-            EXPECT_GE(note.size, 6) << note.text;
-            EXPECT_LE(textWidth(font, note.size, note.text), kPlannerNotesWidth) << note.text;
+    const HPDF_Font font = HPDF_GetFont(document, "Helvetica", "WinAnsiEncoding");
+    for (const Language language : {Language::English, Language::French, Language::Spanish}) {
+        for (int country : {UnitedStatesHolidays, CanadaHolidays}) {
+            for (DateNumber monday = weekdayOnOrBefore(dateNumber(1, 1, 1920), Monday);
+                 monday < dateNumber(1, 1, 2101); monday += 7) {
+                const PlannerNote note = plannerNote(
+                    font, holidayMarksBetween(country, monday, monday + 6, language), language);
+                EXPECT_GE(note.size, 6) << note.text;
+                EXPECT_LE(textWidth(font, note.size, note.text), kPlannerNotesWidth) << note.text;
+            }
         }
     }
     HPDF_Free(document);
