@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "common/atomic_file.h"
+#include "common/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -226,7 +227,8 @@ bool writeDayTable(int firstYear, int lastYear, bool json, int holidays, int des
     for (int month = 1; month <= 12; ++month)
         out.monthNames[month] = translateIn(language, kMonthNames[month]);
     for (int weekday = Monday; weekday <= Sunday; ++weekday)
-        out.weekdayNames[weekday] = translateIn(language, kWeekdayNames[weekday]);
+        out.weekdayNames[weekday] =
+            capitalFirstLetter(translateIn(language, kWeekdayNames[weekday]));
     if (json) {
         put(out, "[");
     } else {

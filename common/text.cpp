@@ -20,3 +20,9 @@ std::vector<std::string> splitText(std::string_view text, char separator) {
         start = end + 1;
     }
 }
+
+std::string capitalFirstLetter(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text;
+}

@@ -1,6 +1,7 @@
 #include "render/layouts/layouts.h"
 
 #include "calendar/dates.h"
+#include "common/text.h"
 
 #include "render/primitives.h"
 
@@ -27,21 +28,14 @@ std::string nthCharacter(const std::string& text, std::size_t index) {
         start = end;
     }
 }
-// French and Spanish write month and day names in lower case within a sentence, as the
-// catalogue keeps them; on a page they stand as headings. Their first letters are plain ASCII.
-std::string headingCase(std::string name) {
-    if (!name.empty() && name[0] >= 'a' && name[0] <= 'z')
-        name[0] = static_cast<char>(name[0] - 'a' + 'A');
-    return name;
-}
 } // namespace
 
 std::string monthName(const GenerationRequest& request, int month) {
-    return headingCase(translateIn(pageLanguage(request), kMonthNames[month]));
+    return capitalFirstLetter(translateIn(pageLanguage(request), kMonthNames[month]));
 }
 
 std::string weekdayName(const GenerationRequest& request, int weekday) {
-    return headingCase(translateIn(pageLanguage(request), kWeekdayNames[weekday]));
+    return capitalFirstLetter(translateIn(pageLanguage(request), kWeekdayNames[weekday]));
 }
 
 std::string weekdayAbbreviation(const GenerationRequest& request, int weekday) {
