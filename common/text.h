@@ -7,3 +7,10 @@
 std::string trimBlanks(std::string_view text, std::string_view blanks = " \t");
 // Every piece between separators, empty ones included: "a||b" gives "a", "", "b".
 std::vector<std::string> splitText(std::string_view text, char separator);
+
+// UTF-8 text as one line of at most maxCharacters characters: control characters (line breaks,
+// tabs, C1 codes) are dropped, and a malformed byte counts as one character "?".
+std::string singleLineText(std::string_view utf8, std::size_t maxCharacters);
+// UTF-8 text in Windows code page 1252, the encoding of the PDF fonts' WinAnsiEncoding: a
+// character the code page lacks becomes its nearest plain letter or punctuation, else "?".
+std::string windows1252Text(std::string_view utf8);

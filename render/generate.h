@@ -2,12 +2,15 @@
 #include "common/atomic_file.h"
 #include "render/request.h"
 
+#include <cstddef>
 #include <string>
 
 // The years a calendar can be printed for; four-digit years keep every date number, including
 // those of pages that run into the following years, far inside 32 bits.
 constexpr int kFirstYear = 1920;
 constexpr int kLastYear = 9999;
+// A credit line of the user's holds at most this many characters.
+constexpr std::size_t kCreditLimit = 100;
 
 // Where the main window's numbered calendars go, as the shell found it at start-up.
 struct NumberedOutput {

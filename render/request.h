@@ -2,6 +2,7 @@
 #include "calendar/broadcast_table.h"
 
 #include <hpdf.h>
+#include <string>
 
 enum CalendarStyle {
     Month = 1,
@@ -24,6 +25,10 @@ struct CalendarRequest {
     // The country whose public holidays stand out on the pages (HolidayCountry); 0 marks none
     // and leaves every page as it always was.
     int holidays = 0;
+    // The user's own credit line (UTF-8); empty prints the program's credit line.
+    std::string credit = {};
+    // The user's logo, a PNG or JPEG file; empty prints none.
+    std::string logo = {};
 };
 
 // The drawing state of one document, cleared at the start of every generation.
@@ -39,6 +44,11 @@ struct DrawingState {
     int leftMarginX;
     int rightMarginX;
     int centreX;
+    // The user's credit line in code page 1252, set with creditFont; empty for the program's.
+    std::string credit = {};
+    HPDF_Font creditFont;
+    // The user's logo, one image of the document drawn on every page; nullptr for none.
+    HPDF_Image logo;
 };
 
 // The record every layout receives.

@@ -28,6 +28,13 @@ _merivane_cli() {
             mapfile -t COMPREPLY < <(compgen -W "us ca" -- "$cur")
             return
             ;;
+        --logo)
+            _filedir '@(png|PNG|jpg|JPG|jpeg|JPEG)'
+            return
+            ;;
+        --credit)
+            return
+            ;;
         --output)
             if [[ ${words[1]} == pdf ]]; then _filedir pdf; else _filedir ics; fi
             return
@@ -36,7 +43,7 @@ _merivane_cli() {
 
     local options
     case ${words[1]} in
-        pdf) options="--style --year --month --all --quarters --holidays --output" ;;
+        pdf) options="--style --year --month --all --quarters --holidays --credit --logo --output" ;;
         ics) options="--weeks --holidays --output" ;;
         days) options="--json --holidays" ;;
         weeks | date) options="--json" ;;

@@ -33,6 +33,9 @@ constexpr int kFooterStep = 19;
 constexpr int kNotesX = 323;
 constexpr int kHolidayNoteSize = 7;
 constexpr int kSmallestNoteSize = 6;
+constexpr int kFooterSize = 8;
+// The logo stands at the top left, left of the title and above the rule under it.
+constexpr LogoBox kLogoBox = {kTableLeftX, 8, 70, 50};
 
 void drawHeaderBand(const DrawingState& drawing, int tableTop) {
     HPDF_Page page = drawing.page;
@@ -179,5 +182,7 @@ void drawPlannerPage(GenerationRequest& request) {
     y += kFooterStep;
     drawText(page, "* Denotes 5-week month", kCentreX, y, drawing.regularFont, 8, AlignCentre);
     y += kFooterStep;
-    drawText(page, kCreditLine, kCentreX, y, drawing.regularFont, 8, AlignCentre);
+    drawCredit(request, kCentreX, y, kFooterSize, AlignCentre,
+               static_cast<float>(kTableRightX - kTableLeftX));
+    drawLogo(request, kLogoBox);
 }

@@ -30,6 +30,9 @@ constexpr int kBoxBottomGap = 12;
 constexpr int kWeekLabelX = 94;
 constexpr int kQuarterWeekLabelX = 122;
 constexpr int kFooterY = 748;
+constexpr int kFooterSize = 9;
+// The logo stands between the title and the first month, left of its heading.
+constexpr LogoBox kLogoBox = {kLeftX, 44, 130, 28};
 
 // One boxed month grid under its heading, whose baseline is top.
 void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, int month, int year,
@@ -112,6 +115,8 @@ void drawQuarterPage(GenerationRequest& request, int firstMonth) {
         top += kBandPitch;
     }
 
-    drawFiveWeekNote(request, kLeftX, kFooterY, 9);
-    drawText(page, kCreditLine, kRightX, kFooterY, drawing.regularFont, 9, AlignRight);
+    drawFiveWeekNote(request, kLeftX, kFooterY, kFooterSize);
+    drawCredit(request, kRightX, kFooterY, kFooterSize, AlignRight,
+               static_cast<float>(kRightX - kLeftX) - fiveWeekNoteRoom(request, kFooterSize));
+    drawLogo(request, kLogoBox);
 }

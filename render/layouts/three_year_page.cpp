@@ -23,6 +23,9 @@ constexpr float kTitleRuleWidth = 0.7f;
 constexpr float kWeekdayRuleWidth = 0.2f;
 constexpr int kRowStep = 9;
 constexpr int kFooterY = 760;
+constexpr int kFooterSize = 7;
+// The logo stands at the top left, left of the title's rules and above the first column.
+constexpr LogoBox kLogoBox = {20, 4, 120, 28};
 
 // One year's twelve months stacked in the given column (1 to 3); table is that year's broadcast
 // calendar.
@@ -89,6 +92,8 @@ void drawThreeYearPage(GenerationRequest& request) {
         table = broadcastYearTable(year);
     }
 
-    drawFiveWeekNote(request, kLeftX, kFooterY, 7);
-    drawText(page, kCreditLine, kRightX, kFooterY, drawing.regularFont, 7, AlignRight);
+    drawFiveWeekNote(request, kLeftX, kFooterY, kFooterSize);
+    drawCredit(request, kRightX, kFooterY, kFooterSize, AlignRight,
+               static_cast<float>(kRightX - kLeftX) - fiveWeekNoteRoom(request, kFooterSize));
+    drawLogo(request, kLogoBox);
 }
