@@ -8,6 +8,9 @@ std::string trimBlanks(std::string_view text, std::string_view blanks = " \t");
 // Every piece between separators, empty ones included: "a||b" gives "a", "", "b".
 std::vector<std::string> splitText(std::string_view text, char separator);
 
+// The longest credit line of the user's a calendar carries, in characters.
+constexpr std::size_t kCreditLimit = 100;
+
 // UTF-8 text as one line of at most maxCharacters characters: control characters (line breaks,
 // tabs, C1 codes) are dropped, and a malformed byte counts as one character "?".
 std::string singleLineText(std::string_view utf8, std::size_t maxCharacters);

@@ -9,8 +9,6 @@
 // those of pages that run into the following years, far inside 32 bits.
 constexpr int kFirstYear = 1920;
 constexpr int kLastYear = 9999;
-// A credit line of the user's holds at most this many characters.
-constexpr std::size_t kCreditLimit = 100;
 
 // Where the main window's numbered calendars go, as the shell found it at start-up.
 struct NumberedOutput {

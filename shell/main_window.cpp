@@ -222,6 +222,7 @@ void windowLoad() {
     ezSetSBText(kMainForm, kStatusBar, 0, std::string("\t") + kMakerNotice);
     ezSetSBText(kMainForm, kStatusBar, 1, std::string("\tVersion: ") + kProgramVersion);
     LoadPreferences();
+    LoadPageBranding();
     fillMonthLengths();
     const std::string thisYear = localDateText().substr(6);
     const std::string year = (global::preferences.flags & kIntelligentYearFlag)
@@ -344,8 +345,10 @@ void generate() {
         if (selection == 0) return;
     }
     const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
-    const std::string saved = GenerateCalendar(
-        {style, year, selection, quarterWeeks, chosenHolidayCountry()}, numberedCalendarOutput());
+    const std::string saved =
+        GenerateCalendar({style, year, selection, quarterWeeks, chosenHolidayCountry(),
+                          global::pageBranding.credit, global::pageBranding.logo},
+                         numberedCalendarOutput());
     // Without a PDF reader nothing opens the file: say where it is, so it can be opened by hand.
     if (!saved.empty() && global::pdfViewerPath.empty())
         ezSetSBText(kMainForm, kStatusBar, 0, "\tCalendar saved as " + saved);
