@@ -35,7 +35,7 @@ constexpr int kHolidayNoteSize = 7;
 constexpr int kSmallestNoteSize = 6;
 constexpr int kFooterSize = 8;
 // The logo stands at the top left, left of the title and above the rule under it.
-constexpr LogoBox kLogoBox = {kTableLeftX, 8, 70, 50};
+constexpr LogoBox kLogoBox = {kTableLeftX, 8, 58, 50};
 
 void drawHeaderBand(const DrawingState& drawing, int tableTop) {
     HPDF_Page page = drawing.page;
