@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 
 packages=(
   g++ cmake ninja-build pkg-config ccache
-  libhpdf-dev qt6-base-dev libcurl4-openssl-dev
+  libhpdf-dev qt6-base-dev libcurl4-openssl-dev libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   xdg-utils
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl

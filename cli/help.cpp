@@ -11,7 +11,8 @@ struct CommandHelp {
 const CommandHelp kCommands[] = {
     {"pdf",
      "  merivane-cli pdf --style STYLE --year YEAR [--month N | --all] [--quarters]\n"
-     "                   [--holidays us|ca] [--language en|fr|es] [--output FILE]\n",
+     "                   [--holidays us|ca] [--language en|fr|es] [--credit TEXT]\n"
+     "                   [--logo FILE] [--output FILE]\n",
      "pdf    writes a standard broadcast calendar as a PDF file and prints its path.\n"
      "       STYLE is month, quarter, year, 3years, strip or planner (or 1 to 6).\n"
      "       YEAR is 1920 to 9999; for 3years it is the first of the three years.\n"
@@ -30,6 +31,13 @@ const CommandHelp kCommands[] = {
      "                   days as the federal public service takes them, from 1967.\n"
      "       --language  prints the pages in English (en, the default), French (fr)\n"
      "                   or Spanish (es).\n"
+     "       --credit    your own credit line on every page in place of the program's\n"
+     "                   (at most 100 characters; it shrinks, then is cut, to fit).\n"
+     "       --logo      a PNG or JPEG file (at most 10 MB and 2000 pixels a side)\n"
+     "                   printed on every page; a file that cannot be used is\n"
+     "                   refused and nothing is written. Without these options the\n"
+     "                   program's credit line and no logo are printed, whatever\n"
+     "                   the window's preferences say.\n"
      "       --output    the file to write, or - for standard output; by default a\n"
      "                   descriptive name in the current folder, such as\n"
      "                   Broadcast-Year-2025.pdf. An existing file is replaced only\n"

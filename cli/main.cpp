@@ -6,6 +6,7 @@
 #include "common/atomic_file.h"
 #include "program/version.h"
 #include "render/generate.h"
+#include "render/logo.h"
 #include "render/seam.h"
 
 #include <charconv>
@@ -99,7 +100,7 @@ int writeToFile(const CalendarRequest& request, const std::string& output) {
 }
 
 int runPdf(int argc, char** argv) {
-    std::string styleText, yearText, monthText, output, holidaysText, languageText;
+    std::string styleText, yearText, monthText, output, holidaysText, languageText, credit, logo;
     bool all = false, quarters = false, haveMonth = false;
     for (int i = 2; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -125,6 +126,13 @@ int runPdf(int argc, char** argv) {
         } else if (optionValue(argc, argv, i, "--language", value, missing)) {
             if (missing) return usageError("--language needs a value");
             languageText = value;
+        } else if (optionValue(argc, argv, i, "--credit", value, missing)) {
+            if (missing) return usageError("--credit needs a value");
+            credit = value;
+        } else if (optionValue(argc, argv, i, "--logo", value, missing)) {
+            if (missing) return usageError("--logo needs a value");
+            logo = value;
+            if (logo.empty()) return usageError("--logo needs a file name");
         } else if (argument == "--all") {
             all = true;
         } else if (argument == "--quarters") {
@@ -158,6 +166,15 @@ int runPdf(int argc, char** argv) {
         request.selection = month;
     }
     if (output.empty()) output = defaultFileName(*style, request);
+    // The settings file's credit line and logo are the window's; here only the options count.
+    request.credit = credit;
+    request.logo = logo;
+    if (!logo.empty()) {
+        std::string bytes, problem;
+        ImageFacts facts{};
+        if (!readLogoFile(logo, bytes, facts, problem))
+            return fail(kExitFailure, logoProblemMessage(logo, problem));
+    }
 
     global::renderSeam.showMessage = printMessageLine;
     global::renderSeam.showSaveFailure = printSaveFailure;

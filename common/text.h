@@ -12,3 +12,12 @@ std::vector<std::string> splitText(std::string_view text, char separator);
 // are written in lower case within a sentence, as the catalogue keeps them, and capitalised
 // where they stand alone: a heading, a table's cell.
 std::string capitalFirstLetter(std::string text);
+// The longest credit line of the user's a calendar carries, in characters.
+constexpr std::size_t kCreditLimit = 100;
+
+// UTF-8 text as one line of at most maxCharacters characters: control characters (line breaks,
+// tabs, C1 codes) are dropped, and a malformed byte counts as one character "?".
+std::string singleLineText(std::string_view utf8, std::size_t maxCharacters);
+// UTF-8 text in Windows code page 1252, the encoding of the PDF fonts' WinAnsiEncoding: a
+// character the code page lacks becomes its nearest plain letter or punctuation, else "?".
+std::string windows1252Text(std::string_view utf8);

@@ -200,6 +200,8 @@ QFont fontOf(int number);
 void setUpGrid();
 void setUpFonts();
 bool handleOwnerDraw(QWidget* widget);
+// The property of a picture label that scales larger pictures down into it (ezPicture "Z").
+inline constexpr const char* kFitsPictureProperty = "merivaneFitsPicture";
 QPixmap pixmapFor(const std::string& picture, const QWidget* widget);
 // Text needs this contrast to its ground to be read easily (WCAG's 4.5:1).
 inline constexpr double kReadableContrast = 4.5;

@@ -277,6 +277,7 @@ QWidget* makePicture(Form& form, const std::string& picture, const std::string& 
     if (hasLetter(properties, 'F')) label->setFrameStyle(QFrame::Box | QFrame::Plain);
     if (hasLetter(properties, 'R')) label->setFrameStyle(QFrame::Panel | QFrame::Raised);
     if (hasLetter(properties, 'S')) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setProperty(kFitsPictureProperty, hasLetter(properties, 'Z'));
     if (toolkit.pictures.count(picture) != 0) label->setPixmap(pixmapFor(picture, label));
     return label;
 }

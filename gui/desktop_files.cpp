@@ -36,6 +36,18 @@ std::string ezSaveFileDialog(const std::string& form, const std::string& title,
     return fromQt(dialog.selectedFiles().constFirst());
 }
 
+std::string ezOpenFileDialog(const std::string& form, const std::string& title,
+                             const std::string& folder, const std::string& filter) {
+    ensureToolkit();
+    Form* owner = findForm(form);
+    QFileDialog dialog(owner != nullptr ? owner->window.data() : QApplication::activeWindow(),
+                       toQt(title), toQt(folder), toQt(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return fromQt(dialog.selectedFiles().constFirst());
+}
+
 void ezSetClipboardText(const std::string& text) {
     ensureToolkit();
     QApplication::clipboard()->setText(toQt(text));

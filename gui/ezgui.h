@@ -29,7 +29,8 @@
 // inside a frame belong to it, a text box is named after the label just left of or above it,
 // and a frame without a caption after the first choice it holds.
 //   Picture:     "C" centred in the control (otherwise at its top left); "F" flat frame,
-//                "R" raised frame, "S" sunken frame.
+//                "R" raised frame, "S" sunken frame; "Z" a larger picture is scaled down into
+//                the control, its aspect kept.
 //   Rich text:   "V" vertical scroll bar; the box shows text, the user cannot edit it.
 //   Fonts (ezDefFont, ezUseIFont): "B" bold, "I" italic, "U" underline; others ignored.
 
@@ -298,5 +299,9 @@ std::string ezDocumentsFolder();
 std::string ezSaveFileDialog(const std::string& form, const std::string& title,
                              const std::string& suggestedPath, const std::string& filter,
                              const std::string& suffix);
+// The open dialog over `form`, starting in folder; filter as "Pictures (*.png *.jpg)". The chosen
+// file, or "" when the user cancelled.
+std::string ezOpenFileDialog(const std::string& form, const std::string& title,
+                             const std::string& folder, const std::string& filter);
 // Puts the text on the clipboard.
 void ezSetClipboardText(const std::string& text);

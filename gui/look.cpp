@@ -386,7 +386,15 @@ void ezSetImage(const std::string& form, int id, const std::string& picture) {
         label->clear();
         return;
     }
-    label->setPixmap(pixmapFor(picture, label));
+    QPixmap pixmap = pixmapFor(picture, label);
+    const QSize room = label->contentsRect().size() * pixmap.devicePixelRatio();
+    if (label->property(kFitsPictureProperty).toBool() &&
+        (pixmap.width() > room.width() || pixmap.height() > room.height())) {
+        const qreal ratio = pixmap.devicePixelRatio();
+        pixmap = pixmap.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        pixmap.setDevicePixelRatio(ratio);
+    }
+    label->setPixmap(pixmap);
 }
 
 void ezGetPictureSize(const std::string& picture, int& width, int& height) {

@@ -15,6 +15,7 @@
 
 namespace global {
 PreferenceRecord preferences;
+PageBranding pageBranding;
 } // namespace global
 
 namespace {
@@ -234,6 +235,25 @@ void SavePreferences(const PreferenceRecord& working) {
                    {"Preferences", "Update", flagText(kUpdateAlertFlag)},
                    {"Preferences", "ShowTips", flagText(kTooltipsFlag)},
                    {kDisplaySection, kPageLanguageKey, languageSettingText(working.pageLanguage)}});
+}
+
+void LoadPageBranding() {
+    global::pageBranding.credit = trimBlanks(
+        singleLineText(ReadSetting(global::settingsPath, "Pages", "Credit", ""), kCreditLimit));
+    global::pageBranding.logo = ReadSetting(global::settingsPath, "Pages", "Logo", "");
+}
+
+bool SavePageBranding(const PageBranding& branding) {
+    global::pageBranding.credit = trimBlanks(singleLineText(branding.credit, kCreditLimit));
+    global::pageBranding.logo = branding.logo;
+    // A path the file cannot hold whole would name another file when read back: it is kept for
+    // this run only.
+    std::string storedLogo = branding.logo;
+    if (storedLogo.size() > kValueLimit || hasLineBreakOrNul(storedLogo) ||
+        trimBlanks(storedLogo) != storedLogo)
+        storedLogo.clear();
+    return WriteSettings(global::settingsPath, {{"Pages", "Credit", global::pageBranding.credit},
+                                                {"Pages", "Logo", storedLogo}});
 }
 
 int FollowingCalendarNumber() {

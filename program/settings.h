@@ -43,6 +43,20 @@ extern PreferenceRecord preferences;
 void LoadPreferences();
 void SavePreferences(const PreferenceRecord& working);
 
+// The user's own credit line and logo file for the window's calendars, [Pages] Credit and Logo;
+// empty for the program's credit line and no logo.
+struct PageBranding {
+    std::string credit;
+    std::string logo;
+};
+namespace global {
+extern PageBranding pageBranding;
+} // namespace global
+// Reads them, the credit as one line of at most kCreditLimit characters.
+void LoadPageBranding();
+// Makes them live and writes them; false when the settings file could not be written.
+bool SavePageBranding(const PageBranding& branding);
+
 // The number of the next calendar file, after the output counter [PDF] Number of the settings
 // file: 1 to 999, then 1 again. Nothing is written.
 int FollowingCalendarNumber();

@@ -1,8 +1,10 @@
 #include "render/generate.h"
 
 #include "calendar/broadcast.h"
+#include "common/text.h"
 #include "program/version.h"
 #include "render/layouts/layouts.h"
+#include "render/logo.h"
 #include "render/primitives.h"
 #include "render/seam.h"
 
@@ -22,6 +24,7 @@ namespace {
 
 constexpr int kLastFileNumber = 999;
 constexpr const char* kErrorTitle = "PDF Error";
+constexpr const char* kLogoErrorTitle = N_("Logo");
 constexpr const char* kFileSuffix = "Calendar.PDF";
 // The program named as every document's creator, with its version.
 constexpr const char* kCreatorName = "Merivane";
@@ -182,6 +185,27 @@ void setDocumentInfo(HPDF_Doc document, const CalendarRequest& calendar) {
     HPDF_SetInfoDateAttr(document, HPDF_INFO_CREATION_DATE, creationDate());
 }
 
+// The user's credit line and logo, when given. A logo that cannot be used is reported and the
+// calendar goes on without it; the front end that must not print without it checks it first.
+void setBranding(const CalendarRequest& calendar, DrawingState& drawing) {
+    const std::string credit = singleLineText(calendar.credit, kCreditLimit);
+    if (!trimBlanks(credit).empty()) drawing.credit = credit;
+    if (calendar.logo.empty()) return;
+    std::string bytes, problem;
+    ImageFacts facts{};
+    if (!readLogoFile(calendar.logo, bytes, facts, problem)) {
+        showMessage(translate(kLogoErrorTitle),
+                    logoProblemMessage(calendar.logo, problem) + "{f11,t4}",
+                    translate("The calendar is printed without the logo.{f6}"));
+        return;
+    }
+    const auto* data = reinterpret_cast<const HPDF_BYTE*>(bytes.data());
+    const auto size = static_cast<HPDF_UINT>(bytes.size());
+    drawing.logo = facts.kind == ImageKind::Png
+                       ? HPDF_LoadPngImageFromMem(drawing.document, data, size)
+                       : HPDF_LoadJpegImageFromMem(drawing.document, data, size);
+}
+
 // Creates the document and lets the style's layout draw it; errors the library reports on the
 // way land in error. False, after telling the user, when there is no document to save.
 bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
@@ -208,6 +232,7 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
     drawing.boldObliqueFont =
         HPDF_GetFont(drawing.document, "Helvetica-BoldOblique", kPageEncoding);
     setDocumentInfo(drawing.document, calendar);
+    setBranding(calendar, drawing);
     request.broadcastYear = broadcastYearTable(calendar.year);
     drawPages(request);
     return true;

@@ -2,6 +2,7 @@
 #include "common/atomic_file.h"
 #include "render/request.h"
 
+#include <cstddef>
 #include <string>
 
 // The years a calendar can be printed for; four-digit years keep every date number, including

@@ -15,10 +15,10 @@ enum TextAlignment { AlignLeft = 0, AlignRight = 1, AlignCentre = 2 };
 
 // The text as the pages' fonts encode it (WinAnsiEncoding, Windows-1252) from UTF-8. The
 // apostrophe and grave accent become the typographic quotes the standard encoding always printed
-// for them; a character the encoding lacks becomes "?".
+// for them; a character the encoding lacks becomes its nearest plain letter, else "?".
 std::string pageEncodedText(const std::string& text);
 // The text as a document property takes it (PDFDocEncoding): ASCII as it is, Latin-1 letters
-// from UTF-8, "?" for anything else.
+// from UTF-8, nearest plain letters for others, "?" for anything else.
 std::string documentInfoText(const std::string& text);
 
 // All coordinates are points with y measured down from the top edge; only these routines

@@ -3,6 +3,7 @@
 #include "common/translate.h"
 
 #include <hpdf.h>
+#include <string>
 
 enum CalendarStyle {
     Month = 1,
@@ -27,6 +28,10 @@ struct CalendarRequest {
     int holidays = 0;
     // The language the pages are printed in; Automatic follows the window's.
     Language language = Language::Automatic;
+    // The user's own credit line (UTF-8); empty prints the program's credit line.
+    std::string credit = {};
+    // The user's logo, a PNG or JPEG file; empty prints none.
+    std::string logo = {};
 };
 
 // The drawing state of one document, cleared at the start of every generation.
@@ -42,6 +47,10 @@ struct DrawingState {
     int leftMarginX;
     int rightMarginX;
     int centreX;
+    // The user's credit line (UTF-8, one line); empty for the program's.
+    std::string credit = {};
+    // The user's logo, one image of the document drawn on every page; nullptr for none.
+    HPDF_Image logo;
 };
 
 // The record every layout receives.

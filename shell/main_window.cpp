@@ -274,6 +274,7 @@ void windowLoad() {
     ezSetSBText(kMainForm, kStatusBar, 1,
                 "\t" + fillIn(translate("Version: %1"), {kProgramVersion}));
     LoadPreferences();
+    LoadPageBranding();
     fillMonthLengths();
     const std::string thisYear = localDateText().substr(6);
     const std::string year = (global::preferences.flags & kIntelligentYearFlag)
@@ -410,6 +411,8 @@ void generate() {
     }
     const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
     CalendarRequest request{style, year, selection, quarterWeeks, chosenHolidayCountry()};
+    request.credit = global::pageBranding.credit;
+    request.logo = global::pageBranding.logo;
     choosePageLanguage(request);
     const std::string saved = GenerateCalendar(request, numberedCalendarOutput());
     // Without a PDF reader nothing opens the file: say where it is, so it can be opened by hand.

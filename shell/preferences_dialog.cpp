@@ -5,8 +5,10 @@
 #include "gui/fonts.h"
 #include "gui/form_events.h"
 #include "gui/help.h"
+#include "msgbox/msgbox.h"
 #include "program/program.h"
 #include "program/settings.h"
+#include "render/logo.h"
 
 #include <algorithm>
 
@@ -16,21 +18,34 @@ constexpr int kSaveButton = 125;
 constexpr int kCloseButton = 130;
 constexpr int kHelpButton = 135;
 constexpr int kOptionsFrame = 140;
+constexpr int kCreditLabel = 200;
+constexpr int kCreditText = 205;
+constexpr int kLogoLabel = 210;
+constexpr int kLogoText = 215;
+constexpr int kLogoPreview = 220;
+constexpr int kBrowseButton = 225;
+constexpr int kClearButton = 230;
+constexpr int kBrandingFrame = 235;
 constexpr int kLanguageFrame = 165;
 
 // The form as laid out for English; translated captions widen it.
 constexpr double kFormWidth = 34;
-constexpr double kFormHeight = 15.125;
+constexpr double kFormHeight = 22.625;
 constexpr double kFrameLeft = 2;
 constexpr double kFrameWidth = 29.75;
 constexpr double kBoxLeft = 3.5;
-constexpr double kButtonRow = 12.875;
+constexpr double kButtonRow = 20.375;
 constexpr double kButtonWidth = 6.25;
 constexpr double kCloseRight = 30.75;
 constexpr double kButtonGap = 1;
 constexpr double kLanguageFrameRow = 9.375;
 constexpr double kLanguageRow = 10.75;
 constexpr double kLanguageGap = 1;
+// The group of the user's credit line and logo, below the language.
+constexpr double kBrandingRow = 12.5;
+constexpr double kBrandingLabelWidth = 8.5;
+constexpr double kBrandingFieldLeft = 12;
+constexpr double kBrandingFieldWidth = 18.75;
 
 // The calendar languages offered, in the order of Language. Each language is named in its own
 // language, so only Automatic is translated.
@@ -72,6 +87,7 @@ const PreferenceBox kBoxes[] = {
 
 // The preferences as the dialog shows them; live only after Save.
 PreferenceRecord working;
+PageBranding workingBranding;
 
 const LanguageRadio* languageRadioWithId(int controlId) {
     for (const LanguageRadio& radio : kLanguageRadios)
@@ -118,6 +134,13 @@ void disableSaveButton() {
     ezDisableC(kPreferencesForm, kSaveButton);
 }
 
+// The logo's file name and a small picture of it; nothing for no logo or one that cannot be
+// used (the message has said why).
+void showLogo(const std::string& path) {
+    ezSetText(kPreferencesForm, kLogoText, path);
+    ezSetImage(kPreferencesForm, kLogoPreview, path.empty() ? "" : ezLoadPicture(path));
+}
+
 void dialogLoad() {
     ezSetFormIcon(kPreferencesForm, global::programIcon);
     for (const PreferenceBox& box : kBoxes)
@@ -126,7 +149,33 @@ void dialogLoad() {
         if (radio.language == global::preferences.pageLanguage)
             ezSetCheck(kPreferencesForm, radio.id, 1);
     working = global::preferences;
+    workingBranding = global::pageBranding;
+    ezSetText(kPreferencesForm, kCreditText, workingBranding.credit);
+    std::string bytes, problem;
+    ImageFacts facts{};
+    const bool usable =
+        workingBranding.logo.empty() || readLogoFile(workingBranding.logo, bytes, facts, problem);
+    ezSetText(kPreferencesForm, kLogoText, workingBranding.logo);
+    if (usable && !workingBranding.logo.empty()) showLogo(workingBranding.logo);
     disableSaveButton();
+}
+
+// The chosen file is checked at once: one that cannot be used is named with the reason and
+// the logo stays as it was.
+void chooseLogo() {
+    const std::string path =
+        ezOpenFileDialog(kPreferencesForm, translate("Choose Your Logo"), ezDocumentsFolder(),
+                         translate("PNG or JPEG pictures (*.png *.PNG *.jpg *.JPG *.jpeg *.JPEG)"));
+    if (path.empty()) return;
+    std::string bytes, problem;
+    ImageFacts facts{};
+    if (!readLogoFile(path, bytes, facts, problem)) {
+        okMessage(translate("Logo"), logoProblemMessage(path, problem) + "{f10}", "");
+        return;
+    }
+    workingBranding.logo = path;
+    showLogo(path);
+    ezEnableC(kPreferencesForm, kSaveButton);
 }
 
 // Escape closes without saving, as it does in every dialog.
@@ -160,6 +209,7 @@ void languageRadioEvents(const LanguageRadio& radio, int eventCode) {
 void saveButtonEvents(int eventCode) {
     if (eventCode == kEventClick) {
         SavePreferences(working);
+        SavePageBranding(workingBranding);
         disableSaveButton();
         ezUnloadForm(kPreferencesForm);
         return;
@@ -205,6 +255,36 @@ void preferencesDesign() {
         ezAddTooltip(kPreferencesForm, radio.id);
         column += width + kLanguageGap;
     }
+    const double row = kBrandingRow;
+    startControl(false);
+    ezLabel(kCreditLabel, kBoxLeft, row + 1.375, kBrandingLabelWidth, 1, translate("Credit &line:"),
+            "");
+    startControl(false);
+    ezText(kCreditText, kBrandingFieldLeft, row + 1.125, kBrandingFieldWidth + extra, 1.375, "",
+           "T[100]");
+    ezAddTooltip(kPreferencesForm, kCreditText);
+    startControl(false);
+    ezLabel(kLogoLabel, kBoxLeft, row + 3.125, kBrandingLabelWidth, 1, translate("Logo:"), "");
+    startControl(false);
+    ezText(kLogoText, kBrandingFieldLeft, row + 2.875, kBrandingFieldWidth + extra, 1.375, "",
+           "TR");
+    startControl(false);
+    ezPicture(kLogoPreview, kBoxLeft, row + 4.75, 8, 2.5, "", "CSZ");
+    ezSetControlName(kPreferencesForm, kLogoPreview, translate("Logo preview"));
+    // Browse and Clear share the field's width, each at least as wide as its caption needs.
+    const char* browseCaption = translate("&Browse...");
+    const char* clearCaption = translate("Clea&r");
+    const double pickWidth = std::max({(kBrandingFieldWidth + extra - kButtonGap) / 2,
+                                       ezFitWidth('B', kDialogFont, browseCaption, 0),
+                                       ezFitWidth('B', kDialogFont, clearCaption, 0)});
+    startControl(false);
+    ezButton(kBrowseButton, kBrandingFieldLeft, row + 5.125, pickWidth, 1.5, browseCaption, "T");
+    startControl(false);
+    ezButton(kClearButton, kBrandingFieldLeft + pickWidth + kButtonGap, row + 5.125, pickWidth, 1.5,
+             clearCaption, "T");
+    startControl(true);
+    ezFrame(kBrandingFrame, kFrameLeft, row, kFrameWidth + extra, 7.875,
+            translate("Your name on the calendars"), "");
     // Save and Close keep to the right edge, each as wide as its caption needs.
     const char* saveCaption = translate("&Save");
     const char* closeCaption = translate("&Close");
@@ -249,6 +329,24 @@ void preferencesEvents(int controlId, int eventCode, int value, int& cancel) {
         return;
     case kCloseButton:
         closeButtonEvents(eventCode);
+        return;
+    case kCreditText:
+        if (eventCode == kEventTextChanged) {
+            workingBranding.credit = ezGetText(kPreferencesForm, kCreditText);
+            ezEnableC(kPreferencesForm, kSaveButton);
+        }
+        if (eventCode == kEventTooltip && tooltipsOn())
+            ezSetTooltip(translate("Your name, phone or web address at the foot of every page; "
+                                   "empty prints the program's own line"));
+        return;
+    case kBrowseButton:
+        if (eventCode == kEventClick) chooseLogo();
+        return;
+    case kClearButton:
+        if (eventCode != kEventClick) return;
+        workingBranding.logo.clear();
+        showLogo("");
+        ezEnableC(kPreferencesForm, kSaveButton);
         return;
     case kHelpButton:
         if (eventCode == kEventClick) showHelpContext(kPreferencesHelp);

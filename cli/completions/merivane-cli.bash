@@ -28,8 +28,15 @@ _merivane_cli() {
             mapfile -t COMPREPLY < <(compgen -W "us ca" -- "$cur")
             return
             ;;
+        --logo)
+            _filedir '@(png|PNG|jpg|JPG|jpeg|JPEG)'
+            return
+            ;;
         --language)
             mapfile -t COMPREPLY < <(compgen -W "en fr es" -- "$cur")
+            return
+            ;;
+        --credit)
             return
             ;;
         --output)
@@ -40,7 +47,7 @@ _merivane_cli() {
 
     local options
     case ${words[1]} in
-        pdf) options="--style --year --month --all --quarters --holidays --language --output" ;;
+        pdf) options="--style --year --month --all --quarters --holidays --language --credit --logo --output" ;;
         ics) options="--weeks --holidays --language --output" ;;
         days) options="--json --holidays --language" ;;
         date) options="--json --language" ;;

@@ -18,6 +18,8 @@ complete -c merivane-cli -n "__fish_seen_subcommand_from pdf" -l year -x -d 'Yea
 complete -c merivane-cli -n "__fish_seen_subcommand_from pdf" -l month -x -a "1 2 3 4 5 6 7 8 9 10 11 12" -d 'Only this month'
 complete -c merivane-cli -n "__fish_seen_subcommand_from pdf" -l all -d 'Every month or quarter'
 complete -c merivane-cli -n "__fish_seen_subcommand_from pdf" -l quarters -d 'Add the quarter week to week numbers'
+complete -c merivane-cli -n "__fish_seen_subcommand_from pdf" -l credit -x -d 'Your own credit line'
+complete -c merivane-cli -n "__fish_seen_subcommand_from pdf" -l logo -r -F -d 'PNG or JPEG logo on every page'
 complete -c merivane-cli -n "__fish_seen_subcommand_from pdf ics" -l output -r -F -d 'File to write, - for standard output'
 complete -c merivane-cli -n "__fish_seen_subcommand_from ics" -l weeks -d 'Add one event per week'
 complete -c merivane-cli -n "__fish_seen_subcommand_from weeks date days" -l json -d 'Print JSON'

@@ -21,6 +21,8 @@ constexpr int kRowStep = 7;
 constexpr float kHairlineWidth = 0.1f;
 // The week row draws no label on this page, so its position is never used.
 constexpr int kNoWeekLabelX = 0;
+// The logo stands in the margin above the first strip, which keeps its size and place.
+constexpr LogoBox kLogoBox = {kLeftX, 5, 160, 26};
 
 // The twelve month blocks of one strip whose name line stands at top.
 void drawStrip(GenerationRequest& request, int top) {
@@ -61,4 +63,5 @@ void drawKeyboardStripPage(GenerationRequest& request) {
         drawStrip(request, top);
         top += kStripPitch;
     }
+    drawLogo(request, kLogoBox);
 }

@@ -39,6 +39,26 @@ void drawFiveWeekNote(const GenerationRequest& request, int x, int y, int size);
 
 // The footer's one-line credit, shared by every layout that has a footer.
 extern const char* const kCreditLine;
+// A credit line of the user's shrinks to this size before it is cut short.
+inline constexpr int kSmallestCreditSize = 6;
+
+// The footer's credit at x, y: the program's own as it always was, or the user's, shrunk and at
+// last cut with an ellipsis to stay within width points.
+void drawCredit(const GenerationRequest& request, int x, int y, int size, int alignment,
+                float width);
+// The width a footer keeps for the five-week note at the size, with a gap after it.
+float fiveWeekNoteRoom(const GenerationRequest& request, int size);
+
+// Where a layout puts the user's logo, in points from the page's top left.
+struct LogoBox {
+    int x;
+    int top;
+    int width;
+    int height;
+};
+// The user's logo scaled into the box with its aspect kept, at the box's left edge and centred
+// top to bottom; nothing without a logo.
+void drawLogo(const GenerationRequest& request, LogoBox box);
 
 // The holidays of a planner week as its notes column shows them, at the size (in points) that
 // fits the column's width.

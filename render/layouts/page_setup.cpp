@@ -5,6 +5,9 @@
 
 #include "render/primitives.h"
 
+#include <algorithm>
+#include <string>
+
 namespace {
 constexpr const char* kWeekdayAbbreviations[8] = {"",        N_("Mon"), N_("Tue"), N_("Wed"),
                                                   N_("Thu"), N_("Fri"), N_("Sat"), N_("Sun")};
@@ -82,7 +85,60 @@ void setPageGeometry(DrawingState& drawing, int width, int height, int leftMargi
     drawing.centreX = width / 2;
 }
 
+namespace {
+constexpr int kFooterGap = 12;
+constexpr const char* kEllipsis = "\u2026";
+
+std::string fiveWeekNote(const GenerationRequest& request) {
+    return translateIn(pageLanguage(request), "* denotes 5-week month");
+}
+
+// Removes the last UTF-8 character whole, so a cut never leaves half a letter.
+void dropLastCharacter(std::string& text) {
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80)
+        text.pop_back();
+    if (!text.empty()) text.pop_back();
+}
+} // namespace
+
 void drawFiveWeekNote(const GenerationRequest& request, int x, int y, int size) {
-    drawText(request.drawing.page, translateIn(pageLanguage(request), "* denotes 5-week month"), x,
-             y, request.drawing.regularFont, size, AlignLeft);
+    drawText(request.drawing.page, fiveWeekNote(request), x, y, request.drawing.regularFont, size,
+             AlignLeft);
+}
+
+float fiveWeekNoteRoom(const GenerationRequest& request, int size) {
+    return textWidth(request.drawing.regularFont, size, fiveWeekNote(request)) + kFooterGap;
+}
+
+void drawCredit(const GenerationRequest& request, int x, int y, int size, int alignment,
+                float width) {
+    const DrawingState& drawing = request.drawing;
+    if (drawing.credit.empty()) {
+        drawText(drawing.page, creditLine(request), x, y, drawing.regularFont, size, alignment);
+        return;
+    }
+    std::string text = drawing.credit;
+    while (size > kSmallestCreditSize && textWidth(drawing.regularFont, size, text) > width)
+        --size;
+    if (textWidth(drawing.regularFont, size, text) > width) {
+        while (!text.empty() && (text.back() == ' ' ||
+                                 textWidth(drawing.regularFont, size, text + kEllipsis) > width))
+            dropLastCharacter(text);
+        text += kEllipsis;
+    }
+    drawText(drawing.page, text, x, y, drawing.regularFont, size, alignment);
+}
+
+void drawLogo(const GenerationRequest& request, LogoBox box) {
+    const DrawingState& drawing = request.drawing;
+    if (!drawing.logo) return;
+    const float imageWidth = static_cast<float>(HPDF_Image_GetWidth(drawing.logo));
+    const float imageHeight = static_cast<float>(HPDF_Image_GetHeight(drawing.logo));
+    if (imageWidth <= 0 || imageHeight <= 0) return;
+    const float scale = std::min(static_cast<float>(box.width) / imageWidth,
+                                 static_cast<float>(box.height) / imageHeight);
+    const float width = imageWidth * scale, height = imageHeight * scale;
+    const float top = static_cast<float>(box.top) + (static_cast<float>(box.height) - height) / 2;
+    HPDF_Page_DrawImage(drawing.page, drawing.logo, static_cast<float>(box.x),
+                        HPDF_Page_GetHeight(drawing.page) - top - height, width, height);
 }

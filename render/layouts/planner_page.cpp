@@ -41,6 +41,8 @@ constexpr int kTitleSize = 28;
 constexpr int kSmallestTitleSize = 18;
 constexpr int kFooterSize = 8;
 constexpr int kSmallestFooterSize = 6;
+// The logo stands at the top left, left of the title and above the rule under it.
+constexpr LogoBox kLogoBox = {kTableLeftX, 8, 58, 50};
 
 // The widest a header text may be: its column, from the left rule to its anchor.
 float headingRoom(int leftRule, int anchorX) {
@@ -212,7 +214,7 @@ void drawPlannerPage(GenerationRequest& request) {
     const std::string footer[] = {
         translateIn(language, "Broadcast Calendar: Standard Billing Week; Monday thru Sunday -- "
                               "Standard Billing Month; Ending on Last Sunday"),
-        translateIn(language, "* Denotes 5-week month"), creditLine(request)};
+        translateIn(language, "* Denotes 5-week month")};
     for (const std::string& line : footer) {
         if (&line != footer) y += kFooterStep;
         drawText(page, line, kCentreX, y, drawing.regularFont,
@@ -220,4 +222,8 @@ void drawPlannerPage(GenerationRequest& request) {
                              kTableRightX - kTableLeftX),
                  AlignCentre);
     }
+    y += kFooterStep;
+    drawCredit(request, kCentreX, y, kFooterSize, AlignCentre,
+               static_cast<float>(kTableRightX - kTableLeftX));
+    drawLogo(request, kLogoBox);
 }

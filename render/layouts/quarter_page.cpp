@@ -32,6 +32,9 @@ constexpr int kQuarterWeekLabelX = 122;
 constexpr int kFooterY = 748;
 constexpr int kTitleSize = 16;
 constexpr int kSmallestTitleSize = 10;
+constexpr int kFooterSize = 9;
+// The logo stands between the title and the first month, left of its heading.
+constexpr LogoBox kLogoBox = {kLeftX, 44, 130, 28};
 
 // One boxed month grid under its heading, whose baseline is top.
 void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, int month, int year,
@@ -119,6 +122,8 @@ void drawQuarterPage(GenerationRequest& request, int firstMonth) {
         top += kBandPitch;
     }
 
-    drawFiveWeekNote(request, kLeftX, kFooterY, 9);
-    drawText(page, creditLine(request), kRightX, kFooterY, drawing.regularFont, 9, AlignRight);
+    drawFiveWeekNote(request, kLeftX, kFooterY, kFooterSize);
+    drawCredit(request, kRightX, kFooterY, kFooterSize, AlignRight,
+               static_cast<float>(kRightX - kLeftX) - fiveWeekNoteRoom(request, kFooterSize));
+    drawLogo(request, kLogoBox);
 }

@@ -25,6 +25,9 @@ constexpr int kRowStep = 9;
 constexpr int kFooterY = 760;
 constexpr int kTitleSize = 12;
 constexpr int kSmallestTitleSize = 8;
+constexpr int kFooterSize = 7;
+// The logo stands at the top left, left of the title's rules and above the first column.
+constexpr LogoBox kLogoBox = {20, 4, 120, 28};
 
 // One year's twelve months stacked in the given column (1 to 3); table is that year's broadcast
 // calendar.
@@ -95,6 +98,8 @@ void drawThreeYearPage(GenerationRequest& request) {
         table = broadcastYearTable(year);
     }
 
-    drawFiveWeekNote(request, kLeftX, kFooterY, 7);
-    drawText(page, creditLine(request), kRightX, kFooterY, drawing.regularFont, 7, AlignRight);
+    drawFiveWeekNote(request, kLeftX, kFooterY, kFooterSize);
+    drawCredit(request, kRightX, kFooterY, kFooterSize, AlignRight,
+               static_cast<float>(kRightX - kLeftX) - fiveWeekNoteRoom(request, kFooterSize));
+    drawLogo(request, kLogoBox);
 }

@@ -31,6 +31,9 @@ constexpr int kTitleRuleBottomY = 61;
 constexpr int kTitleY = 60;
 constexpr int kYearY = 96;
 constexpr int kFooterY = 748;
+constexpr int kFooterSize = 7;
+// The logo stands at the top left, beside the title and the year.
+constexpr LogoBox kLogoBox = {kLeftEdge, 14, 92, 92};
 constexpr int kBandHeadingSize = 12;
 constexpr int kWeekdaySize = 8;
 constexpr int kDaySize = 12;
@@ -125,6 +128,8 @@ void drawYearPage(GenerationRequest& request) {
         }
     }
 
-    drawFiveWeekNote(request, kLeftEdge, kFooterY, 7);
-    drawText(page, creditLine(request), kRightEdge, kFooterY, drawing.regularFont, 7, AlignRight);
+    drawFiveWeekNote(request, kLeftEdge, kFooterY, kFooterSize);
+    drawCredit(request, kRightEdge, kFooterY, kFooterSize, AlignRight,
+               static_cast<float>(kRightEdge - kLeftEdge) - fiveWeekNoteRoom(request, kFooterSize));
+    drawLogo(request, kLogoBox);
 }

@@ -142,6 +142,25 @@ class CommandLine(unittest.TestCase):
         self.assertEqual(done.returncode, 0, done.stderr)
         return dict(re.findall(r"^(\w+):\s+(.*)$", done.stdout, re.MULTILINE))
 
+    def test_credit_and_logo_come_only_from_their_options(self):
+        month = ["pdf", "--style", "month", "--year", "2026", "--month", "3"]
+        with tempfile.TemporaryDirectory() as folder:
+            out = os.path.join(folder, "out.pdf")
+            text = os.path.join(folder, "logo.png")
+            with open(text, "w") as notes:
+                notes.write("not a picture\n")
+            for logo, reason in ((os.path.join(folder, "none.png"), "there is no such file"),
+                                 (text, "it is not a PNG or JPEG picture"), (folder, "it is a folder")):
+                expected = f"merivane-cli: The logo {logo} cannot be used: {reason}.\n"
+                self.assertEqual(run(*month, "--logo", logo, "--output", out), (1, "", expected))
+                self.assertFalse(os.path.exists(out))
+            self.assertEqual(run(*month, "--credit")[0], 2)
+            for options, line in (([], "Merivane Broadcast Calendar Generator by the Merivane Project"),
+                                  (["--credit", "KXYZ Sales \u2014 555-0100"], "KXYZ Sales \u2014 555-0100")):
+                self.assertEqual(run(*month, *options, "--output", out), (0, out + "\n", ""))
+                shown = subprocess.run(["pdftotext", out, "-"], capture_output=True, text=True).stdout
+                self.assertIn(line, shown)
+
     def test_a_date_is_taken_when_its_broadcast_year_is_1920_to_9999(self):
         for day, year in (
             ("1919-12-28", None),

@@ -299,3 +299,23 @@ TEST_F(SettingsFile, ALongPathIsUsedWholeAndARefusedOneWritesNothing) {
         entries += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(entries, 1u); // the long path's Zarn.ini only
 }
+
+// The credit line round-trips whatever it holds: "=" and "[" stay, line breaks and other control
+// characters go, 10,000 characters load as 100; a logo path the file cannot hold is not written.
+TEST_F(SettingsFile, CreditAndLogoRoundTripAsOneSafeLine) {
+    global::settingsPath = ini;
+    const std::string path = "/home/me/Logos/[KXYZ] a=b.png";
+    ASSERT_TRUE(SavePageBranding({"[Sales]\nx=1\r\n\tKXYZ = 101.5", path}));
+    global::pageBranding = {};
+    LoadPageBranding();
+    EXPECT_EQ(global::pageBranding.credit, "[Sales]x=1KXYZ = 101.5");
+    EXPECT_EQ(global::pageBranding.logo, path);
+    EXPECT_EQ(ReadSetting(ini, "Sales", "x", "none"), "none");
+
+    writeText(ini, "[Pages]\nCredit=" + std::string(10000, 'A') + "\n");
+    LoadPageBranding();
+    EXPECT_EQ(global::pageBranding.credit, std::string(100, 'A'));
+    ASSERT_TRUE(SavePageBranding({"KXYZ", "/tmp/a\nb.png"}));
+    EXPECT_EQ(ReadSetting(ini, "Pages", "Logo", "unset"), "");
+    EXPECT_EQ(global::pageBranding.logo, "/tmp/a\nb.png");
+}

@@ -19,6 +19,8 @@ struct GraphicsState {
     PdfRgb fill;
     PdfRgb stroke;
     double lineWidth;
+    // The scale and offset of the current matrix (the program never rotates or skews).
+    double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
 };
 
 bool isDelimiter(char c) {
@@ -213,7 +215,17 @@ void runOperator(Interpreter& in, const std::string& op) {
         in.state.fill = {operandNumber(in, 1), operandNumber(in, 1), operandNumber(in, 1)};
     else if (op == "G")
         in.state.stroke = {operandNumber(in, 1), operandNumber(in, 1), operandNumber(in, 1)};
-    else if (op == "w")
+    else if (op == "cm") {
+        GraphicsState& s = in.state;
+        s.offsetX += s.scaleX * operandNumber(in, 2);
+        s.offsetY += s.scaleY * operandNumber(in, 1);
+        s.scaleX *= operandNumber(in, 6);
+        s.scaleY *= operandNumber(in, 3);
+    } else if (op == "Do" && !in.operands.empty()) {
+        const GraphicsState& s = in.state;
+        in.page->images.push_back(
+            {in.operands.back().text, s.offsetX, h - s.offsetY - s.scaleY, s.scaleX, s.scaleY});
+    } else if (op == "w")
         in.state.lineWidth = operandNumber(in, 1);
     else if (op == "BT")
         in.lineX = in.lineY = 0;
@@ -341,6 +353,15 @@ bool readPdf(const std::string& path, std::vector<PdfPage>& pages, std::string& 
         Interpreter in;
         in.page = &page;
         const qpdf_oh resources = qpdf_oh_get_key(qpdf, pageObject, "/Resources");
+        const qpdf_oh images = qpdf_oh_get_key(qpdf, resources, "/XObject");
+        if (qpdf_oh_is_dictionary(qpdf, images)) {
+            qpdf_oh_begin_dict_key_iter(qpdf, images);
+            while (qpdf_oh_dict_more_keys(qpdf)) {
+                const std::string key = qpdf_oh_dict_next_key(qpdf);
+                page.imageObjects.push_back(
+                    qpdf_oh_get_object_id(qpdf, qpdf_oh_get_key(qpdf, images, key.c_str())));
+            }
+        }
         const qpdf_oh fonts = qpdf_oh_get_key(qpdf, resources, "/Font");
         if (qpdf_oh_is_dictionary(qpdf, fonts)) {
             qpdf_oh_begin_dict_key_iter(qpdf, fonts);

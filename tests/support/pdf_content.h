@@ -36,13 +36,24 @@ struct PdfRectangle {
     bool stroked;
 };
 
+// An image drawn on the page: its resource name and the box it fills.
+struct PdfImage {
+    std::string name;
+    double x;
+    double top;
+    double width;
+    double height;
+};
+
 struct PdfPage {
     double width;
     double height;
     std::vector<PdfText> texts;
     std::vector<PdfLine> lines;
     std::vector<PdfRectangle> rectangles;
-    std::size_t contentBytes; // decompressed content stream size
+    std::vector<PdfImage> images;
+    std::vector<int> imageObjects; // object numbers of the page's image resources
+    std::size_t contentBytes;      // decompressed content stream size
 };
 
 bool readPdf(const std::string& path, std::vector<PdfPage>& pages, std::string& error);

@@ -1,7 +1,10 @@
+#include "common/text.h"
 #include "layout_pages.h"
 #include "render/layouts/layouts.h"
 #include "render/primitives.h"
 #include "render/request.h"
+#include "support/test_files.h"
+#include "support/test_images.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -81,6 +84,20 @@ void expectPageFits(const PdfPage& page, const std::string& what) {
             EXPECT_FALSE(crosses) << what << ": a rule runs through " << describe(box);
         }
     }
+    for (const PdfImage& image : page.images) {
+        const double right = image.x + image.width, bottom = image.top + image.height;
+        EXPECT_TRUE(image.x >= 0 && right <= page.width && image.top >= 0 && bottom <= page.height)
+            << what << ": the logo leaves the page";
+        for (const TextBox& box : boxes)
+            EXPECT_FALSE(box.left < right && box.right > image.x && box.top < bottom &&
+                         box.bottom > image.top)
+                << what << ": the logo covers " << describe(box);
+        for (const PdfLine& line : page.lines)
+            EXPECT_FALSE(
+                std::min(line.x1, line.x2) < right && std::max(line.x1, line.x2) > image.x &&
+                std::min(line.y1, line.y2) < bottom && std::max(line.y1, line.y2) > image.top)
+                << what << ": a rule runs through the logo";
+    }
 }
 
 struct Case {
@@ -125,6 +142,36 @@ TEST(LayoutFit, EveryStyleKeepsItsTextsApartAndOnThePage) {
                     for (const PdfPage& page : pages)
                         expectPageFits(page, what);
                 }
+            }
+        }
+    }
+}
+
+// A wide and a tall logo and the longest credit line on every style: the logo keeps its shape
+// and clears every text and rule, and the line shrinks and is cut before it meets the five-week
+// note.
+TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
+    struct Logo {
+        const char* name;
+        int width, height;
+    };
+    const std::string path = testing::TempDir() + "fit_logo.png";
+    for (const Logo logo : {Logo{"wide", 400, 60}, Logo{"tall", 60, 400}}) {
+        writeText(path, pngPicture(logo.width, logo.height, PngRgb, 8));
+        for (const Case& layout :
+             {Case{Year, 0, "year page"}, kCases[0], kCases[1], kCases[4], kCases[5], kCases[6]}) {
+            const std::string what = std::string(layout.name) + " with a " + logo.name + " logo";
+            CalendarRequest request = {layout.style, 2026, layout.selection, true};
+            request.credit = std::string(kCreditLimit, 'W');
+            request.logo = path;
+            const std::vector<PdfPage> pages = renderRequest(request);
+            ASSERT_FALSE(pages.empty()) << what;
+            for (const PdfPage& page : pages) {
+                expectPageFits(page, what);
+                ASSERT_EQ(page.images.size(), 1u) << what;
+                EXPECT_NEAR(page.images[0].width / page.images[0].height,
+                            static_cast<double>(logo.width) / logo.height, 0.01)
+                    << what;
             }
         }
     }

@@ -1,0 +1,211 @@
+// The user's credit line and logo on real documents: which logo files are taken and which are
+// refused with their reason, how a typed line is printed, and pages without either unchanged.
+#include "layout_pages.h"
+#include "render/layouts/layouts.h"
+#include "render/seam.h"
+#include "support/test_files.h"
+#include "support/test_images.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace {
+namespace fs = std::filesystem;
+
+std::vector<std::string> shownMessages;
+void recordMessage(const std::string&, const std::string& mainText, const std::string&) {
+    shownMessages.push_back(mainText);
+}
+
+long peakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A PNG's header chunk declaring the size, with a correct checksum, and nothing after it.
+std::string hugePngHeader(std::uint32_t width, std::uint32_t height) {
+    std::string png = pngPicture(8, 8, PngRgb, 8).substr(0, 33);
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = static_cast<char>(width >> (24 - 8 * i));
+        png[20 + i] = static_cast<char>(height >> (24 - 8 * i));
+    }
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17);
+    for (int i = 0; i < 4; ++i)
+        png[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+    return png;
+}
+
+// The credit line as the month page draws it: the last text on the footer's baseline.
+PdfText creditOf(const PdfPage& page) {
+    const std::vector<PdfText> footer = textsOnBaseline(page, 583);
+    return footer.empty() ? PdfText{} : footer.back();
+}
+
+class Branding : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = fs::path(testing::TempDir()) / ("branding_" + std::to_string(getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        saved = global::renderSeam;
+        global::renderSeam = {recordMessage, nullptr, nullptr, nullptr};
+        shownMessages.clear();
+    }
+    void TearDown() override {
+        global::renderSeam = saved;
+        fs::remove_all(folder);
+    }
+    fs::path folder;
+    RenderSeam saved{};
+};
+} // namespace
+
+// Each file is refused, naming the file and the reason, and the calendar printed without a logo
+// (reason nullptr: the logo is printed); a hostile header costs neither time nor memory.
+TEST_F(Branding, LogoFilesAreTakenOrRefusedWithTheirReason) {
+    const std::string png = pngPicture(300, 100, PngRgb, 8);
+    const std::string jpeg = jpegPicture(300, 100, 3);
+    const auto bytes = [](std::string content) {
+        return [content](const fs::path& path) { writeText(path, content); };
+    };
+    const auto linkTo = [](std::string target) {
+        return [target](const fs::path& path) { fs::create_symlink(target, path); };
+    };
+    std::string corrupt = png;
+    corrupt[60] = static_cast<char>(corrupt[60] ^ 0x55);
+    std::string hugeJpeg = jpeg;
+    const std::size_t frame = hugeJpeg.find("\xFF\xC0");
+    for (std::size_t i = 5; i <= 8; ++i)
+        hugeJpeg[frame + i] = '\xFF';
+    const struct {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        const char* reason;
+    } cases[] = {
+        {"missing.png", [](const fs::path&) {}, "there is no such file"},
+        {"folder.png", [](const fs::path& path) { fs::create_directory(path); }, "it is a folder"},
+        {"fifo.png", [](const fs::path& path) { mkfifo(path.c_str(), 0600); }, "it is a pipe"},
+        {"device.png", linkTo("/dev/zero"), "it is a device"},
+        {"folder-link.png", linkTo("/tmp"), "it is a folder"},
+        {"dangling.png", linkTo("/nonexistent/logo.png"), "there is no such file"},
+        {"big.png", bytes(png + std::string(11 * 1024 * 1024, '\0')), "larger than 10 MB"},
+        {"text.png", bytes("This is not a picture.\n"), "not a PNG or JPEG picture"},
+        {"cut.png", bytes(png.substr(0, png.size() / 2)), "cut short"},
+        {"corrupt.png", bytes(corrupt), "checksum"},
+        {"huge.png", bytes(hugePngHeader(100000, 100000)), "100000 x 100000 pixels"},
+        {"huge.jpg", bytes(hugeJpeg), "65535 x 65535 pixels"},
+        {"interlaced.png", bytes(pngPicture(40, 20, PngRgb, 8, true)), "interlaced"},
+        {"cmyk.jpg", bytes(jpegPicture(40, 20, 4)), "CMYK"},
+        {"cut.jpg", bytes(jpeg.substr(0, jpeg.size() - 100)), "cut short"},
+        {"rgb.png", bytes(png), nullptr},
+        {"grey1.png", bytes(pngPicture(40, 20, PngGrey, 1)), nullptr},
+        {"rgb16.png", bytes(pngPicture(40, 20, PngRgb, 16)), nullptr},
+        {"rgba.png", bytes(pngPicture(40, 20, PngRgba, 8)), nullptr},
+        {"grey-alpha16.png", bytes(pngPicture(40, 20, PngGreyAlpha, 16)), nullptr},
+        {"palette.png", bytes(pngPicture(40, 20, PngPalette, 4)), nullptr},
+        {"logo.jpg", bytes(jpeg), nullptr},
+        {"progressive.jpg", bytes(jpegPicture(40, 20, 3, true)), nullptr},
+        {"grey.jpg", bytes(jpegPicture(40, 20, 1)), nullptr},
+        {"logo-link.png", linkTo("rgb.png"), nullptr},
+    };
+    for (const auto& logo : cases) {
+        const fs::path path = folder / logo.name;
+        logo.make(path);
+        shownMessages.clear();
+        CalendarRequest request = {Month, 2026, 3, false};
+        request.logo = path.string();
+        const long peakBefore = peakKilobytes();
+        const auto start = std::chrono::steady_clock::now();
+        const std::vector<PdfPage> pages = renderRequest(request);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << logo.name;
+        EXPECT_LT(peakKilobytes() - peakBefore, 100 * 1024) << logo.name;
+        ASSERT_EQ(pages.size(), 1u) << logo.name;
+        EXPECT_EQ(pages[0].images.size(), logo.reason ? 0u : 1u) << logo.name;
+        if (!logo.reason) {
+            EXPECT_TRUE(shownMessages.empty()) << logo.name << ": " << shownMessages[0];
+            continue;
+        }
+        ASSERT_EQ(shownMessages.size(), 1u) << logo.name;
+        EXPECT_NE(shownMessages[0].find(path.string()), std::string::npos) << shownMessages[0];
+        EXPECT_NE(shownMessages[0].find(logo.reason), std::string::npos) << shownMessages[0];
+    }
+}
+
+// The typed line as the month page of a five-week month prints it: in code page 1252 (read
+// back as UTF-8), right
+// edge on the margin, clear of the five-week note; a long one shrinks to 6 points, then is cut.
+TEST_F(Branding, CreditLinePrintsAsTypedWithinItsPlace) {
+    const std::string tooLong(10000, 'W');
+    const struct {
+        std::string typed, drawn;
+        double size;
+    } cases[] = {
+        {"WKRP Sales 513-555-0199", "WKRP Sales 513-555-0199", 8},
+        {"Caf\u00e9 \u00dcn\u00efcode \u2014 \u0141\u00f3d\u017a \u201cq\u201d \u20ac",
+         "Caf\u00e9 \u00dcn\u00efcode \u2014 L\u00f3dz \u201cq\u201d \u20ac", 8},
+        {"Line\nbreak\tand\x07 bell\x7F", "Linebreakand bell", 8},
+        {"\u6771\u4eac FM \xFF", "?? FM ?", 8},
+        {tooLong, "", 6},
+    };
+    const double noteRight = 72 + standardTextWidth("Helvetica", 8, "* denotes 5-week month");
+    for (const auto& credit : cases) {
+        CalendarRequest request = {Month, 2026, 3, false};
+        request.credit = credit.typed;
+        const std::vector<PdfPage> pages = renderRequest(request);
+        ASSERT_EQ(pages.size(), 1u);
+        const PdfText credited = creditOf(pages[0]);
+        const PdfText* drawn = &credited;
+        if (credit.drawn.empty())
+            EXPECT_EQ(drawn->text, std::string(drawn->text.size() - 3, 'W') + "\u2026");
+        else
+            EXPECT_EQ(drawn->text, credit.drawn);
+        EXPECT_EQ(drawn->size, credit.size) << credit.drawn;
+        EXPECT_NEAR(drawn->x + standardTextWidth("Helvetica", drawn->size, drawn->text), 720, 0.05)
+            << credit.drawn;
+        EXPECT_GT(drawn->x, noteRight) << credit.drawn;
+    }
+}
+
+// With neither set, or a line of blanks and control characters only, every style's document is
+// byte for byte the program's own: its credit line, no image.
+TEST_F(Branding, PagesWithoutCreditOrLogoAreUnchanged) {
+    setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    for (int style = Month; style <= PlanningCalendar; ++style) {
+        std::string plain, blank;
+        const std::vector<PdfPage> pages = renderRequest({style, 2026, kSelectAll, true}, &plain);
+        CalendarRequest request = {style, 2026, kSelectAll, true};
+        request.credit = " \t\n\x01 ";
+        renderRequest(request, &blank);
+        EXPECT_EQ(plain, blank) << "style " << style;
+        for (const PdfPage& page : pages) {
+            EXPECT_TRUE(page.images.empty() && page.imageObjects.empty()) << "style " << style;
+            EXPECT_EQ(findText(page, kCreditLine) != nullptr, style != KeyboardStrips);
+        }
+    }
+    unsetenv("SOURCE_DATE_EPOCH");
+}
+
+// Twelve month pages share one image object.
+TEST_F(Branding, LogoIsEmbeddedOnce) {
+    writeText(folder / "logo.png", pngPicture(300, 100, PngRgb, 8));
+    CalendarRequest request = {Month, 2026, kSelectAll, false};
+    request.logo = (folder / "logo.png").string();
+    std::set<int> objects;
+    const std::vector<PdfPage> pages = renderRequest(request);
+    ASSERT_EQ(pages.size(), 12u);
+    for (const PdfPage& page : pages) {
+        EXPECT_EQ(page.images.size(), 1u);
+        objects.insert(page.imageObjects.begin(), page.imageObjects.end());
+    }
+    EXPECT_EQ(objects.size(), 1u);
+}
