@@ -275,7 +275,7 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
           "Export...", "Cancel"},
          "Escape",
          gone("Export to Calendar Program"),
-         {"push button: 'Export...' default"}},
+         {"dialog: 'Export to Calendar Program'", "push button: 'Export...' default"}},
         {"Whoa, Brontel!",
          [] {
              typeYear("1919");
@@ -284,7 +284,9 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
          },
          {"OK"},
          "Return",
-         gone("Whoa, Brontel!")},
+         gone("Whoa, Brontel!"),
+         // A message box is announced as an alert.
+         {"alert: 'Whoa, Brontel!'"}},
     };
 
     std::vector<ScriptStep> steps;
