@@ -339,6 +339,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StyleCase{"MonthMay", "Month", "May", 1, 792, 612, "May 2026", "May 2026", QSize(202, 172),
                   1},
+        StyleCase{"MonthDecember", "Month", "December", 1, 792, 612, "December 2026",
+                  "December 2026", QSize(202, 172), 1},
         StyleCase{"MonthAll", "Month", "Print All 12 Months", 12, 792, 612, "January 2026",
                   "December 2026", QSize(202, 172), 1},
         StyleCase{"QuarterNovember", "Quarter", "November", 1, 612, 792, "November 2026",
