@@ -31,6 +31,7 @@ const HolidayCase kCases[] = {
     {kUs, "veterans", "1938-11-11", "", "Armistice Day"},
     {kUs, "veterans", "1954-11-11", "", "Veterans Day"},
     {kUs, "veterans", "1971-10-25", "", "Veterans Day"},
+    {kUs, "veterans", "1977-10-24", "", "Veterans Day"},
     {kUs, "veterans", "1978-11-11", "1978-11-10", "Veterans Day"},
     {kUs, "thanksgiving", "1938-11-24", "", "Thanksgiving Day"},
     {kUs, "thanksgiving", "1939-11-23", "", "Thanksgiving Day"},

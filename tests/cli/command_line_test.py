@@ -94,11 +94,14 @@ class CommandLine(unittest.TestCase):
         )
         with tempfile.TemporaryDirectory() as folder:
             path = os.path.join(folder, "calendar.pdf")
-            for arguments, title in cases:
+            # Local time east and west of Greenwich, each with its offset.
+            zones = ("UTC0", "<-05>5", "<+0530>-5:30")
+            for index, (arguments, title) in enumerate(cases):
                 # A virtual machine's clock may step by a second between two readings.
                 slack = datetime.timedelta(seconds=2)
                 before = datetime.datetime.now(datetime.timezone.utc) - slack
-                self.assertEqual(run("pdf", "--style", *arguments, "--output", path)[0], 0)
+                env = dict(os.environ, TZ=zones[index % len(zones)])
+                self.assertEqual(run("pdf", "--style", *arguments, "--output", path, env=env)[0], 0)
                 info = self.info(path)
                 self.assertEqual((info["Title"], info["Creator"]), (title, f"Merivane {version}"))
                 made = datetime.datetime.fromisoformat(info["CreationDate"])

@@ -52,12 +52,17 @@ class DaysCommand(unittest.TestCase):
         self.assertLess(peaks[1], peaks[0] + 8192, peaks)
 
     def test_holidays_fill_a_last_column_of_their_own(self):
-        status, out, err = run("days", "2022", "--holidays", "us")
-        self.assertEqual((status, err), (0, ""))
-        rows = list(csv.reader(io.StringIO(out, newline="")))
+        # Every row of every CSV has as many fields as its header, names with a comma included.
+        for arguments in (["weeks", "1920", "9999"], ["days", "2023", "--holidays", "ca"],
+                          ["days", "2022", "--holidays", "us"]):
+            status, out, err = run(*arguments)
+            self.assertEqual((status, err), (0, ""), arguments)
+            rows = list(csv.reader(io.StringIO(out, newline="")))
+            self.assertEqual({len(row) for row in rows}, {len(rows[0])}, arguments)
         self.assertEqual((len(rows[0]), rows[0][-2:]), (16, ["month_end", "holiday"]))
         named = {row[0]: row[-1] for row in rows[1:] if row[-1]}
         self.assertEqual(len(named), 13)
+        self.assertEqual(named["2022-01-17"], "Birthday of Martin Luther King, Jr.")
         self.assertEqual(named["2021-12-31"], "New Year's Day (observed)")
         self.assertEqual(named["2022-06-20"], "Juneteenth National Independence Day (observed)")
         days = json.loads(run("days", "2023", "--json", "--holidays", "ca")[1])

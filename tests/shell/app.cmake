@@ -2,14 +2,14 @@
 set(MERIVANE_APP_TEST_LIBS merivane_app merivane_resources merivane_test_pdf merivane_test_desktop
     Qt6::Widgets Qt6::Test)
 merivane_add_test(app_window_test SOURCES app_window_test.cpp app_harness.cpp
-                  LIBS ${MERIVANE_APP_TEST_LIBS})
+                  LIBS ${MERIVANE_APP_TEST_LIBS} LABELS program gui)
 merivane_add_test(app_startup_test SOURCES app_startup_test.cpp app_harness.cpp
-                  LIBS ${MERIVANE_APP_TEST_LIBS})
+                  LIBS ${MERIVANE_APP_TEST_LIBS} LABELS program gui)
 # The same start-ups on a Wayland desktop without X (a headless Weston compositor).
-merivane_add_command_test(app_startup_wayland
+merivane_add_command_test(app_startup_wayland LABELS gui
     COMMAND ${CMAKE_SOURCE_DIR}/tests/support/wayland-session.sh $<TARGET_FILE:app_startup_test>)
 merivane_add_test(app_instance_test SOURCES app_instance_test.cpp
-                  LIBS merivane_calendar merivane_test_desktop)
+                  LIBS merivane_calendar merivane_test_desktop LABELS gui)
 target_compile_definitions(app_instance_test PRIVATE
     MERIVANE_PROGRAM="$<TARGET_FILE:merivane>"
     MERIVANE_DESKTOP_SESSION="${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh")
@@ -23,7 +23,7 @@ target_link_libraries(app_screenshots PRIVATE ${MERIVANE_APP_TEST_LIBS} GTest::g
 set_target_properties(app_screenshots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 target_compile_definitions(app_screenshots PRIVATE MERIVANE_RESOURCES_DIR="${CMAKE_SOURCE_DIR}/resources")
 merivane_add_test(app_dialogs_test SOURCES app_dialogs_test.cpp app_harness.cpp
-                  LIBS ${MERIVANE_APP_TEST_LIBS})
+                  LIBS ${MERIVANE_APP_TEST_LIBS} LABELS gui msgbox)
 # Every window on a real desktop with the keyboard and a screen reader's view (AT-SPI).
 add_executable(app_desktop_test app_desktop_test.cpp app_harness.cpp)
 target_include_directories(app_desktop_test PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
@@ -37,4 +37,5 @@ add_dependencies(app_desktop_test merivane)
 # At scale 2 on a laptop's 1400 x 900 screen, which leaves every window little room.
 merivane_add_command_test(app_desktop_test
     ENVIRONMENT QT_SCALE_FACTOR=2 DESKTOP_SCREEN=1400x900x24 DESKTOP_ACCESSIBILITY=1
+    LABELS gui msgbox update about
     COMMAND ${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh $<TARGET_FILE:app_desktop_test>)

@@ -115,7 +115,7 @@ TEST_F(AppDates, ExportWritesWhatTheCommandLineWritesAndRemembersTheChoice) {
     const fs::path documents = scratch.root / "Documents";
     fs::create_directories(documents);
     const fs::path missing = scratch.root / "gone" / "Broadcast.ics";
-    std::string years, refusal, status;
+    std::string years, yearsAgain, refusal, status;
     bool weeksRemembered = false;
     auto fileDialog = [] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -133,18 +133,24 @@ TEST_F(AppDates, ExportWritesWhatTheCommandLineWritesAndRemembersTheChoice) {
     auto exportForm = [] {
         return active(modalTitled(kExportTitle)) ? modalTitled(kExportTitle) : nullptr;
     };
+    // First year and last, as they stand from top to bottom.
+    auto yearFields = [exportForm] {
+        QList<QLineEdit*> fields = exportForm()->findChildren<QLineEdit*>();
+        std::sort(fields.begin(), fields.end(),
+                  [](QLineEdit* a, QLineEdit* b) { return a->y() < b->y(); });
+        return fields;
+    };
     std::string failure = runProgram(
         scratch,
         {mainWindowShown(),
          {"menu", [] { return true; }, [] { chooseMenuItem("&Export to Calendar Program..."); }},
          {"form", exportForm,
           [&] {
-              // First year and last, as they stand from top to bottom.
-              QList<QLineEdit*> fields = exportForm()->findChildren<QLineEdit*>();
-              std::sort(fields.begin(), fields.end(),
-                        [](QLineEdit* a, QLineEdit* b) { return a->y() < b->y(); });
-              for (QLineEdit* field : fields)
+              for (QLineEdit* field : yearFields())
                   years += field->text().toStdString() + " ";
+              // A range of one year.
+              yearFields().back()->selectAll();
+              QTest::keyClicks(yearFields().back(), "2026");
               click(buttonIn(exportForm(), "Include every &week"));
               click(buttonIn(exportForm(), "&Export..."));
           }},
@@ -165,27 +171,30 @@ TEST_F(AppDates, ExportWritesWhatTheCommandLineWritesAndRemembersTheChoice) {
          {"by key", exportForm,
           [&] {
               weeksRemembered = buttonIn(exportForm(), "Include every &week")->isChecked();
+              for (QLineEdit* field : yearFields())
+                  yearsAgain += field->text().toStdString() + " ";
               QTest::keyClick(exportForm()->windowHandle(), Qt::Key_Escape);
           }},
          exitProgram()},
         kPatientMs);
     ASSERT_EQ(failure, "");
     EXPECT_EQ(years, "2026 2027 ");
+    EXPECT_EQ(yearsAgain, "2026 2026 ");
     // The proposed name, accepted as it stands.
-    const fs::path written = documents / "Broadcast Calendar 2026-2027.ics";
+    const fs::path written = documents / "Broadcast Calendar 2026.ics";
     EXPECT_NE(refusal.find(missing.string()), std::string::npos) << refusal;
     EXPECT_FALSE(fs::exists(missing.parent_path()));
     EXPECT_NE(status.find("Calendar exported to " + written.string()), std::string::npos) << status;
     EXPECT_TRUE(weeksRemembered);
     EXPECT_NE(readText(scratch.settingsFile)
-                  .find("[Calendar Export]\nFirstYear=2026\nLastYear=2027\nWeeks=1\n"),
+                  .find("[Calendar Export]\nFirstYear=2026\nLastYear=2026\nWeeks=1\n"),
               std::string::npos)
         << readText(scratch.settingsFile);
     // The same calendar name and events as the command line's, read back by python3-icalendar.
     const fs::path fromCommandLine = scratch.root / "cli.ics";
     bool differ = false;
     const std::string same = commandOutput(
-        std::string(MERIVANE_CLI) + " ics 2026 2027 --weeks --output '" + fromCommandLine.string() +
+        std::string(MERIVANE_CLI) + " ics 2026 --weeks --output '" + fromCommandLine.string() +
             "' && " + MERIVANE_PYTHON + " " + MERIVANE_SAME_EVENTS + " '" + written.string() +
             "' '" + fromCommandLine.string() + "'",
         &differ);

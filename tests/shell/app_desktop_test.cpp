@@ -276,7 +276,7 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
           "Export...", "Cancel"},
          "Escape",
          gone("Export to Calendar Program"),
-         {"push button: 'Export...' default"}},
+         {"dialog: 'Export to Calendar Program'", "push button: 'Export...' default"}},
         {"Whoa, Brontel!",
          [] {
              typeYear("1919");
@@ -285,7 +285,9 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
          },
          {"OK"},
          "Return",
-         gone("Whoa, Brontel!")},
+         gone("Whoa, Brontel!"),
+         // A message box is announced as an alert.
+         {"alert: 'Whoa, Brontel!'"}},
     };
 
     std::vector<ScriptStep> steps;

@@ -34,12 +34,14 @@ void pressEscape(QWidget* window) {
 
 } // namespace
 
+// The main window is no dialog: Escape leaves it open.
 TEST_F(AppDialogs, EscapeCancelsThePrintRangeAndClosesThePreferencesUnsaved) {
     writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=1\n");
     const std::string before = readText(scratch.settingsFile);
     std::string failure = runProgram(
         scratch,
         {mainWindowShown(),
+         {"escape", [] { return true; }, [] { pressEscape(mainWindow()); }},
          {"generate", [] { return true; }, [] { click(buttonIn(mainWindow(), "&Generate")); }},
          {"print range", [] { return modalTitled("Select Month of 2026 to Print") != nullptr; },
           [] { pressEscape(modalTitled("Select Month of 2026 to Print")); }},

@@ -242,35 +242,41 @@ TEST_F(AppWindow, CancellingThePrintRangeGeneratesNothing) {
     EXPECT_EQ(readText(scratch.settingsFile), "[Last]\nYear=2026\nStyle=1\n");
 }
 
+// A month within the year and one at its end: picked, All, a single month again, OK.
 TEST_F(AppWindow, PrintRangeOpensOnJanuaryAndRestoresTheMonthAfterAll) {
-    writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=1\n");
-    bool januaryAtStart = false, monthsDisabled = false, mayBack = false;
-    std::string failure = runProgram(
-        scratch,
-        {mainWindowShown(),
-         {"month", [] { return true; }, [] { click(buttonIn(mainWindow(), "&Generate")); }},
-         {"month range", [] { return modalTitled(kPrintMonthTitle) != nullptr; },
-          [&] {
-              QWidget* dialog = modalTitled(kPrintMonthTitle);
-              januaryAtStart = buttonIn(dialog, "January")->isChecked() &&
-                               buttonIn(dialog, "Select a Single Month to Print")->isChecked();
-              click(buttonIn(dialog, "May"));
-              click(buttonIn(dialog, "Print All 12 Months"));
-              monthsDisabled = !buttonIn(dialog, "May")->isEnabled();
-              click(buttonIn(dialog, "Select a Single Month to Print"));
-              mayBack =
-                  buttonIn(dialog, "May")->isEnabled() && buttonIn(dialog, "May")->isChecked();
-              click(buttonIn(dialog, "&OK"));
-          }},
-         waitForOpened(scratch, 1),
-         exitProgram()});
-    ASSERT_EQ(failure, "");
-    EXPECT_TRUE(januaryAtStart);
-    EXPECT_TRUE(monthsDisabled);
-    EXPECT_TRUE(mayBack);
-    const std::vector<PdfPage> pages = pagesOf(scratch.pdfFolder / "001Calendar.PDF");
-    ASSERT_EQ(pages.size(), 1u);
-    EXPECT_TRUE(hasTextContaining(pages[0], "May 2026"));
+    const std::string months[] = {"May", "December"};
+    for (std::size_t run = 0; run < std::size(months); ++run) {
+        const std::string& month = months[run];
+        SCOPED_TRACE(month);
+        writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=1\n");
+        bool januaryAtStart = false, monthsDisabled = false, monthBack = false;
+        std::string failure = runProgram(
+            scratch,
+            {mainWindowShown(),
+             {"month", [] { return true; }, [] { click(buttonIn(mainWindow(), "&Generate")); }},
+             {"month range", [] { return modalTitled(kPrintMonthTitle) != nullptr; },
+              [&] {
+                  QWidget* dialog = modalTitled(kPrintMonthTitle);
+                  januaryAtStart = buttonIn(dialog, "January")->isChecked() &&
+                                   buttonIn(dialog, "Select a Single Month to Print")->isChecked();
+                  click(buttonIn(dialog, month));
+                  click(buttonIn(dialog, "Print All 12 Months"));
+                  monthsDisabled = !buttonIn(dialog, month)->isEnabled();
+                  click(buttonIn(dialog, "Select a Single Month to Print"));
+                  monthBack =
+                      buttonIn(dialog, month)->isEnabled() && buttonIn(dialog, month)->isChecked();
+                  click(buttonIn(dialog, "&OK"));
+              }},
+             waitForOpened(scratch, run + 1),
+             exitProgram()});
+        ASSERT_EQ(failure, "");
+        EXPECT_TRUE(januaryAtStart);
+        EXPECT_TRUE(monthsDisabled);
+        EXPECT_TRUE(monthBack);
+        const std::vector<PdfPage> pages = pagesOf(scratch.pdfFolder / "001Calendar.PDF");
+        ASSERT_EQ(pages.size(), 1u);
+        EXPECT_TRUE(hasTextContaining(pages[0], month + " 2026"));
+    }
 }
 
 struct StyleCase {
@@ -333,6 +339,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StyleCase{"MonthMay", "Month", "May", 1, 792, 612, "May 2026", "May 2026", QSize(202, 172),
                   1},
+        StyleCase{"MonthDecember", "Month", "December", 1, 792, 612, "December 2026",
+                  "December 2026", QSize(202, 172), 1},
         StyleCase{"MonthAll", "Month", "Print All 12 Months", 12, 792, 612, "January 2026",
                   "December 2026", QSize(202, 172), 1},
         StyleCase{"QuarterNovember", "Quarter", "November", 1, 612, 792, "November 2026",

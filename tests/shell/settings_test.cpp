@@ -69,8 +69,9 @@ TEST_F(SettingsFile, MissingFileSectionOrKeyGivesTheDefault) {
 }
 
 TEST_F(SettingsFile, NamesIgnoreCaseAndValuesLoseTheirBlanks) {
-    writeText(ini, "[preferences]\n  showtips =  1  \nSTYLE=0\n");
+    writeText(ini, "[preferences]\n  showtips =  1  \nSTYLE=0\nQUARTERS=1\n");
     EXPECT_EQ(ReadSetting(ini, "Preferences", "ShowTips", "0"), "1");
+    EXPECT_EQ(ReadSetting(ini, "Preferences", "Quarters", "0"), "1");
     EXPECT_EQ(ReadSetting(ini, "PREFERENCES", "Style", "1"), "0");
     WriteSetting(ini, "Preferences", "ShowTips", "  0  ");
     EXPECT_EQ(ReadSetting(ini, "preferences", "SHOWTIPS", "1"), "0");
@@ -272,6 +273,12 @@ TEST_F(SettingsFile, PreferencesLoadWithDefaultsAndSaveAsFlags) {
     SavePreferences({5, 0, Language::Spanish});
     EXPECT_EQ(ReadSetting(ini, "Display", "Language", ""), "en");
     EXPECT_EQ(ReadSetting(ini, "Display", "PageLanguage", ""), "es");
+    // Calendars are numbered 1 to 999, then from 1 again.
+    const std::pair<const char*, int> numbers[] = {{"998", 999}, {"999", 1}, {"-4", 1}};
+    for (const auto& [stored, next] : numbers) {
+        WriteSetting(ini, "PDF", "Number", stored);
+        EXPECT_EQ(FollowingCalendarNumber(), next) << stored;
+    }
     global::settingsPath.clear();
 }
 

@@ -6,9 +6,11 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +30,17 @@ bool childExecuted(pid_t child) {
     for (int waited = 0; waited < 20000; waited += 10) {
         const fs::path running = fs::read_symlink(link, error);
         if (!error && running != self) return true;
+        usleep(10000);
+    }
+    return false;
+}
+
+// Waits until the forked child has given itself the short name the kernel shows for it.
+bool childRenamed(pid_t child, const std::string& name) {
+    for (int waited = 0; waited < 20000; waited += 10) {
+        std::ifstream comm("/proc/" + std::to_string(child) + "/comm");
+        std::string shown;
+        if (std::getline(comm, shown) && shown == name) return true;
         usleep(10000);
     }
     return false;
@@ -92,34 +105,37 @@ TEST(ProcRoutines, ListFindAndEndProcessesThroughDlopen) {
 
 // Copies of sleep under names that differ from the one looked for only in case, by a trailing
 // blank or by a " (deleted)" that is part of their name are not it; a running copy whose file
-// was deleted still is.
+// was deleted still is, and so is one named longer than the kernel's 15-character short name.
+// A process that only gave itself the name (no file) is not.
 TEST(ProcRoutines, FindsOnlyTheExecutableOfExactlyThatName) {
     void* library = dlopen(MERIVANE_PROC_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
     auto getId = reinterpret_cast<GetId>(dlsym(library, "procGetID"));
     char pattern[] = "/tmp/merivane-proc-XXXXXX";
     const std::string folder = mkdtemp(pattern), id = std::to_string(getpid());
+    const std::string name = "mvproc" + id, longName = "mvproc-named-at-length-" + id;
     const struct {
-        std::string file;
+        std::string file, wanted;
         bool deleted, found;
-    } cases[] = {{"mvproc" + id, false, true},
-                 {"MvProc" + id, false, false},
-                 {"mvproc" + id + " ", false, false},
-                 {"mvproc" + id + " (deleted)", false, false},
-                 {"mvproc" + id, true, true}};
+    } cases[] = {{name, name, false, true},        {"MvProc" + id, name, false, false},
+                 {name + " ", name, false, false}, {name + " (deleted)", name, false, false},
+                 {name, name, true, true},         {longName, longName, false, true},
+                 {"", name, false, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE("\"" + c.file + "\"");
         const std::string path = folder + "/" + c.file;
-        std::filesystem::copy_file("/bin/sleep", path);
+        if (!c.file.empty()) std::filesystem::copy_file("/bin/sleep", path);
         chmod(path.c_str(), 0755);
         const pid_t child = fork();
         if (child == 0) {
+            if (c.file.empty() && prctl(PR_SET_NAME, c.wanted.c_str()) == 0) pause();
             execl(path.c_str(), path.c_str(), "30", static_cast<char*>(nullptr));
             _exit(127);
         }
-        EXPECT_TRUE(childExecuted(child)) << "the copy of sleep never ran";
+        EXPECT_TRUE(c.file.empty() ? childRenamed(child, c.wanted) : childExecuted(child))
+            << "the child never ran as " << c.wanted;
         if (c.deleted) unlink(path.c_str());
-        std::string wanted = "mvproc" + id;
+        std::string wanted = c.wanted;
         EXPECT_EQ(getId(wanted.data()) == child, c.found);
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);

@@ -81,6 +81,8 @@ TEST(VersionFile, VersionLinesComparePartByPart) {
         {"7.0", true, "6001", false, "70"},
         {"6.0.0.10", true, "7.0.0.0", true, "6.0.0.10"},
         {"7.0.0.0", true, "6.0.0.10", false, "7000"},
+        {"6.0.0.10", true, "6.0.0.9", false, "6.0.0.10"},
+        {"10.0.0.0", true, "6.0.0.0", false, "10.0.0.0"},
         {"06.00.00.01", true, "6001", true, "06.00.00.01"},
         {"6.0", false, "", false, "60"},
         {"5.99", false, "0", false, "5.99"},
