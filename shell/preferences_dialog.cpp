@@ -257,10 +257,10 @@ void preferencesDesign() {
     }
     const double row = kBrandingRow;
     startControl(false);
-    ezLabel(kCreditLabel, kBoxLeft, row + 1.375, kBrandingLabelWidth, 1, translate("Credit &line:"),
+    ezLabel(kCreditLabel, kBoxLeft, row + 1.5, kBrandingLabelWidth, 1, translate("Credit &line:"),
             "");
     startControl(false);
-    ezText(kCreditText, kBrandingFieldLeft, row + 1.125, kBrandingFieldWidth + extra, 1.375, "",
+    ezText(kCreditText, kBrandingFieldLeft, row + 1.25, kBrandingFieldWidth + extra, 1.375, "",
            "T[100]");
     ezAddTooltip(kPreferencesForm, kCreditText);
     startControl(false);

@@ -193,6 +193,10 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
                                                      "Enable pop-up tool tip help",
                                                      "Alert me when program is updated",
                                                      "Automatic",
+                                                     "Credit line:",
+                                                     "Logo:",
+                                                     "Browse...",
+                                                     "Clear",
                                                      "Help",
                                                      "Close"};
     // On a scaled screen the preview is drawn from the twice-size picture, pixel for pixel.
