@@ -30,11 +30,11 @@ constexpr int kLanguageFrame = 165;
 
 // The form as laid out for English; translated captions widen it.
 constexpr double kFormWidth = 34;
-constexpr double kFormHeight = 22.625;
+constexpr double kFormHeight = 23.125;
 constexpr double kFrameLeft = 2;
 constexpr double kFrameWidth = 29.75;
 constexpr double kBoxLeft = 3.5;
-constexpr double kButtonRow = 20.375;
+constexpr double kButtonRow = 20.875;
 constexpr double kButtonWidth = 6.25;
 constexpr double kCloseRight = 30.75;
 constexpr double kButtonGap = 1;
@@ -44,8 +44,7 @@ constexpr double kLanguageGap = 1;
 // The group of the user's credit line and logo, below the language.
 constexpr double kBrandingRow = 12.5;
 constexpr double kBrandingLabelWidth = 8.5;
-constexpr double kBrandingFieldLeft = 12;
-constexpr double kBrandingFieldWidth = 18.75;
+constexpr double kBrandingMargin = 1;
 
 // The calendar languages offered, in the order of Language. Each language is named in its own
 // language, so only Automatic is translated.
@@ -256,31 +255,36 @@ void preferencesDesign() {
         column += width + kLanguageGap;
     }
     const double row = kBrandingRow;
+    // The captions take the room their language needs; the fields and buttons the rest.
+    const char* creditCaption = translate("Credit &line:");
+    const char* logoCaption = translate("Logo:");
+    const double labelWidth =
+        std::max({kBrandingLabelWidth, ezFitWidth('L', kDialogFont, creditCaption, 0),
+                  ezFitWidth('L', kDialogFont, logoCaption, 0)});
+    const double fieldLeft = kBoxLeft + labelWidth;
+    const double fieldWidth = kFrameLeft + kFrameWidth + extra - kBrandingMargin - fieldLeft;
     startControl(false);
-    ezLabel(kCreditLabel, kBoxLeft, row + 1.5, kBrandingLabelWidth, 1, translate("Credit &line:"),
-            "");
+    ezLabel(kCreditLabel, kBoxLeft, row + 1.5, labelWidth, 1, creditCaption, "");
     startControl(false);
-    ezText(kCreditText, kBrandingFieldLeft, row + 1.25, kBrandingFieldWidth + extra, 1.375, "",
-           "T[100]");
+    ezText(kCreditText, fieldLeft, row + 1.25, fieldWidth, 1.375, "", "T[100]");
     ezAddTooltip(kPreferencesForm, kCreditText);
     startControl(false);
-    ezLabel(kLogoLabel, kBoxLeft, row + 3.125, kBrandingLabelWidth, 1, translate("Logo:"), "");
+    ezLabel(kLogoLabel, kBoxLeft, row + 3.125, labelWidth, 1, logoCaption, "");
     startControl(false);
-    ezText(kLogoText, kBrandingFieldLeft, row + 2.875, kBrandingFieldWidth + extra, 1.375, "",
-           "TR");
+    ezText(kLogoText, fieldLeft, row + 2.875, fieldWidth, 1.375, "", "TR");
     startControl(false);
     ezPicture(kLogoPreview, kBoxLeft, row + 4.75, 8, 2.5, "", "CSZ");
     ezSetControlName(kPreferencesForm, kLogoPreview, translate("Logo preview"));
     // Browse and Clear share the field's width, each at least as wide as its caption needs.
     const char* browseCaption = translate("&Browse...");
     const char* clearCaption = translate("Clea&r");
-    const double pickWidth = std::max({(kBrandingFieldWidth + extra - kButtonGap) / 2,
-                                       ezFitWidth('B', kDialogFont, browseCaption, 0),
-                                       ezFitWidth('B', kDialogFont, clearCaption, 0)});
+    const double pickWidth =
+        std::max({(fieldWidth - kButtonGap) / 2, ezFitWidth('B', kDialogFont, browseCaption, 0),
+                  ezFitWidth('B', kDialogFont, clearCaption, 0)});
     startControl(false);
-    ezButton(kBrowseButton, kBrandingFieldLeft, row + 5.125, pickWidth, 1.5, browseCaption, "T");
+    ezButton(kBrowseButton, fieldLeft, row + 5.125, pickWidth, 1.5, browseCaption, "T");
     startControl(false);
-    ezButton(kClearButton, kBrandingFieldLeft + pickWidth + kButtonGap, row + 5.125, pickWidth, 1.5,
+    ezButton(kClearButton, fieldLeft + pickWidth + kButtonGap, row + 5.125, pickWidth, 1.5,
              clearCaption, "T");
     startControl(true);
     ezFrame(kBrandingFrame, kFrameLeft, row, kFrameWidth + extra, 7.875,
