@@ -39,7 +39,9 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || {
 share=$prefix/share
 expected=(bin/merivane bin/merivane-cli share/merivane/History.rtf
   "share/merivane/Release Notes.rtf" share/merivane/help/contents.html
-  share/merivane/help/main-window.html share/applications/org.merivane.Merivane.desktop
+  share/merivane/help/main-window.html share/merivane/help/fr/main-window.html
+  share/merivane/help/es/main-window.html share/locale/fr/LC_MESSAGES/merivane.mo
+  share/locale/es/LC_MESSAGES/merivane.mo share/applications/org.merivane.Merivane.desktop
   share/metainfo/org.merivane.Merivane.metainfo.xml share/icons/hicolor/scalable/apps/merivane.svg
   share/man/man1/merivane.1.gz share/doc/merivane/copyright
   share/bash-completion/completions/merivane-cli share/zsh/vendor-completions/_merivane-cli
@@ -57,6 +59,10 @@ for size in 16 48 256; do
   file -b "$share/icons/hicolor/${size}x${size}/apps/merivane.png" |
     grep -q "PNG image data, $size x $size" || fail "icon ${size}x${size} has another size"
 done
+
+# The installed copy finds its own catalogues, wherever it was installed.
+LC_ALL=fr_CA.UTF-8 MERIVANE_LOCALEDIR= "$prefix/bin/merivane" --help | grep -q "^Utilisation" ||
+  fail "the installed merivane speaks no French"
 
 # The command line, from the installed copy.
 cli=$prefix/bin/merivane-cli

@@ -29,6 +29,8 @@ done
 dpkg-deb -c "$package" | sed -E 's|^([^ ]+ +){5}\./|/|' >"$work/files"
 for file in /usr/bin/merivane /usr/bin/merivane-cli /usr/share/merivane/History.rtf \
   "/usr/share/merivane/Release Notes.rtf" /usr/share/merivane/help/contents.html \
+  /usr/share/merivane/help/fr/contents.html /usr/share/merivane/help/es/contents.html \
+  /usr/share/locale/fr/LC_MESSAGES/merivane.mo /usr/share/locale/es/LC_MESSAGES/merivane.mo \
   /usr/share/applications/org.merivane.Merivane.desktop \
   /usr/share/metainfo/org.merivane.Merivane.metainfo.xml \
   /usr/share/icons/hicolor/48x48/apps/merivane.png /usr/share/icons/hicolor/scalable/apps/merivane.svg \
