@@ -102,7 +102,7 @@ def unmarked_texts(node, faults):
         if unmarked(text):
             faults.append(f"not from the catalogue: {node.getRoleName()} {text!r}")
     # A menu's items are read whether or not it is open.
-    inside_menus = node.getRoleName() in ("menu bar", "menu", "menu item")
+    inside_menus = node.getRoleName() in ("menu bar", "menu", "popup menu", "menu item")
     for child in node:
         if child is not None and (inside_menus or showing(child)):
             unmarked_texts(child, faults)

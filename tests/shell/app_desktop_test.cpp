@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
@@ -179,6 +180,23 @@ std::string clippedTexts() {
                        std::to_string(needed) + " > " + std::to_string(control->width()) + ") ";
     }
     return clipped;
+}
+
+// The tooltips of the active window that hold a word outside the pseudo-translation's marks;
+// numbers, dates and paths are never translated.
+std::string unmarkedTooltips() {
+    static const QRegularExpression marked("⟦[^⟦⟧]*⟧"), unwordly("\\S*[0-9/]\\S*"),
+        letter("\\p{L}");
+    std::string unmarked;
+    const QWidget* window = QApplication::activeWindow();
+    for (QWidget* control : window ? window->findChildren<QWidget*>() : QList<QWidget*>()) {
+        const std::string tooltip = control->isVisible() ? tooltipOf(control) : "";
+        QString rest = QString::fromStdString(tooltip);
+        while (rest.contains(marked))
+            rest.replace(marked, " ");
+        if (rest.remove(unwordly).contains(letter)) unmarked += tooltip + "\n";
+    }
+    return unmarked;
 }
 
 // A control's name as a screen reader says it: its text in the window's language without the
@@ -402,6 +420,9 @@ void walkEveryWindow(const WalkLanguage& language) {
                  }
                  expectFitsTheScreen(walk.title);
                  EXPECT_EQ(clippedTexts(), "") << walk.title;
+                 if (language.marked) {
+                     EXPECT_EQ(unmarkedTooltips(), "") << walk.title;
+                 }
                  // The focus shows from the start as it does once Tab comes round.
                  const QImage opened = focusedButton();
                  std::vector<std::string> seen = {spokenFocus()};
