@@ -4,7 +4,6 @@
 // for every control. The same walk runs in French, and in a pseudo-translation that shows any
 // text which never reached the catalogue.
 #include "app_harness.h"
-#include "calendar/broadcast.h"
 #include "common/translate.h"
 #include "update/update_available_dialog.h"
 #include "update/update_state.h"
