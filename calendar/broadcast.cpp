@@ -67,10 +67,11 @@ BroadcastDay broadcastDayOf(DateNumber date) {
     return place;
 }
 
-std::string broadcastDayLine(DateNumber date, const BroadcastDay& place) {
-    return isoDateText(date) + ": week " + std::to_string(place.week) + " (" + place.quarterWeek +
-           ") of broadcast year " + std::to_string(place.year) + ", " +
-           isoDateText(place.weekStart) + " to " + isoDateText(place.weekEnd) + "; broadcast " +
-           kMonthNames[place.month] + " " + std::to_string(place.year) + ", " +
-           isoDateText(place.monthStart) + " to " + isoDateText(place.monthEnd);
+std::string broadcastDayLine(DateNumber date, const BroadcastDay& place, Language language) {
+    return fillIn(translateIn(language, "%1: week %2 (%3) of broadcast year %4, %5 to %6; "
+                                        "broadcast %7 %4, %8 to %9"),
+                  {isoDateText(date), std::to_string(place.week), place.quarterWeek,
+                   std::to_string(place.year), isoDateText(place.weekStart),
+                   isoDateText(place.weekEnd), translateIn(language, kMonthNames[place.month]),
+                   isoDateText(place.monthStart), isoDateText(place.monthEnd)});
 }

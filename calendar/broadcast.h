@@ -1,6 +1,7 @@
 #pragma once
 #include "calendar/broadcast_table.h"
 #include "calendar/dates.h"
+#include "common/translate.h"
 
 #include <string>
 
@@ -26,6 +27,6 @@ struct BroadcastDay {
 };
 
 BroadcastDay broadcastDayOf(DateNumber date);
-// The day's place in one line: "2026-11-04: week 45 (4Q06) of broadcast year 2026, 2026-11-02 to
-// 2026-11-08; broadcast November 2026, 2026-10-26 to 2026-11-29".
-std::string broadcastDayLine(DateNumber date, const BroadcastDay& place);
+// The day's place in one line, in the language given: "2026-11-04: week 45 (4Q06) of broadcast
+// year 2026, 2026-11-02 to 2026-11-08; broadcast November 2026, 2026-10-26 to 2026-11-29".
+std::string broadcastDayLine(DateNumber date, const BroadcastDay& place, Language language);

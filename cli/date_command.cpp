@@ -19,17 +19,6 @@ DateNumber today() {
     return dateNumber(local.tm_mon + 1, local.tm_mday, local.tm_year + 1900);
 }
 
-// "2026-03-10: week 11 (1Q11) of broadcast year 2026, ..." in the language given; the JSON form
-// stays the same in every language.
-std::string dayLine(DateNumber date, const BroadcastDay& place, Language language) {
-    return fillIn(translateIn(language, "%1: week %2 (%3) of broadcast year %4, %5 to %6; "
-                                        "broadcast %7 %4, %8 to %9"),
-                  {isoDateText(date), std::to_string(place.week), place.quarterWeek,
-                   std::to_string(place.year), isoDateText(place.weekStart),
-                   isoDateText(place.weekEnd), translateIn(language, kMonthNames[place.month]),
-                   isoDateText(place.monthStart), isoDateText(place.monthEnd)});
-}
-
 } // namespace
 
 int runDateCommand(int argc, char** argv) {
@@ -74,7 +63,7 @@ int runDateCommand(int argc, char** argv) {
                     place.quarterWeek.c_str(), weekStart.c_str(), weekEnd.c_str(),
                     monthStart.c_str(), monthEnd.c_str());
     else
-        std::printf("%s\n", dayLine(date, place, language).c_str());
+        std::printf("%s\n", broadcastDayLine(date, place, language).c_str());
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return standardOutputFailure(errno);
     return 0;
 }

@@ -23,7 +23,7 @@ const char* const kCreditLine = N_("Merivane Broadcast Calendar Generator by the
 namespace {
 
 constexpr int kLastFileNumber = 999;
-constexpr const char* kErrorTitle = "PDF Error";
+constexpr const char* kErrorTitle = N_("PDF Error");
 constexpr const char* kLogoErrorTitle = N_("Logo");
 constexpr const char* kFileSuffix = "Calendar.PDF";
 // The program named as every document's creator, with its version.
@@ -53,17 +53,21 @@ void showMessage(const std::string& title, const std::string& mainText,
     if (global::renderSeam.showMessage) global::renderSeam.showMessage(title, mainText, detailText);
 }
 
-std::string libraryErrorText(const LibraryError& error) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "Error number = %lu [&H%lX]|Detail number = %lu [&H%lX]{f11,t4}", error.error,
-                  error.error, error.detail, error.detail);
+// "1025 [&H401]": the number as the library's documentation lists it, and in hexadecimal.
+std::string errorNumberText(HPDF_STATUS number) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%lu [&H%lX]", number, number);
     return text;
+}
+
+std::string libraryErrorText(const LibraryError& error) {
+    return fillIn(translate("Error number = %1|Detail number = %2{f11,t4}"),
+                  {errorNumberText(error.error), errorNumberText(error.detail)});
 }
 
 // A library error ends the main window, as the document can no longer be trusted.
 void reportLibraryError(const LibraryError& error) {
-    showMessage(kErrorTitle, libraryErrorText(error), "");
+    showMessage(translate(kErrorTitle), libraryErrorText(error), "");
     if (global::renderSeam.closeMainWindow) global::renderSeam.closeMainWindow();
 }
 
@@ -213,17 +217,18 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
     request = {};
     request.calendar = calendar;
     if (!isPrintable(calendar)) {
-        showMessage(kErrorTitle, "There is no such calendar to print.{f11,t4}",
-                    "Style " + std::to_string(calendar.style) + ", year " +
-                        std::to_string(calendar.year) + ", selection " +
-                        std::to_string(calendar.selection) + ".{f6}");
+        showMessage(translate(kErrorTitle),
+                    translate("There is no such calendar to print.{f11,t4}"),
+                    fillIn(translate("Style %1, year %2, selection %3.{f6}"),
+                           {std::to_string(calendar.style), std::to_string(calendar.year),
+                            std::to_string(calendar.selection)}));
         return false;
     }
     DrawingState& drawing = request.drawing;
     drawing.document = HPDF_New(recordLibraryError, &error);
     if (!drawing.document) {
-        showMessage(kErrorTitle, "Unable to create PDF object.{f11,t4}",
-                    "Please inform technical support of this error.{f6}");
+        showMessage(translate(kErrorTitle), translate("Unable to create PDF object.{f11,t4}"),
+                    translate("Please inform technical support of this error.{f6}"));
         return false;
     }
     HPDF_SetCompressionMode(drawing.document, HPDF_COMP_ALL);
@@ -271,7 +276,8 @@ void showSaveFailure(const std::string& destination, const std::string& reason) 
         global::renderSeam.showSaveFailure(destination, reason);
         return;
     }
-    showMessage(kErrorTitle, "Unable to save the calendar: " + reason + ".{f11,t4}",
+    showMessage(translate(kErrorTitle),
+                fillIn(translate("Unable to save the calendar: %1.{f11,t4}"), {reason}),
                 destination + "{f6}");
 }
 

@@ -129,8 +129,9 @@ void exportCalendar() {
     std::string error;
     // Thousands of years with their weeks take a second or two.
     ezShowBusy(1);
-    const IcsFileResult result =
-        writeBroadcastIcsFile(path, firstYear, lastYear, weeks, holidayCountry, error);
+    // The events' titles follow the window, as the command line's --language makes them.
+    const IcsFileResult result = writeBroadcastIcsFile(path, firstYear, lastYear, weeks,
+                                                       holidayCountry, error, windowLanguage());
     ezShowBusy(0);
     if (result != IcsFileResult::Written) {
         okMessage(translate("Export Error"), translate("The calendar could not be saved.{f10}"),

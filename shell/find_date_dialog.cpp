@@ -126,7 +126,7 @@ void showAnswer() {
         return;
     }
     const BroadcastDay place = broadcastDayOf(date);
-    answerLine = broadcastDayLine(date, place);
+    answerLine = broadcastDayLine(date, place, windowLanguage());
     const int weeks = (place.monthEnd - place.monthStart + 1) / 7;
     ezSetText(kFindDateForm, kYearValue, std::to_string(place.year));
     ezSetText(

@@ -225,10 +225,13 @@ void designMenus() {
 void designControls() {
     ezColor(-1, -1);
     ezUseFont(kLargeBoldFont);
-    ezText(kYearField, 19.75, 1.75, 7.5, 1.625, "", "CENST[4]");
+    // A longer caption in translation pushes the field right, into the room the frame has left.
+    const char* yearCaption = translate("Calendar starting year:");
+    const double captionWidth = ezFitWidth('L', kDialogFont, yearCaption, 15.25);
+    ezText(kYearField, 19.75 + captionWidth - 15.25, 1.75, 7.5, 1.625, "", "CENST[4]");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezLabel(kYearLabel, 3.5, 2.0625, 15.25, 1.125, translate("Calendar starting year:"), "L");
+    ezLabel(kYearLabel, 3.5, 2.0625, captionWidth, 1.125, yearCaption, "L");
     for (int style = Month; style <= PlanningCalendar; ++style) {
         const StyleChoice& choice = kStyles[style];
         ezColor(-1, -1);

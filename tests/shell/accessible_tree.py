@@ -2,13 +2,16 @@
 prints every fault: a window that is not a frame, dialog or alert, a control without a role or a
 name, children out of their visual order (left to right, top to bottom), two controls with one
 access key, and any of the expected lines (as the tree prints them: role, name, spoken states)
-missing from the tree.
+missing from the tree. With --marked, the program runs in the pseudo-translation: every name,
+description (a tooltip) and window title of the program's own, menus included, must be marked
+"⟦…⟧"; numbers, dates, paths and names that are never translated may stand outside the marks.
 
-    python3 accessible_tree.py "WINDOW TITLE" ["push button: 'OK' default" ...]
+    python3 accessible_tree.py [--marked] "WINDOW TITLE" ["push button: 'OK' default" ...]
 
 Exit status 0 when the window was found without faults, 1 otherwise; the tree is printed with
 the faults.
 """
+import re
 import sys
 import time
 
@@ -22,6 +25,10 @@ SPOKEN_STATES = {pyatspi.STATE_IS_DEFAULT: "default", pyatspi.STATE_EDITABLE: "e
                  pyatspi.STATE_READ_ONLY: "read only"}
 # Pixels by which two controls' tops may differ and still stand on one line.
 SAME_LINE = 10
+# A pseudo-translated text, innermost first where one holds another.
+MARKED = re.compile(r"⟦[^⟦⟧]*⟧")
+# Names that stay as they are in every language: the product's, and each language's own name.
+NEVER_TRANSLATED = {"Merivane", "Zarn Generator", "English", "Français", "Español"}
 
 
 def showing(node):
@@ -79,7 +86,32 @@ def walk(node, depth, tree, faults, keys):
         walk(child, depth + 1, tree, faults, keys)
 
 
+def unmarked(text):
+    rest = text
+    while MARKED.search(rest):
+        rest = MARKED.sub(" ", rest)
+    for name in NEVER_TRANSLATED:
+        rest = rest.replace(name, " ")
+    # Numbers, dates, quarter labels ("4Q06") and paths are never translated.
+    words = [word for word in rest.split() if not re.search(r"[0-9/]", word)]
+    return any(re.search(r"[^\W\d_]", word) for word in words)
+
+
+def unmarked_texts(node, faults):
+    for text in (node.name or "", node.description or ""):
+        if unmarked(text):
+            faults.append(f"not from the catalogue: {node.getRoleName()} {text!r}")
+    # A menu's items are read whether or not it is open.
+    inside_menus = node.getRoleName() in ("menu bar", "menu", "popup menu", "menu item")
+    for child in node:
+        if child is not None and (inside_menus or showing(child)):
+            unmarked_texts(child, faults)
+
+
 def main():
+    marked = sys.argv[1] == "--marked"
+    if marked:
+        del sys.argv[1]
     title = sys.argv[1]
     window = find_window(title)
     if window is None:
@@ -91,6 +123,8 @@ def main():
     if window.getRoleName() not in WINDOW_ROLES:
         faults.append(f"window role {window.getRoleName()!r}")
     walk(window, 0, tree, faults, {})
+    if marked:
+        unmarked_texts(window, faults)
     said = {line.strip() for line in tree}
     faults += [f"no {line}" for line in sys.argv[2:] if line not in said]
     if faults:

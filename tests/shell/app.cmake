@@ -32,8 +32,10 @@ target_link_libraries(app_desktop_test PRIVATE ${MERIVANE_APP_TEST_LIBS} GTest::
 set_target_properties(app_desktop_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 target_compile_definitions(app_desktop_test PRIVATE
                            MERIVANE_TREE_WALKER="${CMAKE_CURRENT_SOURCE_DIR}/accessible_tree.py"
-                           MERIVANE_PROGRAM="$<TARGET_FILE:merivane>")
-add_dependencies(app_desktop_test merivane)
+                           MERIVANE_PROGRAM="$<TARGET_FILE:merivane>"
+                           MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/share/locale"
+                           MERIVANE_PSEUDO_LOCALES="${CMAKE_BINARY_DIR}/pseudo-locale")
+add_dependencies(app_desktop_test merivane merivane_catalogues merivane_pseudo_catalogue)
 # At scale 2 on a laptop's 1400 x 900 screen, which leaves every window little room.
 merivane_add_command_test(app_desktop_test
     ENVIRONMENT QT_SCALE_FACTOR=2 DESKTOP_SCREEN=1400x900x24 DESKTOP_ACCESSIBILITY=1

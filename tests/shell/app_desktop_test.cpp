@@ -1,8 +1,10 @@
 // Every window of the program on a real desktop (Xvfb, openbox, the AT-SPI bus; run through
 // tests/support/desktop-session.sh): each takes the keyboard when it opens, Tab follows its
 // layout, Return and Escape do what its buttons say, and a screen reader finds a role and a name
-// for every control.
+// for every control. The same walk runs in French, and in a pseudo-translation that shows any
+// text which never reached the catalogue.
 #include "app_harness.h"
+#include "common/translate.h"
 #include "update/update_available_dialog.h"
 #include "update/update_state.h"
 #include "update/whats_new_dialog.h"
@@ -18,6 +20,8 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
@@ -26,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <string>
 #include <utility>
@@ -99,9 +104,12 @@ std::string spokenFocus() {
     return accessible ? accessible->text(QAccessible::Name).toStdString() : "(nothing)";
 }
 
-// Also every expected line (role, name and spoken states, as the walker prints them) is found.
-std::string accessibilityFaults(const std::string& title, const std::vector<std::string>& spoken) {
+// Also every expected line (role, name and spoken states, as the walker prints them) is found;
+// marked, every text of the program's own came from the pseudo-translation.
+std::string accessibilityFaults(const std::string& title, const std::vector<std::string>& spoken,
+                                bool marked) {
     QStringList arguments = {MERIVANE_TREE_WALKER, QString::fromStdString(title)};
+    if (marked) arguments.insert(1, "--marked");
     for (const std::string& line : spoken)
         arguments.push_back(QString::fromStdString(line));
     QProcess walker;
@@ -152,6 +160,73 @@ void expectFitsTheScreen(const std::string& title) {
     EXPECT_LE((frame().center() - area.center()).manhattanLength(), 20) << title;
 }
 
+// Every label and button of the active window narrower than its text.
+std::string clippedTexts() {
+    std::string clipped;
+    const QWidget* window = QApplication::activeWindow();
+    for (QWidget* control : window ? window->findChildren<QWidget*>() : QList<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(control);
+        auto* button = qobject_cast<QAbstractButton*>(control);
+        if (!control->isVisible() || (!label && !button)) continue;
+        if (label && (label->wordWrap() || label->text().isEmpty())) continue;
+        const int needed =
+            label ? label->minimumSizeHint().width()
+            : qobject_cast<QPushButton*>(button)
+                ? button->fontMetrics().horizontalAdvance(QString(button->text()).remove('&'))
+                : button->sizeHint().width();
+        if (needed > control->width())
+            clipped += (label ? label->text() : button->text()).toStdString() + " (" +
+                       std::to_string(needed) + " > " + std::to_string(control->width()) + ") ";
+    }
+    return clipped;
+}
+
+// The tooltips of the active window that hold a word outside the pseudo-translation's marks;
+// numbers, dates and paths are never translated.
+std::string unmarkedTooltips() {
+    static const QRegularExpression marked("⟦[^⟦⟧]*⟧"), unwordly("\\S*[0-9/]\\S*"),
+        letter("\\p{L}");
+    std::string unmarked;
+    const QWidget* window = QApplication::activeWindow();
+    for (QWidget* control : window ? window->findChildren<QWidget*>() : QList<QWidget*>()) {
+        const std::string tooltip = control->isVisible() ? tooltipOf(control) : "";
+        QString rest = QString::fromStdString(tooltip);
+        while (rest.contains(marked))
+            rest.replace(marked, " ");
+        if (rest.remove(unwordly).contains(letter)) unmarked += tooltip + "\n";
+    }
+    return unmarked;
+}
+
+// A control's name as a screen reader says it: its text in the window's language without the
+// mnemonic's "&" or a menu item's key.
+std::string spoken(const char* english) {
+    const std::string text = translate(english);
+    std::string name;
+    for (std::size_t at = 0; at < text.size() && text[at] != '\t'; ++at) {
+        if (text[at] == '&' && at + 1 < text.size()) ++at;
+        name += text[at];
+    }
+    return name;
+}
+
+// The key that, with Alt, reaches the control of this text in the window's language.
+std::string accessKey(const char* english) {
+    const std::string text = translate(english);
+    const std::size_t mark = text.find('&');
+    if (mark + 1 >= text.size()) return "(no mnemonic)";
+    return "alt+" + std::string(1, static_cast<char>(
+                                       std::tolower(static_cast<unsigned char>(text[mark + 1]))));
+}
+
+// The window's language: the catalogues' folder ("" where the program finds its own), what the
+// desktop asks for, and whether the catalogue is the pseudo-translation.
+struct WalkLanguage {
+    const char* localeFolder;
+    const char* desktopLanguage;
+    bool marked;
+};
+
 struct FormWalk {
     std::string title;
     std::function<void()> open;
@@ -169,36 +244,55 @@ QImage focusedButton() {
     return button != nullptr ? button->grab().toImage() : QImage();
 }
 
-TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
+void walkEveryWindow(const WalkLanguage& language) {
+    if (*language.localeFolder)
+        setenv("MERIVANE_LOCALEDIR", language.localeFolder, 1);
+    else
+        unsetenv("MERIVANE_LOCALEDIR");
+    setenv("LANGUAGE", language.desktopLanguage, 1);
+    // gettext reads LANGUAGE only under a locale other than C.
+    if (std::string(language.desktopLanguage) != "en") setenv("LANG", "fr_CA.UTF-8", 1);
+    // The walk finds the windows by their texts in the language the program will choose.
+    startTranslations("");
+    setWindowLanguage(Language::Automatic);
     AppScratch scratch = makeAppScratch(true);
     writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=3\n[Preferences]\nStyle=1\n");
     const auto pdfCount = [&scratch] { return pdfFilesIn(scratch).size(); };
     const auto settings = [&scratch] { return readText(scratch.settingsFile); };
-    const auto gone = [](const char* title) {
+    const auto gone = [](const std::string& title) {
         return [title] { return activeTitle() != title && modalTitled(title) == nullptr; };
     };
+    const std::string monthTitle = fillIn(translate("Select Month of %1 to Print"), {"2026"});
+    const std::string aboutTitle = fillIn(translate("About %1"), {"Zarn Generator"});
     UpdateOffer offer;
-    const auto updateOffer = [&offer] {
+    const auto updateOffer = [&offer, &language] {
         offer = UpdateOffer{};
         offer.newVersion = "6.0.0.1";
-        offer.description = "An update with fixes.";
+        // The server's own words, which no catalogue holds, pass as translated.
+        offer.description = language.marked ? "⟦An update with fixes.⟧" : "An update with fixes.";
         offer.notes = "Faster printing";
         ShowUpdateAvailableDialog("MF", offer);
     };
-    const std::vector<std::string> rangeTabs = {"Select a Single Month to Print", "January", "Help",
-                                                "OK", "Cancel"};
-    const std::vector<std::string> preferenceTabs = {"Remember previous calendar style",
-                                                     "Enable intelligent year selection",
-                                                     "Show quarters with week numbers",
-                                                     "Enable pop-up tool tip help",
-                                                     "Alert me when program is updated",
-                                                     "Automatic",
-                                                     "Credit line:",
-                                                     "Logo:",
-                                                     "Browse...",
-                                                     "Clear",
-                                                     "Help",
-                                                     "Close"};
+    const std::vector<std::string> rangeTabs = {spoken("Select a Single Month to Print"),
+                                                spoken("January"), spoken("&Help"), spoken("&OK"),
+                                                spoken("&Cancel")};
+    const std::vector<std::string> preferenceTabs = {spoken("Remember previous calendar &style"),
+                                                     spoken("Enable &intelligent year selection"),
+                                                     spoken("Show quarters with week numbers"),
+                                                     spoken("Enable pop-up &tool tip help"),
+                                                     spoken("Alert me when program is updated"),
+                                                     spoken("Automatic"),
+                                                     spoken("Credit &line:"),
+                                                     spoken("Logo:"),
+                                                     spoken("&Browse..."),
+                                                     spoken("Clea&r"),
+                                                     spoken("&Help"),
+                                                     spoken("&Close")};
+    // "2026-11-04: week 45 ..." as the window's language words it.
+    const std::string copiedLine = translate("%1: week %2 (%3) of broadcast year %4, %5 to %6; "
+                                             "broadcast %7 %4, %8 to %9");
+    const std::size_t week = copiedLine.find("%1") + 2;
+    const std::string copiedWeek = copiedLine.substr(week, copiedLine.find("%2") - week);
     // On a scaled screen the preview is drawn from the twice-size picture, pixel for pixel.
     const auto previewSharp = [] {
         ASSERT_NE(previewPicture(), nullptr);
@@ -209,89 +303,104 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
             EXPECT_EQ(shown.toImage(), sharp.convertToFormat(shown.toImage().format()));
         }
     };
+    // A line of the screen reader's tree as the walker prints it (Python's quoting).
+    const auto line = [](const char* role, const char* english, const char* states) {
+        // Python writes a no-break space (French puts one before ":") as an escape.
+        const std::string name =
+            QString::fromStdString(spoken(english)).replace(QChar(0xa0), "\\xa0").toStdString();
+        const char quote =
+            name.find('\'') != std::string::npos && name.find('"') == std::string::npos ? '"'
+                                                                                        : '\'';
+        return std::string(role) + ": " + quote + name + quote + states;
+    };
     const std::vector<FormWalk> walks = {
         {"Merivane",
          previewSharp,
-         {"Calendar starting year:", "Year", "Help", "Generate", "Exit"},
+         {spoken("Calendar starting year:"), spoken("Year"), spoken("Help"), spoken("&Generate"),
+          spoken("E&xit")},
          "Return",
          [&] { return pdfCount() == 1; },
-         {"push button: 'Generate' default"}},
-        {"Select Month of 2026 to Print",
+         {line("push button", "&Generate", " default")}},
+        {monthTitle,
          [] {
-             click(buttonIn(mainWindow(), "Month"));
+             click(buttonIn(mainWindow(), translate("Month")));
              press("Return");
          },
          rangeTabs,
          "Return",
          [&] { return pdfCount() == 2; },
-         {"push button: 'OK' default"}},
-        {"Select Month of 2026 to Print", [] { press("Return"); }, rangeTabs, "Escape",
-         gone("Select Month of 2026 to Print")},
-        {"User Preferences",
-         [] { chooseMenuItem("&Preferences"); },
+         {line("push button", "&OK", " default")}},
+        {monthTitle, [] { press("Return"); }, rangeTabs, "Escape", gone(monthTitle)},
+        {translate("User Preferences"),
+         [] { chooseMenuItem(translate("&Preferences")); },
          preferenceTabs,
          "space Return",
          [&] { return settings().find("IntelYear=") != std::string::npos; },
-         {"push button: 'Save' default"}},
-        {"User Preferences", [] { chooseMenuItem("&Preferences"); }, preferenceTabs, "Escape",
-         gone("User Preferences")},
-        {"About Zarn Generator",
-         [] { chooseMenuItem("About..."); },
-         {"View Program History", "Close"},
+         {line("push button", "&Save", " default")}},
+        // Close by its mnemonic, which a translation moves.
+        {translate("User Preferences"), [] { chooseMenuItem(translate("&Preferences")); },
+         preferenceTabs, accessKey("&Close"), gone(translate("User Preferences"))},
+        {aboutTitle,
+         [] { chooseMenuItem(translate("About...")); },
+         {spoken("&View Program History"), spoken("&Close")},
          "Escape",
-         gone("About Zarn Generator"),
-         {"text: 'Usage notice' read only", "text: 'Thanks' read only",
-          "push button: 'Close' default"}},
-        {"Update Available",
+         gone(aboutTitle),
+         {line("text", "Usage notice", " read only"), line("text", "Thanks", " read only"),
+          line("push button", "&Close", " default")}},
+        {translate("Update Available"),
          updateOffer,
-         {"Download Now", "Maybe Later", "Stop reminding me about this update."},
+         {spoken("Download Now"), spoken("Maybe Later"),
+          spoken("Stop reminding me about this update.")},
          "Escape",
          [&offer] { return offer.laterChosen && !offer.downloadAccepted; },
-         {"push button: 'Download Now' default"}},
-        {"Update Information",
+         {line("push button", "Download Now", " default")}},
+        {translate("Update Information"),
          [] { ShowWhatsNewDialog("MF", "6.0.0.1"); },
-         {"OK"},
+         {spoken("&OK")},
          "Return",
-         gone("Update Information"),
-         {"text: 'Release notes' read only", "push button: 'OK' default"}},
+         gone(translate("Update Information")),
+         {line("text", "Release notes", " read only"), line("push button", "&OK", " default")}},
         {"Printing a calendar",
          [] { press("F1"); },
          {},
          // Escape leaves the find bar that Ctrl+F opened, and the help stays; Ctrl+W closes it.
          "ctrl+f Escape",
          [] { return helpShown() && QApplication::focusWidget()->objectName() == "helpText"; }},
-        {"Find a Broadcast Date",
+        {translate("Find a Broadcast Date"),
          [] { press("ctrl+d"); },
          // Tab steps through the date's year, month and day before it leaves the field, then
          // through the answers.
-         {"Date:", "Date:", "Date:", "Broadcast year:", "Broadcast month:",
-          "Days of the broadcast month", "Broadcast week:", "Days of the broadcast week", "Help",
-          "Copy", "Close"},
+         {spoken("Date:"), spoken("Date:"), spoken("Date:"), spoken("Broadcast year:"),
+          spoken("Broadcast month:"), spoken("Days of the broadcast month"),
+          spoken("Broadcast week:"), spoken("Days of the broadcast week"), spoken("&Help"),
+          spoken("C&opy"), spoken("&Close")},
          // Return in the date copies its answer.
          "Return Escape",
          [&] {
-             return QApplication::clipboard()->text().contains(": week ") &&
-                    gone("Find a Broadcast Date")();
+             return QApplication::clipboard()->text().contains(
+                        QString::fromStdString(copiedWeek)) &&
+                    gone(translate("Find a Broadcast Date"))();
          },
-         {"text: 'Broadcast week:' read only", "push button: 'Copy' default"}},
-        {"Export to Calendar Program",
+         {line("text", "Broadcast week:", " read only"), line("push button", "C&opy", " default")}},
+        {translate("Export to Calendar Program"),
          [] { press("ctrl+e"); },
-         {"First broadcast year:", "Last broadcast year:", "Include every week", "Help",
-          "Export...", "Cancel"},
+         {spoken("First broadcast year:"), spoken("Last broadcast year:"),
+          spoken("Include every &week"), spoken("&Help"), spoken("&Export..."), spoken("&Cancel")},
          "Escape",
-         gone("Export to Calendar Program"),
-         {"dialog: 'Export to Calendar Program'", "push button: 'Export...' default"}},
-        {"Whoa, Brontel!",
+         gone(translate("Export to Calendar Program")),
+         {line("dialog", "Export to Calendar Program", ""),
+          line("push button", "&Export...", " default")}},
+        {translate("Whoa, Brontel!"),
          [] {
              typeYear("1919");
              yearField()->setFocus();
              press("Return");
          },
-         {"OK"},
+         {spoken("&OK")},
          "Return",
-         gone("Whoa, Brontel!"),
+         gone(translate("Whoa, Brontel!")),
          // A message box is announced as an alert.
-         {"alert: 'Whoa, Brontel!'"}},
+         {line("alert", "Whoa, Brontel!", "")}},
     };
 
     std::vector<ScriptStep> steps;
@@ -305,36 +414,56 @@ TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
                                  << "the main window active again before " << walk.title;
                              walk.open();
                          }});
-        steps.push_back({"walk " + walk.title, [&walk] { return activeTitle() == walk.title; },
-                         [&walk] {
-                             // The help window's own tree is left out: reading its long
-                             // page keeps the accessibility registry of a loaded machine busy
-                             // past any sensible wait.
-                             if (!walk.tabOrder.empty() || !walk.spoken.empty()) {
-                                 EXPECT_EQ(accessibilityFaults(walk.title, walk.spoken), "")
-                                     << walk.title;
-                             }
-                             expectFitsTheScreen(walk.title);
-                             // The focus shows from the start as it does once Tab comes round.
-                             const QImage opened = focusedButton();
-                             std::vector<std::string> seen = {spokenFocus()};
-                             for (std::size_t tab = 0; tab < walk.tabOrder.size(); ++tab) {
-                                 press("Tab");
-                                 seen.push_back(spokenFocus());
-                             }
-                             std::vector<std::string> expected = walk.tabOrder;
-                             if (!expected.empty()) expected.push_back(expected.front());
-                             if (walk.tabOrder.empty()) seen.clear();
-                             EXPECT_EQ(seen, expected) << walk.title;
-                             EXPECT_TRUE(focusedButton() == opened) << walk.title;
-                             press(walk.keys);
-                         }});
+        steps.push_back(
+            {"walk " + walk.title, [&walk] { return activeTitle() == walk.title; },
+             [&walk, &language] {
+                 // The help window's own tree is left out: reading its long
+                 // page keeps the accessibility registry of a loaded machine busy
+                 // past any sensible wait.
+                 if (!walk.tabOrder.empty() || !walk.spoken.empty()) {
+                     EXPECT_EQ(accessibilityFaults(walk.title, walk.spoken, language.marked), "")
+                         << walk.title;
+                 }
+                 expectFitsTheScreen(walk.title);
+                 EXPECT_EQ(clippedTexts(), "") << walk.title;
+                 if (language.marked) {
+                     EXPECT_EQ(unmarkedTooltips(), "") << walk.title;
+                 }
+                 // The focus shows from the start as it does once Tab comes round.
+                 const QImage opened = focusedButton();
+                 std::vector<std::string> seen = {spokenFocus()};
+                 for (std::size_t tab = 0; tab < walk.tabOrder.size(); ++tab) {
+                     press("Tab");
+                     seen.push_back(spokenFocus());
+                 }
+                 std::vector<std::string> expected = walk.tabOrder;
+                 if (!expected.empty()) expected.push_back(expected.front());
+                 if (walk.tabOrder.empty()) seen.clear();
+                 EXPECT_EQ(seen, expected) << walk.title;
+                 EXPECT_TRUE(focusedButton() == opened) << walk.title;
+                 press(walk.keys);
+             }});
         steps.push_back({"keys done in " + walk.title, walk.keysDone, [] {}});
     }
     steps.push_back({"exit", [] { return activeTitle() == "Merivane"; },
-                     [] { click(buttonIn(mainWindow(), "E&xit")); }});
+                     [] { click(buttonIn(mainWindow(), translate("E&xit"))); }});
     EXPECT_EQ(runProgram(scratch, steps, 120000), "");
     removeAppScratch(scratch);
+}
+
+TEST(AppDesktop, EveryWindowTakesTheKeyboardAndSpeaksToScreenReaders) {
+    walkEveryWindow({"", "en", false});
+}
+
+// Longer texts, mnemonics of their own: the same keys work and nothing is cut short.
+TEST(AppDesktop, EveryWindowWorksTheSameInFrench) {
+    walkEveryWindow({MERIVANE_BUILD_LOCALES, "fr", false});
+}
+
+// In the pseudo-translation any text of the program's own that never reached the catalogue
+// stands out unmarked.
+TEST(AppDesktop, EveryTextShownComesFromTheCatalogue) {
+    walkEveryWindow({MERIVANE_PSEUDO_LOCALES, "fr", true});
 }
 
 // Asked for help or the version, the program answers without a display; any other start

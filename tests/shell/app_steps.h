@@ -1,6 +1,7 @@
 #pragma once
 // Script steps that most runs of the program begin or end with.
 #include "app_harness.h"
+#include "common/translate.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,8 +12,8 @@ inline ScriptStep mainWindowShown() {
             [] {}};
 }
 
-// Exit pressed once no dialog is left open.
+// Exit pressed, in the window's language, once no dialog is left open.
 inline ScriptStep exitProgram() {
     return {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
-            [] { click(buttonIn(mainWindow(), "E&xit")); }};
+            [] { click(buttonIn(mainWindow(), translate("E&xit"))); }};
 }
