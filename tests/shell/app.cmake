@@ -34,10 +34,18 @@ target_compile_definitions(app_desktop_test PRIVATE
                            MERIVANE_TREE_WALKER="${CMAKE_CURRENT_SOURCE_DIR}/accessible_tree.py"
                            MERIVANE_PROGRAM="$<TARGET_FILE:merivane>"
                            MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/share/locale"
-                           MERIVANE_PSEUDO_LOCALES="${CMAKE_BINARY_DIR}/pseudo-locale")
+                           MERIVANE_PSEUDO_LOCALES="${CMAKE_BINARY_DIR}/pseudo-locale"
+                           MERIVANE_HELP_DIR="${CMAKE_SOURCE_DIR}/resources/help")
 add_dependencies(app_desktop_test merivane merivane_catalogues merivane_pseudo_catalogue)
-# At scale 2 on a laptop's 1400 x 900 screen, which leaves every window little room.
-merivane_add_command_test(app_desktop_test
-    ENVIRONMENT QT_SCALE_FACTOR=2 DESKTOP_SCREEN=1400x900x24 DESKTOP_ACCESSIBILITY=1
-    LABELS gui msgbox update about
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh $<TARGET_FILE:app_desktop_test>)
+# At scale 2 on a laptop's 1400 x 900 screen, which leaves every window little room. Each walk
+# (English, French, the pseudo-translation) is a test of its own, on a desktop of its own.
+foreach(walk "desktop_test;-*French:*Catalogue" "desktop_french_test;*French"
+        "desktop_pseudo_test;*Catalogue")
+    list(GET walk 0 name)
+    list(GET walk 1 filter)
+    merivane_add_command_test(app_${name}
+        ENVIRONMENT QT_SCALE_FACTOR=2 DESKTOP_SCREEN=1400x900x24 DESKTOP_ACCESSIBILITY=1
+        LABELS gui msgbox update about
+        COMMAND ${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh
+                $<TARGET_FILE:app_desktop_test> --gtest_filter=${filter})
+endforeach()

@@ -38,6 +38,12 @@ named() {
     return 1
 }
 
+# A runtime folder of its own, as every login has: sessions side by side share no accessibility
+# bus and no single-instance socket.
+XDG_RUNTIME_DIR=$folder/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export XDG_RUNTIME_DIR
+
 # The X server picks a free display itself and names it (-displayfd), so sessions started at
 # the same moment never share one.
 spawn server Xvfb -displayfd 3 -screen 0 "${DESKTOP_SCREEN:-1280x1024x24}" -nolisten tcp \
