@@ -38,11 +38,14 @@ named() {
     return 1
 }
 
-# A runtime folder of its own, as every login has: sessions side by side share no accessibility
-# bus and no single-instance socket.
-XDG_RUNTIME_DIR=$folder/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export XDG_RUNTIME_DIR
+# The accessibility bus listens in the runtime folder under a fixed name: sessions side by side
+# with one each have a runtime folder of their own. Otherwise the caller's is kept, as a test may
+# plant things there.
+if [ "${DESKTOP_ACCESSIBILITY:-}" = 1 ]; then
+    XDG_RUNTIME_DIR=$folder/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    export XDG_RUNTIME_DIR
+fi
 
 # The X server picks a free display itself and names it (-displayfd), so sessions started at
 # the same moment never share one.
