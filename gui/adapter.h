@@ -159,6 +159,10 @@ void updateVisibility(const Form& form, Control& control);
 
 // ---- Forms (forms.cpp) ----
 void ensureToolkit();
+// A modal window, shown or shown again, asks for the keyboard until it has it: first after this
+// long, then waiting twice as long each time.
+inline constexpr int kActivationRetryMs = 150;
+void takeKeyboardWhenShown(QWidget* window, int delayMs = kActivationRetryMs);
 void applyAnchors(Form& form);
 
 // ---- Keyboard and screen readers (keyboard.cpp, accessibility.cpp) ----

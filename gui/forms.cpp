@@ -22,7 +22,6 @@ using namespace adapter;
 
 namespace {
 
-constexpr int kActivationRetryMs = 150;
 constexpr int kActivationRetryLimitMs = 5000;
 
 bool hasAnchor(const std::vector<std::string>& anchors, const char* name) {
@@ -199,20 +198,6 @@ Qt::WindowFlags windowFlagsFor(bool dialog, bool resizable) {
     return flags;
 }
 
-// A window manager may keep the focus on a window that was appearing at the same moment, and
-// on a busy desktop it may not yet manage the new one when asked: a form the user must answer
-// asks again, waiting longer each time, until it has the keyboard.
-void takeKeyboardWhenShown(QWidget* window, int delayMs = kActivationRetryMs) {
-    if (window->windowModality() == Qt::NonModal || delayMs > kActivationRetryLimitMs) return;
-    QPointer<QWidget> guarded = window;
-    QTimer::singleShot(delayMs, window, [guarded, delayMs] {
-        if (!guarded || !guarded->isVisible() || guarded->isActiveWindow()) return;
-        guarded->raise();
-        guarded->activateWindow();
-        takeKeyboardWhenShown(guarded, delayMs * 2);
-    });
-}
-
 } // namespace
 
 namespace adapter {
@@ -283,6 +268,20 @@ void ensureToolkit() {
     setUpGrid();
     setUpFonts();
     toolkit.ready = true;
+}
+
+// A window manager may keep the focus on a window that was appearing at the same moment, and
+// on a busy desktop it may not yet manage the new one when asked: a form the user must answer
+// asks again, waiting longer each time, until it has the keyboard.
+void takeKeyboardWhenShown(QWidget* window, int delayMs) {
+    if (window->windowModality() == Qt::NonModal || delayMs > kActivationRetryLimitMs) return;
+    QPointer<QWidget> guarded = window;
+    QTimer::singleShot(delayMs, window, [guarded, delayMs] {
+        if (!guarded || !guarded->isVisible() || guarded->isActiveWindow()) return;
+        guarded->raise();
+        guarded->activateWindow();
+        takeKeyboardWhenShown(guarded, delayMs * 2);
+    });
 }
 
 } // namespace adapter

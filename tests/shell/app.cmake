@@ -35,7 +35,8 @@ target_compile_definitions(app_desktop_test PRIVATE
                            MERIVANE_PROGRAM="$<TARGET_FILE:merivane>"
                            MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/share/locale"
                            MERIVANE_PSEUDO_LOCALES="${CMAKE_BINARY_DIR}/pseudo-locale"
-                           MERIVANE_HELP_DIR="${CMAKE_SOURCE_DIR}/resources/help")
+                           MERIVANE_HELP_DIR="${CMAKE_SOURCE_DIR}/resources/help"
+                           MERIVANE_SAMPLE_LOGO="${CMAKE_SOURCE_DIR}/docs/sample-logo.png")
 add_dependencies(app_desktop_test merivane merivane_catalogues merivane_pseudo_catalogue)
 # At scale 2 on a laptop's 1400 x 900 screen, which leaves every window little room. Each walk
 # (English, French, the pseudo-translation) is a test of its own, on a desktop of its own.
