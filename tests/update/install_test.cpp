@@ -174,7 +174,8 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
 
 // Only the installer the download recorded goes, as it left it: an edited Install= never deletes
 // the user's own file, the settings, the program, a link or what it names, a FIFO, a second name
-// of another file, a changed file, or anything outside.
+// of another file, a changed file, another file of the same size and time in its place, or
+// anything outside.
 TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
     const struct {
         std::string install;
