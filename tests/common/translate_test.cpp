@@ -18,7 +18,8 @@ TEST(Translate, FillInPutsEachValueInItsPlace) {
                 {"%2 %1", {"a", "b"}, "b a"},
                 {"%1%", {"5"}, "5%"},
                 {"%3 and %", {"a"}, "%3 and %"},
-                {"%1%1", {"x"}, "xx"}};
+                {"%1%1", {"x"}, "xx"},
+                {"%9%8", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}, "98"}};
     for (const auto& row : rows)
         EXPECT_EQ(fillIn(row.text, row.values), row.filled) << row.text;
 }
@@ -43,6 +44,7 @@ TEST(Translate, DesktopLanguageFollowsTheLocaleVariables) {
                 {{"", "", "fr_FR@euro", "es_US"}, Language::French},
                 {{"es:fr", "", "", "fr_CA.UTF-8"}, Language::Spanish},
                 {{"fr", "", "", "C"}, Language::English},
+                {{"es", "", "POSIX", "fr_CA"}, Language::English},
                 {{"", "", "", "de_DE.UTF-8"}, Language::English},
                 {{"", "", "", ""}, Language::English}};
     const char* names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};

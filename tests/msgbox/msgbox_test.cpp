@@ -159,6 +159,17 @@ TEST(MessageBoxButtonList, DrawnKindsMnemonicsWidthsAndTheTenButtonLimit) {
     EXPECT_EQ(drawn, 4);                           // drawn kinds, "C" being the default
     EXPECT_NEAR(firstWidth, secondWidth, ezCX(1)); // "w": all take the widest, 12
     EXPECT_NEAR(secondWidth, 12, ezCX(1));
+
+    // A box of the most buttons there may be answers its last one.
+    const int last = show(
+        [] {
+            return messageBox("", "Ten", "Pick one.", "", "", "1|2|3|4|5|6|7|8|9|&Ten", "", 1, "");
+        },
+        [] {
+            click(button(10));
+            if (ezFormLoaded(kBox)) key(kBox, Qt::Key_Escape);
+        });
+    EXPECT_EQ(last, 10);
 }
 
 TEST(MessageBoxTextBlocks, FontColourAndLeadingEmptyLine) {
@@ -242,6 +253,13 @@ TEST(MessageBoxChoiceMessage, TickedCloseIsReportedAsThree) {
     EXPECT_EQ(show(ask, [] { key(kBox, Qt::Key_Escape); }), 3);
     EXPECT_EQ(show(ask, [] { closeFromFrame(kBox); }), 3);
     EXPECT_EQ(show(ask, [] { click(button(2)); }), -2);
+    // The first button is the default even with the check box before it.
+    EXPECT_EQ(show(ask,
+                   [] {
+                       key(kBox, Qt::Key_Return);
+                       if (ezFormLoaded(kBox)) key(kBox, Qt::Key_Escape);
+                   }),
+              -1);
     EXPECT_FALSE(watchdogFired);
 }
 

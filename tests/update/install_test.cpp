@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -173,7 +174,8 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
 
 // Only the installer the download recorded goes, as it left it: an edited Install= never deletes
 // the user's own file, the settings, the program, a link or what it names, a FIFO, a second name
-// of another file, a changed file, or anything outside.
+// of another file, a changed file, another file of the same size and time in its place, or
+// anything outside.
 TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
     const struct {
         std::string install;
@@ -186,7 +188,7 @@ TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
         {"Zarn_6003.exe", "folder", false},     {"../victim", "file", false},
         {"Zarn_6004.exe", "file", false},       {"notes.txt", "file", false},
         {"Zarn_6005.exe", "fifo", false},       {"Zarn_6006.exe", "changed", false},
-        {"Zarn_6007.exe", "download", true},
+        {"Zarn_6007.exe", "download", true},    {"Zarn_6008.exe", "replaced", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.install);
@@ -199,8 +201,18 @@ TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
         if (c.kind == "hard link") fs::create_hard_link(victim, target);
         if (c.kind == "folder") fs::create_directory(target);
         if (c.kind == "fifo") mkfifo(target.c_str(), 0600);
-        if (c.kind == "download" || c.kind == "changed") plantDownload(c.install);
+        if (c.kind == "download" || c.kind == "changed" || c.kind == "replaced")
+            plantDownload(c.install);
         if (c.kind == "changed") std::ofstream(target, std::ios::app) << "and more";
+        // Another file of the same size and time put in the download's place.
+        if (c.kind == "replaced") {
+            struct stat recorded {};
+            ASSERT_EQ(stat(target.c_str(), &recorded), 0);
+            writeText(program / "other", "installer");
+            const struct timespec times[] = {recorded.st_atim, recorded.st_mtim};
+            ASSERT_EQ(utimensat(AT_FDCWD, (program / "other").c_str(), times, 0), 0);
+            fs::rename(program / "other", target);
+        }
         startWith("");
         runWithAnswers([] { PostUpdateProcessing({}); });
         EXPECT_TRUE(seen.empty());
