@@ -1,6 +1,7 @@
 #include "shell/find_date_dialog.h"
 
 #include "calendar/broadcast.h"
+#include "calendar/dates.h"
 #include "common/numbers.h"
 #include "common/text.h"
 #include "common/translate.h"
@@ -36,24 +37,6 @@ constexpr int kHelpButton = 165;
 constexpr int kAnswerFrame = 170;
 constexpr int kValueFont = kDialogBoldFont;
 
-// The names a date is written with in the window, by month and by weekday (Monday first).
-constexpr const char* kMonthNamesShown[13] = {"",
-                                              N_("January"),
-                                              N_("February"),
-                                              N_("March"),
-                                              N_("April"),
-                                              N_("May"),
-                                              N_("June"),
-                                              N_("July"),
-                                              N_("August"),
-                                              N_("September"),
-                                              N_("October"),
-                                              N_("November"),
-                                              N_("December")};
-constexpr const char* kWeekdayNamesShown[8] = {
-    "",           N_("Monday"),   N_("Tuesday"), N_("Wednesday"), N_("Thursday"),
-    N_("Friday"), N_("Saturday"), N_("Sunday")};
-
 // The caption column and the answers beside it, as laid out for English; a translated caption
 // moves the answers right and widens the form.
 constexpr double kCaptionLeft = 3.5;
@@ -74,7 +57,7 @@ double extraWidth() {
 // A month's name inside a date: French and Spanish write it in lower case there, while the
 // catalogue holds it capitalised as a label shows it.
 std::string monthInDate(int month) {
-    std::string name = translate(kMonthNamesShown[month]);
+    std::string name = translate(kMonthNames[month]);
     if (windowLanguage() != Language::English && !name.empty())
         name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
     return name;
@@ -85,7 +68,7 @@ std::string dateShown(DateNumber date) {
     int month = 0, day = 0, year = 0;
     calendarDate(date, month, day, year);
     return fillIn(translate("%1 %2 %3 %4"),
-                  {translate(kWeekdayNamesShown[weekdayNumber(date)]), std::to_string(day),
+                  {translate(kWeekdayNames[weekdayNumber(date)]), std::to_string(day),
                    monthInDate(month), std::to_string(year)});
 }
 
@@ -131,7 +114,7 @@ void showAnswer() {
     ezSetText(kFindDateForm, kYearValue, std::to_string(place.year));
     ezSetText(
         kFindDateForm, kMonthValue,
-        fillIn(translate("%1 %2, %3 weeks"), {translate(kMonthNamesShown[place.month]),
+        fillIn(translate("%1 %2, %3 weeks"), {translate(kMonthNames[place.month]),
                                               std::to_string(place.year), std::to_string(weeks)}));
     ezSetText(kFindDateForm, kMonthDates, daysShown(place.monthStart, place.monthEnd));
     ezSetText(kFindDateForm, kWeekValue,
