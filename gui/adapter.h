@@ -119,7 +119,9 @@ struct Toolkit {
     std::string tooltipText;
     int tooltipWrapColumns = 0;
     std::map<std::string, QImage> pictures;
-    std::map<std::string, QImage> sharpPictures; // twice the size, where there is one
+    std::map<std::string, QImage> sharpPictures; // twice the size, read when a scaled screen first
+                                                 // asks; a null image where there is none
+    std::map<std::string, QString> picturePaths; // where each picture was read from
     QString imageFolder;
     QPainter* drawPainter = nullptr;
     QWidget* drawWidget = nullptr;

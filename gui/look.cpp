@@ -244,21 +244,34 @@ bool followsDesktop(int number) {
     return found != toolkit.colors.end() && found->second.system;
 }
 
+// The twice-size picture, read the first time a scaled screen asks for it: a screen at scale 1
+// never needs it. nullptr when there is none.
+const QImage* sharpPicture(const std::string& picture, const QImage& plain) {
+    auto found = toolkit.sharpPictures.find(picture);
+    if (found == toolkit.sharpPictures.end()) {
+        const auto path = toolkit.picturePaths.find(picture);
+        QImage sharp = path != toolkit.picturePaths.end() ? loadSharpImage(path->second) : QImage();
+        if (sharp.size() != plain.size() * 2) sharp = QImage();
+        found = toolkit.sharpPictures.emplace(picture, sharp).first;
+    }
+    return found->second.isNull() ? nullptr : &found->second;
+}
+
 // On a screen scaled above 1 the twice-size picture, brought to the screen's own pixels, keeps
 // the preview sharp; the picture keeps its size in the layout either way.
 QPixmap pixmapFor(const std::string& picture, const QWidget* widget) {
     auto found = toolkit.pictures.find(picture);
     if (found == toolkit.pictures.end()) return QPixmap();
     const QImage& plain = found->second;
-    auto sharp = toolkit.sharpPictures.find(picture);
     const qreal ratio = widget != nullptr ? widget->devicePixelRatioF() : qApp->devicePixelRatio();
-    if (ratio <= 1 || sharp == toolkit.sharpPictures.end()) return QPixmap::fromImage(plain);
+    const QImage* sharp = ratio > 1 ? sharpPicture(picture, plain) : nullptr;
+    if (sharp == nullptr) return QPixmap::fromImage(plain);
     QSize devicePixels(static_cast<int>(std::lround(plain.width() * ratio)),
                        static_cast<int>(std::lround(plain.height() * ratio)));
     QImage fitted =
-        sharp->second.size() == devicePixels
-            ? sharp->second
-            : sharp->second.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        sharp->size() == devicePixels
+            ? *sharp
+            : sharp->scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QPixmap pixmap = QPixmap::fromImage(fitted);
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
@@ -368,8 +381,7 @@ std::string ezLoadPicture(const std::string& name) {
     QImage image = path.isEmpty() ? QImage() : readImage(path);
     if (image.isNull()) return {};
     toolkit.pictures[name] = image;
-    QImage sharp = loadSharpImage(path);
-    if (sharp.size() == image.size() * 2) toolkit.sharpPictures[name] = sharp;
+    toolkit.picturePaths[name] = path;
     return name;
 }
 
