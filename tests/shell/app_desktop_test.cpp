@@ -5,6 +5,8 @@
 // text which never reached the catalogue.
 #include "app_harness.h"
 #include "common/translate.h"
+#include "support/pdf_content.h"
+#include "support/test_files.h"
 #include "update/update_available_dialog.h"
 #include "update/update_state.h"
 #include "update/whats_new_dialog.h"
@@ -31,7 +33,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -226,15 +227,12 @@ std::string accessKey(const char* english) {
                                        std::tolower(static_cast<unsigned char>(text[mark + 1]))));
 }
 
-// The window's language: the catalogues' folder ("" where the program finds its own), what the
-// desktop asks for, and whether the catalogue is the pseudo-translation.
 // The help window takes its page's title: the page in the walk's language when there is one.
 std::string helpPageTitle(const std::string& language) {
     for (const std::string& folder :
          {std::string(MERIVANE_HELP_DIR) + "/" + language, std::string(MERIVANE_HELP_DIR)}) {
-        std::ifstream page(folder + "/main-window.html");
-        const std::string html((std::istreambuf_iterator<char>(page)),
-                               std::istreambuf_iterator<char>());
+        const fs::path page = fs::path(folder) / "main-window.html";
+        const std::string html = fs::exists(page) ? readText(page) : "";
         const std::size_t start = html.find("<title>");
         const std::size_t end = html.find("</title>");
         if (start != std::string::npos && end > start)
@@ -245,15 +243,14 @@ std::string helpPageTitle(const std::string& language) {
 
 // The calendar prints the line typed in Preferences and holds the logo picked there.
 bool carriesCreditAndLogo(const fs::path& pdf) {
-    QProcess text, images;
-    text.start("pdftotext", {QString::fromStdString(pdf.string()), "-"});
-    images.start("pdfimages", {"-list", QString::fromStdString(pdf.string())});
-    if (!text.waitForFinished(kKeysLimitMs) || !images.waitForFinished(kKeysLimitMs)) return false;
-    // The listing's two heading lines, then one line an image.
-    return text.readAllStandardOutput().contains("WKRP") &&
-           images.readAllStandardOutput().count('\n') > 2;
+    std::vector<PdfPage> pages;
+    std::string error;
+    if (!readPdf(pdf.string(), pages, error) || pages.empty()) return false;
+    return pages[0].images.size() == 1 && findText(pages[0], "WKRP") != nullptr;
 }
 
+// The window's language: the catalogues' folder ("" where the program finds its own), what the
+// desktop asks for, and whether the catalogue is the pseudo-translation.
 struct WalkLanguage {
     const char* localeFolder;
     const char* desktopLanguage;

@@ -6,7 +6,6 @@
 #include "support/test_files.h"
 #include "support/test_images.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -71,7 +70,8 @@ class Branding : public ::testing::Test {
 } // namespace
 
 // Each file is refused, naming the file and the reason, and the calendar printed without a logo
-// (reason nullptr: the logo is printed); a hostile header costs neither time nor memory.
+// (reason nullptr: the logo is printed); a hostile header is refused before its pixels take any
+// memory.
 TEST_F(Branding, LogoFilesAreTakenOrRefusedWithTheirReason) {
     const std::string png = pngPicture(300, 100, PngRgb, 8);
     const std::string jpeg = jpegPicture(300, 100, 3);
@@ -128,9 +128,7 @@ TEST_F(Branding, LogoFilesAreTakenOrRefusedWithTheirReason) {
         CalendarRequest request = {Month, 2026, 3, false};
         request.logo = path.string();
         const long peakBefore = peakKilobytes();
-        const auto start = std::chrono::steady_clock::now();
         const std::vector<PdfPage> pages = renderRequest(request);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << logo.name;
         EXPECT_LT(peakKilobytes() - peakBefore, 100 * 1024) << logo.name;
         ASSERT_EQ(pages.size(), 1u) << logo.name;
         EXPECT_EQ(pages[0].images.size(), logo.reason ? 0u : 1u) << logo.name;
