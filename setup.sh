@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 
 packages=(
   g++ cmake ninja-build pkg-config ccache
-  libhpdf-dev qt6-base-dev libcurl4-openssl-dev libpng-dev libjpeg-dev zlib1g-dev
+  libhpdf-dev qt6-base-dev libcurl4-openssl-dev libpng-dev libjpeg-dev libturbojpeg0-dev zlib1g-dev libpoppler-qt6-dev
   libgtest-dev libbenchmark-dev
   xdg-utils
   qpdf libqpdf-dev poppler-utils xvfb xauth x11-utils nginx-light openssl
@@ -14,6 +14,7 @@ packages=(
   xdotool openbox at-spi2-core python3-pyatspi dbus qt6ct iproute2
   qt6-wayland weston gettext qt6-translations-l10n python3
   clang libclang-rt-14-dev
+  imagemagick valgrind
   python3-icalendar man-db mandoc time sqlite3 locales
   desktop-file-utils appstream lintian dpkg-dev fakeroot file xclip bash-completion
   fish zsh
