@@ -54,6 +54,12 @@ int fail(int status, const std::string& text) {
     return status;
 }
 
+int unreadableCatalogue(Language language) {
+    return fail(1, "--language " + languageSettingText(language) + ": the catalogue " +
+                       cataloguePath(language) +
+                       " is missing or damaged; reinstall Merivane, or use --language en");
+}
+
 int usageError(const std::string& text) {
     return fail(kExitUsage, text + " (try --help)");
 }
@@ -210,6 +216,7 @@ int parseYearRangeArguments(int argc, char** argv, const std::string& command,
         } else if (optionValue(argc, argv, i, "--language", value, missing)) {
             if (missing) return usageError("--language needs a value");
             if (!parseLanguage(value, given.language, problem)) return usageError(problem);
+            if (!catalogueReadable(given.language)) return unreadableCatalogue(given.language);
         } else if (argument == flag) {
             given.flag = true;
         } else if (argument.rfind("-", 0) == 0) {

@@ -36,6 +36,8 @@ bool parseIsoDate(const std::string& text, DateNumber& date, std::string& proble
 int ownStreamDescriptor(const std::string& path);
 // The value of --holidays: us, ca or none, in any case.
 bool parseHolidayCountry(const std::string& text, int& country, std::string& problem);
+// A language asked for whose catalogue cannot be read: says which file, status 1.
+int unreadableCatalogue(Language language);
 // The value of --language: en, fr or es.
 bool parseLanguage(const std::string& text, Language& language, std::string& problem);
 // A value given as "--name VALUE" or "--name=VALUE"; false when argv[index] is another

@@ -35,6 +35,7 @@ int runDateCommand(int argc, char** argv) {
         } else if (optionValue(argc, argv, i, "--language", value, missing)) {
             if (missing) return usageError("--language needs a value");
             if (!parseLanguage(value, language, problem)) return usageError(problem);
+            if (!catalogueReadable(language)) return unreadableCatalogue(language);
         } else if (argument.rfind("-", 0) == 0) {
             return usageError("unknown argument \"" + argument + "\"");
         } else {

@@ -9,10 +9,16 @@ enum class Language { Automatic, English, French, Spanish };
 // Marks a text for the catalogue where it is translated later (tables of names, constants).
 #define N_(english) english
 
-// Finds the catalogues: "locale/" beside the program (a portable copy or a build tree's bin
-// folder has "../share/locale/"), else the installed share/locale. MERIVANE_LOCALEDIR, when
-// set, is used instead. Call once, before any text is translated.
+// Finds the catalogues: the installed share/locale of an installed copy whose folders no other
+// user can write, else "locale/" beside the program (a portable copy, the build's bin folder);
+// MERIVANE_LOCALEDIR, when set, is used instead. Each catalogue is checked to be whole before
+// gettext may read it; a language without one is spoken in English. Call before any text is
+// translated.
 void startTranslations(const std::string& executableFolder);
+// False when the language's catalogue is missing or damaged (English always has one).
+bool catalogueReadable(Language language);
+// The file the language's catalogue is read from, to name it when it cannot be read.
+std::string cataloguePath(Language language);
 
 // The language the desktop asks for: the first of LC_ALL, LC_MESSAGES and LANG that is set
 // names the locale, and LANGUAGE's first entry overrides it unless that locale is C or POSIX.
@@ -25,8 +31,9 @@ Language languageFromSettingText(std::string_view text);
 // "en", "fr" or "es" as the command line takes it; false for anything else.
 bool languageFromCode(std::string_view code, Language& language);
 
-// The window's language; Automatic is resolved against the desktop. Takes effect for every
-// text translated afterwards.
+// The window's language; Automatic is resolved against the desktop, and a language whose
+// catalogue cannot be read is English. Takes effect for every text translated afterwards.
+// The environment children inherit is never changed.
 void setWindowLanguage(Language language);
 // The window's language as resolved (never Automatic).
 Language windowLanguage();

@@ -1,12 +1,12 @@
 #include "gui/app_instance.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLockFile>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <pwd.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -26,11 +26,52 @@ constexpr char kComeForward[] = "raise\n";
 QLockFile* heldLock;
 void (*onAnotherStart)();
 
+// The user's own folder of that name: a folder (never a link) owned by the user that neither
+// group nor others may write.
+bool isPrivateFolder(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == getuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::string homeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return home;
+    const passwd* entry = getpwuid(getuid());
+    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
+}
+
+// Where the lock and the socket live: the session's runtime folder, or without one (after su,
+// over ssh without logind) a folder of the user's own in their cache, made when missing. Never
+// a folder others share such as /tmp, where another user could plant a lock that keeps every
+// start from showing a window, or a socket that takes the hand-over. Empty when there is none.
+std::string privateFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/' && isPrivateFolder(runtime)) return runtime;
+    const char* cacheHome = std::getenv("XDG_CACHE_HOME");
+    const std::string home = homeFolder();
+    const std::string cache = cacheHome != nullptr && cacheHome[0] == '/' ? std::string(cacheHome)
+                              : home.empty()                              ? std::string()
+                                                                          : home + "/.cache";
+    if (cache.empty()) return "";
+    mkdir(cache.c_str(), S_IRWXU);
+    const std::string folder = cache + "/merivane";
+    mkdir(folder.c_str(), S_IRWXU);
+    return isPrivateFolder(folder) ? folder : "";
+}
+
 // The key carries the user id: each user's own copy of the program runs once.
-std::string instanceKey(const std::string& name) {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) folder = QDir::tempPath();
-    return (folder + "/").toStdString() + name + "-" + std::to_string(getuid());
+std::string instanceKey(const std::string& folder, const std::string& name) {
+    return folder + "/" + name + "-" + std::to_string(getuid());
+}
+
+// A lock file there must be the user's own regular file; anything else (a link, a folder,
+// another user's file) is cleared, as the folder is the user's. False when it cannot be.
+bool lockPathUsable(const std::string& path) {
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0) return errno == ENOENT;
+    if (S_ISREG(status.st_mode) && status.st_uid == getuid()) return true;
+    return unlink(path.c_str()) == 0 || rmdir(path.c_str()) == 0;
 }
 
 // False when the path does not fit a socket address.
@@ -42,9 +83,10 @@ bool socketAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
-bool isSocket(const std::string& path) {
+bool isOwnSocket(const std::string& path) {
     struct stat status {};
-    return lstat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode);
+    return lstat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode) &&
+           status.st_uid == getuid();
 }
 
 // A connected socket, or -1 with errno saying why. The deadline bounds both the connect and
@@ -69,8 +111,9 @@ int connectTo(const std::string& path) {
 }
 
 void askFirstInstanceForward(const std::string& key) {
-    // Whatever else sits at the path (a link, a file) is not the first instance.
-    if (!isSocket(key)) return;
+    // Whatever else sits at the path (a link, a file, another user's socket) is not the first
+    // instance.
+    if (!isOwnSocket(key)) return;
     const int socketFd = connectTo(key);
     if (socketFd < 0) return;
     send(socketFd, kComeForward, sizeof kComeForward - 1, MSG_NOSIGNAL);
@@ -82,7 +125,7 @@ void askFirstInstanceForward(const std::string& key) {
 bool pathFreeForListening(const std::string& key) {
     struct stat status {};
     if (lstat(key.c_str(), &status) != 0) return errno == ENOENT;
-    if (!S_ISSOCK(status.st_mode)) return false;
+    if (!S_ISSOCK(status.st_mode) || status.st_uid != getuid()) return false;
     const int answering = connectTo(key);
     if (answering >= 0) {
         close(answering);
@@ -135,7 +178,11 @@ void listenForLaterStarts(const std::string& key) {
 InstanceClaim appClaimSingleInstance(const std::string& name, void (*anotherStart)()) {
     onAnotherStart = anotherStart;
     if (heldLock) return InstanceClaim::Claimed;
-    const std::string key = instanceKey(name);
+    const std::string folder = privateFolder();
+    // Without a folder of the user's own the window still starts, only not once per user.
+    if (folder.empty()) return InstanceClaim::Claimed;
+    const std::string key = instanceKey(folder, name);
+    if (!lockPathUsable(key + ".lock")) return InstanceClaim::Failed;
     QLockFile* lock = new QLockFile(QString::fromStdString(key + ".lock"));
     // 0: a lock is stale only when its process is gone, however old it is.
     lock->setStaleLockTime(0);

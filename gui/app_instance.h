@@ -8,8 +8,9 @@ enum class InstanceClaim {
 };
 
 // Claims the single-instance lock `name` for the current user (a lock file and a local socket
-// in the user's runtime folder). While the claim is held, every later start calls
-// `anotherStart` in this process. A second call in the same process keeps the claim.
+// in the user's runtime folder, or without one in a private folder of the user's cache). While the
+// claim is held, every later start calls `anotherStart` in this process. A second call in the same
+// process keeps the claim.
 InstanceClaim appClaimSingleInstance(const std::string& name, void (*anotherStart)());
 
 // The desktop's default beep.

@@ -1,6 +1,7 @@
 #include "program/paths.h"
 
-#include <filesystem>
+#include "common/owned_folder.h"
+
 #include <sys/stat.h>
 
 namespace global {
@@ -21,24 +22,15 @@ std::string withTrailingSlash(const std::string& folder) {
     return folder.back() == '/' ? folder : folder + "/";
 }
 
-bool isFolder(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 } // namespace
 
 bool isInstalledCopy(const std::string& executableFolder) {
-    return isFolder(withTrailingSlash(executableFolder) + kInstalledDataFolder);
+    return !installedFolderFor(executableFolder, kInstalledDataFolder).empty();
 }
 
 std::string dataFolderFor(const std::string& executableFolder) {
-    const std::string folder = withTrailingSlash(executableFolder);
-    if (!isInstalledCopy(folder)) return folder;
-    std::error_code error;
-    const std::filesystem::path data =
-        std::filesystem::weakly_canonical(folder + kInstalledDataFolder, error);
-    return error ? folder + kInstalledDataFolder : withTrailingSlash(data.string());
+    const std::string installed = installedFolderFor(executableFolder, kInstalledDataFolder);
+    return installed.empty() ? withTrailingSlash(executableFolder) : installed;
 }
 
 std::string shippedFilePath(const std::string& name) {

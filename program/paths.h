@@ -14,7 +14,8 @@ extern std::string dataFolder;
 } // namespace global
 
 // An installed copy keeps its files in share/merivane beside its bin folder (/usr/bin and
-// /usr/share/merivane, ~/.local/bin and ~/.local/share/merivane).
+// /usr/share/merivane, ~/.local/bin and ~/.local/share/merivane), in folders no other user can
+// write; anywhere else (a parent folder such as /tmp) the copy is a portable one.
 bool isInstalledCopy(const std::string& executableFolder);
 
 // The folder of the files shipped with the program: share/merivane of an installed copy,

@@ -262,7 +262,14 @@ bool programStartUp() {
     setWindowLanguage(Language::Automatic);
     global::programFolder = chooseProgramFolder(executableFolder);
     global::settingsPath = global::programFolder + kSettingsFileName;
-    setWindowLanguage(ReadWindowLanguage());
+    const Language chosen = ReadWindowLanguage();
+    setWindowLanguage(chosen);
+    if (chosen != Language::Automatic && !catalogueReadable(chosen))
+        okMessage(translate("Language Not Available"),
+                  translate("The catalogue of the language chosen in Program > Language is "
+                            "missing or damaged, so Merivane is shown in English. Reinstalling "
+                            "Merivane brings it back.{f10}"),
+                  cataloguePath(chosen));
     appUseToolkitLanguage(windowLanguage());
     global::dataFolder = dataFolderFor(executableFolder);
     global::helpFile = helpFolderIn(global::dataFolder);

@@ -3,10 +3,15 @@
 // checks for updates so never maps libcurl and the libraries it brings.
 #include "update/http_client.h"
 
+#include "common/owned_folder.h"
 #include "update/http_client_plugin.h"
 
 #include <climits>
+#include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <link.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -22,6 +27,7 @@ struct StubState {
     const HttpPluginTable* module = nullptr;     // the program's own library, once loaded
     const HttpPluginTable* testModule = nullptr; // the library of the tests' folder
     std::string testFolder;
+    std::string testExecutableFolder; // the executable's folder as the tests give it
     // The client's nesting count; the library is started when it leaves 0 (or is loaded while
     // above it) and stopped when it returns to 0.
     int initializeCount = 0;
@@ -45,10 +51,36 @@ const HttpPluginTable* loadedModule() {
     return stub.testFolder.empty() ? stub.module : stub.testModule;
 }
 
+// True when the file at path holds everything the loader maps: an ELF header of this machine's
+// class, its program headers, and every loaded segment's bytes. A library cut short (a copy
+// on a full disk) would otherwise be mapped past its end and stop the program with SIGBUS.
+bool isWholeLibrary(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat status {};
+    ElfW(Ehdr) header{};
+    const bool readable = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+                          pread(fd, &header, sizeof header, 0) == sizeof header;
+    const auto size = static_cast<std::uint64_t>(readable ? status.st_size : 0);
+    bool whole = readable && std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&
+                 header.e_ident[EI_CLASS] == (sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32) &&
+                 header.e_phentsize == sizeof(ElfW(Phdr)) && header.e_phoff <= size &&
+                 header.e_phnum <= (size - header.e_phoff) / sizeof(ElfW(Phdr));
+    for (std::size_t index = 0; whole && index < header.e_phnum; ++index) {
+        ElfW(Phdr) segment{};
+        const auto at = static_cast<off_t>(header.e_phoff + index * sizeof segment);
+        whole = pread(fd, &segment, sizeof segment, at) == sizeof segment &&
+                (segment.p_type != PT_LOAD ||
+                 (segment.p_offset <= size && segment.p_filesz <= size - segment.p_offset));
+    }
+    close(fd);
+    return whole;
+}
+
 // The table of the library loaded from path, an absolute path; nullptr when it is missing,
-// cannot be loaded (a library it needs is missing) or belongs to another build.
+// damaged, cannot be loaded (a library it needs is missing) or belongs to another build.
 const HttpPluginTable* openModule(const std::string& path) {
-    if (path.empty() || path.front() != '/') return nullptr;
+    if (path.empty() || path.front() != '/' || !isWholeLibrary(path)) return nullptr;
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return nullptr;
     auto entry = reinterpret_cast<HttpPluginEntry>(dlsym(library, kHttpPluginEntry));
@@ -70,14 +102,17 @@ std::string executableFolder() {
     return text.substr(0, text.rfind('/') + 1);
 }
 
-// Beside the executable (the build's bin folder), else in the installed copy's library folder.
+// Beside the executable (the build's bin folder, a portable copy), else in the library folder
+// of an installed copy whose folders no other user can write.
 const HttpPluginTable* findModule() {
     if (!stub.testFolder.empty()) return openModule(stub.testFolder + "/" + kModuleName);
-    const std::string folder = executableFolder();
+    const std::string folder =
+        stub.testExecutableFolder.empty() ? executableFolder() : stub.testExecutableFolder;
     if (folder.empty()) return nullptr;
     const HttpPluginTable* table = openModule(folder + kModuleName);
     if (table != nullptr) return table;
-    return openModule(folder + kInstalledModuleFolder + "/" + kModuleName);
+    const std::string installed = installedFolderFor(folder, kInstalledModuleFolder);
+    return installed.empty() ? nullptr : openModule(installed + kModuleName);
 }
 
 // The loaded library, loading it when none is; it takes on what the program set before.
@@ -187,6 +222,11 @@ void HttpSetTestLimits(int stallSeconds, std::uint64_t maxDownloadBytes) {
     stub.testMaxDownloadBytes = maxDownloadBytes;
     if (const HttpPluginTable* table = loadedModule())
         table->setTestLimits(stallSeconds, maxDownloadBytes);
+}
+
+void HttpSetTestExecutableFolder(const std::string& folder) {
+    stub.testExecutableFolder = folder;
+    stub.module = nullptr;
 }
 
 void HttpSetTestModuleFolder(const std::string& folder) {

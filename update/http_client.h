@@ -140,3 +140,6 @@ void HttpSetTestLimits(int stallSeconds, std::uint64_t maxDownloadBytes);
 // Looks for the client's library only in folder (an absolute path) from now on, leaving any
 // library already loaded unused; "" goes back to the program's own places.
 void HttpSetTestModuleFolder(const std::string& folder);
+// Takes folder (ending with "/") as the executable's own when looking for the library, as a
+// copy run from there would, leaving any library already loaded unused.
+void HttpSetTestExecutableFolder(const std::string& folder);

@@ -2,10 +2,17 @@
 // through the real built catalogues, a missing one and a damaged one.
 #include "common/translate.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -55,29 +62,111 @@ TEST(Translate, DesktopLanguageFollowsTheLocaleVariables) {
     }
 }
 
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void putWord(std::string& bytes, std::size_t at, std::uint32_t word) {
+    std::memcpy(bytes.data() + at, &word, sizeof word);
+}
+
+std::uint32_t wordIn(const std::string& bytes, std::size_t at) {
+    std::uint32_t word = 0;
+    std::memcpy(&word, bytes.data() + at, sizeof word);
+    return word;
+}
+
+// The built catalogues, copies in a program's folder, and damaged ones: each is French or
+// English, never a crash or a hang. A portable copy never reads its parent folder's.
 TEST(Translate, LooksUpTheBuiltCataloguesAndFallsBackToEnglish) {
-    const std::filesystem::path damaged =
-        std::filesystem::temp_directory_path() / "merivane-damaged-locale";
-    std::filesystem::create_directories(damaged / "fr/LC_MESSAGES");
-    std::ofstream(damaged / "fr/LC_MESSAGES/merivane.mo") << "\xde\x12\x04\x95 not a catalogue";
+    char pattern[] = "/tmp/merivane-catalogues-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path root = pattern;
+    const std::string catalogue = "fr/LC_MESSAGES/merivane.mo";
+    std::ifstream built(fs::path(MERIVANE_LOCALE_DIR) / catalogue, std::ios::binary);
+    const std::string whole{std::istreambuf_iterator<char>(built), {}};
+    ASSERT_GT(whole.size(), 100u);
+    std::string pastEnd = whole, badHash = whole, tableOutside = whole;
+    for (std::uint32_t at = 0; at < wordIn(whole, 8); ++at)
+        putWord(pastEnd, wordIn(whole, 16) + at * 8 + 4, 0x40000000);
+    for (std::uint32_t at = 0; at < wordIn(whole, 20); ++at)
+        putWord(badHash, wordIn(whole, 24) + at * 4, 1);
+    putWord(tableOutside, 12, 0xfffffff0);
+    writeBytes(root / "cut" / catalogue, whole.substr(0, whole.size() / 2));
+    writeBytes(root / "past-end" / catalogue, pastEnd);
+    writeBytes(root / "bad-hash" / catalogue, badHash);
+    writeBytes(root / "outside" / catalogue, tableOutside);
+    writeBytes(root / "short" / catalogue, "\xde\x12\x04\x95 not a catalogue");
+    fs::create_directories(root / "fifo/fr/LC_MESSAGES");
+    ASSERT_EQ(mkfifo((root / "fifo" / catalogue).c_str(), 0600), 0);
+    // A program folder copied whole, and a portable copy whose parent folder, which others may
+    // write, holds what an installed copy would read.
+    writeBytes(root / "copy/bin/locale" / catalogue, whole);
+    writeBytes(root / "shared/share/locale" / catalogue, whole);
+    fs::create_directories(root / "shared/share/merivane/help");
+    fs::create_directories(root / "shared/bin");
+    fs::permissions(root / "shared", fs::perms::all);
     const struct {
-        std::string folder;
+        std::string localeFolder; // MERIVANE_LOCALEDIR, when not empty
+        std::string executableFolder;
         const char* french;
-        const char* spanish;
-    } rows[] = {{MERIVANE_LOCALE_DIR, "A&nnuler", "&Cancelar"},
-                {"/nonexistent", "&Cancel", "&Cancel"},
-                {damaged.string(), "&Cancel", "&Cancel"}};
+    } rows[] = {{MERIVANE_LOCALE_DIR, "", "A&nnuler"},
+                {"/nonexistent", "", "&Cancel"},
+                {(root / "short").string(), "", "&Cancel"},
+                {(root / "cut").string(), "", "&Cancel"},
+                {(root / "past-end").string(), "", "&Cancel"},
+                {(root / "bad-hash").string(), "", "&Cancel"},
+                {(root / "outside").string(), "", "&Cancel"},
+                {(root / "fifo").string(), "", "&Cancel"},
+                {"", (root / "copy/bin").string(), "A&nnuler"},
+                {"", (root / "shared/bin").string(), "&Cancel"}};
+    // A hang in a look-up ends the run here rather than at the suite's limit.
+    alarm(30);
     for (const auto& row : rows) {
-        setenv("MERIVANE_LOCALEDIR", row.folder.c_str(), 1);
-        startTranslations("");
+        SCOPED_TRACE(row.localeFolder + row.executableFolder);
+        if (row.localeFolder.empty())
+            unsetenv("MERIVANE_LOCALEDIR");
+        else
+            setenv("MERIVANE_LOCALEDIR", row.localeFolder.c_str(), 1);
+        startTranslations(row.executableFolder);
+        const bool french = std::string_view(row.french) != "&Cancel";
+        EXPECT_EQ(catalogueReadable(Language::French), french);
         setWindowLanguage(Language::French);
-        EXPECT_STREQ(translate("&Cancel"), row.french) << row.folder;
-        EXPECT_STREQ(translateIn(Language::Spanish, "&Cancel"), row.spanish) << row.folder;
+        EXPECT_STREQ(translate("&Cancel"), row.french);
+        EXPECT_STREQ(translateIn(Language::French, "&Cancel"), row.french);
         EXPECT_STREQ(translate("No such text"), "No such text");
         setWindowLanguage(Language::English);
         EXPECT_STREQ(translate("&Cancel"), "&Cancel");
     }
-    std::filesystem::remove_all(damaged);
+    alarm(0);
+    setenv("MERIVANE_LOCALEDIR", MERIVANE_LOCALE_DIR, 1);
+    startTranslations("");
+    EXPECT_STREQ(translateIn(Language::Spanish, "&Cancel"), "&Cancelar");
+    fs::remove_all(root);
+}
+
+// The window's language stays inside the program: a process it starts sees the caller's
+// LANGUAGE, or none when the caller had none.
+TEST(Translate, ChildrenInheritTheCallersLanguage) {
+    setenv("MERIVANE_LOCALEDIR", MERIVANE_LOCALE_DIR, 1);
+    startTranslations("");
+    for (const char* callers : {"de:en", ""}) {
+        if (callers[0] == '\0')
+            unsetenv("LANGUAGE");
+        else
+            setenv("LANGUAGE", callers, 1);
+        setWindowLanguage(Language::French);
+        EXPECT_STREQ(translate("&Cancel"), "A&nnuler");
+        EXPECT_STREQ(translateIn(Language::Spanish, "&Cancel"), "&Cancelar");
+        FILE* child = popen("printf '%s' \"${LANGUAGE-unset}\"", "r");
+        ASSERT_NE(child, nullptr);
+        char seen[64] = {};
+        const std::size_t length = fread(seen, 1, sizeof seen - 1, child);
+        pclose(child);
+        EXPECT_EQ(std::string(seen, length), callers[0] == '\0' ? "unset" : callers);
+    }
+    setWindowLanguage(Language::English);
 }
 
 } // namespace

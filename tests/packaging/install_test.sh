@@ -13,7 +13,8 @@ build=$1 source=$2 version=$3
 # Each wait gives up after this many seconds.
 limit=20
 
-work=$(mktemp -d /tmp/merivane-install-XXXXXX)
+# An installed copy reads only folders no other user can write, so not under /tmp.
+work=$(mktemp -d "$(realpath "$build")/merivane-install-XXXXXX")
 pids=()
 cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
@@ -63,6 +64,11 @@ done
 # The installed copy finds its own catalogues, wherever it was installed.
 LC_ALL=fr_CA.UTF-8 MERIVANE_LOCALEDIR= "$prefix/bin/merivane" --help | grep -q "^Utilisation" ||
   fail "the installed merivane speaks no French"
+
+# A copy of the build's program folder keeps its languages.
+cp -a "$build/bin" "$work/copy"
+LC_ALL=fr_CA.UTF-8 MERIVANE_LOCALEDIR= "$work/copy/merivane" --help | grep -q "^Utilisation" ||
+  fail "a copy of the program folder speaks no French"
 
 # The command line, from the installed copy.
 cli=$prefix/bin/merivane-cli

@@ -33,7 +33,7 @@ set_target_properties(app_desktop_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMA
 target_compile_definitions(app_desktop_test PRIVATE
                            MERIVANE_TREE_WALKER="${CMAKE_CURRENT_SOURCE_DIR}/accessible_tree.py"
                            MERIVANE_PROGRAM="$<TARGET_FILE:merivane>"
-                           MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/share/locale"
+                           MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/bin/locale"
                            MERIVANE_PSEUDO_LOCALES="${CMAKE_BINARY_DIR}/pseudo-locale"
                            MERIVANE_HELP_DIR="${CMAKE_SOURCE_DIR}/resources/help"
                            MERIVANE_SAMPLE_LOGO="${CMAKE_SOURCE_DIR}/docs/sample-logo.png")

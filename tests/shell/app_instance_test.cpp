@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sstream>
 #include <string>
 #include <sys/socket.h>
@@ -51,15 +52,17 @@ wait $first 2>/dev/null
 echo "windows=$windows second=$second firstAlive=$alive listening=$listening forward=$forward" > "$result"
 )sh";
 
-enum class Planted { Nothing, DeadSocket, Link, PlainFile };
+enum class Planted { Nothing, DeadSocket, Link, PlainFile, LocksInSharedTemp };
 
 // Only a dead socket is cleared; a link or a file there is neither followed nor removed, and
-// the first then runs alone.
+// the first then runs alone. Without a runtime folder the shared temporary folder, where
+// another user could plant locks, is never used.
 const std::pair<Planted, const char*> kPlantedAtSocket[] = {
     {Planted::Nothing, "windows=1 second=0 firstAlive=1 listening=1 forward=1\n"},
     {Planted::DeadSocket, "windows=1 second=0 firstAlive=1 listening=1 forward=1\n"},
     {Planted::Link, "windows=1 second=0 firstAlive=1 listening=0 forward=0\n"},
     {Planted::PlainFile, "windows=1 second=0 firstAlive=1 listening=0 forward=0\n"},
+    {Planted::LocksInSharedTemp, "windows=1 second=0 firstAlive=1 listening=1 forward=1\n"},
 };
 
 TEST(AppInstance, ASecondStartEndsAndLeavesOneWindow) {
@@ -75,7 +78,15 @@ TEST(AppInstance, ASecondStartEndsAndLeavesOneWindow) {
         // A desktop of its own with a PDF viewer, so start-up shows no warning.
         makeFakeDesktop(root, "#!/bin/sh\nexit 0\n");
         writeText(root / "two-starts.sh", kTwoStarts);
-        const fs::path socketPath = root / "runtime" / ("ZARN6-" + std::to_string(getuid()));
+        const std::string key = "ZARN6-" + std::to_string(getuid());
+        const bool noRuntime = planted == Planted::LocksInSharedTemp;
+        const fs::path socketPath = (noRuntime ? root / ".cache/merivane" : root / "runtime") / key;
+        // Locks another user left where a start without a runtime folder used to look.
+        const passwd* user = getpwuid(getuid());
+        if (noRuntime) fs::create_directories(root / "tmp" / (key + ".lock"));
+        if (noRuntime && user)
+            fs::create_directories(root / "tmp" / ("runtime-" + std::string(user->pw_name)) /
+                                   (key + ".lock"));
         if (planted == Planted::Link) fs::create_symlink(root / "elsewhere", socketPath);
         if (planted == Planted::PlainFile) writeText(socketPath, "mine");
         if (planted == Planted::DeadSocket) {
@@ -90,6 +101,8 @@ TEST(AppInstance, ASecondStartEndsAndLeavesOneWindow) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             enterFakeDesktop(root);
+            if (noRuntime) unsetenv("XDG_RUNTIME_DIR");
+            if (noRuntime) setenv("TMPDIR", (root / "tmp").c_str(), 1);
             const std::string script = (root / "two-starts.sh").string();
             const std::string result = (root / "result.txt").string();
             execl(MERIVANE_DESKTOP_SESSION, MERIVANE_DESKTOP_SESSION, "sh", script.c_str(),

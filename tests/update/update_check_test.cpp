@@ -300,23 +300,45 @@ TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
 }
 
 // A missing connection is reported once and ends the check; a server that refuses the
-// connection is named as such, and the web site is still offered. So is a missing HTTP library.
+// connection is named as such, and the web site is still offered. So is an HTTP library that
+// is missing, cut short, or found only in the parent folder of a copy that is not installed.
 TEST_F(UpdateCheckTest, NoConnectionIsToldApartFromARefusingServer) {
+    enum class Library { Own, Missing, CutShort, InParentFolder };
+    const char* kMissing = "module (libmerivane_http.so) or a library it needs is missing; "
+                           "installing the";
     const struct {
         const char* site;
         const char* text;
         bool missing;
-        bool withoutLibrary; // the client's library is not in the folder looked in
+        Library library;
     } cases[] = {
-        {"https://no-such-host.invalid/", "No internet connection available.", true, false},
-        {"https://127.0.0.1:1/", "The server refused the connection.", false, false},
-        {"https://127.0.0.1:1/",
-         "module (libmerivane_http.so) or a library it needs is missing; installing the", false,
-         true},
+        {"https://no-such-host.invalid/", "No internet connection available.", true, Library::Own},
+        {"https://127.0.0.1:1/", "The server refused the connection.", false, Library::Own},
+        {"https://127.0.0.1:1/", kMissing, false, Library::Missing},
+        {"https://127.0.0.1:1/", kMissing, false, Library::CutShort},
+        {"https://127.0.0.1:1/", kMissing, false, Library::InParentFolder},
     };
+    // A portable copy in a folder others may write, where one of them planted an installed
+    // copy's folders.
+    const fs::path copy = program / "shared";
+    const fs::path mark = program / "planted-library-loaded";
+    fs::create_directories(copy / "bin");
+    fs::create_directories(copy / "share/merivane/help");
+    fs::create_directories(copy / "lib/merivane");
+    fs::copy_file(MERIVANE_PLANTED_MODULE, copy / "lib/merivane/libmerivane_http.so");
+    fs::permissions(copy, fs::perms::all);
+    const std::string whole = readText(MERIVANE_HTTP_MODULE);
+    fs::create_directories(program / "cut");
+    // Its headers whole, its first loaded segment (symbols, relocations) cut short.
+    writeText(program / "cut/libmerivane_http.so", whole.substr(0, 3000));
+    setenv("MERIVANE_PLANTED_MARK", mark.c_str(), 1);
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        HttpSetTestModuleFolder(c.withoutLibrary ? program.folder.string() : "");
+        SCOPED_TRACE(static_cast<int>(c.library));
+        HttpSetTestModuleFolder(c.library == Library::Missing    ? program.folder.string()
+                                : c.library == Library::CutShort ? (program / "cut").string()
+                                                                 : "");
+        HttpSetTestExecutableFolder(
+            c.library == Library::InParentFolder ? (copy / "bin").string() + "/" : "");
         writeText(program / "Zarn.ini", std::string("[Update]\nSite=") + c.site + "\n");
         answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
         answers[kNoAnswer] = [](QWidget* window) { press(window, "&No, Thanks, I'm Good"); };
@@ -326,8 +348,10 @@ TEST_F(UpdateCheckTest, NoConnectionIsToldApartFromARefusingServer) {
                       : std::vector<std::string>{"Error", kNoAnswer};
         EXPECT_EQ(captionsSeen(), captions);
         EXPECT_NE(textsOf("Error").find(c.text), std::string::npos) << textsOf("Error");
+        EXPECT_FALSE(fs::exists(mark));
     }
     HttpSetTestModuleFolder("");
+    HttpSetTestExecutableFolder("");
 }
 
 // Hostile installer names and links: a download never writes through a link, never replaces a

@@ -24,7 +24,7 @@ std::vector<PdfPage> renderPages(int style, int year, int selection, bool quarte
 }
 
 std::vector<PdfPage> renderRequest(const CalendarRequest& request, std::string* bytes) {
-    // The build's catalogues lie in share/locale beside the tests' folder.
+    // The build's catalogues lie in locale/ in the tests' folder.
     static const bool translated = [] {
         char path[4096] = {};
         const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
