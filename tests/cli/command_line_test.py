@@ -3,6 +3,7 @@ paths naming the program's own streams, the PDFs' properties and the years a dat
 import datetime
 import os
 import re
+import shutil
 import subprocess
 import tempfile
 import unittest
@@ -139,6 +140,23 @@ class CommandLine(unittest.TestCase):
         for command in (["pdf", "--style", "year", "--year", "2026"], ["ics", "2026"], ["date", "2026-11-04"], ["days", "2026"]):
             self.assertEqual(run(*command, "--language", "de"), (2, "", refusal), command)
             self.assertEqual(run(*command, "--language")[0], 2, command)
+
+    def test_a_language_whose_catalogue_cannot_be_read_is_refused(self):
+        env = {name: value for name, value in os.environ.items() if name != "MERIVANE_LOCALEDIR"}
+        with tempfile.TemporaryDirectory() as folder:
+            copy = os.path.join(folder, "merivane-cli")
+            shutil.copy(CLI, copy)
+            catalogue = os.path.join(os.path.realpath(folder), "locale/fr/LC_MESSAGES/merivane.mo")
+            refusal = f"merivane-cli: --language fr: the catalogue {catalogue} is missing or damaged"
+            for command in (["ics", "2026"], ["date", "2026-11-04"], ["days", "2026"]):
+                done = subprocess.run([copy, *command, "--language", "fr"], capture_output=True, text=True, env=env)
+                self.assertEqual((done.returncode, done.stdout), (1, ""), command)
+                self.assertTrue(done.stderr.startswith(refusal), done.stderr)
+            # The folder copied with its catalogues speaks French.
+            shutil.copytree(os.path.join(os.path.dirname(CLI), "locale"), os.path.join(folder, "locale"))
+            done = subprocess.run([copy, "date", "2026-11-04", "--language", "fr"], capture_output=True, text=True, env=env)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            self.assertIn("novembre", done.stdout.lower())
 
     def info(self, path):
         done = subprocess.run(["pdfinfo", "-isodates", path], capture_output=True, text=True)

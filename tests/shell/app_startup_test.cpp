@@ -176,6 +176,30 @@ TEST_F(AppStartup, MakesThePdfFolderWithoutAMessage) {
     EXPECT_TRUE(fs::is_directory(scratch.pdfFolder));
 }
 
+// A language chosen whose catalogue cannot be read is said once; the window goes on in English.
+TEST_F(AppStartup, ALanguageWithoutItsCatalogueIsSaidOnce) {
+    writeText(scratch.settingsFile, "[Display]\nLanguage=fr\n");
+    setenv("MERIVANE_LOCALEDIR", (scratch.root / "no-catalogues").c_str(), 1);
+    std::string warning;
+    bool english = false;
+    std::string failure = runProgram(
+        scratch, {{"warning", [] { return modalTitled("Language Not Available") != nullptr; },
+                   [&] {
+                       QWidget* box = modalTitled("Language Not Available");
+                       warning = labelTextsOf(box);
+                       click(buttonIn(box, "&OK"));
+                   }},
+                  {"main window", [] { return mainWindow() && !QApplication::activeModalWidget(); },
+                   [&] {
+                       english = buttonIn(mainWindow(), "&Generate") != nullptr;
+                       click(buttonIn(mainWindow(), "E&xit"));
+                   }}});
+    unsetenv("MERIVANE_LOCALEDIR");
+    EXPECT_EQ(failure, "");
+    EXPECT_NE(warning.find("is shown in English"), std::string::npos) << warning;
+    EXPECT_TRUE(english);
+}
+
 TEST(AppStartupReader, WithoutAPdfReaderWarnsAndGenerateWaitsForAnEdit) {
     const AppScratch scratch = makeAppScratch(false);
     std::string warning;
