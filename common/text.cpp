@@ -64,8 +64,13 @@ char32_t nextCodePoint(std::string_view text, std::size_t& pos) {
     return value;
 }
 
+// Control characters, and the invisible ones that steer text without showing (zero-width
+// spaces and joiners, direction marks and embeddings, the byte order mark): a line printed in
+// code page 1252 would show each as "?".
 bool isControl(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
+           (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
 // Code page 1252's bytes 0x80 to 0x9F; 0 where the byte is unassigned.
@@ -109,6 +114,29 @@ std::string singleLineText(std::string_view utf8, std::size_t maxCharacters) {
         ++count;
     }
     return line;
+}
+
+std::size_t characterCount(std::string_view utf8) {
+    std::size_t count = 0, pos = 0;
+    while (pos < utf8.size()) {
+        nextCodePoint(utf8, pos);
+        ++count;
+    }
+    return count;
+}
+
+std::string middleElided(std::string_view utf8, std::size_t maxCharacters) {
+    const std::size_t count = characterCount(utf8);
+    if (count <= maxCharacters || maxCharacters < 2) return std::string(utf8);
+    const std::size_t keptAtStart = (maxCharacters - 1) / 3;
+    const std::size_t keptAtEnd = maxCharacters - 1 - keptAtStart;
+    std::size_t startEnd = 0, endStart = 0;
+    for (std::size_t seen = 0, pos = 0; pos < utf8.size(); ++seen) {
+        if (seen == keptAtStart) startEnd = pos;
+        if (seen == count - keptAtEnd) endStart = pos;
+        nextCodePoint(utf8, pos);
+    }
+    return std::string(utf8.substr(0, startEnd)) + "\u2026" + std::string(utf8.substr(endStart));
 }
 
 std::string windows1252Text(std::string_view utf8) {

@@ -40,6 +40,8 @@ class ReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextI
   public:
     explicit ReadOnlyTextAccessible(QTextBrowser* browser)
         : QAccessibleWidget(browser, QAccessible::EditableText) {}
+    // The name and description stay the widget's; text(start, end) below is the page's.
+    using QAccessibleWidget::text;
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);

@@ -24,6 +24,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -33,6 +34,9 @@ constexpr const char* kPdfType = "application/pdf";
 constexpr std::size_t kLongestEntryName = 255;
 // The lists are a few kilobytes; a larger one is read no further than this.
 constexpr std::size_t kLongestListFile = 1 << 20;
+// A type lists a handful of applications; each one costs a look into every applications folder,
+// so a list padded with thousands is read no further than this.
+constexpr std::size_t kMostEntriesPerGroup = 64;
 constexpr const char* kDefaultsGroup = "Default Applications";
 constexpr const char* kAddedGroup = "Added Associations";
 constexpr const char* kRemovedGroup = "Removed Associations";
@@ -135,7 +139,9 @@ std::map<std::string, std::vector<std::string>> entriesFor(const std::string& pa
         if (equals == std::string::npos || trimBlanks(line.substr(0, equals)) != type) continue;
         for (const std::string& entry : splitText(line.substr(equals + 1), ';')) {
             const std::string name = trimBlanks(entry);
-            if (isDesktopEntryName(name)) groups[group].push_back(name);
+            std::vector<std::string>& entries = groups[group];
+            if (isDesktopEntryName(name) && entries.size() < kMostEntriesPerGroup)
+                entries.push_back(name);
         }
     }
     return groups;
@@ -156,25 +162,22 @@ bool installed(const std::vector<std::string>& folders, const std::string& id) {
     return false;
 }
 
-bool listed(const std::vector<std::string>& ids, const std::string& id) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
-
 // The freedesktop MIME applications lookup, read directly rather than through xdg-mime, a
 // shell script that starts a dozen processes: the first installed default of the most
 // important list; else the first installed added association that a more important list did
 // not remove; else the desktop database's (mimeinfo.cache) choice, removals left out.
 std::string defaultApplicationFor(const std::string& type) {
     const std::vector<std::string> folders = applicationFolders();
-    std::vector<std::string> added, removed;
+    std::vector<std::string> added;
+    std::unordered_set<std::string> removed;
     for (const std::string& list : mimeAppsLists()) {
         std::map<std::string, std::vector<std::string>> groups = entriesFor(list, type);
         for (const std::string& id : groups[kDefaultsGroup])
             if (installed(folders, id)) return id;
         for (const std::string& id : groups[kAddedGroup])
-            if (!listed(removed, id)) added.push_back(id);
+            if (!removed.contains(id)) added.push_back(id);
         for (const std::string& id : groups[kRemovedGroup])
-            removed.push_back(id);
+            removed.insert(id);
     }
     for (const std::string& id : added)
         if (installed(folders, id)) return id;
@@ -182,7 +185,7 @@ std::string defaultApplicationFor(const std::string& type) {
         std::map<std::string, std::vector<std::string>> cache =
             entriesFor(folder + "/mimeinfo.cache", type);
         for (const std::string& id : cache[kCacheGroup])
-            if (!listed(removed, id) && installed(folders, id)) return id;
+            if (!removed.contains(id) && installed(folders, id)) return id;
     }
     return "";
 }
@@ -197,11 +200,23 @@ std::vector<HeldMessage> heldMessages;
 // Qt's own threads (the session bus) may speak while it starts.
 std::mutex heldMessagesLock;
 std::string platformFailureLine;
+std::string noWaylandPluginLine;
+
+// Qt said, as it gave up or before, that it has no plugin for Wayland.
+bool waylandPluginMissing(const QString& fatalText) {
+    const QString missing = QStringLiteral("find the Qt platform plugin \"wayland");
+    if (fatalText.contains(missing)) return true;
+    for (const HeldMessage& message : heldMessages)
+        if (message.text.contains(missing)) return true;
+    return false;
+}
 
 void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     const std::lock_guard<std::mutex> held(heldMessagesLock);
     if (type == QtFatalMsg) {
-        std::fputs(platformFailureLine.c_str(), stderr);
+        std::fputs(waylandPluginMissing(text) ? noWaylandPluginLine.c_str()
+                                              : platformFailureLine.c_str(),
+                   stderr);
         std::fflush(stderr);
         // Half-made, the toolkit must not be torn down by exit's destructors.
         std::_Exit(1);
@@ -238,9 +253,11 @@ class PlainIconStyle : public QProxyStyle {
 
 } // namespace
 
-void appStartToolkit(int& argc, char** argv, const std::string& failureLine) {
+void appStartToolkit(int& argc, char** argv, const std::string& failureLine,
+                     const std::string& noWaylandPlugin) {
     if (QApplication::instance()) return;
     platformFailureLine = failureLine;
+    noWaylandPluginLine = noWaylandPlugin;
     // Reading the font configuration takes as long as the toolkit's own start; on another core
     // the two overlap.
     std::thread fontConfiguration([] { FcInit(); });

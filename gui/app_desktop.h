@@ -5,9 +5,11 @@
 
 // Starts the toolkit on the desktop's display (X11 or Wayland). Where no platform can start (no
 // display, a Wayland socket that is gone, a platform plugin not installed) Qt would abort;
-// instead failureLine goes to standard error and the process exits with status 1. What Qt says
-// while it starts is passed on once it has started. The toolkit keeps argc by reference.
-void appStartToolkit(int& argc, char** argv, const std::string& failureLine);
+// instead failureLine goes to standard error and the process exits with status 1, or
+// noWaylandPluginLine when Wayland was asked for and Qt has no plugin for it. What Qt says while
+// it starts is passed on once it has started. The toolkit keeps argc by reference.
+void appStartToolkit(int& argc, char** argv, const std::string& failureLine,
+                     const std::string& noWaylandPluginLine);
 
 // The desktop's default application for PDF files, as the desktop's MIME application lists
 // name it (a desktop entry such as "org.gnome.Evince.desktop"), found without starting a

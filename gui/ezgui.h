@@ -284,7 +284,8 @@ void ezDraw3DButtonE(const std::string& form, int id, int drawToken, int face, i
 // ---- Desktop ----
 // The executable's folder, ending with "/".
 std::string ezAppPath();
-// Opens a web address or a file with the desktop's application for it; false when it could not.
+// Opens an https address in the desktop's browser; false for any other address or when it could
+// not.
 bool ezOpenUrl(const std::string& url);
 bool ezOpenFile(const std::string& path);
 // A plain modal message with one OK button, for failures outside the markup message box.

@@ -582,7 +582,10 @@ std::string ezAppPath() {
 
 bool ezOpenUrl(const std::string& url) {
     ensureToolkit();
-    return QDesktopServices::openUrl(QUrl(toQt(url)));
+    const QUrl address(toQt(url));
+    // Web pages only: a file or a program's own scheme would hand the desktop something to run.
+    if (address.scheme() != QStringLiteral("https")) return false;
+    return QDesktopServices::openUrl(address);
 }
 
 bool ezOpenFile(const std::string& path) {

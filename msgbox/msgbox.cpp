@@ -46,6 +46,8 @@ constexpr double kCheckBoxExtraHeight = 0.5;
 constexpr double kFormStartSize = 20;
 constexpr const char* kOkButtonList = N_("&OK{G,f7}");
 constexpr const char* kCentredStyle = "C";
+// The most of the screen's width a message's text takes.
+constexpr double kScreenShare = 0.8;
 
 struct ButtonRecord {
     std::string caption;
@@ -251,6 +253,36 @@ void drawButton(int id, int drawToken) {
     }
 }
 
+// Each "|"-line wider than `width` broken between characters (a file path has no spaces to
+// wrap at), never inside a UTF-8 character.
+std::string breakWideLines(const std::string& text, double width, int font) {
+    std::string output;
+    const std::vector<std::string> lines = splitText(text, '|');
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        const std::string& line = lines[index];
+        if (index > 0) output += "|";
+        if (textWidth(font, line) <= width) {
+            output += line;
+            continue;
+        }
+        std::string current;
+        for (std::size_t pos = 0; pos < line.size();) {
+            std::size_t next = pos + 1;
+            while (next < line.size() && (static_cast<unsigned char>(line[next]) & 0xC0) == 0x80)
+                ++next;
+            const std::string piece = line.substr(pos, next - pos);
+            if (!current.empty() && textWidth(font, current + piece) > width) {
+                output += current + "|";
+                current.clear();
+            }
+            current += piece;
+            pos = next;
+        }
+        output += current;
+    }
+    return output;
+}
+
 bool isButtonId(int id) {
     return id > kButtonIdBase && id <= kButtonIdBase + kMaxButtons;
 }
@@ -347,6 +379,9 @@ void messageBoxDesign() {
     }
     if (!buttons.empty()) rowWidth += kButtonGap * static_cast<double>(buttons.size() - 1);
 
+    // No text wider than the screen: a longer block wraps at what fits, and a word still too
+    // wide (a long file path) breaks.
+    const double widestText = ezCX(ezScreenWidth()) * kScreenShare - pictureWidth - 2 * margin;
     double runningY = verticalMargin;
     for (TextBlock* block : {&mainBlock, &detailBlock}) {
         if (block->text.empty()) continue;
@@ -354,6 +389,11 @@ void messageBoxDesign() {
             block->text = wrapMessageText(block->text, block->wrapWidth, block->font);
         }
         measureLines(block->text, block->font, kTextPadding, block->width, block->height);
+        if (block->width - kTextPadding > widestText) {
+            block->text = breakWideLines(wrapMessageText(block->text, widestText, block->font),
+                                         widestText, block->font);
+            measureLines(block->text, block->font, kTextPadding, block->width, block->height);
+        }
         block->y = runningY;
         runningY += block->height;
     }
@@ -433,10 +473,13 @@ void messageBoxDesign() {
         // Standard buttons keep the toolkit's colours; drawn ones are given theirs when drawn.
         ezColor(-1, -1);
         ezUseFont(button.font);
+        // The button Return presses is marked default, for screen readers as for the eye.
+        const std::string letters = k == std::abs(dialog.defaultButton) ? "TAD" : "TA";
         if (button.kind == 'G') {
-            ezButton(kButtonIdBase + k, x, y, button.width, button.height, button.caption, "TA");
+            ezButton(kButtonIdBase + k, x, y, button.width, button.height, button.caption, letters);
         } else {
-            ezODButton(kButtonIdBase + k, x, y, button.width, button.height, button.caption, "TA");
+            ezODButton(kButtonIdBase + k, x, y, button.width, button.height, button.caption,
+                       letters);
         }
         x += button.width + kButtonGap;
     }

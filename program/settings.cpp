@@ -195,6 +195,12 @@ bool WriteSetting(const std::string& file, const std::string& section, const std
     return WriteSettings(file, {{section, key, value}});
 }
 
+bool SettingsFileTooLarge(const std::string& file) {
+    struct stat info {};
+    return stat(trimBlanks(file).c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           static_cast<std::size_t>(info.st_size) > kFileLimit;
+}
+
 namespace {
 
 // The languages of the window and of the pages, as languageSettingText writes them.

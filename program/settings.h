@@ -18,6 +18,9 @@ struct SettingEntry {
 // Writes the entries in order with one replacement of the file, as WriteSetting would one by one.
 // False, and nothing written, when any entry would be refused or the file cannot be replaced.
 bool WriteSettings(const std::string& file, const std::vector<SettingEntry>& entries);
+// True when the file is larger than the store reads whole (4 MB): every write to it is refused,
+// as its later settings would be lost.
+bool SettingsFileTooLarge(const std::string& file);
 
 // The in-memory preferences; the flag bits are fixed because the dialog copies them as a whole.
 struct PreferenceRecord {

@@ -30,7 +30,8 @@ constexpr int kMonthDates = 130;
 constexpr int kWeekCaption = 135;
 constexpr int kWeekValue = 140;
 constexpr int kWeekDates = 145;
-constexpr int kOutOfRangeLine = 150;
+// Says why there is no answer, or that Copy has copied it.
+constexpr int kNoteLine = 150;
 constexpr int kCopyButton = 155;
 constexpr int kCloseButton = 160;
 constexpr int kHelpButton = 165;
@@ -63,11 +64,13 @@ std::string monthInDate(int month) {
     return name;
 }
 
-// "Monday 28 December 2026" in the window's language.
+// "Monday, December 28, 2026" in English whatever the locale (the form the help shows), "lundi
+// 28 décembre 2026" in French.
 std::string dateShown(DateNumber date) {
     int month = 0, day = 0, year = 0;
     calendarDate(date, month, day, year);
-    return fillIn(translate("%1 %2 %3 %4"),
+    // Weekday, day, month and year, in the order the language writes them.
+    return fillIn(translate("%1, %3 %2, %4"),
                   {translate(kWeekdayNames[weekdayNumber(date)]), std::to_string(day),
                    monthInDate(month), std::to_string(year)});
 }
@@ -101,7 +104,7 @@ void showAnswer() {
         answerLine.clear();
         for (const int value : {kYearValue, kMonthValue, kMonthDates, kWeekValue, kWeekDates})
             ezSetText(kFindDateForm, value, "");
-        ezSetText(kFindDateForm, kOutOfRangeLine,
+        ezSetText(kFindDateForm, kNoteLine,
                   fillIn(translate("This day is outside the broadcast years %1 to %2 that "
                                    "Merivane knows."),
                          {std::to_string(kFirstYear), std::to_string(kLastYear)}));
@@ -120,7 +123,7 @@ void showAnswer() {
     ezSetText(kFindDateForm, kWeekValue,
               fillIn(translate("Week %1 (%2)"), {std::to_string(place.week), place.quarterWeek}));
     ezSetText(kFindDateForm, kWeekDates, daysShown(place.weekStart, place.weekEnd));
-    ezSetText(kFindDateForm, kOutOfRangeLine, "");
+    ezSetText(kFindDateForm, kNoteLine, "");
     ezEnableC(kFindDateForm, kCopyButton);
 }
 
@@ -181,7 +184,7 @@ void findDateDesign() {
         ezSetControlName(kFindDateForm, row.dates, translate(row.datesName));
     }
     startControl(kDialogFont);
-    ezLabel(kOutOfRangeLine, 3.5, 12.75, 55 + extra, 1, "", "L");
+    ezLabel(kNoteLine, 3.5, 12.75, 55 + extra, 1, "", "L");
     startControl(kDialogFont);
     ezButton(kHelpButton, 2.5, 14.75, 8, 1.5, translate("&Help"), "T");
     // Copy is the form's one action: Return in the date copies its answer.
@@ -201,7 +204,10 @@ void findDateEvents(int controlId, int eventCode, int value, int& cancel) {
         if (eventCode == kEventTextChanged) showAnswer();
         return;
     case kCopyButton:
-        if (eventCode == kEventClick && !answerLine.empty()) ezSetClipboardText(answerLine);
+        if (eventCode != kEventClick || answerLine.empty()) return;
+        ezSetClipboardText(answerLine);
+        // Until the date changes: the clipboard shows nothing of itself.
+        ezSetText(kFindDateForm, kNoteLine, translate("Copied to the clipboard."));
         return;
     case kCloseButton:
         if (eventCode == kEventClick) ezUnloadForm(kFindDateForm);

@@ -30,6 +30,10 @@ constexpr const char* kUsage =
 constexpr const char* kNoGraphicalSession =
     "merivane: a graphical session is needed (no display could be opened from DISPLAY or "
     "WAYLAND_DISPLAY); merivane-cli works without one\n";
+// The same when Wayland was asked for and Qt lacks its plugin, with the Debian package to add.
+constexpr const char* kNoWaylandPlugin =
+    "merivane: a graphical session is needed (Qt's Wayland platform plugin is missing: install "
+    "the package qt6-wayland); merivane-cli works without one\n";
 
 bool variableSet(const char* name) {
     const char* value = std::getenv(name);
@@ -72,6 +76,6 @@ int main(int argc, char** argv) {
         std::fputs(kNoGraphicalSession, stderr);
         return 1;
     }
-    appStartToolkit(argc, argv, kNoGraphicalSession);
+    appStartToolkit(argc, argv, kNoGraphicalSession, kNoWaylandPlugin);
     return runMerivane(argc, argv, "");
 }

@@ -418,8 +418,9 @@ void generate() {
     request.logo = global::pageBranding.logo;
     choosePageLanguage(request);
     const std::string saved = GenerateCalendar(request, numberedCalendarOutput());
-    // Without a PDF reader nothing opens the file: say where it is, so it can be opened by hand.
-    if (!saved.empty() && global::pdfViewerPath.empty())
+    // Where it is, so it can be opened by hand when no reader opens it (none, or one that does
+    // not run on this session).
+    if (!saved.empty())
         ezSetSBText(kMainForm, kStatusBar, 0,
                     "\t" + fillIn(translate("Calendar saved as %1"), {saved}));
     // The counter moves on whether or not the save succeeded; one write keeps it with the rest.

@@ -1,5 +1,6 @@
 #include "shell/preferences_dialog.h"
 
+#include "common/text.h"
 #include "common/translate.h"
 #include "gui/ezgui.h"
 #include "gui/fonts.h"
@@ -11,6 +12,7 @@
 #include "render/logo.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -72,7 +74,7 @@ struct PreferenceBox {
 };
 
 const PreferenceBox kBoxes[] = {
-    {100, N_("Remember previous calendar &style"), 2.375, 25.5, true, kRememberStyleFlag,
+    {100, N_("Remember &previous calendar style"), 2.375, 25.5, true, kRememberStyleFlag,
      N_("Restore the last calendar style used the next time the program starts")},
     {105, N_("Enable &intelligent year selection"), 3.625, 25.5, false, kIntelligentYearFlag,
      N_("Enable intelligent year selection")},
@@ -150,6 +152,8 @@ void dialogLoad() {
     working = global::preferences;
     workingBranding = global::pageBranding;
     ezSetText(kPreferencesForm, kCreditText, workingBranding.credit);
+    // A line longer than the field shows its start, as it is read.
+    ezSetTextSelection(kPreferencesForm, kCreditText, 0, 0);
     std::string bytes, problem;
     ImageFacts facts{};
     const bool usable =
@@ -159,17 +163,31 @@ void dialogLoad() {
     disableSaveButton();
 }
 
+// The current logo's folder, where its next version most likely lies; else the documents.
+std::string logoFolder() {
+    const std::string& logo = workingBranding.logo;
+    const std::size_t slash = logo.rfind('/');
+    if (slash == std::string::npos || slash == 0) return ezDocumentsFolder();
+    const std::string folder = logo.substr(0, slash);
+    struct stat info {};
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? folder : ezDocumentsFolder();
+}
+
 // The chosen file is checked at once: one that cannot be used is named with the reason and
 // the logo stays as it was.
 void chooseLogo() {
     const std::string path =
-        ezOpenFileDialog(kPreferencesForm, translate("Choose Your Logo"), ezDocumentsFolder(),
+        ezOpenFileDialog(kPreferencesForm, translate("Choose Your Logo"), logoFolder(),
                          translate("PNG or JPEG pictures (*.png *.PNG *.jpg *.JPG *.jpeg *.JPEG)"));
     if (path.empty()) return;
     std::string bytes, problem;
     ImageFacts facts{};
     if (!readLogoFile(path, bytes, facts, problem)) {
-        okMessage(translate("Logo"), logoProblemMessage(path, problem) + "{f10}", "");
+        // A path of thousands of characters would not fit the screen; its start and its file
+        // name tell which it is.
+        constexpr std::size_t kLongestPathShown = 160;
+        okMessage(translate("Logo"),
+                  logoProblemMessage(middleElided(path, kLongestPathShown), problem) + "{f10}", "");
         return;
     }
     workingBranding.logo = path;
@@ -205,8 +223,23 @@ void languageRadioEvents(const LanguageRadio& radio, int eventCode) {
                                "in the language of the window"));
 }
 
+// A longer line would be cut on the pages: the user shortens it, nothing is saved until then.
+bool creditFits() {
+    const std::size_t characters =
+        characterCount(trimBlanks(singleLineText(workingBranding.credit, std::string::npos)));
+    if (characters <= kCreditLimit) return true;
+    okMessage(translate("Credit Line Too Long"),
+              fillIn(translate("The credit line has %1 characters; the calendars print at most "
+                               "%2.{f10}"),
+                     {std::to_string(characters), std::to_string(kCreditLimit)}),
+              translate("Shorten it, then save again.{f6}"));
+    ezSetFocus(kPreferencesForm, kCreditText);
+    return false;
+}
+
 void saveButtonEvents(int eventCode) {
     if (eventCode == kEventClick) {
+        if (!creditFits()) return;
         SavePreferences(working);
         SavePageBranding(workingBranding);
         disableSaveButton();
@@ -266,7 +299,8 @@ void preferencesDesign() {
     startControl(false);
     ezLabel(kCreditLabel, kBoxLeft, row + 1.5, labelWidth, 1, creditCaption, "");
     startControl(false);
-    ezText(kCreditText, fieldLeft, row + 1.25, fieldWidth, 1.375, "", "T[100]");
+    // Room for a pasted line beyond the limit, which Save then points out.
+    ezText(kCreditText, fieldLeft, row + 1.25, fieldWidth, 1.375, "", "T[1000]");
     ezAddTooltip(kPreferencesForm, kCreditText);
     startControl(false);
     ezLabel(kLogoLabel, kBoxLeft, row + 3.125, labelWidth, 1, logoCaption, "");
@@ -277,7 +311,7 @@ void preferencesDesign() {
     ezSetControlName(kPreferencesForm, kLogoPreview, translate("Logo preview"));
     // Browse and Clear share the field's width, each at least as wide as its caption needs.
     const char* browseCaption = translate("&Browse...");
-    const char* clearCaption = translate("Clea&r");
+    const char* clearCaption = translate("Clea&r Logo");
     const double pickWidth =
         std::max({(fieldWidth - kButtonGap) / 2, ezFitWidth('B', kDialogFont, browseCaption, 0),
                   ezFitWidth('B', kDialogFont, clearCaption, 0)});

@@ -271,6 +271,13 @@ bool programStartUp() {
                             "Merivane brings it back.{f10}"),
                   cataloguePath(chosen));
     appUseToolkitLanguage(windowLanguage());
+    // Said once here, rather than lost silently at every later write.
+    if (SettingsFileTooLarge(global::settingsPath))
+        okMessage(translate("Settings Cannot Be Saved"),
+                  fillIn(translate("The settings file %1 is larger than 4 MB, so changes to the "
+                                   "settings cannot be saved in it.{f10}"),
+                         {global::settingsPath}),
+                  translate("Move the file away or make it smaller: a new one is then made.{f6}"));
     global::dataFolder = dataFolderFor(executableFolder);
     global::helpFile = helpFolderIn(global::dataFolder);
     global::pdfFolder = global::programFolder + kPdfFolderName;

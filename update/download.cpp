@@ -21,7 +21,9 @@ constexpr int kTimeoutSeconds = 20;
 // The https default; an address that names its own port keeps it.
 constexpr int kDefaultPort = 0;
 constexpr std::uint32_t kWatchedEvents = kHttpEventCancelled | kHttpEventProgress;
-constexpr int kErrorTextSize = 128;
+// The longest error text in any language is about 220 bytes; translations run longer than the
+// English, so there is room to spare.
+constexpr int kErrorTextSize = 1024;
 
 // The download on the stack, for its window, its progress events and Cancel.
 struct RunningDownload {

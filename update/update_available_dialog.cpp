@@ -42,9 +42,9 @@ void startControl(int foreground, int background, const std::string& anchors) {
 void dialogLoad() {
     UpdateOffer& offer = *shown;
     ezSetFormMinMax(kUpdateAvailableForm, kWidth, kHeight, kWidth, kTallest);
-    ezSetText(
-        kUpdateAvailableForm, kHeadingLabel,
-        fillIn(translate("Version %1 of %2 is available."), {offer.newVersion, kProductName}));
+    ezSetText(kUpdateAvailableForm, kHeadingLabel,
+              fillIn(translate("Version %1 of %2 is available."),
+                     {versionShown(offer.newVersion), kProductName}));
     ezSetText(kUpdateAvailableForm, kDescriptionLabel, offer.description);
     if (offer.notes.empty()) offer.notes = translate(kNoNotes);
     if (offer.notesAreRichText) {
@@ -103,10 +103,13 @@ void updateAvailableDesign() {
     ezLabel(kCaptionLabel, 0, 4.375, kWidth, 1.25, translate("What's new in this version:"), "C");
     startControl(kBlack, kWhite, "CT,FB");
     ezUseFont(kDialogFont);
-    ezText(kPlainNotesBox, 1.875, 5.875, 52.25, 7.5, "", "HMV");
+    // Read, scrolled and selected from the keyboard, never typed into.
+    ezText(kPlainNotesBox, 1.875, 5.875, 52.25, 7.5, "", "HMVRT");
+    ezSetControlName(kUpdateAvailableForm, kPlainNotesBox, translate("Release notes"));
     startControl(-1, -1, "CT,FB");
     ezUseFont(kDialogFont);
-    ezRichText(kRichNotesBox, 1.875, 5.875, 52.25, 7.5, "", "V");
+    ezRichText(kRichNotesBox, 1.875, 5.875, 52.25, 7.5, "", "VT");
+    ezSetControlName(kUpdateAvailableForm, kRichNotesBox, translate("Release notes"));
     ezSetRichText(kUpdateAvailableForm, kRichNotesBox, "", kRichTextPlain);
     startControl(kBlack, kWhite, "FB,H");
     ezUseFont(kDialogFont);
@@ -139,7 +142,7 @@ void IgnoreUpdate(const std::string& version) {
     WriteSetting(global::settingsPath, kUpdateSection, "Ignore", ignoreSettingOf(version));
     okMessage(translate("Update Not Taken"),
               fillIn(translate("You will no longer be notified about update %1 for %2.{f10}"),
-                     {version, kProductName}),
+                     {versionShown(version), kProductName}),
               translate("This may cause you to miss important modifications and bug fixes."
                         "|You can manually get this update by going to Help > Check for Program "
                         "Update.{f6}"));

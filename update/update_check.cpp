@@ -122,8 +122,10 @@ std::string FetchUpdateText(const std::string& path, std::size_t limit, bool opt
 int UpdateCheck(const std::string& path, bool automatic, bool manual, UpdateOffer& offer) {
     offer = UpdateOffer{};
     bool connectionMissing = false;
-    const std::string text = FetchUpdateText(path, kVersionTextLimit, false, connectionMissing);
-    const VersionFile file = parseVersionFile(text);
+    // One byte more than a version file may hold tells a longer file, cut, from a whole one.
+    const std::string text = FetchUpdateText(path, kVersionTextLimit + 2, false, connectionMissing);
+    const VersionFile file =
+        text.size() > kVersionTextLimit ? VersionFile{} : parseVersionFile(text);
     // A file that is not a version file is no answer, like no file at all.
     if (!file.valid) {
         if (!automatic && !connectionMissing) reportNoAnswer();

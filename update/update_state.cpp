@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "program/paths.h"
 #include "program/settings.h"
+#include "update/http_client.h"
 #include "update/update_site.h"
 
 #include <algorithm>
@@ -138,6 +139,18 @@ std::string programVersionText() {
     return kProgramVersion;
 }
 
+std::string versionShown(std::string_view version) {
+    // "65535.65535.65535.65535" is 23 characters.
+    constexpr std::size_t kLongestShown = 24;
+    constexpr std::size_t kStartKept = 20;
+    if (version.size() <= kLongestShown) return std::string(version);
+    std::size_t cut = kStartKept;
+    // Never inside a UTF-8 character.
+    while (cut > 0 && (static_cast<unsigned char>(version[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(version.substr(0, cut)) + "\u2026";
+}
+
 bool isMajorUpdate(std::string_view newVersion) {
     const std::size_t firstDot = newVersion.find('.');
     const std::size_t secondDot =
@@ -149,6 +162,9 @@ bool isMajorUpdate(std::string_view newVersion) {
 std::string updateSiteAddress() {
     std::string address =
         trimBlanks(ReadSetting(global::settingsPath, kUpdateSection, "Site", builtInUpdateSite()));
-    if (!address.empty() && address.back() != '/') address += '/';
+    // The site is opened in the browser and nothing but https is ever fetched: another scheme
+    // (file:, a program's own) counts as no site at all.
+    if (!HttpIsHttpsAddress(address)) return "";
+    if (address.back() != '/') address += '/';
     return address;
 }

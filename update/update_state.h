@@ -9,7 +9,7 @@
 inline constexpr const char* kVersionFilePath = "./updates/Zarn_v6.txt";
 inline constexpr const char* kRichNotesPath = "./updates/Zarn_Whats_New.rtf";
 inline constexpr const char* kUpdateSection = "Update";
-// The version text is read into a buffer of this size; longer files are cut.
+// The most a version file may hold; a longer one is no answer, as its last line may be cut.
 constexpr std::size_t kVersionTextLimit = 2000;
 
 // Form names of the update windows.
@@ -50,6 +50,9 @@ VersionFile parseVersionFile(std::string_view text);
 int compareVersions(std::string_view a, std::string_view b);
 // "6.0.0.0".
 std::string programVersionText();
+// A version as a heading shows it: one longer than any real version (a site's 1,900 digits) is
+// cut to its start and an ellipsis, so the text stays within its window.
+std::string versionShown(std::string_view version);
 // [Update] Ignore as it is stored: the version's digits without the dots when every part is one
 // digit (6001 for 6.0.0.1, the form settings files have always held), else the dotted version.
 std::string ignoreSettingOf(std::string_view version);

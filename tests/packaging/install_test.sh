@@ -52,7 +52,7 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 [ -f "$source/cli/merivane-cli.1" ] && expected+=(share/man/man1/merivane-cli.1.gz)
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")
-expected+=("$libdir/merivane/libmerivane_http.so")
+expected+=("$libdir/merivane/libmerivane_http.so" "$libdir/merivane/libmerivane_proc.so")
 for file in "${expected[@]}"; do [ -s "$prefix/$file" ] || fail "not installed: $file"; done
 # libcurl comes only with the HTTP library, which the window loads when it first connects.
 readelf -d "$prefix"/bin/merivane* | grep -q "NEEDED.*libcurl" && fail "a program needs libcurl"

@@ -16,8 +16,8 @@ target_compile_definitions(app_instance_test PRIVATE
 add_dependencies(app_instance_test merivane)
 
 # Pictures of the windows for looking at: app_screenshots FOLDER (under
-# tests/support/desktop-session.sh for the desktop's own look).
-add_executable(app_screenshots app_screenshots.cpp app_harness.cpp)
+# tests/support/desktop-session.sh for the desktop's own look); a tool over the tests' harness.
+add_executable(app_screenshots ${CMAKE_SOURCE_DIR}/tools/app_screenshots.cpp app_harness.cpp)
 target_include_directories(app_screenshots PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(app_screenshots PRIVATE ${MERIVANE_APP_TEST_LIBS} GTest::gtest)
 set_target_properties(app_screenshots PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

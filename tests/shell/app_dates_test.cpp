@@ -93,13 +93,14 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
     const std::pair<const char*, const char*> cases[] = {
         {"2026-11-04", "Week 45 (4Q06)"},
         {"2026-12-28", "January 2027, 5 weeks"},
-        {"2024-02-29", "Monday 26 February 2024 to Sunday 3 March 2024"},
-        {"1920-01-01", "Monday 29 December 1919 to Sunday 25 January 1920"},
+        {"2024-02-29", "Monday, February 26, 2024 to Sunday, March 3, 2024"},
+        {"1920-01-01", "Monday, December 29, 1919 to Sunday, January 25, 1920"},
         {"1919-12-28", "outside the broadcast years 1920 to 9999"},
         {"9999-12-27", "outside the broadcast years 1920 to 9999"},
     };
     std::string opened;
     std::vector<std::string> shown, copied;
+    std::vector<bool> saidCopied;
     std::string failure =
         runProgram(scratch,
                    {mainWindowShown(),
@@ -115,6 +116,10 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
                                              labelTextsOf(findForm()));
                              click(buttonIn(findForm(), translate("C&opy")));
                              copied.push_back(QApplication::clipboard()->text().toStdString());
+                             saidCopied.push_back(
+                                 labelTextsOf(findForm())
+                                     .find(translate("Copied to the clipboard.")) !=
+                                 std::string::npos);
                          }
                          QTest::keyClick(findForm()->windowHandle(), Qt::Key_Escape);
                      }},
@@ -134,6 +139,7 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
                                                    languageOption() + " 2>/dev/null",
                                                &refused);
         EXPECT_EQ(copied[i] + (refused ? "" : "\n"), refused ? "(nothing)" : line) << date;
+        EXPECT_EQ(saidCopied[i], !refused) << date;
     }
 }
 

@@ -34,6 +34,7 @@
 
 #include <cctype>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -189,6 +190,25 @@ std::string clippedTexts() {
     return clipped;
 }
 
+// The Alt keys that more than one control of the active window answers to: Alt then reaches
+// only the first.
+std::string sharedMnemonics() {
+    std::map<QChar, QStringList> owners;
+    const QWidget* window = QApplication::activeWindow();
+    for (QWidget* control : window ? window->findChildren<QWidget*>() : QList<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(control);
+        auto* button = qobject_cast<QAbstractButton*>(control);
+        if (!control->isVisible() || (!button && !(label && label->buddy()))) continue;
+        const QString text = QString(button ? button->text() : label->text()).remove("&&");
+        const qsizetype mark = text.indexOf('&');
+        if (mark >= 0 && mark + 1 < text.size()) owners[text[mark + 1].toLower()] += text;
+    }
+    std::string shared;
+    for (const auto& [key, texts] : owners)
+        if (texts.size() > 1) shared += texts.join(" / ").toStdString() + " ";
+    return shared;
+}
+
 // The tooltips of the active window that hold a word outside the pseudo-translation's marks;
 // numbers, dates and paths are never translated.
 std::string unmarkedTooltips() {
@@ -310,7 +330,7 @@ void walkEveryWindow(const WalkLanguage& language) {
     const std::vector<std::string> rangeTabs = {spoken("Select a Single Month to Print"),
                                                 spoken("January"), spoken("&Help"), spoken("&OK"),
                                                 spoken("&Cancel")};
-    const std::vector<std::string> preferenceTabs = {spoken("Remember previous calendar &style"),
+    const std::vector<std::string> preferenceTabs = {spoken("Remember &previous calendar style"),
                                                      spoken("Enable &intelligent year selection"),
                                                      spoken("Show quarters with week numbers"),
                                                      spoken("Enable pop-up &tool tip help"),
@@ -319,7 +339,7 @@ void walkEveryWindow(const WalkLanguage& language) {
                                                      spoken("Credit &line:"),
                                                      spoken("Logo:"),
                                                      spoken("&Browse..."),
-                                                     spoken("Clea&r"),
+                                                     spoken("Clea&r Logo"),
                                                      spoken("&Help"),
                                                      spoken("&Close")};
     // "2026-11-04: week 45 ..." as the window's language words it.
@@ -429,11 +449,12 @@ void walkEveryWindow(const WalkLanguage& language) {
           line("push button", "&Close", " default")}},
         {translate("Update Available"),
          updateOffer,
-         {spoken("Download Now"), spoken("Maybe Later"),
+         {spoken("Download Now"), spoken("Maybe Later"), spoken("Release notes"),
           spoken("Stop reminding me about this update.")},
          "Escape",
          [&offer] { return offer.laterChosen && !offer.downloadAccepted; },
-         {line("push button", "Download Now", " default")}},
+         {line("push button", "Download Now", " default"),
+          line("text", "Release notes", " read only")}},
         {translate("Update Information"),
          [] { ShowWhatsNewDialog("MF", "6.0.0.1"); },
          {spoken("&OK")},
@@ -509,6 +530,7 @@ void walkEveryWindow(const WalkLanguage& language) {
                  expectFitsTheScreen(walk.title);
                  if (!walk.qtsOwn) {
                      EXPECT_EQ(clippedTexts(), "") << walk.title;
+                     EXPECT_EQ(sharedMnemonics(), "") << walk.title;
                  }
                  if (language.marked && !walk.qtsOwn) {
                      EXPECT_EQ(unmarkedTooltips(), "") << walk.title;

@@ -11,8 +11,11 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <ctime>
@@ -99,7 +102,7 @@ TEST_F(AppWindow, FirstStartShowsThisYearYearStyleAndDefaultPreferences) {
           [&] {
               QWidget* dialog = modalTitled("User Preferences");
               for (const char* box :
-                   {"Remember previous calendar &style", "Enable &intelligent year selection",
+                   {"Remember &previous calendar style", "Enable &intelligent year selection",
                     "Show quarters with week numbers", "Enable pop-up &tool tip help",
                     "Alert me when program is updated"}) {
                   QAbstractButton* button = buttonIn(dialog, box);
@@ -114,7 +117,7 @@ TEST_F(AppWindow, FirstStartShowsThisYearYearStyleAndDefaultPreferences) {
     EXPECT_TRUE(yearChecked);
     EXPECT_TRUE(generateEnabled);
     EXPECT_EQ(preview, QSize(128, 172));
-    EXPECT_TRUE(boxes["Remember previous calendar &style"]);
+    EXPECT_TRUE(boxes["Remember &previous calendar style"]);
     EXPECT_FALSE(boxes["Enable &intelligent year selection"]);
     EXPECT_FALSE(boxes["Show quarters with week numbers"]);
     EXPECT_TRUE(boxes["Enable pop-up &tool tip help"]);
@@ -314,11 +317,19 @@ TEST_P(AppStyle, GeneratesItsCalendarIntoThePdfFolderAndOpensIt) {
                              click(buttonIn(dialog, "&OK"));
                          }});
     }
+    std::string status;
     steps.push_back(waitForOpened(scratch, 1));
+    steps.push_back({"status", [] { return true; },
+                     [&status] {
+                         status =
+                             mainWindow()->findChild<QStatusBar*>()->accessibleName().toStdString();
+                     }});
     steps.push_back(exitProgram());
     ASSERT_EQ(runProgram(scratch, steps), "");
     EXPECT_EQ(preview, c.preview);
     const fs::path calendar = scratch.pdfFolder / "001Calendar.PDF";
+    // Said also when a reader is asked to open it, which may never show it.
+    EXPECT_EQ(status.find("Calendar saved as " + calendar.string()), 0u) << status;
     EXPECT_EQ(pdfFilesIn(scratch), std::vector<std::string>{"001Calendar.PDF"});
     EXPECT_EQ(openedFiles(scratch), std::vector<std::string>{calendar.string()});
     const std::vector<PdfPage> pages = pagesOf(calendar);
@@ -601,6 +612,77 @@ TEST_F(AppWindow, PreferencesCloseDropsChangesAndSaveWritesAllFive) {
     const std::vector<PdfPage> pages = pagesOf(scratch.pdfFolder / "001Calendar.PDF");
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_TRUE(hasTextContaining(pages[0], "1Q01"));
+}
+
+// The credit field opens at the start of its line; the logo's dialog opens in the current logo's
+// folder; a refused logo's message stays on the screen however long its path (16 folders of 249
+// letters); a line past 100 characters is not saved but pointed out.
+TEST_F(AppWindow, PreferencesShowTheCreditLineAndLogoAsTheUserLeftThem) {
+    const fs::path logos = scratch.root / "logos";
+    fs::path deep = scratch.root;
+    for (char letter = 'a'; letter < 'q'; ++letter)
+        deep /= std::string(249, letter);
+    fs::create_directories(logos);
+    fs::create_directories(deep);
+    writeText(deep / "logo.png", "not a picture");
+    const std::string credit = "WKRP Sales " + std::string(89, 'x');
+    writeText(scratch.settingsFile,
+              "[Pages]\nCredit=" + credit + "\nLogo=" + (logos / "old.png").string() + "\n");
+    const auto preferences = [] { return modalTitled("User Preferences"); };
+    int caret = -1;
+    std::string folderShown, tooLong;
+    QRect logoBox;
+    bool keptOpen = false, clearSaysLogo = false;
+    std::string failure = runProgram(
+        scratch,
+        {mainWindowShown(),
+         {"open", [] { return true; }, [] { chooseMenuItem("&Preferences"); }},
+         {"browse", preferences,
+          [&] {
+              for (QLineEdit* field : preferences()->findChildren<QLineEdit*>())
+                  if (field->text().startsWith("WKRP")) caret = field->cursorPosition();
+              clearSaysLogo = buttonIn(preferences(), "Clea&r Logo") != nullptr;
+              click(buttonIn(preferences(), "&Browse..."));
+          }},
+         {"pick", [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+          [&] {
+              auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+              folderShown = dialog->directory().absolutePath().toStdString();
+              QLineEdit* name = dialog->findChild<QLineEdit*>();
+              name->setText(QString::fromStdString((deep / "logo.png").string()));
+              QTest::keyClick(name, Qt::Key_Return);
+          }},
+         {"refused", [] { return modalTitled("Logo"); },
+          [&] {
+              logoBox = modalTitled("Logo")->frameGeometry();
+              click(buttonIn(modalTitled("Logo"), "&OK"));
+          }},
+         {"long line", [&] { return preferences() && !modalTitled("Logo"); },
+          [&] {
+              for (QLineEdit* field : preferences()->findChildren<QLineEdit*>())
+                  if (field->text().startsWith("WKRP")) field->setText(QString(150, 'W'));
+              click(buttonIn(preferences(), "&Save"));
+          }},
+         {"told", [] { return modalTitled("Credit Line Too Long"); },
+          [&] {
+              tooLong = labelTextsOf(modalTitled("Credit Line Too Long"));
+              click(buttonIn(modalTitled("Credit Line Too Long"), "&OK"));
+          }},
+         {"close", [&] { return preferences() && !modalTitled("Credit Line Too Long"); },
+          [&] {
+              keptOpen = true;
+              click(buttonIn(preferences(), "&Close"));
+          }},
+         exitProgram()});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(caret, 0);
+    EXPECT_TRUE(clearSaysLogo);
+    EXPECT_EQ(folderShown, logos.string());
+    EXPECT_TRUE(QApplication::primaryScreen()->availableGeometry().contains(logoBox))
+        << logoBox.width() << "x" << logoBox.height();
+    EXPECT_NE(tooLong.find("The credit line has 150 characters"), std::string::npos) << tooLong;
+    EXPECT_TRUE(keptOpen);
+    EXPECT_EQ(readText(scratch.settingsFile).find("WWW"), std::string::npos);
 }
 
 TEST_F(AppWindow, HelpOpensTheTopicOfEachWindow) {

@@ -3,8 +3,8 @@
 // QT_SCALE_FACTOR scales it. Controls are found by their texts in the window's language, so
 // the same walk takes the pictures of a translated window (LANG, MERIVANE_LOCALEDIR).
 //   app_screenshots OUTPUT_FOLDER [dark]
-#include "app_harness.h"
 #include "common/translate.h"
+#include "shell/app_harness.h"
 #include "update/update_available_dialog.h"
 #include "update/update_state.h"
 #include "update/whats_new_dialog.h"
