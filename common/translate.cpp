@@ -22,21 +22,8 @@ constexpr const char* kLocaleFolderVariable = "MERIVANE_LOCALEDIR";
 std::mutex languageLock;
 Language currentWindowLanguage = Language::English;
 
-struct LanguageNames {
-    Language language;
-    const char* code;
-};
-
-constexpr LanguageNames kLanguageNames[] = {
-    {Language::English, "en"},
-    {Language::French, "fr"},
-    {Language::Spanish, "es"},
-};
-
 const char* codeOf(Language language) {
-    for (const LanguageNames& names : kLanguageNames)
-        if (names.language == language) return names.code;
-    return "en";
+    return languageInfo(language).code;
 }
 
 bool isFile(const std::string& path) {
@@ -45,8 +32,10 @@ bool isFile(const std::string& path) {
 }
 
 bool holdsCatalogues(const std::string& folder) {
-    for (const LanguageNames& names : kLanguageNames)
-        if (isFile(folder + "/" + names.code + "/LC_MESSAGES/" + kDomain + ".mo")) return true;
+    for (const LanguageInfo& info : kLanguageTable)
+        if (info.catalogue[0] != '\0' &&
+            isFile(folder + "/" + info.catalogue + "/LC_MESSAGES/" + kDomain + ".mo"))
+            return true;
     return false;
 }
 
@@ -55,13 +44,37 @@ std::string environmentText(const char* name) {
     return value != nullptr ? value : "";
 }
 
-// "fr_CA.UTF-8", "fr", "es_US@euro" name their language by the letters before any "_", "."
-// or "@".
+// "fr_CA.UTF-8", "fr", "es_US@euro" name their language by the letters before any "_", "-",
+// "." or "@".
+std::string_view languagePart(std::string_view name) {
+    return name.substr(0, name.find_first_of("_-.@"));
+}
+
 Language languageOfLocaleName(std::string_view name) {
-    const std::string_view code = name.substr(0, name.find_first_of("_.@"));
     Language language = Language::English;
-    if (code == "fr" || code == "es") languageFromCode(code, language);
+    languageFromCode(name, language);
     return language;
+}
+
+// LANGUAGE is a list, "pt:fr": as gettext does, the first entry Merivane has a language for wins.
+bool firstKnownLanguage(std::string_view list, Language& language) {
+    while (!list.empty()) {
+        const std::size_t colon = list.find(':');
+        if (languageFromCode(list.substr(0, colon), language)) return true;
+        if (colon == std::string_view::npos) break;
+        list.remove_prefix(colon + 1);
+    }
+    return false;
+}
+
+bool sameLetters(std::string_view typed, std::string_view code) {
+    if (typed.size() != code.size()) return false;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        const char c =
+            typed[i] >= 'A' && typed[i] <= 'Z' ? static_cast<char>(typed[i] + 32) : typed[i];
+        if (c != code[i]) return false;
+    }
+    return true;
 }
 
 void useLanguageLocked(Language language) {
@@ -100,8 +113,10 @@ Language desktopLanguage() {
         if (!locale.empty()) break;
     }
     const std::string languages = environmentText("LANGUAGE");
-    if (!languages.empty() && !locale.empty() && locale != "C" && locale != "POSIX")
-        return languageOfLocaleName(languages.substr(0, languages.find(':')));
+    Language language = Language::English;
+    if (!languages.empty() && !locale.empty() && locale != "C" && locale != "POSIX" &&
+        firstKnownLanguage(languages, language))
+        return language;
     return languageOfLocaleName(locale);
 }
 
@@ -110,18 +125,26 @@ std::string languageSettingText(Language language) {
 }
 
 Language languageFromSettingText(std::string_view text) {
-    Language language = Language::Automatic;
-    if (!languageFromCode(text, language)) return Language::Automatic;
-    return language;
+    // Zarn.ini holds a code exactly as languageSettingText wrote it.
+    for (const LanguageInfo& info : kLanguageTable)
+        if (text == info.code) return info.language;
+    return Language::Automatic;
 }
 
 bool languageFromCode(std::string_view code, Language& language) {
-    for (const LanguageNames& names : kLanguageNames) {
-        if (code != names.code) continue;
-        language = names.language;
+    const std::string_view letters = languagePart(code);
+    for (const LanguageInfo& info : kLanguageTable) {
+        if (!sameLetters(letters, info.code)) continue;
+        language = info.language;
         return true;
     }
     return false;
+}
+
+const LanguageInfo& languageInfo(Language language) {
+    for (const LanguageInfo& info : kLanguageTable)
+        if (info.language == language) return info;
+    return kLanguageTable[0];
 }
 
 void setWindowLanguage(Language language) {
@@ -150,6 +173,29 @@ const char* translateIn(Language language, const char* english) {
     const char* translated = dgettext(kDomain, english);
     useLanguageLocked(currentWindowLanguage);
     return translated;
+}
+
+const char* translateInContext(Language language, const char* context, const char* english) {
+    if (language == Language::Automatic) language = windowLanguage();
+    if (language == Language::English) return english;
+    // gettext keeps a context and its text as one key, joined by EOT.
+    const std::string key = std::string(context) + '\004' + english;
+    const std::lock_guard<std::mutex> held(languageLock);
+    if (language != currentWindowLanguage) useLanguageLocked(language);
+    const char* found = dgettext(kDomain, key.c_str());
+    if (language != currentWindowLanguage) useLanguageLocked(currentWindowLanguage);
+    return found == key.c_str() ? english : found;
+}
+
+const char* translatePlural(Language language, const char* singular, const char* plural,
+                            unsigned long count) {
+    if (language == Language::Automatic) language = windowLanguage();
+    if (language == Language::English) return count == 1 ? singular : plural;
+    const std::lock_guard<std::mutex> held(languageLock);
+    if (language != currentWindowLanguage) useLanguageLocked(language);
+    const char* found = dngettext(kDomain, singular, plural, count);
+    if (language != currentWindowLanguage) useLanguageLocked(currentWindowLanguage);
+    return found;
 }
 
 std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values) {

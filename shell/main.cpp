@@ -28,8 +28,8 @@ constexpr const char* kUsage =
 
 // Said in one line, with status 1, whenever no display can be opened.
 constexpr const char* kNoGraphicalSession =
-    "merivane: a graphical session is needed (no display could be opened from DISPLAY or "
-    "WAYLAND_DISPLAY); merivane-cli works without one\n";
+    N_("merivane: a graphical session is needed (no display could be opened from DISPLAY or "
+       "WAYLAND_DISPLAY); merivane-cli works without one\n");
 
 bool variableSet(const char* name) {
     const char* value = std::getenv(name);
@@ -58,9 +58,10 @@ bool flushed() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The help and the no-display line speak the desktop's language.
+    startTranslations(executableFolder());
+    setWindowLanguage(Language::Automatic);
     if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
-        startTranslations(executableFolder());
-        setWindowLanguage(Language::Automatic);
         std::fputs(translate(kUsage), stdout);
         return flushed() ? 0 : 1;
     }
@@ -69,9 +70,9 @@ int main(int argc, char** argv) {
         return flushed() ? 0 : 1;
     }
     if (!graphicalSessionPresent()) {
-        std::fputs(kNoGraphicalSession, stderr);
+        std::fputs(translate(kNoGraphicalSession), stderr);
         return 1;
     }
-    appStartToolkit(argc, argv, kNoGraphicalSession);
+    appStartToolkit(argc, argv, translate(kNoGraphicalSession));
     return runMerivane(argc, argv, "");
 }
