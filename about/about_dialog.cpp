@@ -61,7 +61,9 @@ constexpr const char* kCredits =
 int pageState;
 
 std::string versionLine() {
-    return fillIn(translate("Version %1 \u2014 Released %2"), {kProgramVersion, buildDateText()});
+    // TRANSLATORS: %1 the version, %2 the day it was built, written out ("7 December 2026").
+    return fillIn(translate("Version %1 \u2014 Released %2"),
+                  {kProgramVersion, writtenDateIn(buildDate(), windowLanguage())});
 }
 
 // "History.rtf" holds RTF (plain text also shows); the rich-text box's own reader checks it. Here

@@ -54,6 +54,15 @@ std::string quarterLabel(const BroadcastYearTable& table, int month, DateNumber 
     return text;
 }
 
+std::string quarterLabelIn(const std::string& label, Language language) {
+    const std::size_t letter = label.find('Q');
+    if (letter == std::string::npos) return label;
+    // TRANSLATORS: a week's quarter designation, "4Q06": %1 the quarter (1 to 4), %2 the week
+    // within it (01 to 14); the letter is the language's word for quarter ("T" for trimestre).
+    return fillIn(translateInContext(language, "quarter designation", "%1Q%2"),
+                  {label.substr(0, letter), label.substr(letter + 1)});
+}
+
 BroadcastDay broadcastDayOf(DateNumber date) {
     BroadcastDay place{};
     place.weekStart = weekdayOnOrBefore(date, Monday);
@@ -68,10 +77,14 @@ BroadcastDay broadcastDayOf(DateNumber date) {
 }
 
 std::string broadcastDayLine(DateNumber date, const BroadcastDay& place, Language language) {
+    // TRANSLATORS: %1 the date, %2 its week, %3 the quarter week, %4 the broadcast year, %5 and
+    // %6 the week's first and last days, %7 the month's name in running text, %8 and %9 its
+    // first and last days.
     return fillIn(translateIn(language, "%1: week %2 (%3) of broadcast year %4, %5 to %6; "
                                         "broadcast %7 %4, %8 to %9"),
-                  {isoDateText(date), std::to_string(place.week), place.quarterWeek,
-                   std::to_string(place.year), isoDateText(place.weekStart),
-                   isoDateText(place.weekEnd), translateIn(language, kMonthNames[place.month]),
-                   isoDateText(place.monthStart), isoDateText(place.monthEnd)});
+                  {isoDateText(date), std::to_string(place.week),
+                   quarterLabelIn(place.quarterWeek, language), std::to_string(place.year),
+                   isoDateText(place.weekStart), isoDateText(place.weekEnd),
+                   monthNameInText(place.month, language), isoDateText(place.monthStart),
+                   isoDateText(place.monthEnd)});
 }

@@ -11,6 +11,9 @@ int weeksInTableMonth(const BroadcastYearTable& table, int month);
 // The week's number in the table's broadcast year, and its quarter label ("4Q14").
 int weekNumber(const BroadcastYearTable& table, DateNumber monday);
 std::string quarterLabel(const BroadcastYearTable& table, int month, DateNumber monday);
+// A quarter label as a language writes it on pages and in running text: "4Q06", "4T06" for
+// trimestre. The CSV and JSON of scripts keep the label as it is.
+std::string quarterLabelIn(const std::string& label, Language language);
 
 void broadcastMonthBounds(int month, int year, DateNumber& start, DateNumber& end);
 int weeksInBroadcastMonth(int month, int year);

@@ -26,6 +26,27 @@ const char* const kWeekdayNames[8] = {
     "",           N_("Monday"),   N_("Tuesday"), N_("Wednesday"), N_("Thursday"),
     N_("Friday"), N_("Saturday"), N_("Sunday")};
 
+namespace {
+
+// French and Spanish write a month's name in lower case inside a sentence; the catalogue holds
+// that form under this context, the plain name capitalised as a label or heading shows it.
+constexpr const char* kInText = "in running text";
+constexpr const char* kMonthNamesInText[13] = {"",
+                                               NC_("in running text", "January"),
+                                               NC_("in running text", "February"),
+                                               NC_("in running text", "March"),
+                                               NC_("in running text", "April"),
+                                               NC_("in running text", "May"),
+                                               NC_("in running text", "June"),
+                                               NC_("in running text", "July"),
+                                               NC_("in running text", "August"),
+                                               NC_("in running text", "September"),
+                                               NC_("in running text", "October"),
+                                               NC_("in running text", "November"),
+                                               NC_("in running text", "December")};
+
+} // namespace
+
 void fillMonthLengths() {
     static const int lengths[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     for (int m = 0; m <= 12; ++m)
@@ -70,9 +91,13 @@ DateNumber weekdayOnOrBefore(DateNumber date, int weekday) {
     return date + offset;
 }
 
-std::string buildDateText() {
+DateNumber buildDate() {
     // The Unix epoch is date number 2440588.
-    return isoDateText(static_cast<DateNumber>(2440588 + kBuildEpochSeconds / 86400));
+    return static_cast<DateNumber>(2440588 + kBuildEpochSeconds / 86400);
+}
+
+std::string buildDateText() {
+    return isoDateText(buildDate());
 }
 
 std::string isoDateText(DateNumber date, const char* separator) {
@@ -88,4 +113,36 @@ std::string longDateText(DateNumber date) {
     calendarDate(date, month, day, year);
     return std::string(kWeekdayNames[weekdayNumber(date)]) + " " + std::to_string(day) + " " +
            kMonthNames[month] + " " + std::to_string(year);
+}
+
+std::string monthNameInText(int month, Language language) {
+    return translateInContext(language, kInText, kMonthNamesInText[month]);
+}
+
+namespace {
+
+std::string dayOfMonthIn(int day, Language language) {
+    // TRANSLATORS: the first day of a month inside a date, "1er" in French.
+    return day == 1 ? translateInContext(language, "day of the month", "1") : std::to_string(day);
+}
+
+} // namespace
+
+std::string writtenDateIn(DateNumber date, Language language) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    // TRANSLATORS: a date without its weekday: %1 the day, %2 the month, %3 the year.
+    const char* format = translateInContext(language, "date", "%1 %2 %3");
+    return fillIn(format, {dayOfMonthIn(day, language), monthNameInText(month, language),
+                           std::to_string(year)});
+}
+
+std::string longDateIn(DateNumber date, Language language) {
+    int month = 0, day = 0, year = 0;
+    calendarDate(date, month, day, year);
+    const std::string dayText = dayOfMonthIn(day, language);
+    // TRANSLATORS: a date in running text: %1 the weekday, %2 the day, %3 the month, %4 the year.
+    return fillIn(translateIn(language, "%1 %2 %3 %4"),
+                  {translateIn(language, kWeekdayNames[weekdayNumber(date)]), dayText,
+                   monthNameInText(month, language), std::to_string(year)});
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "calendar/date_number.h"
+#include "common/translate.h"
 
 #include <string>
 
@@ -18,10 +19,20 @@ void calendarDate(DateNumber date, int& month, int& day, int& year);
 int weekdayNumber(DateNumber date);
 DateNumber weekdayOnOrBefore(DateNumber date, int weekday);
 std::string buildDateText();
+// The day the program was built.
+DateNumber buildDate();
 // YYYY-MM-DD; with an empty separator the basic form YYYYMMDD.
 std::string isoDateText(DateNumber date, const char* separator = "-");
 // "Monday 26 October 2026".
 std::string longDateText(DateNumber date);
+// The same date written in running text in a language: "lundi 1er juin 2026",
+// "lunes 1 de junio de 2026".
+std::string longDateIn(DateNumber date, Language language);
+// A date without its weekday, as a sentence writes it: "7 December 2026", "7 décembre 2026",
+// "7 de diciembre de 2026".
+std::string writtenDateIn(DateNumber date, Language language);
+// A month's name as it stands inside a sentence: "March", "mars", "marzo".
+std::string monthNameInText(int month, Language language);
 
 // English names, indexed 1 to 12 and 1 (Monday) to 7 (Sunday); entry 0 is empty.
 extern const char* const kMonthNames[13];

@@ -108,7 +108,8 @@ std::vector<Holiday> unitedStatesHolidays(int year) {
         add(list, octoberMonday ? nthWeekday(10, year, Monday, 4) : dateNumber(11, 11, year),
             year >= 1954 ? N_("Veterans Day") : N_("Armistice Day"), "veterans");
     }
-    add(list, unitedStatesThanksgiving(year), N_("Thanksgiving Day"), "thanksgiving");
+    add(list, unitedStatesThanksgiving(year), NC_("United States", "Thanksgiving Day"),
+        "thanksgiving");
     add(list, dateNumber(12, 25, year), N_("Christmas Day"), "christmas");
     if (year < kUnitedStatesObservedFrom) return list;
     for (Holiday& holiday : list) {
@@ -159,6 +160,14 @@ std::vector<Holiday> canadaHolidays(int year) {
     return list;
 }
 
+// "%1 (observed)": French says a day taken earlier (a Saturday holiday's Friday) otherwise than
+// one taken later.
+const char* observedLabel(const Holiday& holiday, Language language) {
+    if (holiday.observed < holiday.date)
+        return translateInContext(language, "observed earlier", "%1 (observed)");
+    return translateIn(language, "%1 (observed)");
+}
+
 } // namespace
 
 // The Gregorian computus in its anonymous form (Meeus); every division truncates, every operand
@@ -197,13 +206,12 @@ std::vector<HolidayMark> holidayMarksBetween(int country, DateNumber first, Date
     // An observed day can lie a few days into the year before or after its holiday's.
     for (int year = firstYear - 1; year <= lastYear + 1; ++year) {
         for (const Holiday& holiday : holidaysOfYear(country, year)) {
-            const char* name = translateIn(language, holiday.name);
+            const char* name = holidayNameIn(holiday, country, language);
             if (holiday.date >= first && holiday.date <= last)
                 marks.push_back({holiday.date, name, holiday.date, holiday.name});
             if (holiday.observed != holiday.date && holiday.observed >= first &&
                 holiday.observed <= last)
-                marks.push_back({holiday.observed,
-                                 fillIn(translateIn(language, "%1 (observed)"), {name}),
+                marks.push_back({holiday.observed, fillIn(observedLabel(holiday, language), {name}),
                                  holiday.date, holiday.name});
         }
     }
@@ -231,4 +239,12 @@ const char* holidayCountryName(int country) {
     if (country == UnitedStatesHolidays) return "United States";
     if (country == CanadaHolidays) return "Canada";
     return "None";
+}
+
+const char* holidayNameIn(const Holiday& holiday, int country, Language language) {
+    if (country == UnitedStatesHolidays) {
+        const char* found = translateInContext(language, "United States", holiday.name);
+        if (found != holiday.name) return found;
+    }
+    return translateIn(language, holiday.name);
 }

@@ -18,6 +18,9 @@ struct Holiday {
 // The country's holidays whose date in law falls in the calendar year, in date order. An observed
 // day may lie in a neighbouring year: a Saturday 1 January is observed on Friday 31 December.
 std::vector<Holiday> holidaysOfYear(int country, int year);
+// A holiday's name in a language. Canada's and the United States' Thanksgiving share an English
+// name but not a French one: a name with a translation under the country's context takes it.
+const char* holidayNameIn(const Holiday& holiday, int country, Language language);
 
 // One marked day on a page: a holiday, or the day observed in its place.
 struct HolidayMark {

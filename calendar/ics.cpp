@@ -93,27 +93,42 @@ void writeMonth(IcsWriter& writer, const BroadcastYearTable& table, int year, in
     const DateNumber end = table.monthEnd[month];
     const DateNumber lastMonday = end - 6;
     const int weekCount = weeksInTableMonth(table, month);
-    const std::string monthName = std::string(kMonthNames[month]) + " " + std::to_string(year);
+    const Language language = writer.language;
     char uid[48];
     std::snprintf(uid, sizeof uid, "broadcast-month-%04d-%02d", year, month);
-    const std::string title = fillIn(translateIn(writer.language, "Broadcast %1 %2 (%3 weeks)"),
-                                     {translateIn(writer.language, kMonthNames[month]),
-                                      std::to_string(year), std::to_string(weekCount)});
-    writeEvent(writer, uid, stamp, start, end, title,
-               longDateText(start) + " to " + longDateText(end) + ": broadcast weeks " +
-                   std::to_string(weekNumber(table, start)) + " to " +
-                   std::to_string(weekNumber(table, lastMonday)) + " of " + std::to_string(year) +
-                   ", " + quarterLabel(table, month, start) + " to " +
-                   quarterLabel(table, month, lastMonday));
+    const auto weeksCounted = static_cast<unsigned long>(weekCount);
+    // TRANSLATORS: a broadcast month's event: %1 its name, %2 the year, %3 its weeks (4 or 5).
+    const char* titleFormat = translatePlural(language, "Broadcast %1 %2 (%3 week)",
+                                              "Broadcast %1 %2 (%3 weeks)", weeksCounted);
+    const std::string title =
+        fillIn(titleFormat, {translateIn(language, kMonthNames[month]), std::to_string(year),
+                             std::to_string(weekCount)});
+    const char* format =
+        // TRANSLATORS: %1 and %2 the month's first and last days, %3 and %4 its first and last
+        // broadcast weeks, %5 the broadcast year, %6 and %7 the quarter weeks of those weeks.
+        translateIn(language, "%1 to %2: broadcast weeks %3 to %4 of %5, %6 to %7");
+    const std::string description =
+        fillIn(format, {longDateIn(start, language), longDateIn(end, language),
+                        std::to_string(weekNumber(table, start)),
+                        std::to_string(weekNumber(table, lastMonday)), std::to_string(year),
+                        quarterLabelIn(quarterLabel(table, month, start), language),
+                        quarterLabelIn(quarterLabel(table, month, lastMonday), language)});
+    writeEvent(writer, uid, stamp, start, end, title, description);
     if (!weeks) return;
     for (DateNumber monday = start; monday < end; monday += 7) {
         const int week = weekNumber(table, monday);
+        const std::string quarterWeek =
+            quarterLabelIn(quarterLabel(table, month, monday), language);
         std::snprintf(uid, sizeof uid, "broadcast-week-%04d-%02d", year, week);
+        const char* format =
+            // TRANSLATORS: %1 the week's number, %2 the broadcast year, %3 the month's name in
+            // running text.
+            translateIn(language, "Week %1 of broadcast year %2, in broadcast %3 %2");
         writeEvent(writer, uid, stamp, monday, monday + 6,
-                   fillIn(translateIn(writer.language, "Broadcast week %1 · %2"),
-                          {std::to_string(week), quarterLabel(table, month, monday)}),
-                   "Week " + std::to_string(week) + " of broadcast year " + std::to_string(year) +
-                       ", in broadcast " + monthName);
+                   fillIn(translateIn(language, "Broadcast week %1 · %2"),
+                          {std::to_string(week), quarterWeek}),
+                   fillIn(format, {std::to_string(week), std::to_string(year),
+                                   monthNameInText(month, language)}));
     }
 }
 
@@ -128,16 +143,23 @@ void writeHolidays(IcsWriter& writer, const BroadcastYearTable& table, int count
     for (int holidayYear = year; holidayYear <= year + 1; ++holidayYear) {
         for (const Holiday& holiday : holidaysOfYear(country, holidayYear)) {
             if (holiday.date < first || holiday.date > last) continue;
-            std::string description = std::string(holiday.name) + ", a public holiday in " +
-                                      (country == UnitedStatesHolidays ? "the " : "") +
-                                      holidayCountryName(country);
+            const char* name = holidayNameIn(holiday, country, writer.language);
+            // TRANSLATORS: %1 the holiday's name.
+            const char* inCountry = translateIn(writer.language, "%1, a public holiday in Canada");
+            if (country == UnitedStatesHolidays)
+                // TRANSLATORS: %1 the holiday's name.
+                inCountry =
+                    translateIn(writer.language, "%1, a public holiday in the United States");
+            std::string description = fillIn(inCountry, {name});
+            // TRANSLATORS: %1 the sentence before, %2 the date of the day observed instead.
+            const char* observed = translateIn(writer.language, "%1; observed on %2");
             if (holiday.observed != holiday.date)
-                description += "; observed on " + longDateText(holiday.observed);
+                description =
+                    fillIn(observed, {description, longDateIn(holiday.observed, writer.language)});
             writeEvent(writer,
                        std::string("holiday-") + holidayCountryCode(country) + "-" +
                            std::to_string(holidayYear) + "-" + holiday.key,
-                       stamp, holiday.date, holiday.date,
-                       translateIn(writer.language, holiday.name), description);
+                       stamp, holiday.date, holiday.date, name, description);
         }
     }
 }
@@ -155,17 +177,19 @@ bool writeToFile(const char* data, std::size_t size, void* context) {
 
 } // namespace
 
-std::string broadcastIcsName(int firstYear, int lastYear) {
-    std::string name = "Broadcast Calendar " + std::to_string(firstYear);
-    if (lastYear != firstYear) name += "-" + std::to_string(lastYear);
-    return name;
+std::string broadcastIcsName(int firstYear, int lastYear, Language language) {
+    std::string years = std::to_string(firstYear);
+    if (lastYear != firstYear) years += "-" + std::to_string(lastYear);
+    // TRANSLATORS: the calendar's name in calendar programs and its proposed file name; %1 the
+    // years, "2026" or "2026-2027".
+    return fillIn(translateIn(language, "Broadcast Calendar %1"), {years});
 }
 
 bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, int holidays, IcsSink sink,
                        void* context, Language language) {
     IcsWriter writer{sink, context, {}, false, language};
     writer.buffer.reserve(kChunkSize + kChunkSize / 4);
-    const std::string name = broadcastIcsName(firstYear, lastYear);
+    const std::string name = broadcastIcsName(firstYear, lastYear, language);
     contentLine(writer, "BEGIN:VCALENDAR");
     contentLine(writer, "VERSION:2.0");
     contentLine(writer, "PRODID:-//Merivane//Broadcast Calendar//EN");

@@ -12,13 +12,15 @@ using IcsSink = bool (*)(const char* data, std::size_t size, void* context);
 
 // The years firstYear to lastYear (both included), months and, with weeks, every week; with a
 // holiday country (HolidayCountry), one event per public holiday whose date falls in those
-// broadcast years. Memory stays the same for any range. The events' titles are in the language
-// given. False when the sink refused a chunk; nothing is sent after that.
+// broadcast years. Memory stays the same for any range. The events' titles and descriptions
+// and the calendar's name are in the language given. False when the sink refused a chunk;
+// nothing is sent after that.
 bool writeBroadcastIcs(int firstYear, int lastYear, bool weeks, int holidays, IcsSink sink,
                        void* context, Language language = Language::English);
 
-// "Broadcast Calendar 2026" or "Broadcast Calendar 2026-2027": the calendar's name in the file.
-std::string broadcastIcsName(int firstYear, int lastYear);
+// "Broadcast Calendar 2026" or "Broadcast Calendar 2026-2027": the calendar's name in the file,
+// in the language given.
+std::string broadcastIcsName(int firstYear, int lastYear, Language language = Language::English);
 
 enum class IcsFileResult {
     Written,

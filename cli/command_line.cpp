@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -160,7 +161,13 @@ bool parseHolidayCountry(const std::string& text, int& country, std::string& pro
 
 bool parseLanguage(const std::string& text, Language& language, std::string& problem) {
     if (languageFromCode(text, language)) return true;
-    problem = "unknown language \"" + text + "\"; use en, fr or es";
+    // "en, fr or es", from the table of languages.
+    std::string codes;
+    for (std::size_t i = 0; i < std::size(kLanguageTable); ++i) {
+        if (i > 0) codes += i + 1 == std::size(kLanguageTable) ? " or " : ", ";
+        codes += kLanguageTable[i].code;
+    }
+    problem = "unknown language \"" + text + "\"; use " + codes;
     return false;
 }
 

@@ -56,11 +56,12 @@ int runDateCommand(int argc, char** argv) {
     const std::string weekEnd = isoDateText(place.weekEnd);
     const std::string monthStart = isoDateText(place.monthStart);
     const std::string monthEnd = isoDateText(place.monthEnd);
+    const std::string monthName = monthNameInText(place.month, language);
     if (json)
         std::printf("{\"date\":\"%s\",\"year\":%d,\"month\":%d,\"month_name\":\"%s\","
                     "\"week\":%d,\"quarter_week\":\"%s\",\"week_start\":\"%s\","
                     "\"week_end\":\"%s\",\"month_start\":\"%s\",\"month_end\":\"%s\"}\n",
-                    day.c_str(), place.year, place.month, kMonthNames[place.month], place.week,
+                    day.c_str(), place.year, place.month, monthName.c_str(), place.week,
                     place.quarterWeek.c_str(), weekStart.c_str(), weekEnd.c_str(),
                     monthStart.c_str(), monthEnd.c_str());
     else

@@ -7,7 +7,6 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "common/atomic_file.h"
-#include "common/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -224,11 +223,11 @@ bool writeDayTable(int firstYear, int lastYear, bool json, int holidays, int des
     out.json = json;
     out.holidays = holidays;
     out.language = language;
+    // Names as a sentence writes them ("mars", "lundi"), the same rule as date --json.
     for (int month = 1; month <= 12; ++month)
-        out.monthNames[month] = translateIn(language, kMonthNames[month]);
+        out.monthNames[month] = monthNameInText(month, language);
     for (int weekday = Monday; weekday <= Sunday; ++weekday)
-        out.weekdayNames[weekday] =
-            capitalFirstLetter(translateIn(language, kWeekdayNames[weekday]));
+        out.weekdayNames[weekday] = translateIn(language, kWeekdayNames[weekday]);
     if (json) {
         put(out, "[");
     } else {

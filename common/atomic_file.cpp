@@ -1,5 +1,7 @@
 #include "common/atomic_file.h"
 
+#include "common/translate.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -46,7 +48,7 @@ bool failWith(AtomicFile& file, std::string& error, int errorNumber) {
     struct stat folder {};
     if (errorNumber == ENOENT && !file.targetPath.empty() &&
         stat(folderOf(file.targetPath).c_str(), &folder) == 0 && S_ISDIR(folder.st_mode))
-        error = "the folder takes no new files";
+        error = translate("the folder takes no new files");
     abandonAtomicFile(file);
     return false;
 }
@@ -63,11 +65,13 @@ std::string resolvedTarget(const std::string& path, std::string& error) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
     if (stat(path.c_str(), &info) != 0) {
-        error = errno == ENOENT ? "it is a symbolic link to nothing" : fileErrorText(errno);
+        error =
+            errno == ENOENT ? translate("it is a symbolic link to nothing") : fileErrorText(errno);
         return "";
     }
     if (!S_ISREG(info.st_mode)) {
-        error = S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file";
+        error = S_ISDIR(info.st_mode) ? translate("it is a folder")
+                                      : translate("it is not a regular file");
         return "";
     }
     char* resolved = realpath(path.c_str(), nullptr);
@@ -166,12 +170,12 @@ bool beginAtomicFile(AtomicFile& file, const std::string& targetPath, std::strin
                      LinkTarget link) {
     file = {-1, "", ""};
     if (targetPath.empty() || targetPath.back() == '/') {
-        error = "it is not a file name";
+        error = translate("it is not a file name");
         return false;
     }
     struct stat info {};
     if (link == kRefuseLink && lstat(targetPath.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        error = "it is a symbolic link";
+        error = translate("it is a symbolic link");
         return false;
     }
     // The name itself is replaced when the file is complete, so a link planted there meanwhile
@@ -183,15 +187,15 @@ bool beginAtomicFile(AtomicFile& file, const std::string& targetPath, std::strin
         (link == kRefuseLink ? lstat(target.c_str(), &info) : stat(target.c_str(), &info)) == 0;
     if (replacing) {
         if (S_ISDIR(info.st_mode)) {
-            error = "it is a folder";
+            error = translate("it is a folder");
             return false;
         }
         if (!S_ISREG(info.st_mode)) {
-            error = "it is not a regular file";
+            error = translate("it is not a regular file");
             return false;
         }
         if (!mayReplace(info, target)) {
-            error = "it is read-only";
+            error = translate("it is read-only");
             return false;
         }
         // Special bits are not carried over: a calendar or settings file never needs them.
@@ -293,36 +297,37 @@ std::string fileErrorText(int errorNumber) {
     switch (errorNumber) {
     case ENOSPC:
     case EDQUOT:
-        return "the disk is full";
+        return translate("the disk is full");
     case EFBIG:
-        return "the file is too large";
+        return translate("the file is too large");
     case EACCES:
     case EPERM:
-        return "permission denied";
+        return translate("permission denied");
     case EROFS:
-        return "the disk is read-only";
+        return translate("the disk is read-only");
     case ENOENT:
-        return "the folder does not exist";
+        return translate("the folder does not exist");
     case ENOTDIR:
-        return "a part of the path is not a folder";
+        return translate("a part of the path is not a folder");
     case EISDIR:
-        return "it is a folder";
+        return translate("it is a folder");
     case ENAMETOOLONG:
-        return "the name is too long";
+        return translate("the name is too long");
     case ELOOP:
-        return "too many symbolic links";
+        return translate("too many symbolic links");
     case EIO:
-        return "the disk reported an input/output error";
+        return translate("the disk reported an input/output error");
     case EMFILE:
     case ENFILE:
-        return "too many files are open";
+        return translate("too many files are open");
     case EEXIST:
-        return "no free temporary name";
+        return translate("no free temporary name");
     case EBADF:
-        return "the file is not open";
+        return translate("the file is not open");
     case EPIPE:
-        return "the reading end was closed";
+        return translate("the reading end was closed");
     default:
-        return std::string("the system reported: ") + std::strerror(errorNumber);
+        // TRANSLATORS: %1 is the system's own description of the fault.
+        return fillIn(translate("the system reported: %1"), {std::strerror(errorNumber)});
     }
 }

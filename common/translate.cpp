@@ -32,21 +32,8 @@ Language currentWindowLanguage = Language::English;
 std::string catalogueFolder;
 std::vector<Language> readableCatalogues;
 
-struct LanguageNames {
-    Language language;
-    const char* code;
-};
-
-constexpr LanguageNames kLanguageNames[] = {
-    {Language::English, "en"},
-    {Language::French, "fr"},
-    {Language::Spanish, "es"},
-};
-
 const char* codeOf(Language language) {
-    for (const LanguageNames& names : kLanguageNames)
-        if (names.language == language) return names.code;
-    return "en";
+    return languageInfo(language).code;
 }
 
 // A catalogue larger than this is not one of ours.
@@ -143,13 +130,37 @@ std::string environmentText(const char* name) {
     return value != nullptr ? value : "";
 }
 
-// "fr_CA.UTF-8", "fr", "es_US@euro" name their language by the letters before any "_", "."
-// or "@".
+// "fr_CA.UTF-8", "fr", "es_US@euro" name their language by the letters before any "_", "-",
+// "." or "@".
+std::string_view languagePart(std::string_view name) {
+    return name.substr(0, name.find_first_of("_-.@"));
+}
+
 Language languageOfLocaleName(std::string_view name) {
-    const std::string_view code = name.substr(0, name.find_first_of("_.@"));
     Language language = Language::English;
-    if (code == "fr" || code == "es") languageFromCode(code, language);
+    languageFromCode(name, language);
     return language;
+}
+
+// LANGUAGE is a list, "pt:fr": as gettext does, the first entry Merivane has a language for wins.
+bool firstKnownLanguage(std::string_view list, Language& language) {
+    while (!list.empty()) {
+        const std::size_t colon = list.find(':');
+        if (languageFromCode(list.substr(0, colon), language)) return true;
+        if (colon == std::string_view::npos) break;
+        list.remove_prefix(colon + 1);
+    }
+    return false;
+}
+
+bool sameLetters(std::string_view typed, std::string_view code) {
+    if (typed.size() != code.size()) return false;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        const char c =
+            typed[i] >= 'A' && typed[i] <= 'Z' ? static_cast<char>(typed[i] + 32) : typed[i];
+        if (c != code[i]) return false;
+    }
+    return true;
 }
 
 // gettext ignores LANGUAGE under the C locale, which a session without a locale has.
@@ -166,17 +177,15 @@ bool catalogueReadableLocked(Language language) {
     return language == Language::English;
 }
 
-// One text in language's catalogue. gettext takes the language from LANGUAGE, which is set for
-// the look-up only and then put back as the caller had it: every process the program starts
-// inherits the caller's environment, not the window's language.
-const char* lookUpLocked(Language language, const char* english) {
-    if (language == Language::English || english[0] == '\0' || !catalogueReadableLocked(language))
-        return english;
+// Runs a gettext look-up in language's catalogue. gettext takes the language from LANGUAGE,
+// which is set for the look-up only and then put back as the caller had it: every process the
+// program starts inherits the caller's environment, not the window's language.
+template <typename LookUp> const char* inLanguageLocked(Language language, LookUp lookUp) {
     const char* callers = std::getenv("LANGUAGE");
     const std::string callersLanguage = callers != nullptr ? callers : "";
-    setenv("LANGUAGE", codeOf(language), 1);
+    setenv("LANGUAGE", languageInfo(language).catalogue, 1);
     ++_nl_msg_cat_cntr;
-    const char* translated = dgettext(kDomain, english);
+    const char* translated = lookUp();
     if (callers != nullptr)
         setenv("LANGUAGE", callersLanguage.c_str(), 1);
     else
@@ -184,11 +193,19 @@ const char* lookUpLocked(Language language, const char* english) {
     return translated;
 }
 
+// One text in language's catalogue, or the English when there is none.
+const char* lookUpLocked(Language language, const char* english) {
+    if (language == Language::English || english[0] == '\0' || !catalogueReadableLocked(language))
+        return english;
+    return inLanguageLocked(language, [english] { return dgettext(kDomain, english); });
+}
+
 } // namespace
 
 std::string cataloguePath(Language language) {
     const std::lock_guard<std::mutex> held(languageLock);
-    return catalogueFolder + "/" + codeOf(language) + "/LC_MESSAGES/" + kDomain + ".mo";
+    return catalogueFolder + "/" + languageInfo(language).catalogue + "/LC_MESSAGES/" + kDomain +
+           ".mo";
 }
 
 bool catalogueReadable(Language language) {
@@ -204,10 +221,10 @@ void startTranslations(const std::string& executableFolder) {
     const std::lock_guard<std::mutex> held(languageLock);
     catalogueFolder = folder;
     readableCatalogues.clear();
-    for (const LanguageNames& names : kLanguageNames) {
-        const std::string path = folder + "/" + names.code + "/LC_MESSAGES/" + kDomain + ".mo";
-        if (names.language != Language::English && isReadableCatalogue(path))
-            readableCatalogues.push_back(names.language);
+    for (const LanguageInfo& info : kLanguageTable) {
+        if (info.catalogue[0] == '\0') continue;
+        const std::string path = folder + "/" + info.catalogue + "/LC_MESSAGES/" + kDomain + ".mo";
+        if (isReadableCatalogue(path)) readableCatalogues.push_back(info.language);
     }
     bindtextdomain(kDomain, folder.c_str());
     bind_textdomain_codeset(kDomain, "UTF-8");
@@ -220,8 +237,10 @@ Language desktopLanguage() {
         if (!locale.empty()) break;
     }
     const std::string languages = environmentText("LANGUAGE");
-    if (!languages.empty() && !locale.empty() && locale != "C" && locale != "POSIX")
-        return languageOfLocaleName(languages.substr(0, languages.find(':')));
+    Language language = Language::English;
+    if (!languages.empty() && !locale.empty() && locale != "C" && locale != "POSIX" &&
+        firstKnownLanguage(languages, language))
+        return language;
     return languageOfLocaleName(locale);
 }
 
@@ -230,18 +249,26 @@ std::string languageSettingText(Language language) {
 }
 
 Language languageFromSettingText(std::string_view text) {
-    Language language = Language::Automatic;
-    if (!languageFromCode(text, language)) return Language::Automatic;
-    return language;
+    // Zarn.ini holds a code exactly as languageSettingText wrote it.
+    for (const LanguageInfo& info : kLanguageTable)
+        if (text == info.code) return info.language;
+    return Language::Automatic;
 }
 
 bool languageFromCode(std::string_view code, Language& language) {
-    for (const LanguageNames& names : kLanguageNames) {
-        if (code != names.code) continue;
-        language = names.language;
+    const std::string_view letters = languagePart(code);
+    for (const LanguageInfo& info : kLanguageTable) {
+        if (!sameLetters(letters, info.code)) continue;
+        language = info.language;
         return true;
     }
     return false;
+}
+
+const LanguageInfo& languageInfo(Language language) {
+    for (const LanguageInfo& info : kLanguageTable)
+        if (info.language == language) return info;
+    return kLanguageTable[0];
 }
 
 void setWindowLanguage(Language language) {
@@ -265,6 +292,27 @@ const char* translateIn(Language language, const char* english) {
     if (language == Language::Automatic) language = windowLanguage();
     const std::lock_guard<std::mutex> held(languageLock);
     return lookUpLocked(language, english);
+}
+
+const char* translateInContext(Language language, const char* context, const char* english) {
+    if (language == Language::Automatic) language = windowLanguage();
+    const std::lock_guard<std::mutex> held(languageLock);
+    if (language == Language::English || !catalogueReadableLocked(language)) return english;
+    // gettext keeps a context and its text as one key, joined by EOT.
+    const std::string key = std::string(context) + '\004' + english;
+    const char* found =
+        inLanguageLocked(language, [&key] { return dgettext(kDomain, key.c_str()); });
+    return found == key.c_str() ? english : found;
+}
+
+const char* translatePlural(Language language, const char* singular, const char* plural,
+                            unsigned long count) {
+    if (language == Language::Automatic) language = windowLanguage();
+    const std::lock_guard<std::mutex> held(languageLock);
+    if (language == Language::English || !catalogueReadableLocked(language))
+        return count == 1 ? singular : plural;
+    return inLanguageLocked(language,
+                            [&] { return dngettext(kDomain, singular, plural, count); });
 }
 
 std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values) {

@@ -3,11 +3,39 @@
 #include <string>
 #include <string_view>
 
-// The languages Merivane speaks. Automatic follows the desktop as gettext reads it.
-enum class Language { Automatic, English, French, Spanish };
+// The languages Merivane speaks, as common/languages.def lists them. Automatic follows the
+// desktop as gettext reads it.
+enum class Language {
+    Automatic,
+#define MERIVANE_LANGUAGE(name, code, nativeName, qtCatalogue, qtLocale, catalogue) name,
+#include "common/languages.def"
+#undef MERIVANE_LANGUAGE
+};
+
+// One line of common/languages.def.
+struct LanguageInfo {
+    Language language;
+    const char* code;        // Zarn.ini's value, --language's and the help folder's name
+    const char* nativeName;  // in the language itself, with the Language menu's "&" mnemonic
+    const char* qtCatalogue; // Qt's own dialogs and buttons; "" for none
+    const char* qtLocale;    // the locale Qt names months and days after
+    const char* catalogue;   // the gettext name of the program's catalogue; "" for English
+};
+
+inline constexpr LanguageInfo kLanguageTable[] = {
+#define MERIVANE_LANGUAGE(name, code, nativeName, qtCatalogue, qtLocale, catalogue)                \
+    {Language::name, code, nativeName, qtCatalogue, qtLocale, catalogue},
+#include "common/languages.def"
+#undef MERIVANE_LANGUAGE
+};
+
+// The line of a language; English's for Automatic.
+const LanguageInfo& languageInfo(Language language);
 
 // Marks a text for the catalogue where it is translated later (tables of names, constants).
 #define N_(english) english
+// The same for a text looked up with a context (translateInContext).
+#define NC_(context, english) english
 
 // Finds the catalogues: the installed share/locale of an installed copy whose folders no other
 // user can write, else "locale/" beside the program (a portable copy, the build's bin folder);
@@ -24,11 +52,12 @@ std::string cataloguePath(Language language);
 // names the locale, and LANGUAGE's first entry overrides it unless that locale is C or POSIX.
 Language desktopLanguage();
 
-// Zarn.ini's value for a language: "en", "fr", "es", or "" for Automatic.
+// Zarn.ini's value for a language: its code, or "" for Automatic.
 std::string languageSettingText(Language language);
 // The language a Zarn.ini value names; anything it does not know is Automatic.
 Language languageFromSettingText(std::string_view text);
-// "en", "fr" or "es" as the command line takes it; false for anything else.
+// A language's code as users type it: any case, with or without a region ("fr", "FR",
+// "fr-CA", "fr_CA", "es-419", "es_MX.UTF-8"); false for a language Merivane does not have.
 bool languageFromCode(std::string_view code, Language& language);
 
 // The window's language; Automatic is resolved against the desktop, and a language whose
@@ -44,6 +73,14 @@ const char* translate(const char* english);
 // The same text in another language (pages may be printed in a language of their own);
 // Automatic means the window's language.
 const char* translateIn(Language language, const char* english);
+
+// A short text whose meaning depends on where it stands, told apart in the catalogue by a
+// context (pgettext): translateInContext(language, "in running text", "March") gives "mars".
+const char* translateInContext(Language language, const char* context, const char* english);
+// A text that counts something (ngettext): the catalogue's form for count in the language given,
+// else singular for 1 and plural otherwise.
+const char* translatePlural(Language language, const char* singular, const char* plural,
+                            unsigned long count);
 
 // The text with "%1" to "%9" replaced by the values in order, so a translation may move them.
 std::string fillIn(std::string_view text, std::initializer_list<std::string_view> values);

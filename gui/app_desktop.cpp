@@ -296,15 +296,12 @@ void appUseToolkitLanguage(Language language) {
         delete installed;
         installed = nullptr;
     }
-    const char* catalogue = nullptr;
-    if (language == Language::French) catalogue = "qtbase_fr";
-    if (language == Language::Spanish) catalogue = "qtbase_es";
-    if (catalogue == nullptr) return;
+    const LanguageInfo& info = languageInfo(language);
+    if (info.qtCatalogue[0] == '\0') return;
+    const char* catalogue = info.qtCatalogue;
     // The date field's calendar names its months and days after the default locale.
-    if (QLocale().language() != (language == Language::French ? QLocale::French : QLocale::Spanish))
-        QLocale::setDefault(language == Language::French
-                                ? QLocale(QLocale::French, QLocale::Canada)
-                                : QLocale(QLocale::Spanish, QLocale::UnitedStates));
+    const QLocale wanted(QLatin1String(info.qtLocale));
+    if (QLocale().language() != wanted.language()) QLocale::setDefault(wanted);
     auto* translator = new QTranslator;
     if (!translator->load(QLatin1String(catalogue),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

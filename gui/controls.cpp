@@ -1,6 +1,7 @@
 // Controls made on the form in design, one small maker per kind.
 #include "gui/adapter.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QFontMetrics>
@@ -162,6 +163,8 @@ QWidget* makeDateField(Form& form, int id, const std::string& text) {
     auto* field = new QDateEdit(form.client);
     field->setDisplayFormat(QString::fromLatin1(kDateFieldFormat));
     field->setCalendarPopup(true);
+    // The broadcast week runs Monday to Sunday, whatever the locale's own week.
+    field->calendarWidget()->setFirstDayOfWeek(Qt::Monday);
     const QDate date = QDate::fromString(toQt(text), Qt::ISODate);
     if (date.isValid()) field->setDate(date);
     std::string formName = form.name;

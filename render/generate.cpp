@@ -120,17 +120,20 @@ std::string documentTitle(const CalendarRequest& calendar) {
     const bool all = calendar.selection == kSelectAll;
     std::string years = std::to_string(calendar.year);
     const char* title = nullptr;
+    // The month's name in running text, as the title is a phrase.
     std::string month;
     switch (calendar.style) {
     case Month:
         title = all ? translateIn(language, "Broadcast Calendar %1 (month pages)")
+                    // TRANSLATORS: a PDF's title: %1 the year, %2 a month's name in running text.
                     : translateIn(language, "Broadcast Calendar %1 (%2 page)");
-        if (!all) month = translateIn(language, kMonthNames[calendar.selection]);
+        if (!all) month = monthNameInText(calendar.selection, language);
         break;
     case Quarter:
         title = all ? translateIn(language, "Broadcast Calendar %1 (quarter pages)")
+                    // TRANSLATORS: a PDF's title: %1 the year, %2 a month's name in running text.
                     : translateIn(language, "Broadcast Calendar %1 (quarter page from %2)");
-        if (!all) month = translateIn(language, kMonthNames[calendar.selection]);
+        if (!all) month = monthNameInText(calendar.selection, language);
         break;
     case Year:
         title = translateIn(language, "Broadcast Calendar %1 (year page)");

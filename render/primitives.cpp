@@ -24,11 +24,18 @@ std::string pageEncodedText(const std::string& text) {
 }
 
 std::string documentInfoText(const std::string& text) {
+    // PDFDocEncoding has other characters than code page 1252 at 0x80 to 0x9F: each code page
+    // character there moved to its PDFDocEncoding code, 0 where it has none (the euro sign).
+    static const unsigned char kPdfDocCodes[32] = {
+        0, 0,    0x91, 0x86, 0x8C, 0x83, 0x81, 0x82, 0, 0x8B, 0x97, 0x88, 0x96, 0, 0x99, 0,
+        0, 0x8F, 0x90, 0x8D, 0x8E, 0x80, 0x85, 0x84, 0, 0x92, 0x9D, 0x89, 0x9C, 0, 0x9E, 0x98};
     std::string encoded = windows1252Text(text);
-    // PDFDocEncoding has other characters than code page 1252 at these codes.
-    for (char& code : encoded)
-        if (static_cast<unsigned char>(code) >= 0x80 && static_cast<unsigned char>(code) <= 0x9F)
-            code = '?';
+    for (char& code : encoded) {
+        const auto byte = static_cast<unsigned char>(code);
+        if (byte < 0x80 || byte > 0x9F) continue;
+        const unsigned char moved = kPdfDocCodes[byte - 0x80];
+        code = moved != 0 ? static_cast<char>(moved) : '?';
+    }
     return encoded;
 }
 

@@ -121,7 +121,7 @@ void exportCalendar() {
     int firstYear = 0, lastYear = 0;
     if (!typedRange(firstYear, lastYear)) return;
     const bool weeks = ezGetCheck(kExportForm, kWeeksBox) != 0;
-    const std::string name = broadcastIcsName(firstYear, lastYear) + ".ics";
+    const std::string name = broadcastIcsName(firstYear, lastYear, windowLanguage()) + ".ics";
     const std::string path =
         ezSaveFileDialog(kExportForm, translate("Save the Calendar As"), ezDocumentsFolder() + name,
                          translate("Calendar files (*.ics)"), "ics");
@@ -129,7 +129,7 @@ void exportCalendar() {
     std::string error;
     // Thousands of years with their weeks take a second or two.
     ezShowBusy(1);
-    // The events' titles follow the window, as the command line's --language makes them.
+    // The events' texts follow the window, as the command line's --language makes them.
     const IcsFileResult result = writeBroadcastIcsFile(path, firstYear, lastYear, weeks,
                                                        holidayCountry, error, windowLanguage());
     ezShowBusy(0);

@@ -14,7 +14,6 @@
 #include "render/generate.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -55,24 +54,14 @@ double extraWidth() {
     return widest - kCaptionWidth;
 }
 
-// A month's name inside a date: French and Spanish write it in lower case there, while the
-// catalogue holds it capitalised as a label shows it.
-std::string monthInDate(int month) {
-    std::string name = translate(kMonthNames[month]);
-    if (windowLanguage() != Language::English && !name.empty())
-        name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
-    return name;
-}
-
-// "Monday, December 28, 2026" in English whatever the locale (the form the help shows), "lundi
-// 28 décembre 2026" in French.
+// "Monday, December 28, 2026" in English whatever the locale (the form the help shows); other
+// languages write the date as their running text does ("lundi 28 décembre 2026").
 std::string dateShown(DateNumber date) {
+    if (windowLanguage() != Language::English) return longDateIn(date, windowLanguage());
     int month = 0, day = 0, year = 0;
     calendarDate(date, month, day, year);
-    // Weekday, day, month and year, in the order the language writes them.
-    return fillIn(translate("%1, %3 %2, %4"),
-                  {translate(kWeekdayNames[weekdayNumber(date)]), std::to_string(day),
-                   monthInDate(month), std::to_string(year)});
+    return std::string(kWeekdayNames[weekdayNumber(date)]) + ", " + kMonthNames[month] + " " +
+           std::to_string(day) + ", " + std::to_string(year);
 }
 
 std::string daysShown(DateNumber first, DateNumber last) {
@@ -115,13 +104,17 @@ void showAnswer() {
     answerLine = broadcastDayLine(date, place, windowLanguage());
     const int weeks = (place.monthEnd - place.monthStart + 1) / 7;
     ezSetText(kFindDateForm, kYearValue, std::to_string(place.year));
-    ezSetText(
-        kFindDateForm, kMonthValue,
-        fillIn(translate("%1 %2, %3 weeks"), {translate(kMonthNames[place.month]),
-                                              std::to_string(place.year), std::to_string(weeks)}));
+    // TRANSLATORS: the broadcast month: %1 its name, %2 the year, %3 its weeks (4 or 5).
+    const char* monthFormat = translatePlural(windowLanguage(), "%1 %2, %3 week", "%1 %2, %3 weeks",
+                                              static_cast<unsigned long>(weeks));
+    ezSetText(kFindDateForm, kMonthValue,
+              fillIn(monthFormat, {translate(kMonthNames[place.month]), std::to_string(place.year),
+                                   std::to_string(weeks)}));
     ezSetText(kFindDateForm, kMonthDates, daysShown(place.monthStart, place.monthEnd));
-    ezSetText(kFindDateForm, kWeekValue,
-              fillIn(translate("Week %1 (%2)"), {std::to_string(place.week), place.quarterWeek}));
+    ezSetText(
+        kFindDateForm, kWeekValue,
+        fillIn(translate("Week %1 (%2)"),
+               {std::to_string(place.week), quarterLabelIn(place.quarterWeek, windowLanguage())}));
     ezSetText(kFindDateForm, kWeekDates, daysShown(place.weekStart, place.weekEnd));
     ezSetText(kFindDateForm, kNoteLine, "");
     ezEnableC(kFindDateForm, kCopyButton);

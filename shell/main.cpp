@@ -28,12 +28,12 @@ constexpr const char* kUsage =
 
 // Said in one line, with status 1, whenever no display can be opened.
 constexpr const char* kNoGraphicalSession =
-    "merivane: a graphical session is needed (no display could be opened from DISPLAY or "
-    "WAYLAND_DISPLAY); merivane-cli works without one\n";
+    N_("merivane: a graphical session is needed (no display could be opened from DISPLAY or "
+       "WAYLAND_DISPLAY); merivane-cli works without one\n");
 // The same when Wayland was asked for and Qt lacks its plugin, with the Debian package to add.
 constexpr const char* kNoWaylandPlugin =
-    "merivane: a graphical session is needed (Qt's Wayland platform plugin is missing: install "
-    "the package qt6-wayland); merivane-cli works without one\n";
+    N_("merivane: a graphical session is needed (Qt's Wayland platform plugin is missing: install "
+       "the package qt6-wayland); merivane-cli works without one\n");
 
 bool variableSet(const char* name) {
     const char* value = std::getenv(name);
@@ -62,9 +62,10 @@ bool flushed() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The help and the no-display line speak the desktop's language.
+    startTranslations(executableFolder());
+    setWindowLanguage(Language::Automatic);
     if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
-        startTranslations(executableFolder());
-        setWindowLanguage(Language::Automatic);
         std::fputs(translate(kUsage), stdout);
         return flushed() ? 0 : 1;
     }
@@ -73,9 +74,9 @@ int main(int argc, char** argv) {
         return flushed() ? 0 : 1;
     }
     if (!graphicalSessionPresent()) {
-        std::fputs(kNoGraphicalSession, stderr);
+        std::fputs(translate(kNoGraphicalSession), stderr);
         return 1;
     }
-    appStartToolkit(argc, argv, kNoGraphicalSession, kNoWaylandPlugin);
+    appStartToolkit(argc, argv, translate(kNoGraphicalSession), translate(kNoWaylandPlugin));
     return runMerivane(argc, argv, "");
 }

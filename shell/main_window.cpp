@@ -62,20 +62,15 @@ constexpr int kHelpDropDown = 2;
 constexpr int kHolidaysDropDown = 3;
 constexpr int kLanguageDropDown = 4;
 
-// Radio items of the "&Language" drop-down. Each language is named in its own language, so
-// only Automatic (the desktop's language) is translated.
-struct LanguageItem {
-    int id;
-    Language language;
-    const char* text;
-};
-
-constexpr LanguageItem kLanguageItems[] = {
-    {9045, Language::Automatic, N_("&Automatic")},
-    {9050, Language::English, "&English"},
-    {9055, Language::French, "&Fran\u00e7ais"},
-    {9060, Language::Spanish, "E&spa\u00f1ol"},
-};
+// Radio items of the "&Language" drop-down: Automatic (the desktop's language), then one per
+// line of kLanguageTable, named in its own language, so only Automatic is translated.
+constexpr int kAutomaticLanguageItem = 9045;
+constexpr int kFirstLanguageItem = 9050;
+constexpr int kLanguageItemStep = 5;
+static_assert(kFirstLanguageItem +
+                      kLanguageItemStep * static_cast<int>(std::size(kLanguageTable)) <=
+                  kHelpMenu,
+              "the language items run into the Help menu's");
 constexpr const char* kHolidaysSection = "Holidays";
 constexpr const char* kHolidaysKey = "Country";
 
@@ -160,21 +155,36 @@ int chosenHolidayCountry() {
     return NoHolidays;
 }
 
-const LanguageItem* languageItemWithId(int itemId) {
-    for (const LanguageItem& item : kLanguageItems)
-        if (item.id == itemId) return &item;
-    return nullptr;
+int languageItemId(Language language) {
+    for (std::size_t i = 0; i < std::size(kLanguageTable); ++i)
+        if (kLanguageTable[i].language == language)
+            return kFirstLanguageItem + kLanguageItemStep * static_cast<int>(i);
+    return kAutomaticLanguageItem;
+}
+
+// The language of a Language menu item; false for any other control.
+bool languageOfItem(int itemId, Language& language) {
+    if (itemId == kAutomaticLanguageItem) {
+        language = Language::Automatic;
+        return true;
+    }
+    for (const LanguageInfo& info : kLanguageTable) {
+        if (languageItemId(info.language) != itemId) continue;
+        language = info.language;
+        return true;
+    }
+    return false;
 }
 
 // The window keeps its texts until the next start; the message says so in the language chosen.
-void chooseWindowLanguage(const LanguageItem& item) {
+void chooseWindowLanguage(Language language) {
     const Language before = windowLanguage();
-    if (!SaveWindowLanguage(item.language)) {
+    if (!SaveWindowLanguage(language)) {
         okMessage(translate("Language Not Saved"),
                   translate("The language could not be saved in the settings file.{f10}"), "");
         return;
     }
-    setWindowLanguage(item.language);
+    setWindowLanguage(language);
     okMessage(translate("Language Changed"),
               translate("The window will be shown in the language chosen the next time "
                         "Merivane starts.{f10}"),
@@ -202,10 +212,9 @@ void designMenus() {
     ezSaveMenu(kMainForm, kHolidaysDropDown, holidaysMenu);
     ezSetSubMenu(programMenu, kHolidaysMenu, holidaysMenu);
     ezAddMenuItem(programMenu, kLanguageMenu, translate("&Language"), "");
-    const int languageMenu =
-        ezDefSubMenu(kLanguageItems[0].id, translate(kLanguageItems[0].text), "R");
-    for (std::size_t i = 1; i < std::size(kLanguageItems); ++i)
-        ezAddMenuItem(languageMenu, kLanguageItems[i].id, kLanguageItems[i].text, "R");
+    const int languageMenu = ezDefSubMenu(kAutomaticLanguageItem, translate("&Automatic"), "R");
+    for (const LanguageInfo& info : kLanguageTable)
+        ezAddMenuItem(languageMenu, languageItemId(info.language), info.nativeName, "R");
     ezSaveMenu(kMainForm, kLanguageDropDown, languageMenu);
     ezSetSubMenu(programMenu, kLanguageMenu, languageMenu);
     ezAddMenuItem(programMenu, kFindDateItem, translate("&Find a Broadcast Date...\tCtrl+D"), "");
@@ -293,10 +302,8 @@ void windowLoad() {
     ShowStylePreview();
     ezSetMenuCheck(ezGetMenu(kMainForm, kHolidaysDropDown), kHolidayItems[savedHolidayCountry()],
                    1);
-    const Language language = ReadWindowLanguage();
-    for (const LanguageItem& item : kLanguageItems)
-        if (item.language == language)
-            ezSetMenuCheck(ezGetMenu(kMainForm, kLanguageDropDown), item.id, 1);
+    ezSetMenuCheck(ezGetMenu(kMainForm, kLanguageDropDown), languageItemId(ReadWindowLanguage()),
+                   1);
 }
 
 void windowStart() {
@@ -335,8 +342,8 @@ void menuAction(int itemId) {
                      holidayCountryCode(country));
         return;
     }
-    if (const LanguageItem* item = languageItemWithId(itemId)) {
-        chooseWindowLanguage(*item);
+    if (Language language = Language::Automatic; languageOfItem(itemId, language)) {
+        chooseWindowLanguage(language);
         return;
     }
     switch (itemId) {
@@ -448,6 +455,10 @@ void mainWindowDesign() {
 }
 
 void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
+    if (Language language = Language::Automatic; languageOfItem(controlId, language)) {
+        if (eventCode == kEventClick) menuAction(controlId);
+        return;
+    }
     switch (controlId) {
     case kProgramMenu:
     case kPreferencesItem:
@@ -456,10 +467,6 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
     case kExitItem:
     case kHolidaysMenu:
     case kLanguageMenu:
-    case kLanguageItems[0].id:
-    case kLanguageItems[1].id:
-    case kLanguageItems[2].id:
-    case kLanguageItems[3].id:
     case kHolidayItems[NoHolidays]:
     case kHolidayItems[UnitedStatesHolidays]:
     case kHolidayItems[CanadaHolidays]:

@@ -12,7 +12,10 @@
 #include "render/logo.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -48,20 +51,35 @@ constexpr double kBrandingRow = 12.5;
 constexpr double kBrandingLabelWidth = 8.5;
 constexpr double kBrandingMargin = 1;
 
-// The calendar languages offered, in the order of Language. Each language is named in its own
-// language, so only Automatic is translated.
+// The calendar languages offered: Automatic, then each of kLanguageTable named in its own language
+// (without the Language menu's mnemonic), so only Automatic is translated.
 struct LanguageRadio {
     int id;
     Language language;
-    const char* caption;
+    std::string caption;
 };
 
-const LanguageRadio kLanguageRadios[] = {
-    {145, Language::Automatic, N_("Automatic")},
-    {150, Language::English, "English"},
-    {155, Language::French, "Fran\u00e7ais"},
-    {160, Language::Spanish, "Espa\u00f1ol"},
-};
+constexpr int kAutomaticLanguageRadio = 145;
+constexpr int kLanguageRadioStep = 5;
+static_assert(kAutomaticLanguageRadio +
+                      kLanguageRadioStep * static_cast<int>(std::size(kLanguageTable)) <
+                  kLanguageFrame,
+              "the language radios run into the frame's id");
+
+std::vector<LanguageRadio> languageRadioTable() {
+    std::vector<LanguageRadio> radios = {
+        {kAutomaticLanguageRadio, Language::Automatic, N_("Automatic")}};
+    for (const LanguageInfo& info : kLanguageTable) {
+        std::string caption = info.nativeName;
+        caption.erase(std::remove(caption.begin(), caption.end(), '&'), caption.end());
+        radios.push_back(
+            {kAutomaticLanguageRadio + kLanguageRadioStep * static_cast<int>(radios.size()),
+             info.language, caption});
+    }
+    return radios;
+}
+
+const std::vector<LanguageRadio> kLanguageRadios = languageRadioTable();
 
 struct PreferenceBox {
     int id;
@@ -97,7 +115,7 @@ const LanguageRadio* languageRadioWithId(int controlId) {
 }
 
 double languageRadioWidth(const LanguageRadio& radio) {
-    return ezFitWidth('R', kDialogFont, translate(radio.caption), 0);
+    return ezFitWidth('R', kDialogFont, translate(radio.caption.c_str()), 0);
 }
 
 // How much wider than the English layout the frames must be for the captions to show whole.
@@ -282,7 +300,7 @@ void preferencesDesign() {
     for (const LanguageRadio& radio : kLanguageRadios) {
         startControl(true);
         const double width = languageRadioWidth(radio);
-        ezRadio(radio.id, column, kLanguageRow, width, 1, translate(radio.caption),
+        ezRadio(radio.id, column, kLanguageRow, width, 1, translate(radio.caption.c_str()),
                 radio.id == kLanguageRadios[0].id ? "GT" : "T");
         ezAddTooltip(kPreferencesForm, radio.id);
         column += width + kLanguageGap;

@@ -382,7 +382,7 @@ int MakePath(const std::string& path) {
         const FileError failure = fileErrorOf(osError);
         const std::string number = std::to_string(failure.number);
         okMessage(
-            fillIn(translate("Directory Error  %1"), {number}),
+            fillIn(translate("Directory Error %1"), {number}),
             translate("Unable to create subdirectory.{f7,t4}"),
             fillIn(translate("|An error %1, (%2) has occurred|attempting to create \"%3\".|{f7}"),
                    {number, translate(failure.text), current}));

@@ -6,9 +6,13 @@ Usage: po-check.py LANGUAGE.po
 For every translated entry: the "{...}" option blocks of message boxes in the same order, as
 many "|" line and button breaks, the same "%1".."%9" places, the same "\\t" key name, and a
 "&" mnemonic where the English has one. Within one source file, texts whose English mnemonics
-differ must not share a mnemonic in translation. Prints each fault and exits 1 if any.
+differ must not share a mnemonic in translation. The language (the header's "Language:", else
+the file's name) adds its own rules: one translation for each glossary term, and French
+punctuation (a non-breaking space before ":", « » quotation marks). Prints each fault and exits
+1 if any.
 """
 
+import os
 import re
 import sys
 from collections import defaultdict
@@ -18,6 +22,54 @@ from po_files import read_catalogue
 _BLOCKS = re.compile(r"\{[^{}]*\}")
 _PLACES = re.compile(r"%[1-9]")
 _MNEMONIC = re.compile(r"&([^&\s])")
+
+
+# One term per idea: an English term (a pattern, any case) and what its translation must hold,
+# in window, help and pages alike.
+GLOSSARY = {
+    "fr": [
+        (r"\bfind\b", r"recherch"),
+        (r"\bPDF (reader|viewer)s?\b", r"lecteurs? PDF"),
+        (r"\bkeyboard strips?\b", r"bandes? pour clavier"),
+        (r"\bMerivane Project\b", r"projet Merivane"),
+        (r"\bcredit line\b", r"mention au bas de page"),
+    ],
+    "es": [
+        (r"\bfind\b", r"busc"),
+        (r"\bPDF (reader|viewer)s?\b", r"lector(es)? de PDF"),
+        (r"\bkeyboard strips?\b", r"tiras? para teclado"),
+        (r"\bMerivane Project\b", r"proyecto Merivane"),
+        (r"\bcredit line\b", r"texto al pie"),
+    ],
+}
+
+# French sets a colon off with a non-breaking space (plain or narrow) where it ends a phrase,
+# and quotes with « ».
+_FRENCH_COLON = re.compile(r"[^\u00a0\u202f]:(?=$|[ \t\n|{])")
+
+
+def language_faults(language, english, translated):
+    # Line breaks may fall inside a term; a non-breaking space is kept, it is what French wants.
+    plain_english, plain = (re.sub(r"[ \t\n]+", " ", text.replace("&", ""))
+                            for text in (english, translated))
+    faults = [f"glossary: {term!r} is {wanted!r}"
+              for term, wanted in GLOSSARY.get(language, [])
+              if re.search(term, plain_english, re.I) and not re.search(wanted, plain, re.I)]
+    if language == "fr" and _FRENCH_COLON.search(plain):
+        faults.append("French colon without a non-breaking space before it")
+    if language == "fr" and ('"' in plain or "“" in plain):
+        faults.append("French quotation marks other than « »")
+    return faults
+
+
+def catalogue_language(path, entries):
+    for entry in entries:
+        if entry["msgid"]:
+            continue
+        found = re.search(r"^Language: *([A-Za-z]+)", entry["msgstr"], re.M)
+        if found:
+            return found.group(1).lower()
+    return os.path.basename(path).split(".")[0].split("_")[0].lower()
 
 
 def mnemonics(text):
@@ -42,12 +94,20 @@ def entry_faults(english, translated):
 def main(path):
     faults = []
     by_file = defaultdict(list)
-    for entry in read_catalogue(path):
+    entries = read_catalogue(path)
+    language = catalogue_language(path, entries)
+    for entry in entries:
         english, translated = entry["msgid"], entry["msgstr"]
         if not english or not translated or "fuzzy" in entry["flags"]:
             continue
-        for what in entry_faults(english, translated):
-            faults.append(f"{path}: {english!r}: the translation changes its {what}")
+        # Each plural form against the English plural, the first against the singular too.
+        forms = [(english, translated)] + [(entry["msgid_plural"], form)
+                                           for form in entry["plurals"][1:]]
+        for source, form in forms:
+            for what in entry_faults(source, form):
+                faults.append(f"{path}: {english!r}: the translation changes its {what}")
+            for what in language_faults(language, source, form):
+                faults.append(f"{path}: {english!r}: {what}")
         for reference in entry["references"]:
             by_file[re.sub(r":[0-9]+$", "", reference)].append((english, translated))
     for source, texts in by_file.items():

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Writes a pseudo-translation of a template: every piece of text a user sees comes back as
 "⟦…⟧", so a window showing a text without the marks shows one that missed the catalogue.
+Each piece is also made at least 40 % longer than its English, as a long translation is, so a
+label too narrow for any language is seen cut short.
 
 Usage: po-pseudo.py TEMPLATE.pot OUTPUT.po
 
@@ -14,6 +16,13 @@ import sys
 from po_files import quoted, read_catalogue
 
 _TAIL = re.compile(r"(\{[^{}]*\}|\t.*)$")
+# Letters of about the average width, added inside the marks.
+_PADDING = "ëŏñĝåţ"
+
+
+def padding(text):
+    count = -(-len(text) * 4 // 10)  # ceil(40 %)
+    return (_PADDING * (count // len(_PADDING) + 1))[:count]
 
 
 def marked_piece(piece):
@@ -25,7 +34,7 @@ def marked_piece(piece):
     if not core.strip():
         return body + tail
     start = body.index(core)
-    return body[:start] + "⟦" + core + "⟧" + body[start + len(core):] + tail
+    return body[:start] + "⟦" + core + padding(core) + "⟧" + body[start + len(core):] + tail
 
 
 def pseudo(text):
@@ -34,13 +43,20 @@ def pseudo(text):
 
 def main(template, output):
     lines = ['msgid ""', 'msgstr ""', '"Language: fr\\n"', '"MIME-Version: 1.0\\n"',
-             '"Content-Type: text/plain; charset=UTF-8\\n"', '"Content-Transfer-Encoding: 8bit\\n"', ""]
+             '"Content-Type: text/plain; charset=UTF-8\\n"', '"Content-Transfer-Encoding: 8bit\\n"',
+             '"Plural-Forms: nplurals=2; plural=(n != 1);\\n"', ""]
     for entry in read_catalogue(template):
         if not entry["msgid"]:
             continue
         if entry["msgctxt"] is not None:
             lines.append("msgctxt " + quoted(entry["msgctxt"]))
-        lines += ["msgid " + quoted(entry["msgid"]), "msgstr " + quoted(pseudo(entry["msgid"])), ""]
+        lines.append("msgid " + quoted(entry["msgid"]))
+        if entry["msgid_plural"] is not None:
+            lines += ["msgid_plural " + quoted(entry["msgid_plural"]),
+                      "msgstr[0] " + quoted(pseudo(entry["msgid"])),
+                      "msgstr[1] " + quoted(pseudo(entry["msgid_plural"])), ""]
+            continue
+        lines += ["msgstr " + quoted(pseudo(entry["msgid"])), ""]
     with open(output, "w", encoding="utf-8") as written:
         written.write("\n".join(lines))
 

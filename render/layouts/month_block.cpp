@@ -47,7 +47,9 @@ HPDF_Font dayFont(const DrawingState& drawing, int calendarMonth) {
 std::string weekLabel(const GenerationRequest& request, const BroadcastYearTable& table, int month,
                       DateNumber monday) {
     std::string label = std::to_string(weekNumber(table, monday));
-    if (request.calendar.showQuarterWeeks) label += "/" + quarterLabel(table, month, monday);
+    if (request.calendar.showQuarterWeeks)
+        label +=
+            "/" + quarterLabelIn(quarterLabel(table, month, monday), request.calendar.language);
     return label;
 }
 
@@ -78,7 +80,9 @@ DateNumber drawWeekRow(DateNumber monday, GenerationRequest& request,
     if (style == Year || style == ThreeYears) {
         std::string label = std::to_string(weekNumber(table, monday));
         // month now holds the calendar month of the week's Sunday.
-        if (request.calendar.showQuarterWeeks) label += "-" + quarterLabel(table, month, monday);
+        if (request.calendar.showQuarterWeeks)
+            label +=
+                "-" + quarterLabelIn(quarterLabel(table, month, monday), request.calendar.language);
         setFillColour(page, kRed);
         drawText(page, label, labelX, y, request.drawing.boldObliqueFont, size - 1, AlignRight);
         setFillColour(page, kBlack);

@@ -33,8 +33,16 @@ constexpr int kFooterStep = 19;
 constexpr int kNotesX = 323;
 constexpr int kHolidayNoteSize = 7;
 constexpr int kSmallestNoteSize = 6;
-constexpr const char* kWeekdayAbbreviations[8] = {"",        N_("Mon"), N_("Tue"), N_("Wed"),
-                                                  N_("Thu"), N_("Fri"), N_("Sat"), N_("Sun")};
+// The notes are running text, where French and Spanish abbreviate in lower case with a period.
+constexpr const char* kInText = "in running text";
+constexpr const char* kWeekdayAbbreviations[8] = {"",
+                                                  NC_("in running text", "Mon"),
+                                                  NC_("in running text", "Tue"),
+                                                  NC_("in running text", "Wed"),
+                                                  NC_("in running text", "Thu"),
+                                                  NC_("in running text", "Fri"),
+                                                  NC_("in running text", "Sat"),
+                                                  NC_("in running text", "Sun")};
 constexpr int kHeadingSize = 8;
 constexpr int kSmallestHeadingSize = 6;
 constexpr int kTitleSize = 28;
@@ -82,9 +90,12 @@ void drawHeaderBand(const GenerationRequest& request, int tableTop) {
 std::string dayText(DateNumber date, Language language) {
     int month = 0, day = 0, year = 0;
     calendarDate(date, month, day, year);
+    const std::string dayNumber =
+        day == 1 ? translateInContext(language, "day of the month", "1") : std::to_string(day);
     return fillIn(
         translateIn(language, "%1 %2"),
-        {translateIn(language, kWeekdayAbbreviations[weekdayNumber(date)]), std::to_string(day)});
+        {translateInContext(language, kInText, kWeekdayAbbreviations[weekdayNumber(date)]),
+         dayNumber});
 }
 
 bool sameHoliday(const HolidayMark& a, const HolidayMark& b) {
@@ -115,7 +126,9 @@ std::string holidayNote(const std::vector<HolidayMark>& marks, Language language
             continue;
         }
         if (!note.empty()) note += "; ";
-        note += dayText(mark.day, language) + " " + entry;
+        // TRANSLATORS: a holiday in the planner's notes: %1 its day ("Mon 25"), %2 its name.
+        note += fillIn(translateInContext(language, "holiday note", "%1 %2"),
+                       {dayText(mark.day, language), entry});
         previousDay = mark.day;
     }
     return note;
@@ -212,8 +225,9 @@ void drawPlannerPage(GenerationRequest& request) {
 
     y += kFooterGap;
     const std::string footer[] = {
-        translateIn(language, "Broadcast Calendar: Standard Billing Week; Monday thru Sunday -- "
-                              "Standard Billing Month; Ending on Last Sunday"),
+        translateIn(language,
+                    "Broadcast Calendar: Standard Billing Week; Monday thru Sunday \u2014 "
+                    "Standard Billing Month; Ending on Last Sunday"),
         translateIn(language, "* Denotes 5-week month")};
     for (const std::string& line : footer) {
         if (&line != footer) y += kFooterStep;

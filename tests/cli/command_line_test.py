@@ -1,6 +1,7 @@
 """merivane-cli as a shell user meets it: each command's help, outputs that cannot be written,
 paths naming the program's own streams, the PDFs' properties and the years a date may fall in."""
 import datetime
+import json
 import os
 import re
 import shutil
@@ -90,7 +91,13 @@ class CommandLine(unittest.TestCase):
             (["strip", "--year", "1920"], "Broadcast Calendar 1920 (keyboard strips)"),
             (["planner", "--year", "9999"], "Broadcast Calendar 9999 (planning calendar)"),
             (["month", "--year", "2026", "--month", "2", "--language", "fr"],
-             "Calendrier de radiodiffusion 2026 (page : Février)"),
+             "Calendrier de radiodiffusion \u2014 février 2026"),
+            (["quarter", "--year", "2026", "--month", "8", "--language", "fr-CA"],
+             "Calendrier de radiodiffusion 2026 (trimestre commençant en août)"),
+            (["month", "--year", "2026", "--month", "4", "--language", "es_MX"],
+             "Calendario de radiodifusión 2026 (página de abril)"),
+            (["quarter", "--year", "2026", "--month", "8", "--language", "ES-419"],
+             "Calendario de radiodifusión 2026 (página trimestral a partir de agosto)"),
             (["3years", "--year", "2026", "--language", "es"], "Calendario de radiodifusión 2026-2028 (página de tres años)"),
         )
         with tempfile.TemporaryDirectory() as folder:
@@ -198,14 +205,20 @@ class CommandLine(unittest.TestCase):
             else:
                 self.assertEqual((status, f"of broadcast year {year}," in out), (0, True), day)
 
-    def test_the_date_line_speaks_the_language_asked_for_and_json_stays_the_same(self):
-        for language, line in (
-            ("en", "2026-11-04: week 45 (4Q06) of broadcast year 2026, 2026-11-02 to 2026-11-08; broadcast November 2026, 2026-10-26 to 2026-11-29\n"),
-            ("fr", "2026-11-04 : semaine 45 (4Q06) de l'année de radiodiffusion 2026, du 2026-11-02 au 2026-11-08; mois de radiodiffusion : Novembre 2026, du 2026-10-26 au 2026-11-29\n"),
-            ("es", "2026-11-04: semana 45 (4Q06) del año de radiodifusión 2026, del 2026-11-02 al 2026-11-08; mes de radiodifusión: Noviembre de 2026, del 2026-10-26 al 2026-11-29\n"),
+    def test_the_date_line_speaks_the_language_asked_for_and_json_names_the_month_in_it(self):
+        english = json.loads(run("date", "2026-11-04", "--json")[1])
+        for language, line, month in (
+            ("en", "2026-11-04: week 45 (4Q06) of broadcast year 2026, 2026-11-02 to 2026-11-08; broadcast November 2026, 2026-10-26 to 2026-11-29\n", "November"),
+            ("fr", "2026-11-04\u00a0: semaine 45 (4T06) de l'année de radiodiffusion 2026, du 2026-11-02 au 2026-11-08; mois de radiodiffusion\u00a0: novembre 2026, du 2026-10-26 au 2026-11-29\n", "novembre"),
+            ("es", "2026-11-04: semana 45 (4T06) del año de radiodifusión 2026, del 2026-11-02 al 2026-11-08; mes de radiodifusión: noviembre de 2026, del 2026-10-26 al 2026-11-29\n", "noviembre"),
+            ("Fr_CA", None, "novembre"),
+            ("es-419", None, "noviembre"),
         ):
-            self.assertEqual(run("date", "2026-11-04", "--language", language), (0, line, ""))
-            self.assertEqual(run("date", "2026-11-04", "--json", "--language", language), run("date", "2026-11-04", "--json"))
+            if line:
+                self.assertEqual(run("date", "2026-11-04", "--language", language), (0, line, ""))
+            # The same rule as days: names as a sentence writes them; quarter_week stays for scripts.
+            self.assertEqual(json.loads(run("date", "2026-11-04", "--json", "--language", language)[1]),
+                             dict(english, month_name=month), language)
         # Without the option the line is English whatever the desktop's language.
         french_desktop = dict(os.environ, LANG="fr_CA.UTF-8", LANGUAGE="fr")
         self.assertEqual(run("date", "2026-11-04", env=french_desktop), run("date", "2026-11-04", "--language", "en"))

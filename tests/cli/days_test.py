@@ -72,13 +72,19 @@ class DaysCommand(unittest.TestCase):
         # Only the names change with the language: the header, numbers and dates stay.
         english = run("days", "2023", "--holidays", "ca")[1].splitlines()
         for language, row in (
-            ("fr", "2022-12-26,Lundi,2023,1,1,Janvier,1,1Q01,1,1,1,2022-12-26,2023-01-01,2022-12-26,2023-01-29,Noël (congé reporté); Lendemain de Noël"),
-            ("es", "2022-12-26,Lunes,2023,1,1,Enero,1,1Q01,1,1,1,2022-12-26,2023-01-01,2022-12-26,2023-01-29,Navidad (observado); Día de San Esteban"),
+            ("fr", "2022-12-26,lundi,2023,1,1,janvier,1,1Q01,1,1,1,2022-12-26,2023-01-01,2022-12-26,2023-01-29,Noël (congé reporté); Lendemain de Noël"),
+            ("es", "2022-12-26,lunes,2023,1,1,enero,1,1Q01,1,1,1,2022-12-26,2023-01-01,2022-12-26,2023-01-29,Navidad (se observa); Día de San Esteban"),
         ):
             table = run("days", "2023", "--holidays", "ca", "--language", language)[1].splitlines()
             self.assertEqual((table[0], table[1]), (english[0], row))
             numbers = lambda lines: [[v for i, v in enumerate(line.split(",")) if i not in (1, 5, 15)] for line in lines]
             self.assertEqual(numbers(table)[1:], numbers(english)[1:])
+        # A Saturday holiday taken on the Friday before is no postponed holiday in French.
+        for language, name in (("fr", "Jour de l'Indépendance (congé)"), ("es", "Día de la Independencia (se observa)")):
+            rows = run("days", "2026", "--holidays", "us", "--language", language)[1].splitlines()
+            friday = next(row.split(",") for row in rows if row.startswith("2026-07-03,"))
+            self.assertEqual((friday[1], friday[5], friday[-1]),
+                             ({"fr": "vendredi", "es": "viernes"}[language], {"fr": "juillet", "es": "julio"}[language], name))
 
     def test_bad_arguments_are_refused(self):
         for arguments, message in (

@@ -151,13 +151,28 @@ class IcsExport(unittest.TestCase):
         # Titles in another language, the same events under the same UIDs.
         for language, titles in (
             ("fr", {"holiday-ca-2022-boxing": "Lendemain de Noël", "broadcast-month-2023-10": "Octobre 2023 (radiodiffusion, 5 semaines)",
-                    "broadcast-week-2023-45": "Semaine de radiodiffusion 45 · 4Q06"}),
+                    "broadcast-week-2023-45": "Semaine de radiodiffusion 45 · 4T06"}),
             ("es", {"holiday-ca-2022-boxing": "Día de San Esteban", "broadcast-month-2023-10": "Octubre de 2023 (radiodifusión, 5 semanas)",
-                    "broadcast-week-2023-45": "Semana de radiodifusión 45 · 4Q06"}),
+                    "broadcast-week-2023-45": "Semana de radiodifusión 45 · 4T06"}),
         ):
-            _, translated = self.events_of(self.export("2023", "--holidays", "ca", "--weeks", "--language", language))
+            calendar, translated = self.events_of(self.export("2023", "--holidays", "ca", "--weeks", "--language", language))
             self.assertEqual({uid: translated[uid + "@merivane"][2] for uid in titles}, titles)
+            self.assertEqual(str(calendar["NAME"]), {"fr": "Calendrier de radiodiffusion 2023",
+                                                     "es": "Calendario de radiodifusión 2023"}[language])
             self.assertEqual(translated.keys() - canada.keys(), {uid for uid in translated if "-week-" in uid})
+        # Descriptions in the language too, the day observed in place of a holiday with them.
+        descriptions = (
+            ("fr", "us", "2022", "holiday-us-2022-new-year", "Jour de l'An, jour férié aux États-Unis; congé le vendredi 31 décembre 2021"),
+            ("es", "us", "2022", "holiday-us-2022-new-year", "Año Nuevo, día festivo en los Estados Unidos; se observa el viernes 31 de diciembre de 2021"),
+            ("fr", "ca", "2026", "holiday-ca-2026-boxing", "Lendemain de Noël, jour férié au Canada; congé le lundi 28 décembre 2026"),
+            ("fr", "us", "2026", "broadcast-month-2026-06",
+             "Du lundi 1er juin 2026 au dimanche 28 juin 2026\u00a0: semaines de radiodiffusion 23 à 26 de 2026, de 2T10 à 2T13"),
+            ("es", "us", "2026", "broadcast-month-2026-06",
+             "Del lunes 1 de junio de 2026 al domingo 28 de junio de 2026: semanas de radiodifusión 23 a 26 de 2026, de 2T10 a 2T13"),
+        )
+        for language, country, year, uid, description in descriptions:
+            _, translated = self.events_of(self.export(year, "--holidays", country, "--language", language))
+            self.assertEqual(translated[uid + "@merivane"][3], description)
         for command in (["ics", "2022"], ["pdf", "--style", "year", "--year", "2022"]):
             status, out, err = run(*command, "--holidays", "uk")
             self.assertEqual((status, out), (2, b""))

@@ -352,7 +352,7 @@ void AppStartup::checkMakePath() {
     shown = answeringMessages([&] { made = MakePath((blocker / "PDF").string()); });
     EXPECT_EQ(made, 0);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].title, "Directory Error  58");
+    EXPECT_EQ(shown[0].title, "Directory Error 58");
     EXPECT_NE(shown[0].texts.find("Unable to create subdirectory."), std::string::npos);
     EXPECT_NE(shown[0].texts.find("An error 58, (File already exists) has occurred"),
               std::string::npos)
