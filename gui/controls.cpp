@@ -281,6 +281,8 @@ QWidget* makePicture(Form& form, const std::string& picture, const std::string& 
     if (hasLetter(properties, 'R')) label->setFrameStyle(QFrame::Panel | QFrame::Raised);
     if (hasLetter(properties, 'S')) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setProperty(kFitsPictureProperty, hasLetter(properties, 'Z'));
+    // A picture with a tab stop is one the user acts on (a preview that opens).
+    if (hasLetter(properties, 'T')) label->setFocusPolicy(Qt::StrongFocus);
     if (toolkit.pictures.count(picture) != 0) label->setPixmap(pixmapFor(picture, label));
     return label;
 }

@@ -2,6 +2,7 @@
 // the form's default button, Escape closes a dialog, Tab follows the layout and enters a group
 // of radios at its checked one.
 #include "gui/adapter.h"
+#include "gui/pdf_view_plugin.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -49,6 +50,14 @@ void pressLater(QPushButton* button) {
 
 bool pressReturn(Form& form, QWidget* focus) {
     if (typesLines(focus)) return false;
+    // Return on the preview opens it, as a click does.
+    if (isPreviewPicture(focus)) {
+        const std::string name = form.name;
+        const int id = controlIdOf(focus);
+        QMetaObject::invokeMethod(
+            focus, [name, id] { raiseClick(name, id); }, Qt::QueuedConnection);
+        return true;
+    }
     auto* focusedButton = qobject_cast<QPushButton*>(focus);
     if (focusedButton != nullptr && controlIdOf(focusedButton) != 0) {
         pressLater(focusedButton);
@@ -127,7 +136,9 @@ void orderTabStops(Form& form) {
     std::vector<const Control*> stops;
     for (const auto& [id, control] : form.controls) {
         if (!control.widget || control.kind == ControlKind::Frame ||
-            control.kind == ControlKind::Label || control.kind == ControlKind::Picture) {
+            control.kind == ControlKind::Label ||
+            (control.kind == ControlKind::Picture &&
+             control.widget->focusPolicy() == Qt::NoFocus)) {
             continue;
         }
         stops.push_back(&control);

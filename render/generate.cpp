@@ -192,15 +192,17 @@ void setDocumentInfo(HPDF_Doc document, const CalendarRequest& calendar) {
     HPDF_SetInfoDateAttr(document, HPDF_INFO_CREATION_DATE, creationDate());
 }
 
-// The user's credit line and logo, when given. A logo that cannot be used is reported and the
-// calendar goes on without it; the front end that must not print without it checks it first.
-void setBranding(const CalendarRequest& calendar, DrawingState& drawing) {
+// The user's credit line and logo, when given. A logo that cannot be used is reported (unless
+// quiet) and the calendar goes on without it; the front end that must not print without it
+// checks it first.
+void setBranding(const CalendarRequest& calendar, DrawingState& drawing, bool quiet) {
     const std::string credit = singleLineText(calendar.credit, kCreditLimit);
     if (!trimBlanks(credit).empty()) drawing.credit = credit;
     if (calendar.logo.empty()) return;
     std::string bytes, problem;
     ImageFacts facts{};
     if (!readLogoFile(calendar.logo, bytes, facts, problem)) {
+        if (quiet) return;
         showMessage(translate(kLogoErrorTitle),
                     logoProblemMessage(calendar.logo, problem) + "{f11,t4}",
                     translate("The calendar is printed without the logo.{f6}"));
@@ -214,12 +216,14 @@ void setBranding(const CalendarRequest& calendar, DrawingState& drawing) {
 }
 
 // Creates the document and lets the style's layout draw it; errors the library reports on the
-// way land in error. False, after telling the user, when there is no document to save.
-bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
-                   LibraryError& error) {
+// way land in error. False, after telling the user unless quiet, when there is no document to
+// save.
+bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request, LibraryError& error,
+                   bool quiet = false) {
     request = {};
     request.calendar = calendar;
     if (!isPrintable(calendar)) {
+        if (quiet) return false;
         showMessage(translate(kErrorTitle),
                     translate("There is no such calendar to print.{f11,t4}"),
                     fillIn(translate("Style %1, year %2, selection %3.{f6}"),
@@ -230,6 +234,7 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
     DrawingState& drawing = request.drawing;
     drawing.document = HPDF_New(recordLibraryError, &error);
     if (!drawing.document) {
+        if (quiet) return false;
         showMessage(translate(kErrorTitle), translate("Unable to create PDF object.{f11,t4}"),
                     translate("Please inform technical support of this error.{f6}"));
         return false;
@@ -240,7 +245,7 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request,
     drawing.boldObliqueFont =
         HPDF_GetFont(drawing.document, "Helvetica-BoldOblique", kPageEncoding);
     setDocumentInfo(drawing.document, calendar);
-    setBranding(calendar, drawing);
+    setBranding(calendar, drawing, quiet);
     request.broadcastYear = broadcastYearTable(calendar.year);
     drawPages(request);
     return true;
@@ -396,4 +401,21 @@ bool WriteCalendarToDescriptor(const CalendarRequest& calendar, int descriptor,
         return true;
     };
     return writeDocument(request, libraryError, name, write);
+}
+
+bool BuildCalendarInMemory(const CalendarRequest& calendar, std::string& pdf) {
+    pdf.clear();
+    GenerationRequest request;
+    LibraryError libraryError = {};
+    if (!buildDocument(calendar, request, libraryError, true)) return false;
+    const ChunkWriter write = [&pdf](const void* data, std::size_t size, std::string&) {
+        pdf.append(static_cast<const char*>(data), size);
+        return true;
+    };
+    std::string error;
+    const bool made = !libraryError.raised &&
+                      streamDocument(request.drawing.document, write, libraryError, error);
+    HPDF_Free(request.drawing.document);
+    if (!made) pdf.clear();
+    return made;
 }

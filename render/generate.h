@@ -33,3 +33,8 @@ bool WriteCalendarToFile(const CalendarRequest& request, AtomicFile& file);
 // checked; name is what a failure message calls the destination.
 bool WriteCalendarToDescriptor(const CalendarRequest& request, int descriptor,
                                const std::string& name);
+
+// Builds the same document into memory, for a preview: nothing is shown or saved, and a logo
+// that cannot be used is left out as a saved calendar leaves it out. It touches no state of the
+// program's, so it may run on any thread. False, with pdf empty, when no document was made.
+bool BuildCalendarInMemory(const CalendarRequest& request, std::string& pdf);

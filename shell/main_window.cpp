@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "about/about_dialog.h"
+#include "calendar/dates.h"
 #include "calendar/holidays.h"
 #include "program/version.h"
 
@@ -10,11 +11,13 @@
 #include "gui/fonts.h"
 #include "gui/form_events.h"
 #include "gui/help.h"
+#include "gui/pdf_preview.h"
 #include "msgbox/msgbox.h"
 #include "program/paths.h"
 #include "program/program.h"
 #include "program/settings.h"
 #include "render/generate.h"
+#include "render/seam.h"
 #include "shell/export_dialog.h"
 #include "shell/find_date_dialog.h"
 #include "shell/preferences_dialog.h"
@@ -43,6 +46,7 @@ constexpr int kProgramMenu = 9000;
 constexpr int kPreferencesItem = 9005;
 constexpr int kFindDateItem = 9006;
 constexpr int kExportItem = 9007;
+constexpr int kPreviewItem = 9008;
 constexpr int kProgramSeparator = 9010;
 constexpr int kExitItem = 9015;
 constexpr int kHolidaysMenu = 9020;
@@ -89,29 +93,28 @@ struct StyleChoice {
     double row;
     double width;
     const char* properties;
-    const char* preview;
     const char* tooltip;
 };
 
 // Indexed by CalendarStyle; entry 0 is no style.
 const StyleChoice kStyles[] = {
-    {0, "", 0, 0, "", "", ""},
-    {110, N_("Month"), 2.375, 8, "GT", "$CALMONTH",
+    {0, "", 0, 0, "", ""},
+    {110, N_("Month"), 2.375, 8, "GT",
      N_("Print a single month from the selected year or a full year, one month per page")},
-    {115, N_("Quarter"), 4.5, 8.75, "T", "$CALQUARTER",
+    {115, N_("Quarter"), 4.5, 8.75, "T",
      N_("Print a three-month quarter from the selected year or all four quarters on separate "
         "pages")},
-    {120, N_("Year"), 6.625, 6.5, "T", "$CALYEAR",
+    {120, N_("Year"), 6.625, 6.5, "T",
      N_("Print a 12-month calendar of the selected year on a single page")},
-    {125, N_("3 Years"), 8.75, 8.25, "T", "$CALTHREEYR",
+    {125, N_("3 Years"), 8.75, 8.25, "T",
      N_("Print a 3-year calendar on a single page starting with the selected year")},
-    {130, N_("Keyboard strips"), 10.875, 14.25, "T", "$CALSTRIP",
+    {130, N_("Keyboard strips"), 10.875, 14.25, "T",
      N_("Print a 12-month strip suitable for positioning above a computer keyboard")},
-    {135, N_("Planning calendar"), 13, 15.5, "T", "$CALPLANNER", N_("Hello!")},
+    {135, N_("Planning calendar"), 13, 15.5, "T", N_("Hello!")},
 };
 
-// The Year preview, loaded with the first window and kept for the whole run.
-std::string yearPreview;
+// The preview follows every change from the moment the window shows.
+bool previewFollows;
 // The last print range chosen; Generate passes it on for the Month and Quarter styles.
 int selection;
 
@@ -129,16 +132,6 @@ bool tooltipsOn() {
     return (global::preferences.flags & kTooltipsFlag) != 0;
 }
 
-void ShowStylePreview() {
-    const int style = global::preferences.style;
-    const std::string picture = isStyle(style) ? ezLoadPicture(kStyles[style].preview) : "";
-    ezSetImage(kMainForm, kPreviewPicture, picture);
-    ezSetControlName(kMainForm, kPreviewPicture,
-                     isStyle(style) ? fillIn(translate("Preview of the %1 calendar"),
-                                             {translate(kStyles[style].label)})
-                                    : std::string(translate("No preview")));
-}
-
 // The country remembered in [Holidays] Country; none for a missing or unknown code.
 int savedHolidayCountry() {
     const int country = holidayCountryOfCode(
@@ -153,6 +146,41 @@ int chosenHolidayCountry() {
     for (int country = NoHolidays; country <= CanadaHolidays; ++country)
         if (ezGetMenuCheck(menu, kHolidayItems[country])) return country;
     return NoHolidays;
+}
+
+// What the first page shows, as the preview's name says it: "January 2026", "Year 2026".
+std::string previewSubject(int style, int year) {
+    const std::string first =
+        style == Month ? translate(kMonthNames[1]) : translate(kStyles[style].label);
+    return fillIn("%1 %2", {first, std::to_string(year)});
+}
+
+// The first page of the calendar Generate would print now, every page of it (all months or
+// quarters for those styles), or why there is none while the year is not one.
+void showPreview() {
+    if (!previewFollows) return;
+    const std::string text = ezGetText(kMainForm, kYearField);
+    const int year = leadingInteger(text);
+    if (text.size() < kYearDigits) {
+        ezShowPreviewText(kMainForm, kPreviewPicture,
+                          translate("Type the four digits of a year to see its calendar."));
+        return;
+    }
+    if (year < kFirstYear || year > kLastYear) {
+        ezShowPreviewText(
+            kMainForm, kPreviewPicture,
+            plainMessageText(translate("Radio broadcasting didn't begin until 1920.{f10}")));
+        return;
+    }
+    const int style = isStyle(global::preferences.style) ? global::preferences.style : Year;
+    const bool quarterWeeks = (global::preferences.flags & kQuarterWeeksFlag) != 0;
+    CalendarRequest request{style, year, style < Year ? kSelectAll : 0, quarterWeeks,
+                            chosenHolidayCountry()};
+    request.credit = global::pageBranding.credit;
+    request.logo = global::pageBranding.logo;
+    choosePageLanguage(request);
+    ezShowPdfPreview(kMainForm, kPreviewPicture, previewSubject(style, year),
+                     [request](std::string& pdf) { return BuildCalendarInMemory(request, pdf); });
 }
 
 int languageItemId(Language language) {
@@ -220,6 +248,7 @@ void designMenus() {
     ezAddMenuItem(programMenu, kFindDateItem, translate("&Find a Broadcast Date...\tCtrl+D"), "");
     ezAddMenuItem(programMenu, kExportItem, translate("&Export to Calendar Program...\tCtrl+E"),
                   "");
+    ezAddMenuItem(programMenu, kPreviewItem, translate("Pre&view All Pages...\tCtrl+R"), "");
     ezAddMenuItem(programMenu, kProgramSeparator, "-", "");
     ezAddMenuItem(programMenu, kExitItem, translate("E&xit"), "");
     const int helpMenu = ezDefSubMenu(kHelpContentsItem, translate("&Help Contents"), "");
@@ -250,11 +279,10 @@ void designControls() {
                 ezFitWidth('R', kDialogFont, label, choice.width), 1.25, label, choice.properties);
         ezAddTooltip(kMainForm, choice.radioId);
     }
-    if (yearPreview.empty()) yearPreview = ezLoadPicture(kStyles[Year].preview);
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
     ezAllowLoadingEvent(2);
-    ezPicture(kPreviewPicture, 1.5, 4.75, 28.25, 10.75, yearPreview, "C");
+    ezPicture(kPreviewPicture, 1.5, 4.75, 28.25, 10.75, "", "CT");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
     ezButton(kGenerateButton, 31.25, 16.75, 9.5, 1.625, translate("&Generate"), "TD");
@@ -299,7 +327,7 @@ void windowLoad() {
     // A style number from an edited or damaged file would select no radio and no preview.
     global::preferences.style = isStyle(style) ? style : Year;
     ezSetCheck(kMainForm, kStyles[global::preferences.style].radioId, 1);
-    ShowStylePreview();
+    ezMakePreview(kMainForm, kPreviewPicture);
     ezSetMenuCheck(ezGetMenu(kMainForm, kHolidaysDropDown), kHolidayItems[savedHolidayCountry()],
                    1);
     ezSetMenuCheck(ezGetMenu(kMainForm, kLanguageDropDown), languageItemId(ReadWindowLanguage()),
@@ -307,6 +335,9 @@ void windowLoad() {
 }
 
 void windowStart() {
+    // The first page is drawn once the window shows, so the page library stays out of start-up.
+    previewFollows = true;
+    showPreview();
     if (runDueUpdateCheck()) {
         ezUnloadForm(kMainForm);
         return;
@@ -340,6 +371,7 @@ void menuAction(int itemId) {
         // Unchecked (in memory): the ticked item keeps the choice for this run.
         WriteSetting(global::settingsPath, kHolidaysSection, kHolidaysKey,
                      holidayCountryCode(country));
+        showPreview();
         return;
     }
     if (Language language = Language::Automatic; languageOfItem(itemId, language)) {
@@ -349,6 +381,7 @@ void menuAction(int itemId) {
     switch (itemId) {
     case kPreferencesItem:
         ShowPreferencesDialog(kMainForm);
+        showPreview();
         break;
     case kFindDateItem:
         ShowFindDateDialog(kMainForm);
@@ -358,6 +391,9 @@ void menuAction(int itemId) {
             !path.empty())
             ezSetSBText(kMainForm, kStatusBar, 0,
                         "\t" + fillIn(translate("Calendar exported to %1"), {path}));
+        break;
+    case kPreviewItem:
+        ezShowPreviewWindow();
         break;
     case kExitItem:
         ezUnloadForm(kMainForm);
@@ -386,12 +422,13 @@ void yearFieldEvents(int eventCode, int value) {
         ezDisableC(kMainForm, kGenerateButton);
     else
         ezEnableC(kMainForm, kGenerateButton);
+    showPreview();
 }
 
 void styleRadioEvents(int style, int eventCode) {
     if (eventCode == kEventClick) {
         global::preferences.style = style;
-        ShowStylePreview();
+        showPreview();
         return;
     }
     if (eventCode == kEventTooltip && tooltipsOn()) ezSetTooltip(translate(kStyles[style].tooltip));
@@ -464,6 +501,7 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
     case kPreferencesItem:
     case kFindDateItem:
     case kExportItem:
+    case kPreviewItem:
     case kExitItem:
     case kHolidaysMenu:
     case kLanguageMenu:
@@ -485,6 +523,9 @@ void mainWindowEvents(int controlId, int eventCode, int value, int& cancel) {
         return;
     case kGenerateButton:
         if (eventCode == kEventClick) generate();
+        return;
+    case kPreviewPicture:
+        if (eventCode == kEventClick) ezShowPreviewWindow();
         return;
     case kExitButton:
         if (eventCode == kEventClick) ezUnloadForm(kMainForm);

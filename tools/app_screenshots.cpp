@@ -14,6 +14,7 @@
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPixmap>
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QWidget>
+#include <QWindow>
 #include <cstdio>
 
 namespace {
@@ -100,6 +102,12 @@ void useDarkTheme() {
     QApplication::setPalette(dark);
 }
 
+QWidget* previewWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->objectName() == "previewWindow") return window;
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -118,8 +126,21 @@ int main(int argc, char** argv) {
     const std::string failure = runProgram(
         scratch,
         {
-            {"main window", [] { return mainWindow() != nullptr; },
-             [] { save(mainWindow(), "main-window.png"); }},
+            {"main window and its preview",
+             [] { return mainWindow() != nullptr && !previewPicture()->pixmap().isNull(); },
+             [] {
+                 save(mainWindow(), "main-window.png");
+                 chooseMenuItem(menuText("Pre&view All Pages...\tCtrl+R"));
+             }},
+            {"preview window",
+             [] {
+                 QWidget* window = previewWindow();
+                 return window && window->windowHandle() && window->windowHandle()->isExposed();
+             },
+             [] {
+                 save(previewWindow(), "preview-window.png");
+                 previewWindow()->close();
+             }},
             {"generate", [] { return true; },
              [] { click(buttonIn(mainWindow(), translate("&Generate"))); }},
             {"print range",

@@ -50,3 +50,10 @@ foreach(walk "desktop_test;-*French:*Catalogue" "desktop_french_test;*French"
         COMMAND ${CMAKE_SOURCE_DIR}/tests/support/desktop-session.sh
                 $<TARGET_FILE:app_desktop_test> --gtest_filter=${filter})
 endforeach()
+# The preview against pdftoppm's drawing of the calendar Generate writes, and each input.
+merivane_add_test(app_preview_test SOURCES app_preview_test.cpp app_harness.cpp
+                  LIBS ${MERIVANE_APP_TEST_LIBS} LABELS program gui render)
+target_compile_definitions(app_preview_test PRIVATE
+                           MERIVANE_SAMPLE_LOGO="${CMAKE_SOURCE_DIR}/docs/sample-logo.png"
+                           MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/share/locale")
+add_dependencies(app_preview_test merivane_catalogues)

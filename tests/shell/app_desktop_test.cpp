@@ -347,15 +347,29 @@ void walkEveryWindow(const WalkLanguage& language) {
                                              "broadcast %7 %4, %8 to %9");
     const std::size_t week = copiedLine.find("%1") + 2;
     const std::string copiedWeek = copiedLine.substr(week, copiedLine.find("%2") - week);
-    // On a scaled screen the preview is drawn from the twice-size picture, pixel for pixel.
+    // On a scaled screen the preview is drawn at the screen's own pixels: a standing page fills
+    // the picture's height twice over.
     const auto previewSharp = [] {
         ASSERT_NE(previewPicture(), nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !previewPicture()->pixmap().isNull(); }, 10000))
+            << "the preview was never drawn";
         const QPixmap shown = previewPicture()->pixmap();
-        const QImage sharp(":/images/CALYEAR@2x.png");
-        EXPECT_EQ(shown.devicePixelRatio(), previewPicture()->devicePixelRatioF());
-        if (shown.devicePixelRatio() == 2) {
-            EXPECT_EQ(shown.toImage(), sharp.convertToFormat(shown.toImage().format()));
-        }
+        const qreal ratio = previewPicture()->devicePixelRatioF();
+        EXPECT_EQ(shown.devicePixelRatio(), ratio);
+        EXPECT_EQ(shown.height(), qRound(previewPicture()->contentsRect().height() * ratio));
+    };
+    const std::string previewTitle = translate("Calendar Preview");
+    const auto previewPage = [](const std::string& page, const std::string& pages) {
+        return fillIn(translate("Page %1 of %2"), {page, pages});
+    };
+    // The preview window's page, as a screen reader hears it.
+    const auto shownPage = [] {
+        QWidget* page = QApplication::activeWindow()
+                            ? QApplication::activeWindow()->findChild<QWidget*>("previewPage")
+                            : nullptr;
+        return page ? page->accessibleName().toStdString() + "|" +
+                          page->accessibleDescription().toStdString()
+                    : "";
     };
     // A line of the screen reader's tree as the walker prints it (Python's quoting).
     const auto line = [](const char* role, const char* english, const char* states) {
@@ -370,8 +384,9 @@ void walkEveryWindow(const WalkLanguage& language) {
     const std::vector<FormWalk> walks = {
         {"Merivane",
          previewSharp,
-         {spoken("Calendar starting year:"), spoken("Year"), spoken("Help"), spoken("&Generate"),
-          spoken("E&xit")},
+         {spoken("Calendar starting year:"),
+          fillIn(translate("Preview: %1, page %2 of %3"), {spoken("Year") + " 2026", "1", "1"}),
+          spoken("Year"), spoken("Help"), spoken("&Generate"), spoken("E&xit")},
          "Return",
          [&] { return pdfCount() == 1; },
          {line("push button", "&Generate", " default")}},
@@ -385,6 +400,47 @@ void walkEveryWindow(const WalkLanguage& language) {
          [&] { return pdfCount() == 2; },
          {line("push button", "&OK", " default")}},
         {monthTitle, [] { press("Return"); }, rangeTabs, "Escape", gone(monthTitle)},
+        // Every page of the calendar, twelve months now, opened with Return on the preview; on
+        // its first page there is no page before.
+        {previewTitle,
+         [] {
+             previewPicture()->setFocus();
+             press("Return");
+         },
+         {previewPage("1", "12"), spoken("&Next Page"), spoken("Zoom &Out"), spoken("Zoom &In"),
+          spoken("&Fit"), spoken("&Close")},
+         "End Prior",
+         [&] { return shownPage().starts_with(previewPage("11", "12") + "|"); },
+         {line("push button", "&Next Page", ""), line("push button", "&Close", "")}},
+        {previewTitle,
+         [] {},
+         {},
+         "ctrl+plus",
+         [&] {
+             const std::string zoom = translate("Zoom %1%");
+             return shownPage().find("|" + zoom.substr(0, zoom.find("%1"))) != std::string::npos;
+         },
+         {},
+         false},
+        {previewTitle,
+         [] {},
+         {},
+         "ctrl+0 Home",
+         [&] {
+             const std::string fit = translate("Fit to window (%1%)");
+             return shownPage().starts_with(previewPage("1", "12") + "|" +
+                                            fit.substr(0, fit.find("%1")));
+         },
+         {},
+         false},
+        {previewTitle, [] {}, {}, "Escape", gone(previewTitle), {}, false},
+        // From the Program menu's key, and Page Down, Page Up.
+        {previewTitle,
+         [] { press("ctrl+r"); },
+         {},
+         "Next Next Prior",
+         [&] { return shownPage().starts_with(previewPage("2", "12") + "|"); }},
+        {previewTitle, [] {}, {}, "Escape", gone(previewTitle), {}, false},
         {translate("User Preferences"),
          [] { chooseMenuItem(translate("&Preferences")); },
          preferenceTabs,

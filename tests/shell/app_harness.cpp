@@ -151,7 +151,7 @@ QLabel* previewPicture() {
     QWidget* window = mainWindow();
     if (!window) return nullptr;
     for (QLabel* label : window->findChildren<QLabel*>())
-        if (!label->pixmap().isNull()) return label;
+        if (label->property("merivanePreview").toBool()) return label;
     return nullptr;
 }
 

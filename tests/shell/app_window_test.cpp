@@ -51,6 +51,15 @@ QSize previewSize() {
     return picture ? picture->pixmap().size() : QSize();
 }
 
+// The preview is drawn a moment after the window shows, and after each change.
+bool previewDrawn() {
+    return previewPicture() && !previewPicture()->pixmap().isNull();
+}
+
+std::string previewName() {
+    return previewPicture() ? previewPicture()->accessibleName().toStdString() : "";
+}
+
 std::string yearText() {
     QLineEdit* field = yearField();
     return field ? field->text().toStdString() : "";
@@ -81,11 +90,12 @@ TEST_F(AppWindow, FirstStartShowsThisYearYearStyleAndDefaultPreferences) {
     std::string year;
     bool yearChecked = false, generateEnabled = false, yearSelected = true;
     QSize preview;
+    std::string name;
     std::map<std::string, bool> boxes;
     // Once the window runs, the caret stands after the year.
     const auto caretAfterYear = [] {
         return mainWindow() && yearField()->text().size() == 4 &&
-               yearField()->cursorPosition() == 4;
+               yearField()->cursorPosition() == 4 && previewDrawn();
     };
     std::string failure = runProgram(
         scratch,
@@ -96,6 +106,7 @@ TEST_F(AppWindow, FirstStartShowsThisYearYearStyleAndDefaultPreferences) {
               yearChecked = isChecked("Year");
               generateEnabled = isEnabled(mainWindow(), "&Generate");
               preview = previewSize();
+              name = previewName();
               chooseMenuItem("&Preferences");
           }},
          {"preferences", [] { return modalTitled("User Preferences") != nullptr; },
@@ -116,7 +127,9 @@ TEST_F(AppWindow, FirstStartShowsThisYearYearStyleAndDefaultPreferences) {
     EXPECT_FALSE(yearSelected);
     EXPECT_TRUE(yearChecked);
     EXPECT_TRUE(generateEnabled);
-    EXPECT_EQ(preview, QSize(128, 172));
+    // A letter page standing, fitted into 226 x 172.
+    EXPECT_EQ(preview, QSize(133, 172));
+    EXPECT_EQ(name, "Preview: Year " + std::to_string(currentYear()) + ", page 1 of 1");
     EXPECT_TRUE(boxes["Remember &previous calendar style"]);
     EXPECT_FALSE(boxes["Enable &intelligent year selection"]);
     EXPECT_FALSE(boxes["Show quarters with week numbers"]);
@@ -301,14 +314,24 @@ TEST_P(AppStyle, GeneratesItsCalendarIntoThePdfFolderAndOpensIt) {
     const StyleCase& c = GetParam();
     QSize preview;
     const std::string title = c.style == 1 ? kPrintMonthTitle : kPrintQuarterTitle;
-    std::vector<ScriptStep> steps = {mainWindowShown(),
-                                     {"generate", [] { return true; },
-                                      [&] {
-                                          typeYear("2026");
-                                          click(buttonIn(mainWindow(), c.radio));
-                                          preview = previewSize();
-                                          click(buttonIn(mainWindow(), "&Generate"));
-                                      }}};
+    std::vector<ScriptStep> steps = {
+        mainWindowShown(),
+        {"generate", [] { return true; },
+         [&] {
+             typeYear("2026");
+             click(buttonIn(mainWindow(), c.radio));
+         }},
+        {"preview of the style",
+         [&] {
+             // Every month or quarter, as Generate can print.
+             const std::string pages = c.style == 1 ? "12" : c.style == 2 ? "4" : "1";
+             const std::string name = previewName();
+             return previewSize() == c.preview && name.ends_with(", page 1 of " + pages);
+         },
+         [&] {
+             preview = previewSize();
+             click(buttonIn(mainWindow(), "&Generate"));
+         }}};
     if (c.range) {
         steps.push_back({"range", [&] { return modalTitled(title) != nullptr; },
                          [&] {
@@ -348,21 +371,21 @@ TEST_P(AppStyle, GeneratesItsCalendarIntoThePdfFolderAndOpensIt) {
 INSTANTIATE_TEST_SUITE_P(
     EveryStyle, AppStyle,
     ::testing::Values(
-        StyleCase{"MonthMay", "Month", "May", 1, 792, 612, "May 2026", "May 2026", QSize(202, 172),
+        StyleCase{"MonthMay", "Month", "May", 1, 792, 612, "May 2026", "May 2026", QSize(223, 172),
                   1},
         StyleCase{"MonthDecember", "Month", "December", 1, 792, 612, "December 2026",
-                  "December 2026", QSize(202, 172), 1},
+                  "December 2026", QSize(223, 172), 1},
         StyleCase{"MonthAll", "Month", "Print All 12 Months", 12, 792, 612, "January 2026",
-                  "December 2026", QSize(202, 172), 1},
+                  "December 2026", QSize(223, 172), 1},
         StyleCase{"QuarterNovember", "Quarter", "November", 1, 612, 792, "November 2026",
-                  "January 2027", QSize(120, 172), 2},
+                  "January 2027", QSize(133, 172), 2},
         StyleCase{"QuarterAll", "Quarter", "Print All 4 Quarters", 4, 612, 792, "January 2026",
-                  "December 2026", QSize(120, 172), 2},
-        StyleCase{"Year", "Year", nullptr, 1, 612, 792, "January", "December", QSize(128, 172), 3},
+                  "December 2026", QSize(133, 172), 2},
+        StyleCase{"Year", "Year", nullptr, 1, 612, 792, "January", "December", QSize(133, 172), 3},
         StyleCase{"ThreeYears", "3 Years", nullptr, 1, 612, 792,
-                  "THREE YEAR STANDARD BROADCAST CALENDAR", "2028", QSize(118, 172), 4},
+                  "THREE YEAR STANDARD BROADCAST CALENDAR", "2028", QSize(133, 172), 4},
         StyleCase{"KeyboardStrips", "Keyboard strips", nullptr, 1, 1008, 612, "January", "December",
-                  QSize(226, 134), 5},
+                  QSize(261, 158), 5},
         StyleCase{"PlanningCalendar", "Planning calendar", nullptr, 1, 612, 792,
                   "BROADCAST CALENDAR 2026", "December", QSize(133, 172), 6}),
     [](const ::testing::TestParamInfo<StyleCase>& info) { return std::string(info.param.name); });
@@ -381,7 +404,7 @@ TEST_F(AppWindow, LastYearAndStyleComeBackAtTheNextStart) {
     std::string year;
     bool threeYears = false;
     QSize preview;
-    failure = runProgram(scratch, {{"main window", [] { return mainWindow() != nullptr; },
+    failure = runProgram(scratch, {{"main window", [] { return mainWindow() && previewDrawn(); },
                                     [&] {
                                         year = yearText();
                                         threeYears = isChecked("3 Years");
@@ -391,7 +414,7 @@ TEST_F(AppWindow, LastYearAndStyleComeBackAtTheNextStart) {
     ASSERT_EQ(failure, "");
     EXPECT_EQ(year, "2031");
     EXPECT_TRUE(threeYears);
-    EXPECT_EQ(preview, QSize(118, 172));
+    EXPECT_EQ(preview, QSize(133, 172));
     // The second start cleared the first run's calendar away.
     EXPECT_TRUE(pdfFilesIn(scratch).empty());
 }
@@ -450,7 +473,7 @@ TEST_F(AppWindow, AStyleNumberOutOfRangeInTheSettingsFallsBackToYear) {
     writeText(scratch.settingsFile, "[Last]\nYear=2026\nStyle=9\n");
     bool yearStyle = false;
     QSize preview;
-    std::string failure = runProgram(scratch, {{"main window", [] { return mainWindow(); },
+    std::string failure = runProgram(scratch, {{"main window", [] { return previewDrawn(); },
                                                 [&] {
                                                     yearStyle = isChecked("Year");
                                                     preview = previewSize();
@@ -458,7 +481,7 @@ TEST_F(AppWindow, AStyleNumberOutOfRangeInTheSettingsFallsBackToYear) {
                                                 }}});
     ASSERT_EQ(failure, "");
     EXPECT_TRUE(yearStyle);
-    EXPECT_EQ(preview, QSize(128, 172));
+    EXPECT_EQ(preview, QSize(133, 172));
 }
 
 struct IntelligentYearCase {
