@@ -157,6 +157,10 @@ class IcsExport(unittest.TestCase):
         ):
             _, translated = self.events_of(self.export("2023", "--holidays", "ca", "--weeks", "--language", language))
             self.assertEqual({uid: translated[uid + "@merivane"][2] for uid in titles}, titles)
+            # Standard output carries the same titles as the file.
+            status, out, err = run("ics", "2023", "--holidays", "ca", "--weeks", "--language", language)
+            self.assertEqual((status, err), (0, ""))
+            self.assertEqual({uid: self.events_of(out)[1][uid + "@merivane"][2] for uid in titles}, titles)
             self.assertEqual(translated.keys() - canada.keys(), {uid for uid in translated if "-week-" in uid})
         for command in (["ics", "2022"], ["pdf", "--style", "year", "--year", "2022"]):
             status, out, err = run(*command, "--holidays", "uk")

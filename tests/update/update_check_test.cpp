@@ -300,23 +300,26 @@ TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
 }
 
 // A missing connection is reported once and ends the check; a server that refuses the
-// connection is named as such, and the web site is still offered. So is a missing HTTP library.
+// connection is named as such, and the web site is still offered. So is a missing HTTP library,
+// and one of another build, which is never called.
 TEST_F(UpdateCheckTest, NoConnectionIsToldApartFromARefusingServer) {
+    const std::string noModule =
+        "module (libmerivane_http.so) or a library it needs is missing; installing the";
     const struct {
         const char* site;
-        const char* text;
+        std::string text;
         bool missing;
-        bool withoutLibrary; // the client's library is not in the folder looked in
+        std::string libraryFolder; // where the client's library is looked for; "" its own
     } cases[] = {
-        {"https://no-such-host.invalid/", "No internet connection available.", true, false},
-        {"https://127.0.0.1:1/", "The server refused the connection.", false, false},
-        {"https://127.0.0.1:1/",
-         "module (libmerivane_http.so) or a library it needs is missing; installing the", false,
-         true},
+        {"https://no-such-host.invalid/", "No internet connection available.", true, ""},
+        {"https://127.0.0.1:1/", "The server refused the connection.", false, ""},
+        {"https://127.0.0.1:1/", noModule, false, program.folder.string()},
+        {"https://127.0.0.1:1/", noModule, false, MERIVANE_OTHER_BUILDS "/other-version"},
+        {"https://127.0.0.1:1/", noModule, false, MERIVANE_OTHER_BUILDS "/other-size"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        HttpSetTestModuleFolder(c.withoutLibrary ? program.folder.string() : "");
+        SCOPED_TRACE(c.text + " " + c.libraryFolder);
+        HttpSetTestModuleFolder(c.libraryFolder);
         writeText(program / "Zarn.ini", std::string("[Update]\nSite=") + c.site + "\n");
         answers["Error"] = [](QWidget* window) { press(window, "&OK"); };
         answers[kNoAnswer] = [](QWidget* window) { press(window, "&No, Thanks, I'm Good"); };
