@@ -42,6 +42,8 @@ const HolidayCase kCases[] = {
     {kCa, "good-friday", "2285-03-20", "", "Good Friday"},
     {kCa, "victoria", "1942-05-24", "1942-05-25", "Victoria Day"},
     {kCa, "victoria", "1952-05-19", "", "Victoria Day"},
+    // 25 May a Monday: the Monday before it, a week earlier.
+    {kCa, "victoria", "2026-05-18", "", "Victoria Day"},
     {kCa, "canada", "1923-07-01", "1923-07-02", "Dominion Day"},
     {kCa, "canada", "1983-07-01", "", "Canada Day"},
     {kCa, "thanksgiving", "1956", "", ""},

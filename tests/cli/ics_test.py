@@ -159,6 +159,10 @@ class IcsExport(unittest.TestCase):
             self.assertEqual({uid: translated[uid + "@merivane"][2] for uid in titles}, titles)
             self.assertEqual(str(calendar["NAME"]), {"fr": "Calendrier de radiodiffusion 2023",
                                                      "es": "Calendario de radiodifusión 2023"}[language])
+            # Standard output carries the same titles as the file.
+            status, out, err = run("ics", "2023", "--holidays", "ca", "--weeks", "--language", language)
+            self.assertEqual((status, err), (0, ""))
+            self.assertEqual({uid: self.events_of(out)[1][uid + "@merivane"][2] for uid in titles}, titles)
             self.assertEqual(translated.keys() - canada.keys(), {uid for uid in translated if "-week-" in uid})
         # Descriptions in the language too, the day observed in place of a holiday with them.
         descriptions = (

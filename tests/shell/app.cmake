@@ -3,6 +3,10 @@ set(MERIVANE_APP_TEST_LIBS merivane_app merivane_resources merivane_test_pdf mer
     Qt6::Widgets Qt6::Test)
 merivane_add_test(app_window_test SOURCES app_window_test.cpp app_harness.cpp
                   LIBS ${MERIVANE_APP_TEST_LIBS} LABELS program gui)
+target_compile_definitions(app_window_test PRIVATE
+    MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/share/locale"
+    MERIVANE_SAMPLE_LOGO="${CMAKE_SOURCE_DIR}/docs/sample-logo.png")
+add_dependencies(app_window_test merivane_catalogues)
 merivane_add_test(app_startup_test SOURCES app_startup_test.cpp app_harness.cpp
                   LIBS ${MERIVANE_APP_TEST_LIBS} LABELS program gui)
 # The same start-ups on a Wayland desktop without X (a headless Weston compositor).

@@ -258,6 +258,11 @@ TEST_F(AppStartup, FindsTheDesktopsPdfReaderInItsMimeLists) {
           {"data-dirs/applications/mimeinfo.cache",
            "[MIME Cache]\napplication/pdf=b.desktop;kde4-c.desktop"}},
          "kde4-c.desktop"},
+        // A removal holds for the added associations of every less important list.
+        {{{"config/mimeapps.list", "[Removed Associations]\napplication/pdf=a.desktop"},
+          {"data-dirs/applications/mimeapps.list",
+           "[Added Associations]\napplication/pdf=a.desktop;b.desktop"}},
+         "b.desktop"},
         {{{"config/mimeapps.list",
            "[Added Associations]\n#application/pdf=b.desktop\napplication/pdfx="
            "b.desktop\napplication/pdf = ../b.desktop;\x01b.desktop ; a.desktop"}},

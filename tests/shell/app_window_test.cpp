@@ -7,6 +7,7 @@
 #include "gui/form_events.h"
 #include "program/paths.h"
 #include "program/program.h"
+#include "program/settings.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -706,6 +707,60 @@ TEST_F(AppWindow, PreferencesShowTheCreditLineAndLogoAsTheUserLeftThem) {
     EXPECT_NE(tooLong.find("The credit line has 150 characters"), std::string::npos) << tooLong;
     EXPECT_TRUE(keptOpen);
     EXPECT_EQ(readText(scratch.settingsFile).find("WWW"), std::string::npos);
+}
+
+// The credit line, the logo and the calendars' language set in Preferences are what the next
+// start prints, in a window that keeps its own language.
+TEST_F(AppWindow, PagePreferencesReachTheCalendarsOfTheNextStart) {
+    setenv("MERIVANE_LOCALEDIR", MERIVANE_BUILD_LOCALES, 1);
+    startTranslations("");
+    const fs::path logo = scratch.root / "logo.png";
+    fs::copy_file(MERIVANE_SAMPLE_LOGO, logo);
+    const auto preferencesUp = [] { return modalTitled("User Preferences") != nullptr; };
+    std::string failure = runProgram(
+        scratch,
+        {mainWindowShown(),
+         {"open", [] { return true; }, [] { chooseMenuItem("&Preferences"); }},
+         {"set", preferencesUp,
+          [] {
+              QWidget* dialog = modalTitled("User Preferences");
+              QTest::keyClicks(dialog->findChild<QLineEdit*>(), "KZRN 101.5");
+              click(buttonIn(dialog, "Fran\u00e7ais"));
+              click(buttonIn(dialog, "&Browse..."));
+          }},
+         {"pick logo", [] { return modalTitled("Choose Your Logo") != nullptr; },
+          [&logo] {
+              auto* files = qobject_cast<QFileDialog*>(modalTitled("Choose Your Logo"));
+              ASSERT_NE(files, nullptr);
+              QLineEdit* name = files->findChild<QLineEdit*>("fileNameEdit");
+              ASSERT_NE(name, nullptr);
+              name->setText(QString::fromStdString(logo.string()));
+              QTest::keyClick(name, Qt::Key_Return);
+          }},
+         {"save", preferencesUp, [] { click(buttonIn(modalTitled("User Preferences"), "&Save")); }},
+         exitProgram()});
+    ASSERT_EQ(failure, "");
+    // A new process starts with nothing in memory.
+    global::pageBranding = {};
+    global::preferences = {};
+    // The window's buttons keep their English names.
+    failure = runProgram(scratch, {mainWindowShown(),
+                                   {"generate", [] { return true; },
+                                    [] {
+                                        typeYear("2026");
+                                        click(buttonIn(mainWindow(), "Year"));
+                                        click(buttonIn(mainWindow(), "&Generate"));
+                                    }},
+                                   waitForOpened(scratch, 1),
+                                   exitProgram()});
+    unsetenv("MERIVANE_LOCALEDIR");
+    ASSERT_EQ(failure, "");
+    const std::vector<PdfPage> pages = pagesOf(scratch.pdfFolder / "001Calendar.PDF");
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_TRUE(hasTextContaining(pages[0], "KZRN 101.5"));
+    EXPECT_EQ(pages[0].images.size(), 1u);
+    EXPECT_TRUE(hasTextContaining(pages[0], "Janvier"));
+    EXPECT_FALSE(hasTextContaining(pages[0], "January"));
 }
 
 TEST_F(AppWindow, HelpOpensTheTopicOfEachWindow) {

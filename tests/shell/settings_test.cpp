@@ -269,6 +269,11 @@ TEST_F(SettingsFile, PreferencesLoadWithDefaultsAndSaveAsFlags) {
         EXPECT_EQ(ReadWindowLanguage(), language) << value.substr(0, 20);
         EXPECT_EQ(global::preferences.pageLanguage, language) << value.substr(0, 20);
     }
+    // Each has a key of its own: calendars in Spanish from a French window.
+    writeText(ini, "[Display]\nLanguage=fr\nPageLanguage=es\n");
+    LoadPreferences();
+    EXPECT_EQ(ReadWindowLanguage(), Language::French);
+    EXPECT_EQ(global::preferences.pageLanguage, Language::Spanish);
     EXPECT_TRUE(SaveWindowLanguage(Language::English));
     SavePreferences({5, 0, Language::Spanish});
     EXPECT_EQ(ReadSetting(ini, "Display", "Language", ""), "en");

@@ -174,8 +174,8 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
 
 // Only the installer the download recorded goes, as it left it: an edited Install= never deletes
 // the user's own file, the settings, the program, a link or what it names, a FIFO, a second name
-// of another file, a changed file, another file of the same size and time in its place, or
-// anything outside.
+// of another file, a changed file (also one whose time was put back), another file of the same
+// size and time in its place, or anything outside.
 TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
     const struct {
         std::string install;
@@ -189,6 +189,7 @@ TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
         {"Zarn_6004.exe", "file", false},       {"notes.txt", "file", false},
         {"Zarn_6005.exe", "fifo", false},       {"Zarn_6006.exe", "changed", false},
         {"Zarn_6007.exe", "download", true},    {"Zarn_6008.exe", "replaced", false},
+        {"Zarn_6009.exe", "resized", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.install);
@@ -201,17 +202,25 @@ TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
         if (c.kind == "hard link") fs::create_hard_link(victim, target);
         if (c.kind == "folder") fs::create_directory(target);
         if (c.kind == "fifo") mkfifo(target.c_str(), 0600);
-        if (c.kind == "download" || c.kind == "changed" || c.kind == "replaced")
+        if (c.kind == "download" || c.kind == "changed" || c.kind == "replaced" ||
+            c.kind == "resized")
             plantDownload(c.install);
         if (c.kind == "changed") std::ofstream(target, std::ios::app) << "and more";
+        struct stat recorded {};
+        if (c.kind == "replaced" || c.kind == "resized") {
+            ASSERT_EQ(stat(target.c_str(), &recorded), 0);
+        }
+        const struct timespec times[] = {recorded.st_atim, recorded.st_mtim};
         // Another file of the same size and time put in the download's place.
         if (c.kind == "replaced") {
-            struct stat recorded {};
-            ASSERT_EQ(stat(target.c_str(), &recorded), 0);
             writeText(program / "other", "installer");
-            const struct timespec times[] = {recorded.st_atim, recorded.st_mtim};
             ASSERT_EQ(utimensat(AT_FDCWD, (program / "other").c_str(), times, 0), 0);
             fs::rename(program / "other", target);
+        }
+        // The same file, grown, with its time put back.
+        if (c.kind == "resized") {
+            std::ofstream(target, std::ios::app) << " grown";
+            ASSERT_EQ(utimensat(AT_FDCWD, target.c_str(), times, 0), 0);
         }
         startWith("");
         runWithAnswers([] { PostUpdateProcessing({}); });

@@ -301,14 +301,15 @@ TEST_F(UpdateCheckTest, CancelAsTheBarFillsStillCancels) {
 
 // A missing connection is reported once and ends the check; a server that refuses the
 // connection is named as such, and the web site is still offered. So is an HTTP library that
-// is missing, cut short, or found only in the parent folder of a copy that is not installed.
+// is missing, cut short, of another build (never called), or found only in the parent
+// folder of a copy that is not installed.
 TEST_F(UpdateCheckTest, NoConnectionIsToldApartFromARefusingServer) {
-    enum class Library { Own, Missing, CutShort, InParentFolder };
+    enum class Library { Own, Missing, CutShort, InParentFolder, OtherVersion, OtherSize };
     const char* kMissing = "module (libmerivane_http.so) or a library it needs is missing; "
                            "installing the";
     const struct {
         const char* site;
-        const char* text;
+        std::string text;
         bool missing;
         Library library;
     } cases[] = {
@@ -317,6 +318,8 @@ TEST_F(UpdateCheckTest, NoConnectionIsToldApartFromARefusingServer) {
         {"https://127.0.0.1:1/", kMissing, false, Library::Missing},
         {"https://127.0.0.1:1/", kMissing, false, Library::CutShort},
         {"https://127.0.0.1:1/", kMissing, false, Library::InParentFolder},
+        {"https://127.0.0.1:1/", kMissing, false, Library::OtherVersion},
+        {"https://127.0.0.1:1/", kMissing, false, Library::OtherSize},
     };
     // A portable copy in a folder others may write, where one of them planted an installed
     // copy's folders.
@@ -334,9 +337,12 @@ TEST_F(UpdateCheckTest, NoConnectionIsToldApartFromARefusingServer) {
     setenv("MERIVANE_PLANTED_MARK", mark.c_str(), 1);
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.library));
-        HttpSetTestModuleFolder(c.library == Library::Missing    ? program.folder.string()
-                                : c.library == Library::CutShort ? (program / "cut").string()
-                                                                 : "");
+        HttpSetTestModuleFolder(
+            c.library == Library::Missing        ? program.folder.string()
+            : c.library == Library::CutShort     ? (program / "cut").string()
+            : c.library == Library::OtherVersion ? MERIVANE_OTHER_BUILDS "/other-version"
+            : c.library == Library::OtherSize    ? MERIVANE_OTHER_BUILDS "/other-size"
+                                                 : "");
         HttpSetTestExecutableFolder(
             c.library == Library::InParentFolder ? (copy / "bin").string() + "/" : "");
         writeText(program / "Zarn.ini", std::string("[Update]\nSite=") + c.site + "\n");
