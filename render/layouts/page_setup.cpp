@@ -131,7 +131,8 @@ void drawCredit(const GenerationRequest& request, int x, int y, int size, int al
 
 namespace {
 // A style's boxes for the logo: the first suits wide logos; where the first is too low for a tall
-// logo to print at a usable size, the second is a narrower, taller one (empty otherwise).
+// logo to print at a usable size, the second is a narrower, taller one (empty otherwise). Every
+// style prints a portrait logo of 3 by 4 with no side under 24 points.
 struct StyleLogoBoxes {
     LogoBox first;
     LogoBox second;
@@ -141,8 +142,8 @@ constexpr StyleLogoBoxes kLogoBoxes[] = {
     {},
     // Month pages: left of the heading, above the grid.
     {{72, 18, 150, 34}, {}},
-    // Quarter pages: between the title and the first month, left of its heading.
-    {{72, 44, 130, 28}, {}},
+    // Quarter pages: between the title and the first month's rule, left of its heading.
+    {{72, 44, 130, 33}, {}},
     // The year page: at the top left, beside the title and the year.
     {{54, 18, 92, 92}, {}},
     // The three-year page: left of the title's rules, above the first year; a tall logo also

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -158,12 +158,16 @@ TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
         int width, height;
     };
     const std::string path = testing::TempDir() + "fit_logo.png";
-    for (const Logo logo : {Logo{"wide", 400, 60}, Logo{"tall", 60, 400}}) {
+    for (const Logo logo :
+         {Logo{"wide", 400, 60}, Logo{"tall", 60, 400}, Logo{"portrait", 60, 80}}) {
         writeText(path, pngPicture(logo.width, logo.height, PngRgb, 8));
         // Each style's content margin, where the logo's left edge stands.
-        const std::pair<Case, double> layouts[] = {
-            {Case{Year, 0, "year page"}, 54}, {kCases[0], 72}, {kCases[1], 72},
-            {kCases[4], 72},                  {kCases[5], 29}, {kCases[6], 36}};
+        const std::pair<Case, double> layouts[] = {{Case{Year, 0, "year page"}, 54},
+                                                   {kCases[0], 72},
+                                                   {kCases[1], 72},
+                                                   {kCases[4], 72},
+                                                   {kCases[5], 29},
+                                                   {kCases[6], 36}};
         for (const auto& [layout, margin] : layouts) {
             const std::string what = std::string(layout.name) + " with a " + logo.name + " logo";
             CalendarRequest request = {layout.style, 2026, layout.selection, true};
@@ -183,6 +187,8 @@ TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
                 EXPECT_GE(image.top, 18) << what;
                 EXPECT_LE(image.x + image.width, page.width - 18) << what;
                 EXPECT_LE(image.top + image.height, page.height - 18) << what;
+                // A portrait logo of 3 by 4 stays large enough to recognise.
+                if (logo.height == 80) EXPECT_GE(std::min(image.width, image.height), 24) << what;
             }
         }
     }
