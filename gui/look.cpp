@@ -388,8 +388,7 @@ std::string ezLoadPicture(const std::string& name) {
 std::string ezLoadPixels(const std::string& name, int width, int height, int channels,
                          const unsigned char* colour, const unsigned char* alpha) {
     ensureToolkit();
-    if (width < 1 || height < 1 || (channels != 1 && channels != 3) || colour == nullptr)
-        return {};
+    if (width < 1 || height < 1 || (channels != 1 && channels != 3) || colour == nullptr) return {};
     QImage image(width, height, QImage::Format_ARGB32);
     for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -212,8 +212,9 @@ void setBranding(const CalendarRequest& calendar, DrawingState& drawing, Library
         const double fit = std::min(static_cast<double>(box.width) / pixels->width,
                                     static_cast<double>(box.height) / pixels->height);
         const double scale = fit * kLogoPixelsPerInch / kPointsPerInch;
-        const LogoPixels kept = shrinkLogo(*pixels, static_cast<int>(std::ceil(pixels->width * scale)),
-                                           static_cast<int>(std::ceil(pixels->height * scale)));
+        const LogoPixels kept =
+            shrinkLogo(*pixels, static_cast<int>(std::ceil(pixels->width * scale)),
+                       static_cast<int>(std::ceil(pixels->height * scale)));
         drawing.logo = embedLogo(drawing.document, kept);
         drawing.logoWidth = pixels->width;
         drawing.logoHeight = pixels->height;

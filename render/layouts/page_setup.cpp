@@ -165,7 +165,8 @@ LogoBox logoBoxOf(int style, int imageWidth, int imageHeight) {
     if (style < Month || style > PlanningCalendar || imageWidth < 1 || imageHeight < 1) return {};
     const StyleLogoBoxes& boxes = kLogoBoxes[style];
     if (boxes.second.width == 0) return boxes.first;
-    return fitIn(boxes.second, imageWidth, imageHeight) > fitIn(boxes.first, imageWidth, imageHeight)
+    return fitIn(boxes.second, imageWidth, imageHeight) >
+                   fitIn(boxes.first, imageWidth, imageHeight)
                ? boxes.second
                : boxes.first;
 }

@@ -36,7 +36,10 @@ std::string pngPicture(int width, int height, int colour, int depth, bool interl
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = 0; y < height; ++y) {
             // Index 0 or 1 for every pixel of a palette's row, otherwise dark or light samples.
-            const unsigned char index1 = depth == 1 ? 0xFF : depth == 2 ? 0x55 : depth == 4 ? 0x11 : 1;
+            const unsigned char index1 = depth == 1   ? 0xFF
+                                         : depth == 2 ? 0x55
+                                         : depth == 4 ? 0x11
+                                                      : 1;
             const unsigned char sample = colour == PngPalette ? (y / 4 % 2 == 0 ? 0x00 : index1)
                                                               : (y / 4 % 2 == 0 ? 0x30 : 0xC0);
             std::vector<png_byte> row(rowBytes, sample);
