@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -169,11 +170,12 @@ int runPdf(int argc, char** argv) {
     // The settings file's credit line and logo are the window's; here only the options count.
     request.credit = credit;
     request.logo = logo;
+    // Read and decoded once: the pages print the very pixels that were checked.
     if (!logo.empty()) {
-        std::string bytes, problem;
-        ImageFacts facts{};
-        if (!readLogoFile(logo, bytes, facts, problem))
+        auto pixels = std::make_shared<LogoPixels>();
+        if (!loadLogo(logo, *pixels, problem))
             return fail(kExitFailure, logoProblemMessage(logo, problem));
+        request.logoPixels = std::move(pixels);
     }
 
     global::renderSeam.showMessage = printMessageLine;

@@ -233,6 +233,11 @@ void ezDefImageFolder(const std::string& folder);
 // "$NAME" loads the program's resource NAME; other names are files. Returns the picture to
 // hand to ezPicture/ezSetImage, "" when it cannot be loaded.
 std::string ezLoadPicture(const std::string& name);
+// A picture from pixels decoded elsewhere (8-bit samples row after row, 1 grey or 3 RGB a pixel,
+// alpha one a pixel or nullptr), kept under name in place of any earlier one of that name; no
+// file is read, nor a twice-size twin looked for. Returns name, "" for no pixels.
+std::string ezLoadPixels(const std::string& name, int width, int height, int channels,
+                         const unsigned char* colour, const unsigned char* alpha);
 std::string ezLoadIcon(const std::string& name);
 void ezSetImage(const std::string& form, int id, const std::string& picture);
 // Pixel size of a loaded picture; 0 x 0 when it is not loaded.

@@ -385,6 +385,27 @@ std::string ezLoadPicture(const std::string& name) {
     return name;
 }
 
+std::string ezLoadPixels(const std::string& name, int width, int height, int channels,
+                         const unsigned char* colour, const unsigned char* alpha) {
+    ensureToolkit();
+    if (width < 1 || height < 1 || (channels != 1 && channels != 3) || colour == nullptr) return {};
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * width + x;
+            const unsigned char* sample = colour + at * channels;
+            const int opacity = alpha ? alpha[at] : 255;
+            line[x] = channels == 1 ? qRgba(sample[0], sample[0], sample[0], opacity)
+                                    : qRgba(sample[0], sample[1], sample[2], opacity);
+        }
+    }
+    toolkit.pictures[name] = image;
+    toolkit.picturePaths.erase(name);
+    toolkit.sharpPictures.erase(name);
+    return name;
+}
+
 std::string ezLoadIcon(const std::string& name) {
     return ezLoadPicture(name);
 }

@@ -8,8 +8,10 @@
 #include "render/primitives.h"
 #include "render/seam.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +32,9 @@ constexpr const char* kFileSuffix = "Calendar.PDF";
 constexpr const char* kCreatorName = "Merivane";
 // The fonts' encoding holds the accented letters of French and Spanish.
 constexpr const char* kPageEncoding = "WinAnsiEncoding";
+// The logo is kept at no more pixels than a printer's 300 an inch can show.
+constexpr double kLogoPixelsPerInch = 300;
+constexpr double kPointsPerInch = 72;
 // How much of the saved document is handed on at a time.
 constexpr std::size_t kChunkSize = 16384;
 
@@ -192,27 +197,41 @@ void setDocumentInfo(HPDF_Doc document, const CalendarRequest& calendar) {
     HPDF_SetInfoDateAttr(document, HPDF_INFO_CREATION_DATE, creationDate());
 }
 
-// The user's credit line and logo, when given. A logo that cannot be used is reported (unless
-// quiet) and the calendar goes on without it; the front end that must not print without it
-// checks it first.
-void setBranding(const CalendarRequest& calendar, DrawingState& drawing, bool quiet) {
+// The user's credit line and logo, when given. A logo that cannot be used is reported once
+// (unless quiet) and the calendar goes on without it; the front end that must not print without
+// it checks it first.
+// The logo is kept at no more than 300 pixels an inch of the largest size the style prints it.
+void setBranding(const CalendarRequest& calendar, DrawingState& drawing, LibraryError& error,
+                 bool quiet) {
     const std::string credit = singleLineText(calendar.credit, kCreditLimit);
     if (!trimBlanks(credit).empty()) drawing.credit = credit;
-    if (calendar.logo.empty()) return;
-    std::string bytes, problem;
-    ImageFacts facts{};
-    if (!readLogoFile(calendar.logo, bytes, facts, problem)) {
-        if (quiet) return;
-        showMessage(translate(kLogoErrorTitle),
-                    logoProblemMessage(calendar.logo, problem) + "{f11,t4}",
-                    translate("The calendar is printed without the logo.{f6}"));
-        return;
+    if (calendar.logo.empty() && !calendar.logoPixels) return;
+    std::shared_ptr<const LogoPixels> pixels = calendar.logoPixels;
+    std::string problem;
+    if (!pixels) {
+        auto decoded = std::make_shared<LogoPixels>();
+        if (loadLogo(calendar.logo, *decoded, problem)) pixels = std::move(decoded);
     }
-    const auto* data = reinterpret_cast<const HPDF_BYTE*>(bytes.data());
-    const auto size = static_cast<HPDF_UINT>(bytes.size());
-    drawing.logo = facts.kind == ImageKind::Png
-                       ? HPDF_LoadPngImageFromMem(drawing.document, data, size)
-                       : HPDF_LoadJpegImageFromMem(drawing.document, data, size);
+    if (pixels) {
+        const LogoBox box = logoBoxOf(calendar.style, pixels->width, pixels->height);
+        const double fit = std::min(static_cast<double>(box.width) / pixels->width,
+                                    static_cast<double>(box.height) / pixels->height);
+        const double scale = fit * kLogoPixelsPerInch / kPointsPerInch;
+        const LogoPixels kept =
+            shrinkLogo(*pixels, static_cast<int>(std::ceil(pixels->width * scale)),
+                       static_cast<int>(std::ceil(pixels->height * scale)));
+        drawing.logo = embedLogo(drawing.document, kept);
+        drawing.logoWidth = pixels->width;
+        drawing.logoHeight = pixels->height;
+        if (drawing.logo) return;
+        // The document stays sound without the image; only the logo is given up.
+        problem = translate("the PDF library could not take its pixels");
+        error = {};
+        HPDF_ResetError(drawing.document);
+    }
+    if (quiet) return;
+    showMessage(translate(kLogoErrorTitle), logoProblemMessage(calendar.logo, problem) + "{f11,t4}",
+                translate("The calendar is printed without the logo.{f6}"));
 }
 
 // Creates the document and lets the style's layout draw it; errors the library reports on the
@@ -245,7 +264,7 @@ bool buildDocument(const CalendarRequest& calendar, GenerationRequest& request, 
     drawing.boldObliqueFont =
         HPDF_GetFont(drawing.document, "Helvetica-BoldOblique", kPageEncoding);
     setDocumentInfo(drawing.document, calendar);
-    setBranding(calendar, drawing, quiet);
+    setBranding(calendar, drawing, error, quiet);
     request.broadcastYear = broadcastYearTable(calendar.year);
     drawPages(request);
     return true;

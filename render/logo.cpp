@@ -6,16 +6,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
+#include <png.h>
 #include <sys/stat.h>
+#include <turbojpeg.h>
 #include <unistd.h>
-#include <vector>
-#include <zlib.h>
 
 namespace {
 
 constexpr std::string_view kPngSignature = "\x89PNG\r\n\x1a\n";
-constexpr std::size_t kInflateChunk = 65536;
 
 std::uint32_t bigEndian32(std::string_view data, std::size_t at) {
     return static_cast<std::uint32_t>(static_cast<unsigned char>(data[at])) << 24 |
@@ -27,6 +27,37 @@ std::uint32_t bigEndian32(std::string_view data, std::size_t at) {
 unsigned bigEndian16(std::string_view data, std::size_t at) {
     return static_cast<unsigned>(static_cast<unsigned char>(data[at])) << 8 |
            static_cast<unsigned char>(data[at + 1]);
+}
+
+// What the decoders say, as a user can read it: the first entry whose words the decoder's
+// message holds (ignoring case) gives the reason; any other message is quoted.
+struct DecoderReason {
+    const char* words;
+    const char* reason;
+};
+constexpr DecoderReason kDecoderReasons[] = {
+    {"crc error", N_("it is damaged (a checksum does not match)")},
+    {"not enough image data", N_("the file is cut short")},
+    {"read beyond end", N_("the file is cut short")},
+    {"premature end", N_("the file is cut short")},
+    {"invalid chunk type", N_("it holds a part no PNG reader knows")},
+    {"unknown critical chunk", N_("it holds a part no PNG reader knows")},
+    {"unsupported jpeg process", N_("it is a kind of JPEG (lossless) no common reader knows")},
+    {"unsupported jpeg data precision", N_("only 8-bit JPEG pictures can be read")},
+    {"out of memory", N_("there is not enough memory to read it")},
+    {"insufficient memory", N_("there is not enough memory to read it")},
+};
+
+bool holdsWords(std::string_view message, std::string_view words) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return std::search(message.begin(), message.end(), words.begin(), words.end(),
+                       [&](char a, char b) { return lower(a) == b; }) != message.end();
+}
+
+std::string decoderProblem(std::string_view message) {
+    for (const DecoderReason& known : kDecoderReasons)
+        if (holdsWords(message, known.words)) return translate(known.reason);
+    return fillIn(translate("it is damaged (%1)"), {message});
 }
 
 bool withinSideLimit(long long width, long long height, std::string& problem) {
@@ -44,246 +75,158 @@ bool withinSideLimit(long long width, long long height, std::string& problem) {
     return true;
 }
 
-struct PngHeader {
-    std::uint32_t width;
-    std::uint32_t height;
-    int depth;
-    int colourType;
-    int interlace;
+// Four samples a pixel become three (or two become one) in place, the fourth going to alpha;
+// an alpha that is opaque everywhere is dropped.
+void splitAlpha(LogoPixels& pixels) {
+    const std::size_t count = static_cast<std::size_t>(pixels.width) * pixels.height;
+    const int stride = pixels.channels + 1;
+    pixels.alpha.resize(count);
+    bool opaque = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        for (int c = 0; c < pixels.channels; ++c)
+            pixels.colour[i * pixels.channels + c] = pixels.colour[i * stride + c];
+        pixels.alpha[i] = pixels.colour[i * stride + pixels.channels];
+        opaque = opaque && pixels.alpha[i] == 0xFF;
+    }
+    pixels.colour.resize(count * pixels.channels);
+    pixels.colour.shrink_to_fit();
+    if (opaque) pixels.alpha = {};
+}
+
+// libpng's simplified reader reports errors by its return value; a warning (an odd colour
+// profile, a stray chunk) leaves the picture readable. Palette, tRNS, every bit depth and
+// interlacing come out as 8-bit grey or RGB with alpha where the file has transparency.
+bool decodePng(std::string_view data, LogoPixels& pixels, std::string& problem) {
+    // The size, from the header that must come first, is checked before libpng reads on.
+    if (data.size() >= 24 && data.substr(12, 4) == "IHDR" &&
+        !withinSideLimit(bigEndian32(data, 16), bigEndian32(data, 20), problem))
+        return false;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, data.data(), data.size())) {
+        problem = decoderProblem(image.message);
+        png_image_free(&image);
+        return false;
+    }
+    if (!withinSideLimit(image.width, image.height, problem)) {
+        png_image_free(&image);
+        return false;
+    }
+    const bool colour = (image.format & PNG_FORMAT_FLAG_COLOR) != 0;
+    const bool alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    image.format = (colour ? PNG_FORMAT_FLAG_COLOR : 0) | (alpha ? PNG_FORMAT_FLAG_ALPHA : 0);
+    // 16-bit samples are taken as sRGB-coded, as viewers show them, not as linear light.
+    image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
+    pixels = {
+        static_cast<int>(image.width), static_cast<int>(image.height), colour ? 3 : 1, {}, {}};
+    pixels.colour.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.colour.data(), 0, nullptr)) {
+        problem = decoderProblem(image.message);
+        png_image_free(&image);
+        pixels = {};
+        return false;
+    }
+    if (alpha) splitAlpha(pixels);
+    return true;
+}
+
+struct JpegHeader {
+    long long width = 0;
+    long long height = 0;
+    bool framed = false; // a frame header was found, giving the size
+    bool adobe = false;  // Adobe's APP14 segment: CMYK samples are stored inverted
 };
 
-// The samples per pixel of a colour type with the depths it allows; 0 for an unknown type.
-int pngChannels(int colourType, int depth) {
-    const bool eightOrSixteen = depth == 8 || depth == 16;
-    switch (colourType) {
-    case 0:
-        return depth == 1 || depth == 2 || depth == 4 || eightOrSixteen ? 1 : 0;
-    case 2:
-        return eightOrSixteen ? 3 : 0;
-    case 3:
-        return depth == 1 || depth == 2 || depth == 4 || depth == 8 ? 1 : 0;
-    case 4:
-        return eightOrSixteen ? 2 : 0;
-    case 6:
-        return eightOrSixteen ? 4 : 0;
-    default:
-        return 0;
-    }
-}
-
-// The image data inflates to exactly one filter byte (0 to 4) and the samples of every row.
-bool pngDataComplete(const std::vector<std::string_view>& pieces, const PngHeader& header,
-                     int channels, std::string& problem) {
-    const std::uint64_t rowBytes =
-        (static_cast<std::uint64_t>(header.width) * channels * header.depth + 7) / 8 + 1;
-    const std::uint64_t expected = rowBytes * header.height;
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) {
-        problem = translate("there is not enough memory to check it");
-        return false;
-    }
-    std::vector<unsigned char> out(kInflateChunk);
-    std::uint64_t produced = 0;
-    int status = Z_OK;
-    bool corrupt = false;
-    for (std::size_t piece = 0; piece < pieces.size() && status != Z_STREAM_END && !corrupt;
-         ++piece) {
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(pieces[piece].data()));
-        stream.avail_in = static_cast<uInt>(pieces[piece].size());
-        do {
-            stream.next_out = out.data();
-            stream.avail_out = static_cast<uInt>(out.size());
-            status = inflate(&stream, Z_NO_FLUSH);
-            const std::size_t got = out.size() - stream.avail_out;
-            for (std::size_t i = 0; i < got; ++i)
-                if ((produced + i) % rowBytes == 0 && out[i] > 4) corrupt = true;
-            produced += got;
-            if (produced > expected ||
-                (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR))
-                corrupt = true;
-        } while (stream.avail_out == 0 && status == Z_OK && !corrupt);
-    }
-    inflateEnd(&stream);
-    if (corrupt) {
-        problem = translate("its picture data is corrupt");
-        return false;
-    }
-    if (status != Z_STREAM_END || produced != expected) {
-        problem = translate("its picture data is incomplete");
-        return false;
-    }
-    return true;
-}
-
-// PNG: the 8-byte signature, then chunks of a 4-byte big-endian length, a 4-letter type, the
-// data and a CRC-32 over type and data. IHDR comes first (13 bytes: width, height, bit depth,
-// colour type, compression 0, filter 0, interlace 0 or 1); PLTE (a multiple of 3 bytes, at most
-// 256 colours and no more than the bit depth can index) comes before the IDAT chunks, which
-// follow one another and hold one zlib stream; IEND ends the file. A critical chunk (upper-case
-// first letter) of any other type cannot be read.
-bool checkPng(std::string_view data, ImageFacts& facts, std::string& problem) {
-    std::size_t at = kPngSignature.size();
-    PngHeader header{};
-    int channels = 0;
-    bool seenHeader = false, seenPalette = false, seenData = false, dataEnded = false;
-    std::vector<std::string_view> pieces;
-    for (;;) {
-        if (data.size() - at < 12) {
-            problem = translate("the file is cut short");
-            return false;
-        }
-        const std::uint32_t length = bigEndian32(data, at);
-        const std::string_view type = data.substr(at + 4, 4);
-        if (length > data.size() - at - 12) {
-            problem = translate("the file is cut short");
-            return false;
-        }
-        const std::string_view body = data.substr(at + 8, length);
-        const uLong crc = crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(type.data()),
-                                static_cast<uInt>(4 + length));
-        if (crc != bigEndian32(data, at + 8 + length)) {
-            problem = translate("it is corrupt (a checksum does not match)");
-            return false;
-        }
-        at += 12 + length;
-        if (!seenHeader) {
-            if (type != "IHDR" || length != 13) {
-                problem = translate("it is corrupt (no image header)");
-                return false;
-            }
-            header = {bigEndian32(body, 0), bigEndian32(body, 4),
-                      static_cast<unsigned char>(body[8]), static_cast<unsigned char>(body[9]),
-                      static_cast<unsigned char>(body[12])};
-            if (!withinSideLimit(header.width, header.height, problem)) return false;
-            channels = pngChannels(header.colourType, header.depth);
-            if (channels == 0 || body[10] != 0 || body[11] != 0 || header.interlace > 1) {
-                problem = translate("it is corrupt (an impossible image header)");
-                return false;
-            }
-            if (header.interlace == 1) {
-                problem = translate(
-                    "interlaced PNG pictures cannot be printed; save it without interlacing");
-                return false;
-            }
-            seenHeader = true;
-            continue;
-        }
-        if (type == "IEND") break;
-        if (type == "IDAT") {
-            if (dataEnded) {
-                problem = translate("it is corrupt (its picture data is split)");
-                return false;
-            }
-            seenData = true;
-            pieces.push_back(body);
-            continue;
-        }
-        if (seenData) dataEnded = true;
-        if (type == "PLTE") {
-            const std::size_t colours = length / 3;
-            if (seenData || seenPalette || length % 3 != 0 || colours < 1 || colours > 256 ||
-                header.colourType == 0 || header.colourType == 4 ||
-                (header.colourType == 3 && colours > (1u << header.depth))) {
-                problem = translate("it is corrupt (a bad palette)");
-                return false;
-            }
-            seenPalette = true;
-            continue;
-        }
-        if (type[0] >= 'A' && type[0] <= 'Z') {
-            problem = translate("it holds a part no PNG reader knows");
-            return false;
-        }
-    }
-    if (!seenData || (header.colourType == 3 && !seenPalette)) {
-        problem =
-            seenData ? translate("it is corrupt (no palette)") : translate("it holds no picture");
-        return false;
-    }
-    if (!pngDataComplete(pieces, header, channels, problem)) return false;
-    facts = {ImageKind::Png, static_cast<int>(header.width), static_cast<int>(header.height)};
-    return true;
-}
-
-bool isStartOfFrame(unsigned marker) {
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-}
-
-// JPEG: FF D8, then segments, each FF and a marker byte (FF fill bytes may come first); markers
-// D0 to D7 and 01 stand alone, every other one is followed by a 2-byte big-endian length that
-// counts itself. The frame header SOFn (C0 to CF but C4, C8, CC) holds the sample precision,
-// height, width and component count; the entropy-coded data follows the scan header SOS (DA)
-// and the file ends with FF D9. Only baseline, extended and progressive Huffman frames (C0, C1,
-// C2) of 8-bit grey or colour samples print everywhere.
-bool checkJpeg(std::string_view data, ImageFacts& facts, std::string& problem) {
+// The segments before the first scan, walked only for the size in the frame header (C0 to CF
+// but C4, C8 and CC) and for Adobe's segment; whether the rest can be read is TurboJPEG's call.
+JpegHeader jpegHeader(std::string_view data) {
+    JpegHeader header;
     std::size_t at = 2;
-    bool seenFrame = false;
-    for (;;) {
-        while (at < data.size() && static_cast<unsigned char>(data[at]) == 0xFF &&
-               at + 1 < data.size() && static_cast<unsigned char>(data[at + 1]) == 0xFF)
-            ++at;
-        if (data.size() - at < 2) {
-            problem = translate("the file is cut short");
-            return false;
-        }
-        if (static_cast<unsigned char>(data[at]) != 0xFF) {
-            problem = translate("it is corrupt (a segment does not start where it should)");
-            return false;
-        }
+    while (at + 4 <= data.size() && static_cast<unsigned char>(data[at]) == 0xFF) {
         const unsigned marker = static_cast<unsigned char>(data[at + 1]);
-        at += 2;
-        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) continue;
-        if (marker == 0xD8 || marker == 0xD9 || marker == 0x00) {
-            problem = translate("it is corrupt (it ends before its picture)");
-            return false;
-        }
-        if (data.size() - at < 2 || bigEndian16(data, at) < 2 ||
-            bigEndian16(data, at) > data.size() - at) {
-            problem = translate("the file is cut short");
-            return false;
-        }
-        const std::string_view body = data.substr(at + 2, bigEndian16(data, at) - 2);
-        at += 2 + body.size();
-        if (isStartOfFrame(marker)) {
-            if (seenFrame || body.size() < 6 ||
-                body.size() !=
-                    6 + 3 * static_cast<std::size_t>(static_cast<unsigned char>(body[5]))) {
-                problem = translate("it is corrupt (a bad frame header)");
-                return false;
-            }
-            const long long height = bigEndian16(body, 1), width = bigEndian16(body, 3);
-            if (!withinSideLimit(width, height, problem)) return false;
-            if (marker > 0xC2) {
-                problem =
-                    translate("it is a lossless or arithmetic-coded JPEG, which PDF readers cannot "
-                              "all show");
-                return false;
-            }
-            const int components = static_cast<unsigned char>(body[5]);
-            if (components == 4) {
-                problem =
-                    translate("CMYK JPEG pictures print in the wrong colours; save it as RGB");
-                return false;
-            }
-            if (body[0] != 8 || (components != 1 && components != 3)) {
-                problem = translate("only 8-bit grey or colour JPEG pictures can be printed");
-                return false;
-            }
-            facts = {ImageKind::Jpeg, static_cast<int>(width), static_cast<int>(height)};
-            seenFrame = true;
+        if (marker == 0xFF) {
+            ++at;
             continue;
         }
-        if (marker == 0xDA) break;
+        if (marker == 0xDA || marker == 0xD9) break;
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+            at += 2;
+            continue;
+        }
+        const std::size_t length = bigEndian16(data, at + 2);
+        const std::string_view body = data.substr(at + 4, length >= 2 ? length - 2 : 0);
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && !header.framed && body.size() >= 5) {
+            header = {bigEndian16(body, 3), bigEndian16(body, 1), true, header.adobe};
+        }
+        if (marker == 0xEE && body.substr(0, 5) == "Adobe") header.adobe = true;
+        at += 2 + length;
     }
-    if (!seenFrame) {
-        problem = translate("it is corrupt (no frame header)");
+    return header;
+}
+
+// Ink amounts to light: each colour is what its ink and black leave of white.
+void cmykToRgb(LogoPixels& pixels, bool inverted) {
+    const std::size_t count = static_cast<std::size_t>(pixels.width) * pixels.height;
+    for (std::size_t i = 0; i < count; ++i) {
+        unsigned ink[4];
+        for (int c = 0; c < 4; ++c) {
+            const unsigned sample = pixels.colour[i * 4 + c];
+            ink[c] = inverted ? 255 - sample : sample;
+        }
+        for (int c = 0; c < 3; ++c)
+            pixels.colour[i * 3 + c] =
+                static_cast<unsigned char>(((255 - ink[c]) * (255 - ink[3]) + 127) / 255);
+    }
+    pixels.colour.resize(count * 3);
+    pixels.colour.shrink_to_fit();
+    pixels.channels = 3;
+}
+
+// TurboJPEG reads the size from the frame header before decoding; baseline, progressive and
+// arithmetic-coded grey, colour and CMYK pictures decode. A warning leaves the picture usable,
+// except the end of the data coming before the end of the picture.
+bool decodeJpeg(std::string_view data, LogoPixels& pixels, std::string& problem) {
+    tjhandle decoder = tjInitDecompress();
+    if (!decoder) {
+        problem = translate("there is not enough memory to read it");
         return false;
     }
-    if (static_cast<unsigned char>(data[data.size() - 2]) != 0xFF ||
-        static_cast<unsigned char>(data[data.size() - 1]) != 0xD9) {
-        problem = translate("the file is cut short");
+    const JpegHeader header = jpegHeader(data);
+    if (header.framed && !withinSideLimit(header.width, header.height, problem)) {
+        tjDestroy(decoder);
         return false;
     }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+    int width = 0, height = 0, subsampling = 0, colourSpace = 0;
+    if (tjDecompressHeader3(decoder, bytes, data.size(), &width, &height, &subsampling,
+                            &colourSpace) != 0) {
+        problem = decoderProblem(tjGetErrorStr2(decoder));
+        tjDestroy(decoder);
+        return false;
+    }
+    if (!withinSideLimit(width, height, problem)) {
+        tjDestroy(decoder);
+        return false;
+    }
+    const bool cmyk = colourSpace == TJCS_CMYK || colourSpace == TJCS_YCCK;
+    const bool grey = colourSpace == TJCS_GRAY;
+    const int format = cmyk ? TJPF_CMYK : grey ? TJPF_GRAY : TJPF_RGB;
+    pixels = {width, height, cmyk ? 4 : grey ? 1 : 3, {}, {}};
+    pixels.colour.resize(static_cast<std::size_t>(width) * height * pixels.channels);
+    if (tjDecompress2(decoder, bytes, data.size(), pixels.colour.data(), width, 0, height, format,
+                      TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS) != 0) {
+        const std::string message = tjGetErrorStr2(decoder);
+        if (tjGetErrorCode(decoder) != TJERR_WARNING || holdsWords(message, "premature end")) {
+            problem = decoderProblem(message);
+            tjDestroy(decoder);
+            pixels = {};
+            return false;
+        }
+    }
+    tjDestroy(decoder);
+    if (cmyk) cmykToRgb(pixels, header.adobe);
     return true;
 }
 
@@ -300,20 +243,8 @@ std::string tooLargeText() {
                   {std::to_string(kLogoFileLimit / (1024 * 1024))});
 }
 
-} // namespace
-
-bool checkImageData(std::string_view data, ImageFacts& facts, std::string& problem) {
-    if (data.substr(0, kPngSignature.size()) == kPngSignature)
-        return checkPng(data, facts, problem);
-    if (data.size() >= 2 && static_cast<unsigned char>(data[0]) == 0xFF &&
-        static_cast<unsigned char>(data[1]) == 0xD8)
-        return checkJpeg(data, facts, problem);
-    problem = translate("it is not a PNG or JPEG picture");
-    return false;
-}
-
-bool readLogoFile(const std::string& path, std::string& bytes, ImageFacts& facts,
-                  std::string& problem) {
+// The file's bytes, read once; nothing is opened but a regular file.
+bool readLogoFile(const std::string& path, std::string& bytes, std::string& problem) {
     bytes.clear();
     // The kind is known before opening, so no device is ever opened and no FIFO waited on.
     struct stat info {};
@@ -367,11 +298,78 @@ bool readLogoFile(const std::string& path, std::string& bytes, ImageFacts& facts
         bytes.clear();
         return false;
     }
-    if (!checkImageData(bytes, facts, problem)) {
-        bytes.clear();
-        return false;
-    }
     return true;
+}
+
+} // namespace
+
+bool decodeLogo(std::string_view data, LogoPixels& pixels, std::string& problem) {
+    pixels = {};
+    if (data.substr(0, kPngSignature.size()) == kPngSignature)
+        return decodePng(data, pixels, problem);
+    if (data.size() >= 2 && static_cast<unsigned char>(data[0]) == 0xFF &&
+        static_cast<unsigned char>(data[1]) == 0xD8)
+        return decodeJpeg(data, pixels, problem);
+    problem = translate("it is not a PNG or JPEG picture");
+    return false;
+}
+
+bool loadLogo(const std::string& path, LogoPixels& pixels, std::string& problem) {
+    pixels = {};
+    std::string bytes;
+    return readLogoFile(path, bytes, problem) && decodeLogo(bytes, pixels, problem);
+}
+
+LogoPixels shrinkLogo(const LogoPixels& pixels, int width, int height) {
+    if (width >= pixels.width && height >= pixels.height) return pixels;
+    width = std::clamp(width, 1, pixels.width);
+    height = std::clamp(height, 1, pixels.height);
+    const bool masked = !pixels.alpha.empty();
+    LogoPixels out{width, height, pixels.channels, {}, {}};
+    out.colour.resize(static_cast<std::size_t>(width) * height * pixels.channels);
+    if (masked) out.alpha.resize(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const int top = static_cast<int>(static_cast<long long>(y) * pixels.height / height);
+        const int bottom = static_cast<int>(static_cast<long long>(y + 1) * pixels.height / height);
+        for (int x = 0; x < width; ++x) {
+            const int left = static_cast<int>(static_cast<long long>(x) * pixels.width / width);
+            const int right =
+                static_cast<int>(static_cast<long long>(x + 1) * pixels.width / width);
+            std::uint64_t sums[3] = {0, 0, 0}, weight = 0, alpha = 0;
+            for (int row = top; row < bottom; ++row) {
+                for (int column = left; column < right; ++column) {
+                    const std::size_t at = static_cast<std::size_t>(row) * pixels.width + column;
+                    const unsigned opacity = masked ? pixels.alpha[at] : 255;
+                    for (int c = 0; c < pixels.channels; ++c)
+                        sums[c] +=
+                            static_cast<std::uint64_t>(pixels.colour[at * pixels.channels + c]) *
+                            opacity;
+                    weight += opacity;
+                    alpha += opacity;
+                }
+            }
+            const std::size_t at = static_cast<std::size_t>(y) * width + x;
+            const std::uint64_t area = static_cast<std::uint64_t>(bottom - top) * (right - left);
+            for (int c = 0; c < pixels.channels; ++c)
+                out.colour[at * pixels.channels + c] =
+                    static_cast<unsigned char>(weight ? (sums[c] + weight / 2) / weight : 0);
+            if (masked) out.alpha[at] = static_cast<unsigned char>((alpha + area / 2) / area);
+        }
+    }
+    return out;
+}
+
+HPDF_Image embedLogo(HPDF_Doc document, const LogoPixels& pixels) {
+    const auto width = static_cast<HPDF_UINT>(pixels.width);
+    const auto height = static_cast<HPDF_UINT>(pixels.height);
+    HPDF_Image image = HPDF_LoadRawImageFromMem(
+        document, pixels.colour.data(), width, height,
+        pixels.channels == 1 ? HPDF_CS_DEVICE_GRAY : HPDF_CS_DEVICE_RGB, 8);
+    if (!image || pixels.alpha.empty()) return image;
+    HPDF_Image mask = HPDF_LoadRawImageFromMem(document, pixels.alpha.data(), width, height,
+                                               HPDF_CS_DEVICE_GRAY, 8);
+    if (!mask || HPDF_Image_AddSMask(image, mask) != HPDF_OK) return nullptr;
+    return image;
 }
 
 std::string logoProblemMessage(const std::string& path, const std::string& problem) {

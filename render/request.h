@@ -1,8 +1,10 @@
 #pragma once
 #include "calendar/broadcast_table.h"
 #include "common/translate.h"
+#include "render/logo.h"
 
 #include <hpdf.h>
+#include <memory>
 #include <string>
 
 enum CalendarStyle {
@@ -32,6 +34,9 @@ struct CalendarRequest {
     std::string credit = {};
     // The user's logo, a PNG or JPEG file; empty prints none.
     std::string logo = {};
+    // The logo as the caller already read and decoded it, printed instead of reading the file
+    // again (logo then only names it in messages); nullptr reads the file.
+    std::shared_ptr<const LogoPixels> logoPixels = {};
 };
 
 // The drawing state of one document, cleared at the start of every generation.
@@ -49,8 +54,11 @@ struct DrawingState {
     int centreX;
     // The user's credit line (UTF-8, one line); empty for the program's.
     std::string credit = {};
-    // The user's logo, one image of the document drawn on every page; nullptr for none.
+    // The user's logo, one image of the document drawn on every page; nullptr for none. It may
+    // be stored smaller than the picture, whose own size gives its shape and box.
     HPDF_Image logo;
+    int logoWidth;
+    int logoHeight;
 };
 
 // The record every layout receives.

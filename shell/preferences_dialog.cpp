@@ -153,11 +153,15 @@ void disableSaveButton() {
     ezDisableC(kPreferencesForm, kSaveButton);
 }
 
-// The logo's file name and a small picture of it; nothing for no logo or one that cannot be
-// used (the message has said why).
-void showLogo(const std::string& path) {
+// The logo's file name and its decoded pixels, as they print; nothing for no logo or one that
+// cannot be used (the message has said why).
+void showLogo(const std::string& path, const LogoPixels& pixels) {
     ezSetText(kPreferencesForm, kLogoText, path);
-    ezSetImage(kPreferencesForm, kLogoPreview, path.empty() ? "" : ezLoadPicture(path));
+    ezSetImage(kPreferencesForm, kLogoPreview,
+               path.empty() ? ""
+                            : ezLoadPixels(path, pixels.width, pixels.height, pixels.channels,
+                                           pixels.colour.data(),
+                                           pixels.alpha.empty() ? nullptr : pixels.alpha.data()));
 }
 
 void dialogLoad() {
@@ -172,12 +176,11 @@ void dialogLoad() {
     ezSetText(kPreferencesForm, kCreditText, workingBranding.credit);
     // A line longer than the field shows its start, as it is read.
     ezSetTextSelection(kPreferencesForm, kCreditText, 0, 0);
-    std::string bytes, problem;
-    ImageFacts facts{};
-    const bool usable =
-        workingBranding.logo.empty() || readLogoFile(workingBranding.logo, bytes, facts, problem);
+    std::string problem;
+    LogoPixels pixels;
     ezSetText(kPreferencesForm, kLogoText, workingBranding.logo);
-    if (usable && !workingBranding.logo.empty()) showLogo(workingBranding.logo);
+    if (!workingBranding.logo.empty() && loadLogo(workingBranding.logo, pixels, problem))
+        showLogo(workingBranding.logo, pixels);
     disableSaveButton();
 }
 
@@ -198,9 +201,9 @@ void chooseLogo() {
         ezOpenFileDialog(kPreferencesForm, translate("Choose Your Logo"), logoFolder(),
                          translate("PNG or JPEG pictures (*.png *.PNG *.jpg *.JPG *.jpeg *.JPEG)"));
     if (path.empty()) return;
-    std::string bytes, problem;
-    ImageFacts facts{};
-    if (!readLogoFile(path, bytes, facts, problem)) {
+    std::string problem;
+    LogoPixels pixels;
+    if (!loadLogo(path, pixels, problem)) {
         // A path of thousands of characters would not fit the screen; its start and its file
         // name tell which it is.
         constexpr std::size_t kLongestPathShown = 160;
@@ -209,7 +212,7 @@ void chooseLogo() {
         return;
     }
     workingBranding.logo = path;
-    showLogo(path);
+    showLogo(path, pixels);
     ezEnableC(kPreferencesForm, kSaveButton);
 }
 
@@ -401,7 +404,7 @@ void preferencesEvents(int controlId, int eventCode, int value, int& cancel) {
     case kClearButton:
         if (eventCode != kEventClick) return;
         workingBranding.logo.clear();
-        showLogo("");
+        showLogo("", LogoPixels{});
         ezEnableC(kPreferencesForm, kSaveButton);
         return;
     case kHelpButton:

@@ -2,7 +2,8 @@
 # Fuzzes every parser of outside data with libFuzzer, one target after the other, for a number
 # of seconds each (default 60): the leading-number rule, the settings store, the message-box
 # markup, merivane-cli's arguments, the RTF reader, the update site's version file, the
-# installer's address and the outside updater's "Updater.ini".
+# installer's address, the outside updater's "Updater.ini", the desktop's MIME application lists
+# and the logo decoder (whose pictures must then make a PDF qpdf accepts).
 # Usage: tools/fuzz.sh [seconds per target] [build folder, default build-fuzz] [target ...]
 # The clang build lives in its own folder; new inputs go to <build>/fuzz-corpus/<target> and
 # crashing inputs to <build>/fuzz-artifacts/<target>, so the seeds in the tree stay as they are.
@@ -19,7 +20,7 @@ case $build in
 esac
 [ $# -gt 2 ] && shift 2 || set --
 targets=${*:-fuzz_numbers fuzz_settings fuzz_markup fuzz_arguments fuzz_rtf fuzz_version_file
-fuzz_installer_address fuzz_updater_ini}
+fuzz_installer_address fuzz_updater_ini fuzz_mime_lists fuzz_logo}
 
 case $seconds in
 '' | *[!0-9]*)
@@ -43,6 +44,8 @@ seeds_of() {
     fuzz_version_file) echo "$root/tests/update/fuzz-version-file" ;;
     fuzz_installer_address) echo "$root/tests/update/fuzz-installer-address" ;;
     fuzz_updater_ini) echo "$root/tests/update/fuzz-updater-ini" ;;
+    fuzz_mime_lists) echo "$root/tests/shell/fuzz-mime-lists" ;;
+    fuzz_logo) echo "$root/tests/render/fuzz-logo" ;;
     *)
         echo "fuzz: unknown target '$1'" >&2
         exit 2

@@ -12,8 +12,13 @@ constexpr int kPageHeight = 612;
 constexpr int kLeftX = 29;
 constexpr int kRightX = 968;
 constexpr int kStrips = 9;
-constexpr int kFirstStripY = 40;
-constexpr int kStripPitch = 62;
+// The strips start low enough to leave the logo a box above them at a quarter inch from the
+// paper's edge, and keep a cutting gap between them.
+constexpr int kFirstStripY = 80;
+constexpr int kStripPitch = 57;
+// The credit line under the last strip, on the right margin.
+constexpr int kFooterY = 592;
+constexpr int kFooterSize = 7;
 constexpr int kMonthPitch = 79;
 // Right edges of the day columns from a block's left edge, Monday first.
 constexpr int kDayOffsets[8] = {0, 10, 20, 30, 40, 50, 60, 70};
@@ -21,8 +26,6 @@ constexpr int kRowStep = 7;
 constexpr float kHairlineWidth = 0.1f;
 // The week row draws no label on this page, so its position is never used.
 constexpr int kNoWeekLabelX = 0;
-// The logo stands in the margin above the first strip, which keeps its size and place.
-constexpr LogoBox kLogoBox = {kLeftX, 5, 160, 26};
 
 // The twelve month blocks of one strip whose name line stands at top.
 void drawStrip(GenerationRequest& request, int top) {
@@ -63,5 +66,7 @@ void drawKeyboardStripPage(GenerationRequest& request) {
         drawStrip(request, top);
         top += kStripPitch;
     }
-    drawLogo(request, kLogoBox);
+    drawCredit(request, kRightX, kFooterY, kFooterSize, AlignRight,
+               static_cast<float>(kRightX - kLeftX));
+    drawLogo(request);
 }

@@ -56,9 +56,14 @@ struct LogoBox {
     int width;
     int height;
 };
-// The user's logo scaled into the box with its aspect kept, at the box's left edge and centred
-// top to bottom; nothing without a logo.
-void drawLogo(const GenerationRequest& request, LogoBox box);
+// Where the style puts the logo: in a corner that holds nothing else, at least 18 points (a
+// quarter inch, where office printers print) from every paper edge, its left edge on the page's
+// content margin. A style may have a second, taller box; the one the picture of that size
+// prints largest in is taken.
+LogoBox logoBoxOf(int style, int imageWidth, int imageHeight);
+// The user's logo scaled into the style's box with its aspect kept, at the box's left edge and
+// centred top to bottom; nothing without a logo.
+void drawLogo(const GenerationRequest& request);
 
 // The holidays of a planner week as its notes column shows them, at the size (in points) that
 // fits the column's width.

@@ -31,8 +31,6 @@ constexpr int kWeekLabelInsetX = 2;
 constexpr int kHolidayNameSize = 9;
 constexpr int kHolidayNameDrop = 14;
 constexpr int kHolidayNameStep = 10;
-// The logo stands left of the heading, above the grid.
-constexpr LogoBox kLogoBox = {kLeftX, 6, 150, 42};
 constexpr int kFooterSize = 8;
 
 // Column i (Monday = 1) lies between edges[i] and edges[i + 1]; the widths step by a 32-bit
@@ -163,5 +161,5 @@ void drawMonthPage(GenerationRequest& request, int month) {
     if (fiveWeeks) drawFiveWeekNote(request, edges[1], kFooterY, kFooterSize);
     drawCredit(request, edges[8], kFooterY, kFooterSize, AlignRight,
                static_cast<float>(edges[8] - edges[1]) - fiveWeekNoteRoom(request, kFooterSize));
-    drawLogo(request, kLogoBox);
+    drawLogo(request);
 }

@@ -129,12 +129,55 @@ void drawCredit(const GenerationRequest& request, int x, int y, int size, int al
     drawText(drawing.page, text, x, y, drawing.regularFont, size, alignment);
 }
 
-void drawLogo(const GenerationRequest& request, LogoBox box) {
+namespace {
+// A style's boxes for the logo: the first suits wide logos; where the first is too low for a tall
+// logo to print at a usable size, the second is a narrower, taller one (empty otherwise). Every
+// style prints a portrait logo of 3 by 4 with no side under 24 points.
+struct StyleLogoBoxes {
+    LogoBox first;
+    LogoBox second;
+};
+// In the order of CalendarStyle.
+constexpr StyleLogoBoxes kLogoBoxes[] = {
+    {},
+    // Month pages: left of the heading, above the grid.
+    {{72, 18, 150, 34}, {}},
+    // Quarter pages: between the title and the first month's rule, left of its heading.
+    {{72, 44, 130, 33}, {}},
+    // The year page: at the top left, beside the title and the year.
+    {{54, 18, 92, 92}, {}},
+    // The three-year page: left of the title's rules, above the first year; a tall logo also
+    // takes the room left of that year and its first month.
+    {{72, 18, 76, 16}, {72, 18, 28, 36}},
+    // Keyboard strips: in the margin above the first strip.
+    {{29, 18, 160, 54}, {}},
+    // The planner: at the top left, left of the title and above the rule under it.
+    {{36, 18, 58, 44}, {}},
+};
+
+// How large a picture prints in the box, as a share of its own size.
+double fitIn(LogoBox box, double width, double height) {
+    return std::min(box.width / width, box.height / height);
+}
+} // namespace
+
+LogoBox logoBoxOf(int style, int imageWidth, int imageHeight) {
+    if (style < Month || style > PlanningCalendar || imageWidth < 1 || imageHeight < 1) return {};
+    const StyleLogoBoxes& boxes = kLogoBoxes[style];
+    if (boxes.second.width == 0) return boxes.first;
+    return fitIn(boxes.second, imageWidth, imageHeight) >
+                   fitIn(boxes.first, imageWidth, imageHeight)
+               ? boxes.second
+               : boxes.first;
+}
+
+void drawLogo(const GenerationRequest& request) {
     const DrawingState& drawing = request.drawing;
     if (!drawing.logo) return;
-    const float imageWidth = static_cast<float>(HPDF_Image_GetWidth(drawing.logo));
-    const float imageHeight = static_cast<float>(HPDF_Image_GetHeight(drawing.logo));
+    const float imageWidth = static_cast<float>(drawing.logoWidth);
+    const float imageHeight = static_cast<float>(drawing.logoHeight);
     if (imageWidth <= 0 || imageHeight <= 0) return;
+    const LogoBox box = logoBoxOf(request.calendar.style, drawing.logoWidth, drawing.logoHeight);
     const float scale = std::min(static_cast<float>(box.width) / imageWidth,
                                  static_cast<float>(box.height) / imageHeight);
     const float width = imageWidth * scale, height = imageHeight * scale;

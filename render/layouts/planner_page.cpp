@@ -49,8 +49,6 @@ constexpr int kTitleSize = 28;
 constexpr int kSmallestTitleSize = 18;
 constexpr int kFooterSize = 8;
 constexpr int kSmallestFooterSize = 6;
-// The logo stands at the top left, left of the title and above the rule under it.
-constexpr LogoBox kLogoBox = {kTableLeftX, 8, 58, 50};
 
 // The widest a header text may be: its column, from the left rule to its anchor.
 float headingRoom(int leftRule, int anchorX) {
@@ -239,5 +237,5 @@ void drawPlannerPage(GenerationRequest& request) {
     y += kFooterStep;
     drawCredit(request, kCentreX, y, kFooterSize, AlignCentre,
                static_cast<float>(kTableRightX - kTableLeftX));
-    drawLogo(request, kLogoBox);
+    drawLogo(request);
 }

@@ -33,8 +33,6 @@ constexpr int kFooterY = 748;
 constexpr int kTitleSize = 16;
 constexpr int kSmallestTitleSize = 10;
 constexpr int kFooterSize = 9;
-// The logo stands between the title and the first month, left of its heading.
-constexpr LogoBox kLogoBox = {kLeftX, 44, 130, 28};
 
 // One boxed month grid under its heading, whose baseline is top.
 void drawMonthBand(GenerationRequest& request, const BroadcastYearTable& table, int month, int year,
@@ -125,5 +123,5 @@ void drawQuarterPage(GenerationRequest& request, int firstMonth) {
     drawFiveWeekNote(request, kLeftX, kFooterY, kFooterSize);
     drawCredit(request, kRightX, kFooterY, kFooterSize, AlignRight,
                static_cast<float>(kRightX - kLeftX) - fiveWeekNoteRoom(request, kFooterSize));
-    drawLogo(request, kLogoBox);
+    drawLogo(request);
 }

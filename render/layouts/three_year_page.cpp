@@ -26,8 +26,6 @@ constexpr int kFooterY = 760;
 constexpr int kTitleSize = 12;
 constexpr int kSmallestTitleSize = 8;
 constexpr int kFooterSize = 7;
-// The logo stands at the top left, left of the title's rules and above the first column.
-constexpr LogoBox kLogoBox = {20, 4, 120, 28};
 
 // One year's twelve months stacked in the given column (1 to 3); table is that year's broadcast
 // calendar.
@@ -101,5 +99,5 @@ void drawThreeYearPage(GenerationRequest& request) {
     drawFiveWeekNote(request, kLeftX, kFooterY, kFooterSize);
     drawCredit(request, kRightX, kFooterY, kFooterSize, AlignRight,
                static_cast<float>(kRightX - kLeftX) - fiveWeekNoteRoom(request, kFooterSize));
-    drawLogo(request, kLogoBox);
+    drawLogo(request);
 }

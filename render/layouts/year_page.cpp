@@ -32,8 +32,6 @@ constexpr int kTitleY = 60;
 constexpr int kYearY = 96;
 constexpr int kFooterY = 748;
 constexpr int kFooterSize = 7;
-// The logo stands at the top left, beside the title and the year.
-constexpr LogoBox kLogoBox = {kLeftEdge, 14, 92, 92};
 constexpr int kBandHeadingSize = 12;
 constexpr int kWeekdaySize = 8;
 constexpr int kDaySize = 12;
@@ -131,5 +129,5 @@ void drawYearPage(GenerationRequest& request) {
     drawFiveWeekNote(request, kLeftEdge, kFooterY, kFooterSize);
     drawCredit(request, kRightEdge, kFooterY, kFooterSize, AlignRight,
                static_cast<float>(kRightEdge - kLeftEdge) - fiveWeekNoteRoom(request, kFooterSize));
-    drawLogo(request, kLogoBox);
+    drawLogo(request);
 }

@@ -13,7 +13,8 @@ void appendBytes(png_structp png, png_bytep data, png_size_t size) {
 void flushNothing(png_structp) {}
 } // namespace
 
-std::string pngPicture(int width, int height, int colour, int depth, bool interlaced) {
+std::string pngPicture(int width, int height, int colour, int depth, bool interlaced,
+                       bool transparent) {
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -23,6 +24,8 @@ std::string pngPicture(int width, int height, int colour, int depth, bool interl
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     const png_color palette[2] = {{20, 40, 120}, {220, 30, 40}};
     if (colour == PngPalette) png_set_PLTE(png, info, palette, 2);
+    const png_byte opacity[2] = {0, 128};
+    if (colour == PngPalette && transparent) png_set_tRNS(png, info, opacity, 2, nullptr);
     png_write_info(png, info);
     const int channels = colour == PngRgb         ? 3
                          : colour == PngRgba      ? 4
@@ -32,8 +35,12 @@ std::string pngPicture(int width, int height, int colour, int depth, bool interl
     const int passes = interlaced ? png_set_interlace_handling(png) : 1;
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = 0; y < height; ++y) {
-            // Index 0 or 1 for a palette, otherwise dark or light samples.
-            const unsigned char sample = colour == PngPalette ? (y / 4 % 2 == 0 ? 0x00 : 0x11)
+            // Index 0 or 1 for every pixel of a palette's row, otherwise dark or light samples.
+            const unsigned char index1 = depth == 1   ? 0xFF
+                                         : depth == 2 ? 0x55
+                                         : depth == 4 ? 0x11
+                                                      : 1;
+            const unsigned char sample = colour == PngPalette ? (y / 4 % 2 == 0 ? 0x00 : index1)
                                                               : (y / 4 % 2 == 0 ? 0x30 : 0xC0);
             std::vector<png_byte> row(rowBytes, sample);
             png_write_row(png, row.data());

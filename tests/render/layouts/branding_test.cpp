@@ -69,9 +69,9 @@ class Branding : public ::testing::Test {
 };
 } // namespace
 
-// Each file is refused, naming the file and the reason, and the calendar printed without a logo
-// (reason nullptr: the logo is printed); a hostile header is refused before its pixels take any
-// memory.
+// Each file is refused, naming the file and the reason once, and the calendar printed without
+// a logo (reason nullptr: the logo is printed); a hostile header is refused before its pixels
+// take any memory. The pictures themselves are in logo_pictures_test.cpp.
 TEST_F(Branding, LogoFilesAreTakenOrRefusedWithTheirReason) {
     const std::string png = pngPicture(300, 100, PngRgb, 8);
     const std::string jpeg = jpegPicture(300, 100, 3);
@@ -81,8 +81,6 @@ TEST_F(Branding, LogoFilesAreTakenOrRefusedWithTheirReason) {
     const auto linkTo = [](std::string target) {
         return [target](const fs::path& path) { fs::create_symlink(target, path); };
     };
-    std::string corrupt = png;
-    corrupt[60] = static_cast<char>(corrupt[60] ^ 0x55);
     std::string hugeJpeg = jpeg;
     const std::size_t frame = hugeJpeg.find("\xFF\xC0");
     for (std::size_t i = 5; i <= 8; ++i)
@@ -101,24 +99,12 @@ TEST_F(Branding, LogoFilesAreTakenOrRefusedWithTheirReason) {
         {"big.png", bytes(png + std::string(11 * 1024 * 1024, '\0')), "larger than 10 MB"},
         {"limit.png", bytes(png + std::string(10 * 1024 * 1024 - png.size(), '\0')), nullptr},
         {"text.png", bytes("This is not a picture.\n"), "not a PNG or JPEG picture"},
-        {"cut.png", bytes(png.substr(0, png.size() / 2)), "cut short"},
-        {"corrupt.png", bytes(corrupt), "checksum"},
         {"huge.png", bytes(hugePngHeader(100000, 100000)), "100000 x 100000 pixels"},
         {"huge.jpg", bytes(hugeJpeg), "65535 x 65535 pixels"},
         {"wide.png", bytes(pngPicture(2001, 1, PngGrey, 1)), "2001 x 1 pixels"},
         {"tall.png", bytes(pngPicture(1, 2000, PngGrey, 1)), nullptr},
-        {"interlaced.png", bytes(pngPicture(40, 20, PngRgb, 8, true)), "interlaced"},
-        {"cmyk.jpg", bytes(jpegPicture(40, 20, 4)), "CMYK"},
-        {"cut.jpg", bytes(jpeg.substr(0, jpeg.size() - 100)), "cut short"},
         {"rgb.png", bytes(png), nullptr},
-        {"grey1.png", bytes(pngPicture(40, 20, PngGrey, 1)), nullptr},
-        {"rgb16.png", bytes(pngPicture(40, 20, PngRgb, 16)), nullptr},
-        {"rgba.png", bytes(pngPicture(40, 20, PngRgba, 8)), nullptr},
-        {"grey-alpha16.png", bytes(pngPicture(40, 20, PngGreyAlpha, 16)), nullptr},
-        {"palette.png", bytes(pngPicture(40, 20, PngPalette, 4)), nullptr},
         {"logo.jpg", bytes(jpeg), nullptr},
-        {"progressive.jpg", bytes(jpegPicture(40, 20, 3, true)), nullptr},
-        {"grey.jpg", bytes(jpegPicture(40, 20, 1)), nullptr},
         {"logo-link.png", linkTo("rgb.png"), nullptr},
     };
     for (const auto& logo : cases) {
@@ -195,7 +181,7 @@ TEST_F(Branding, PagesWithoutCreditOrLogoAreUnchanged) {
         EXPECT_EQ(plain, blank) << "style " << style;
         for (const PdfPage& page : pages) {
             EXPECT_TRUE(page.images.empty() && page.imageObjects.empty()) << "style " << style;
-            EXPECT_EQ(findText(page, kCreditLine) != nullptr, style != KeyboardStrips);
+            EXPECT_NE(findText(page, kCreditLine), nullptr) << "style " << style;
         }
     }
     unsetenv("SOURCE_DATE_EPOCH");

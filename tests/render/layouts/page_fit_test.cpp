@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -147,8 +148,9 @@ TEST(LayoutFit, EveryStyleKeepsItsTextsApartAndOnThePage) {
     }
 }
 
-// A wide and a tall logo and the longest credit line on every style: the logo keeps its shape
-// and clears every text and rule, and the line shrinks and is cut before it meets the five-week
+// A wide and a tall logo and the longest credit line on every style: the logo keeps its shape,
+// stands on the content margin a quarter inch or more from the paper's edges, clears every text
+// and rule, and the line shrinks and is cut before it meets the five-week
 // note.
 TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
     struct Logo {
@@ -156,10 +158,17 @@ TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
         int width, height;
     };
     const std::string path = testing::TempDir() + "fit_logo.png";
-    for (const Logo logo : {Logo{"wide", 400, 60}, Logo{"tall", 60, 400}}) {
+    for (const Logo logo :
+         {Logo{"wide", 400, 60}, Logo{"tall", 60, 400}, Logo{"portrait", 60, 80}}) {
         writeText(path, pngPicture(logo.width, logo.height, PngRgb, 8));
-        for (const Case& layout :
-             {Case{Year, 0, "year page"}, kCases[0], kCases[1], kCases[4], kCases[5], kCases[6]}) {
+        // Each style's content margin, where the logo's left edge stands.
+        const std::pair<Case, double> layouts[] = {{Case{Year, 0, "year page"}, 54},
+                                                   {kCases[0], 72},
+                                                   {kCases[1], 72},
+                                                   {kCases[4], 72},
+                                                   {kCases[5], 29},
+                                                   {kCases[6], 36}};
+        for (const auto& [layout, margin] : layouts) {
             const std::string what = std::string(layout.name) + " with a " + logo.name + " logo";
             CalendarRequest request = {layout.style, 2026, layout.selection, true};
             request.credit = std::string(kCreditLimit, 'W');
@@ -169,9 +178,17 @@ TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
             for (const PdfPage& page : pages) {
                 expectPageFits(page, what);
                 ASSERT_EQ(page.images.size(), 1u) << what;
-                EXPECT_NEAR(page.images[0].width / page.images[0].height,
+                const PdfImage& image = page.images[0];
+                EXPECT_NEAR(image.width / image.height,
                             static_cast<double>(logo.width) / logo.height, 0.01)
                     << what;
+                // Where office printers print: a quarter inch from every edge of the paper.
+                EXPECT_DOUBLE_EQ(image.x, margin) << what;
+                EXPECT_GE(image.top, 18) << what;
+                EXPECT_LE(image.x + image.width, page.width - 18) << what;
+                EXPECT_LE(image.top + image.height, page.height - 18) << what;
+                // A portrait logo of 3 by 4 stays large enough to recognise.
+                if (logo.height == 80) EXPECT_GE(std::min(image.width, image.height), 24) << what;
             }
         }
     }
