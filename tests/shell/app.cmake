@@ -4,7 +4,7 @@ set(MERIVANE_APP_TEST_LIBS merivane_app merivane_resources merivane_test_pdf mer
 merivane_add_test(app_window_test SOURCES app_window_test.cpp app_harness.cpp
                   LIBS ${MERIVANE_APP_TEST_LIBS} LABELS program gui)
 target_compile_definitions(app_window_test PRIVATE
-    MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/share/locale"
+    MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/bin/locale"
     MERIVANE_SAMPLE_LOGO="${CMAKE_SOURCE_DIR}/docs/sample-logo.png")
 add_dependencies(app_window_test merivane_catalogues)
 merivane_add_test(app_startup_test SOURCES app_startup_test.cpp app_harness.cpp
@@ -59,5 +59,5 @@ merivane_add_test(app_preview_test SOURCES app_preview_test.cpp app_harness.cpp
                   LIBS ${MERIVANE_APP_TEST_LIBS} LABELS program gui render)
 target_compile_definitions(app_preview_test PRIVATE
                            MERIVANE_SAMPLE_LOGO="${CMAKE_SOURCE_DIR}/docs/sample-logo.png"
-                           MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/share/locale")
+                           MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/bin/locale")
 add_dependencies(app_preview_test merivane_catalogues)

@@ -196,6 +196,8 @@ TEST_F(AppStartup, ALanguageWithoutItsCatalogueIsSaidOnce) {
                    }}});
     unsetenv("MERIVANE_LOCALEDIR");
     EXPECT_EQ(failure, "");
+    // The box breaks its lines where its width ends, which differs from one desktop to another.
+    std::replace(warning.begin(), warning.end(), '\n', ' ');
     EXPECT_NE(warning.find("is shown in English"), std::string::npos) << warning;
     EXPECT_TRUE(english);
 }
