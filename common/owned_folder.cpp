@@ -2,12 +2,27 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr const char* kInstalledDataFolder = "../share/merivane";
+
+// The user's private group (a group of the user's name with no other member), which systems
+// that give each user one leave able to write the home folder.
+bool isUsersOwnGroup(gid_t group) {
+    const passwd* user = getpwuid(getuid());
+    const struct group* entry = getgrgid(group);
+    if (user == nullptr || entry == nullptr || group != user->pw_gid) return false;
+    if (std::strcmp(entry->gr_name, user->pw_name) != 0) return false;
+    for (char** member = entry->gr_mem; *member != nullptr; ++member)
+        if (std::strcmp(*member, user->pw_name) != 0) return false;
+    return true;
+}
 
 // A folder on the way may be a shared one with the sticky bit (/tmp): others may add their own
 // entries there but not replace this user's, and the next folder down is checked in its turn.
@@ -16,7 +31,8 @@ bool ownedSafely(const std::string& folder, bool onTheWay) {
     if (lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
     if (status.st_uid != 0 && status.st_uid != getuid()) return false;
     if (onTheWay && (status.st_mode & S_ISVTX) != 0) return true;
-    return (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    if ((status.st_mode & S_IWOTH) != 0) return false;
+    return (status.st_mode & S_IWGRP) == 0 || isUsersOwnGroup(status.st_gid);
 }
 
 std::string resolved(const std::string& path) {

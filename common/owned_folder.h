@@ -2,8 +2,9 @@
 #include <string>
 
 // True when path is a folder and it and every folder above it (links resolved) belong to root
-// or to this user and neither their group nor others may write to them (a folder above it may
-// be a shared one with the sticky bit, such as /tmp): no other user can have put anything there.
+// or to this user and neither their group (unless it is the user's private group) nor others
+// may write to them (a folder above it may be a shared one with the sticky bit, such as /tmp):
+// no other user can have put anything there.
 bool isFolderOwnedSafely(const std::string& path);
 
 // The folder `relative` ("../lib/merivane") of an installed copy, resolved and ending with "/";

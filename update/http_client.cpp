@@ -51,15 +51,18 @@ const HttpPluginTable* loadedModule() {
     return stub.testFolder.empty() ? stub.module : stub.testModule;
 }
 
-// True when the file at path holds everything the loader maps: an ELF header of this machine's
-// class, its program headers, and every loaded segment's bytes. A library cut short (a copy
-// on a full disk) would otherwise be mapped past its end and stop the program with SIGBUS.
+// True when the file at path is a regular file of root's or the user's that no one else may
+// write, holding everything the loader maps: an ELF header of this machine's class, its
+// program headers, and every loaded segment's bytes. A library cut short (a copy on a full
+// disk) would otherwise be mapped past its end and stop the program with SIGBUS.
 bool isWholeLibrary(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat status {};
     ElfW(Ehdr) header{};
     const bool readable = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+                          (status.st_uid == 0 || status.st_uid == getuid()) &&
+                          (status.st_mode & (S_IWGRP | S_IWOTH)) == 0 &&
                           pread(fd, &header, sizeof header, 0) == sizeof header;
     const auto size = static_cast<std::uint64_t>(readable ? status.st_size : 0);
     bool whole = readable && std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&

@@ -146,27 +146,4 @@ TEST(Translate, LooksUpTheBuiltCataloguesAndFallsBackToEnglish) {
     fs::remove_all(root);
 }
 
-// The window's language stays inside the program: a process it starts sees the caller's
-// LANGUAGE, or none when the caller had none.
-TEST(Translate, ChildrenInheritTheCallersLanguage) {
-    setenv("MERIVANE_LOCALEDIR", MERIVANE_LOCALE_DIR, 1);
-    startTranslations("");
-    for (const char* callers : {"de:en", ""}) {
-        if (callers[0] == '\0')
-            unsetenv("LANGUAGE");
-        else
-            setenv("LANGUAGE", callers, 1);
-        setWindowLanguage(Language::French);
-        EXPECT_STREQ(translate("&Cancel"), "A&nnuler");
-        EXPECT_STREQ(translateIn(Language::Spanish, "&Cancel"), "&Cancelar");
-        FILE* child = popen("printf '%s' \"${LANGUAGE-unset}\"", "r");
-        ASSERT_NE(child, nullptr);
-        char seen[64] = {};
-        const std::size_t length = fread(seen, 1, sizeof seen - 1, child);
-        pclose(child);
-        EXPECT_EQ(std::string(seen, length), callers[0] == '\0' ? "unset" : callers);
-    }
-    setWindowLanguage(Language::English);
-}
-
 } // namespace

@@ -202,6 +202,24 @@ TEST_F(AppStartup, ALanguageWithoutItsCatalogueIsSaidOnce) {
     EXPECT_TRUE(english);
 }
 
+// The window's language stays inside it: the PDF viewer starts with the caller's LANGUAGE.
+TEST_F(AppStartup, ThePdfViewerSeesTheCallersLanguage) {
+    makeFakeDesktop(scratch.root, "#!/bin/sh\nprintf '%s\\n' \"${LANGUAGE-unset}\" >> '" +
+                                      scratch.openedLog.string() + "'\n");
+    setenv("LANGUAGE", "de", 1);
+    std::string failure =
+        runProgram(scratch, {{"main window", [] { return mainWindow(); },
+                              [] {
+                                  typeYear("2026");
+                                  click(buttonIn(mainWindow(), "&Generate"));
+                              }},
+                             {"opened", [&] { return !openedFiles(scratch).empty(); },
+                              [] { click(buttonIn(mainWindow(), "E&xit")); }}});
+    unsetenv("LANGUAGE");
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(openedFiles(scratch), std::vector<std::string>{"de"});
+}
+
 TEST(AppStartupReader, WithoutAPdfReaderWarnsAndGenerateWaitsForAnEdit) {
     const AppScratch scratch = makeAppScratch(false);
     std::string warning;
