@@ -159,6 +159,8 @@ TEST_F(Branding, CreditLinePrintsAsTypedWithinItsPlace) {
         {"Caf\u00e9 \u00dcn\u00efcode \u2014 \u0141\u00f3d\u017a \u201cq\u201d \u20ac",
          "Caf\u00e9 \u00dcn\u00efcode \u2014 L\u00f3dz \u201cq\u201d \u20ac", 8},
         {"Line\nbreak\tand\x07 bell\x7F", "Linebreakand bell", 8},
+        // Invisible characters go as the control characters do, not as "?".
+        {"\uFEFFW\u200BK\u200ER\u202EP\u2066 \u2069FM\u200F", "WKRP FM", 8},
         {"\u6771\u4eac FM \xFF", "?? FM ?", 8},
         {tooLong, "", 6},
     };
