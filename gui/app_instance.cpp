@@ -209,8 +209,10 @@ void takePendingStarts(int listenFd) {
         startupId = handedOver(message, kActivationVariables[1]);
     }
     if (!anyStart) return;
-    // Qt's Wayland platform activates the window with this token, once.
-    if (!token.empty()) qputenv(kActivationVariables[0], QByteArray::fromStdString(token));
+    // Qt's Wayland platform activates the window with this token and then drops it; elsewhere it
+    // would only reach the programs started later (the PDF reader).
+    if (!token.empty() && QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        qputenv(kActivationVariables[0], QByteArray::fromStdString(token));
     if (!startupId.empty() && QGuiApplication::platformName() == QStringLiteral("xcb"))
         takeStartupId(startupId);
     if (onAnotherStart) onAnotherStart();
