@@ -4,4 +4,4 @@ include_guard(GLOBAL)
 add_library(merivane_gui_app STATIC ${CMAKE_CURRENT_LIST_DIR}/app_instance.cpp
             ${CMAKE_CURRENT_LIST_DIR}/app_desktop.cpp)
 target_include_directories(merivane_gui_app PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(merivane_gui_app PRIVATE Qt6::Widgets merivane_gui merivane_common)
+target_link_libraries(merivane_gui_app PRIVATE Qt6::Widgets merivane_gui merivane_common xcb)

@@ -1,8 +1,13 @@
 #include "gui/app_instance.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
 #include <QLockFile>
 #include <QSocketNotifier>
+#include <QStandardPaths>
+#include <QWindow>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +18,7 @@
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -20,8 +26,32 @@ constexpr int kConnectSeconds = 1;
 constexpr int kPendingStarts = 8;
 // Only this user may connect, as the lock beside the socket is theirs alone.
 constexpr mode_t kSocketMode = S_IRUSR | S_IWUSR;
-// What a later start sends; the first instance needs nothing more than the connection.
+// What a later start sends: "raise", then a "NAME=value" line for each of the desktop's
+// activation variables it was started with. The first line is all an older first instance
+// looked for; it reads the rest only to let the desktop bring its window forward.
 constexpr char kComeForward[] = "raise\n";
+constexpr const char* kActivationVariables[] = {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"};
+constexpr std::size_t kLongestActivationValue = 255;
+constexpr std::size_t kLongestHandOver = 1024;
+// A later start has sent its lines by the time it closes; a silent one is not waited for long.
+constexpr suseconds_t kHandOverReadMicroseconds = 200000;
+
+// A token or startup id as the desktops make them: printable ASCII without blanks, quotes or
+// backslashes (the X11 startup message would need them quoted), of sane length.
+bool isActivationValue(const std::string& value) {
+    return !value.empty() && value.size() <= kLongestActivationValue &&
+           std::all_of(value.begin(), value.end(),
+                       [](char c) { return c > ' ' && c < 0x7f && c != '"' && c != '\\'; });
+}
+
+// The desktop's activation values as this process was started with them, read before main():
+// the toolkit takes DESKTOP_STARTUP_ID out of the environment as it starts.
+std::string startedWith(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && isActivationValue(value) ? value : "";
+}
+const std::string activationValues[] = {startedWith(kActivationVariables[0]),
+                                        startedWith(kActivationVariables[1])};
 
 QLockFile* heldLock;
 void (*onAnotherStart)();
@@ -116,8 +146,83 @@ void askFirstInstanceForward(const std::string& key) {
     if (!isOwnSocket(key)) return;
     const int socketFd = connectTo(key);
     if (socketFd < 0) return;
-    send(socketFd, kComeForward, sizeof kComeForward - 1, MSG_NOSIGNAL);
+    std::string message = kComeForward;
+    for (std::size_t i = 0; i < std::size(kActivationVariables); ++i)
+        if (!activationValues[i].empty())
+            message += std::string(kActivationVariables[i]) + "=" + activationValues[i] + "\n";
+    send(socketFd, message.data(), message.size(), MSG_NOSIGNAL);
     close(socketFd);
+}
+
+// What a later start handed over, read until it closes (or briefly, should it not).
+std::string handOverOf(int socketFd) {
+    const timeval deadline{0, kHandOverReadMicroseconds};
+    setsockopt(socketFd, SOL_SOCKET, SO_RCVTIMEO, &deadline, sizeof deadline);
+    std::string message;
+    char buffer[256];
+    while (message.size() < kLongestHandOver) {
+        const ssize_t got = recv(socketFd, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        message.append(buffer, static_cast<std::size_t>(got));
+    }
+    return message;
+}
+
+// The value of line "NAME=value" in a hand-over; "" when there is none or it is not valid.
+std::string handedOver(const std::string& message, const std::string& name) {
+    for (std::size_t start = 0; start < message.size();) {
+        std::size_t end = message.find('\n', start);
+        if (end == std::string::npos) end = message.size();
+        const std::string line = message.substr(start, end - start);
+        if (line.starts_with(name + "=")) {
+            const std::string value = line.substr(name.size() + 1);
+            return isActivationValue(value) ? value : "";
+        }
+        start = end + 1;
+    }
+    return "";
+}
+
+xcb_atom_t atomNamed(xcb_connection_t* connection, const char* name) {
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return atom;
+}
+
+// On X11 the later start's launch feedback (the busy cursor, the task bar's entry) ends as
+// the startup-notification protocol asks, and the window carries the id the window manager
+// weighs when asked to bring it forward.
+void takeStartupId(const std::string& id) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    QWindow* window = QGuiApplication::focusWindow();
+    for (QWindow* shown : QGuiApplication::topLevelWindows())
+        if (window == nullptr && shown->isVisible()) window = shown;
+    if (x11 == nullptr || window == nullptr) return;
+    xcb_connection_t* connection = x11->connection();
+    const auto windowId = static_cast<xcb_window_t>(window->winId());
+    xcb_change_property(
+        connection, XCB_PROP_MODE_REPLACE, windowId, atomNamed(connection, "_NET_STARTUP_ID"),
+        atomNamed(connection, "UTF8_STRING"), 8, static_cast<std::uint32_t>(id.size()), id.data());
+    // Sent in pieces of 20 bytes, the closing zero included, to the root window.
+    const std::string message = "remove: ID=" + id;
+    const xcb_atom_t first = atomNamed(connection, "_NET_STARTUP_INFO_BEGIN");
+    const xcb_atom_t more = atomNamed(connection, "_NET_STARTUP_INFO");
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    for (std::size_t at = 0; at <= message.size(); at += 20) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 8;
+        event.window = windowId;
+        event.type = at == 0 ? first : more;
+        std::memcpy(event.data.data8, message.c_str() + at,
+                    std::min<std::size_t>(20, message.size() + 1 - at));
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_PROPERTY_CHANGE,
+                       reinterpret_cast<const char*>(&event));
+    }
+    xcb_flush(connection);
 }
 
 // A socket left behind by a crashed run would refuse the bind; it goes only when nobody
@@ -137,13 +242,24 @@ bool pathFreeForListening(const std::string& key) {
 
 void takePendingStarts(int listenFd) {
     bool anyStart = false;
+    std::string token, startupId;
     for (;;) {
         const int socketFd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (socketFd < 0) break;
+        const std::string message = handOverOf(socketFd);
         close(socketFd);
         anyStart = true;
+        token = handedOver(message, kActivationVariables[0]);
+        startupId = handedOver(message, kActivationVariables[1]);
     }
-    if (anyStart && onAnotherStart) onAnotherStart();
+    if (!anyStart) return;
+    // Qt's Wayland platform activates the window with this token and then drops it; elsewhere it
+    // would only reach the programs started later (the PDF reader).
+    if (!token.empty() && QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        qputenv(kActivationVariables[0], QByteArray::fromStdString(token));
+    if (!startupId.empty() && QGuiApplication::platformName() == QStringLiteral("xcb"))
+        takeStartupId(startupId);
+    if (onAnotherStart) onAnotherStart();
 }
 
 void listenForLaterStarts(const std::string& key) {

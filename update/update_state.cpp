@@ -140,9 +140,9 @@ std::string programVersionText() {
 }
 
 std::string versionShown(std::string_view version) {
-    // "65535.65535.65535.65535" is 23 characters.
-    constexpr std::size_t kLongestShown = 24;
-    constexpr std::size_t kStartKept = 20;
+    // Real versions ("6.0.0.12") are far shorter; the heading has room for about this many.
+    constexpr std::size_t kLongestShown = 16;
+    constexpr std::size_t kStartKept = 12;
     if (version.size() <= kLongestShown) return std::string(version);
     std::size_t cut = kStartKept;
     // Never inside a UTF-8 character.

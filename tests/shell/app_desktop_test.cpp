@@ -636,8 +636,13 @@ TEST(AppDesktop, AnswersWithoutADisplay) {
         int status;
         std::string printed;
         std::vector<std::pair<QString, QString>> session;
+        bool withoutPlugins = false; // a copy whose Qt finds no platform plugin (its qt.conf)
     };
     const std::string refusal = "a graphical session is needed";
+    const fs::path bare = fs::temp_directory_path() / ("merivane-bare-" + std::to_string(getpid()));
+    fs::create_directories(bare);
+    fs::copy_file(MERIVANE_PROGRAM, bare / "merivane", fs::copy_options::overwrite_existing);
+    writeText(bare / "qt.conf", "[Paths]\nPlugins=" + (bare / "no-plugins").string() + "\n");
     const Case cases[] = {
         {{"--help"}, 0, "--version", {}},
         {{"--version"}, 0, "merivane 6.", {}},
@@ -646,7 +651,12 @@ TEST(AppDesktop, AnswersWithoutADisplay) {
         {{}, 1, refusal, {{"WAYLAND_DISPLAY", "merivane-no-compositor"}}},
         {{}, 1, refusal, {{"QT_QPA_PLATFORM", "wayland"}, {"WAYLAND_DISPLAY", "merivane-none"}}},
         {{}, 1, refusal, {{"DISPLAY", ":merivane-no-server"}}},
-        {{}, 1, refusal, {{"QT_QPA_PLATFORM", "merivane-no-such-plugin"}}}};
+        {{}, 1, refusal, {{"QT_QPA_PLATFORM", "merivane-no-such-plugin"}}},
+        {{},
+         1,
+         "install the package qt6-wayland",
+         {{"QT_QPA_PLATFORM", "wayland"}, {"WAYLAND_DISPLAY", "wayland-0"}},
+         true}};
     for (const Case& test : cases) {
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -655,7 +665,9 @@ TEST(AppDesktop, AnswersWithoutADisplay) {
         for (const auto& [name, value] : test.session)
             environment.insert(name, value);
         program.setProcessEnvironment(environment);
-        program.start(MERIVANE_PROGRAM, test.arguments);
+        program.start(test.withoutPlugins ? QString::fromStdString((bare / "merivane").string())
+                                          : QStringLiteral(MERIVANE_PROGRAM),
+                      test.arguments);
         ASSERT_TRUE(program.waitForFinished(10000));
         const std::string output =
             (program.readAllStandardOutput() + program.readAllStandardError()).toStdString();
@@ -667,6 +679,7 @@ TEST(AppDesktop, AnswersWithoutADisplay) {
             EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
         }
     }
+    fs::remove_all(bare);
 }
 
 } // namespace

@@ -40,16 +40,21 @@ await() {
 first=$!
 await "the first window" || exit 1
 xdotool windowminimize --sync "$(xdotool search --onlyvisible --name '^Merivane$' | head -n 1)"
-timeout 20 "$program" 2>"$result.second.log"
+DESKTOP_STARTUP_ID=merivane-test_TIME42 timeout 20 "$program" 2>"$result.second.log"
 second=$?
 listening=$(ss -xl | grep -cF " $socket ")
 forward=0
 if [ "$listening" -eq 1 ] && await "the first window coming forward"; then forward=1; fi
+# The first window took the second start's startup id.
+startup=$(xprop -id "$(xdotool search --onlyvisible --name '^Merivane$' | head -n 1)" \
+    _NET_STARTUP_ID |
+    grep -c '"merivane-test_TIME42"')
 windows=$(xwininfo -root -tree 2>/dev/null | grep -c '"Merivane": (')
 if kill -0 $first 2>/dev/null; then alive=1; else alive=0; fi
 kill $first 2>/dev/null
 wait $first 2>/dev/null
-echo "windows=$windows second=$second firstAlive=$alive listening=$listening forward=$forward" > "$result"
+echo "windows=$windows second=$second firstAlive=$alive listening=$listening forward=$forward" \
+    "startup=$startup" > "$result"
 )sh";
 
 enum class Planted { Nothing, DeadSocket, Link, PlainFile, LocksInSharedTemp };
@@ -58,11 +63,11 @@ enum class Planted { Nothing, DeadSocket, Link, PlainFile, LocksInSharedTemp };
 // the first then runs alone. Without a runtime folder the shared temporary folder, where
 // another user could plant locks, is never used.
 const std::pair<Planted, const char*> kPlantedAtSocket[] = {
-    {Planted::Nothing, "windows=1 second=0 firstAlive=1 listening=1 forward=1\n"},
-    {Planted::DeadSocket, "windows=1 second=0 firstAlive=1 listening=1 forward=1\n"},
-    {Planted::Link, "windows=1 second=0 firstAlive=1 listening=0 forward=0\n"},
-    {Planted::PlainFile, "windows=1 second=0 firstAlive=1 listening=0 forward=0\n"},
-    {Planted::LocksInSharedTemp, "windows=1 second=0 firstAlive=1 listening=1 forward=1\n"},
+    {Planted::Nothing, "windows=1 second=0 firstAlive=1 listening=1 forward=1 startup=1\n"},
+    {Planted::DeadSocket, "windows=1 second=0 firstAlive=1 listening=1 forward=1 startup=1\n"},
+    {Planted::Link, "windows=1 second=0 firstAlive=1 listening=0 forward=0 startup=0\n"},
+    {Planted::PlainFile, "windows=1 second=0 firstAlive=1 listening=0 forward=0 startup=0\n"},
+    {Planted::LocksInSharedTemp, "windows=1 second=0 firstAlive=1 listening=1 forward=1 startup=1\n"},
 };
 
 TEST(AppInstance, ASecondStartEndsAndLeavesOneWindow) {

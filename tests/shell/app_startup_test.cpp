@@ -164,6 +164,33 @@ TEST_F(AppStartup, ASettingsFileThatIsAFifoNeitherBlocksNorIsReplaced) {
     EXPECT_EQ(fs::status(scratch.settingsFile).type(), fs::file_type::fifo);
 }
 
+// A settings file past the 4 MB the store takes is said once, at the start, and left alone.
+TEST_F(AppStartup, ASettingsFileTooLargeToSaveIsSaidOnceAndKept) {
+    writeText(scratch.settingsFile, "[Last]\nYear=2026\n;" + std::string(4 * 1024 * 1024, 'x'));
+    const auto before = fs::file_size(scratch.settingsFile);
+    std::vector<std::string> titles;
+    const auto answer = [&titles](QWidget* box) {
+        titles.push_back(box->windowTitle().toStdString());
+        click(buttonIn(box, "&OK"));
+    };
+    std::string failure = runProgram(
+        scratch, {{"told", [] { return modalTitled("Settings Cannot Be Saved"); },
+                   [&] { answer(modalTitled("Settings Cannot Be Saved")); }},
+                  {"generate", [] { return mainWindow() && !QApplication::activeModalWidget(); },
+                   [] {
+                       typeYear("2026");
+                       click(buttonIn(mainWindow(), "&Generate"));
+                   }},
+                  {"saved", [&] { return !openedFiles(scratch).empty(); },
+                   [&] {
+                       if (QWidget* box = QApplication::activeModalWidget()) answer(box);
+                       click(buttonIn(mainWindow(), "E&xit"));
+                   }}});
+    ASSERT_EQ(failure, "");
+    EXPECT_EQ(titles, std::vector<std::string>{"Settings Cannot Be Saved"});
+    EXPECT_EQ(fs::file_size(scratch.settingsFile), before);
+}
+
 TEST_F(AppStartup, MakesThePdfFolderWithoutAMessage) {
     bool sawMessage = false;
     std::string failure = runProgram(scratch, {{"main window", [] { return mainWindow(); },
@@ -262,6 +289,12 @@ TEST_F(AppStartup, FindsTheDesktopsPdfReaderInItsMimeLists) {
         std::string reader;
     };
     const std::string pdf = "[Default Applications]\napplication/pdf=";
+    const auto padding = [](int entries) {
+        std::string names;
+        for (int i = 0; i < entries; ++i)
+            names += "gone" + std::to_string(i) + ".desktop;";
+        return names;
+    };
     const Case cases[] = {
         {{}, ""},
         {{{"config/mimeapps.list", pdf + "gone.desktop;b.desktop"}}, "b.desktop"},
@@ -286,6 +319,13 @@ TEST_F(AppStartup, FindsTheDesktopsPdfReaderInItsMimeLists) {
         {{{"config/mimeapps.list",
            "[Added Associations]\n#application/pdf=b.desktop\napplication/pdfx="
            "b.desktop\napplication/pdf = ../b.desktop;\x01b.desktop ; a.desktop"}},
+         "a.desktop"},
+        // A list padded with thousands of entries is read no further than its first 64.
+        {{{"config/mimeapps.list",
+           "[Added Associations]\napplication/pdf=" + padding(64) + "a.desktop"}},
+         ""},
+        {{{"config/mimeapps.list",
+           "[Added Associations]\napplication/pdf=" + padding(63) + "a.desktop"}},
          "a.desktop"}};
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", (scratch.root / "no-programs").c_str(), 1);

@@ -48,9 +48,12 @@ if [ "${DESKTOP_ACCESSIBILITY:-}" = 1 ]; then
 fi
 
 # The X server picks a free display itself and names it (-displayfd), so sessions started at
-# the same moment never share one.
+# the same moment never share one. Without -noreset it tears itself down and starts afresh
+# whenever its last client leaves (the polls below, openbox giving up): a client connecting
+# meanwhile is refused, and on a loaded machine that can take long enough to lose openbox or
+# the program.
 spawn server Xvfb -displayfd 3 -screen 0 "${DESKTOP_SCREEN:-1280x1024x24}" -nolisten tcp \
-    3>"$folder/server"
+    -noreset 3>"$folder/server"
 server=$!
 wait_for server "Xvfb naming its display" named $server server
 spawn bus dbus-daemon --session --nofork --print-address=3 3>"$folder/bus"
@@ -81,4 +84,25 @@ program=$!
 status=0
 wait $program || status=$?
 program=''
+# A failure says whether the desktop was still there: a program that gave up waiting leaves it
+# running (and ending it now breaks the X connection of anything the program left behind); an
+# X server, window manager or bus that ended first is named with what it said.
+running() {
+    # The X server counts as ended once it no longer answers, though its process may linger.
+    [ "$1" != server ] || xprop -root >/dev/null 2>&1 || return 1
+    eval "pid=\$$1"
+    # One that has ended but is not yet waited for still answers kill -0, as a zombie.
+    kill -0 "$pid" 2>/dev/null && ! grep -q ') Z ' "/proc/$pid/stat" 2>/dev/null
+}
+if [ $status -ne 0 ]; then
+    for part in "server:X server" "wm:window manager" "bus:session bus"; do
+        if running "${part%%:*}"; then
+            echo "desktop-session: the program ended with status $status; the ${part#*:} was" \
+                "still running" >&2
+        else
+            cat "$folder/${part%%:*}.log" >&2
+            echo "desktop-session: the ${part#*:} had ended before the program did" >&2
+        fi
+    done
+fi
 exit $status

@@ -3,6 +3,7 @@
 // installer at exit.
 #include "update_test_support.h"
 
+#include "common/translate.h"
 #include "program/program.h"
 #include "program/settings.h"
 #include "update/download.h"
@@ -441,12 +442,30 @@ TEST_F(UpdateCheckTest, NoAnswerMissingOrMalformedFiles) {
     runWithAnswers([] { ReportHttpError(0x1234); });
     EXPECT_NE(textsOf("Error").find("Undefined error 0x1234."), std::string::npos)
         << textsOf("Error");
+    // Translated texts run longer than the English, and are shown whole.
+    setenv("MERIVANE_LOCALEDIR", MERIVANE_BUILD_LOCALES, 1);
+    startTranslations("");
+    for (const Language language : {Language::French, Language::Spanish}) {
+        setWindowLanguage(language);
+        const std::string caption = translate("Error");
+        answers[caption] = [](QWidget* window) { press(window, translate("&OK")); };
+        runWithAnswers([] { ReportHttpError(kHttpErrorNoModule); });
+        const std::string whole =
+            translate("The program's download module (libmerivane_http.so) or a library it "
+                      "needs is missing; installing the program again restores it");
+        EXPECT_GT(whole.size(), 128u) << "a translation longer than the old buffer";
+        EXPECT_NE(textsOf(caption).find(whole + "."), std::string::npos) << textsOf(caption);
+    }
+    setWindowLanguage(Language::English);
 
     static const char kBinary[] = "\x7f"
                                   "ELF\x02\x01\0\0\r\nhttps://x/y\r\nz\r\n7.0.0.0";
+    // Cut at 2000 bytes, a long notes line would leave no version line to read.
     const std::string malformed[] = {"6.0.0.9", "line one\nline two\n7.0.0.0",
                                      std::string(kBinary, sizeof kBinary - 1),
-                                     std::string(5000, '7')};
+                                     std::string(5000, '7'),
+                                     "Zarn Generator\r\n" + server.baseUrl + "Zarn_6001.exe\r\n" +
+                                         std::string(2100, 'A') + "\r\n7.0.0.0"};
     for (const std::string& text : malformed) {
         serveVersionFile(text);
         EXPECT_EQ(check(true), 0);

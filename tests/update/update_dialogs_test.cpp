@@ -26,6 +26,9 @@ struct OfferSeen {
     bool checkBoxVisible = false;
     bool closedFromFrame = false;
     bool notesOnScreen = false; // the notes' box is the one on top, with dark text painted in it
+    bool headingFits = false;   // the heading's text within its label
+    bool notesReadOnly = false;
+    bool notesTabbed = false; // Tab reaches the notes' box
 };
 
 // Whether `box` is what the user sees at its centre and its left half holds dark (text) pixels.
@@ -42,10 +45,10 @@ bool paintedOnTop(QWidget* window, QWidget* box) {
 
 // Shows the offer for `version` and answers it: the box ticked or not, then `button`.
 OfferSeen offer(const std::string& notes, bool rich, bool manual, bool tick,
-                const std::string& button) {
+                const std::string& button, const std::string& version = "6.0.0.1") {
     OfferSeen result;
     UpdateOffer& shown = result.answered;
-    shown.newVersion = "6.0.0.1";
+    shown.newVersion = version;
     shown.description = "This is an important update including bug fixes.";
     shown.notes = notes;
     shown.notesAreRichText = rich;
@@ -62,6 +65,11 @@ OfferSeen offer(const std::string& notes, bool rich, bool manual, bool tick,
             return;
         }
         result.heading = heading->text().toStdString();
+        result.headingFits =
+            heading->fontMetrics().horizontalAdvance(heading->text()) <= heading->width();
+        result.notesReadOnly = plain->isReadOnly();
+        QWidget* notes = rich ? static_cast<QWidget*>(richBox) : plain;
+        result.notesTabbed = (notes->focusPolicy() & Qt::TabFocus) != 0;
         result.description = description->text().toStdString();
         result.plainNotes = plain->toPlainText().toStdString();
         result.plainVisible = plain->isVisible();
@@ -96,6 +104,10 @@ TEST(UpdateAvailableDialog, PlainNotesOfferWithTheBoxTickedAndMaybeLater) {
     EXPECT_EQ(seenOffer.description, "This is an important update including bug fixes.");
     EXPECT_EQ(seenOffer.plainNotes, "Fixed A\nFixed B");
     EXPECT_TRUE(seenOffer.plainVisible);
+    EXPECT_TRUE(seenOffer.headingFits);
+    // Long notes are scrolled from the keyboard, and never typed into.
+    EXPECT_TRUE(seenOffer.notesReadOnly);
+    EXPECT_TRUE(seenOffer.notesTabbed);
     EXPECT_TRUE(seenOffer.notesOnScreen);
     EXPECT_TRUE(seenOffer.checkBoxVisible);
     EXPECT_FALSE(seenOffer.closedFromFrame) << "the frame's close button does nothing";
@@ -112,6 +124,7 @@ TEST(UpdateAvailableDialog, PlainNotesOfferWithTheBoxTickedAndMaybeLater) {
 TEST(UpdateAvailableDialog, RichNotesOnAManualCheckHideTheBoxAndDownloadNow) {
     ScratchProgram program;
     const OfferSeen seenOffer = offer(kRichNotes, true, true, false, "Download Now");
+    EXPECT_TRUE(seenOffer.notesTabbed);
     EXPECT_FALSE(seenOffer.plainVisible);
     EXPECT_NE(seenOffer.richNotes.find("Faster printing"), std::string::npos);
     EXPECT_NE(seenOffer.richNotes.find("Fixed the year page"), std::string::npos);
@@ -133,6 +146,16 @@ TEST(UpdateAvailableDialog, TickedBoxWithDownloadNowStillIgnoresAndEmptyNotesGet
     EXPECT_TRUE(seenOffer.answered.downloadAccepted);
     EXPECT_EQ(ignoreSetting(), "6001");
     EXPECT_EQ(captionsSeen(), (std::vector<std::string>{"Update Available", "Update Not Taken"}));
+}
+
+// A site's version of 1,900 digits is cut in the heading, which stays within the window.
+TEST(UpdateAvailableDialog, AVersionOfThousandsOfDigitsIsCutInTheHeading) {
+    ScratchProgram program;
+    const OfferSeen seenOffer =
+        offer("Fixed A", false, true, false, "Maybe Later", std::string(1900, '9'));
+    EXPECT_TRUE(seenOffer.headingFits) << seenOffer.heading.size();
+    EXPECT_EQ(seenOffer.heading.find("Version " + std::string(12, '9') + "\u2026 of Zarn"), 0u)
+        << seenOffer.heading;
 }
 
 TEST(WhatsNewDialog, HeadingNotesAndPlaceholder) {

@@ -108,5 +108,10 @@ TEST(VersionFile, SiteAddressFromTheSettingsFileEndsWithASlash) {
     EXPECT_EQ(updateSiteAddress(), "") << "the build sets no address";
     std::ofstream(global::settingsPath) << "[Update]\nSite = https://127.0.0.1:8443/zarn\n";
     EXPECT_EQ(updateSiteAddress(), "https://127.0.0.1:8443/zarn/");
+    // Another scheme is no site: nothing would be fetched from it, nor opened in the browser.
+    for (const char* site : {"file:///etc/", "http://example.com/", "javascript:alert(1)"}) {
+        std::ofstream(global::settingsPath) << "[Update]\nSite=" << site << "\n";
+        EXPECT_EQ(updateSiteAddress(), "") << site;
+    }
     std::filesystem::remove_all(folder);
 }
