@@ -157,9 +157,14 @@ void printRangeDesign() {
                      ezFitWidth('L', kDialogFont, widestQuarters, 36.75)),
             1, widest, "L");
     startControl(true);
-    ezButton(kOkButton, 26.5, 12, 8, 1.375, translate("&OK"), "TD");
+    // Longer captions widen the buttons to the left of where the English ones end.
+    const char* okCaption = translate("&OK");
+    const char* cancelCaption = translate("&Cancel");
+    const double okWidth = ezFitWidth('B', kDialogFont, okCaption, 8);
+    const double cancelWidth = ezFitWidth('B', kDialogFont, cancelCaption, 8);
+    ezButton(kOkButton, 34.5 - okWidth, 12, okWidth, 1.375, okCaption, "TD");
     startControl(true);
-    ezButton(kCancelButton, 37.25, 12, 8, 1.375, translate("&Cancel"), "TX");
+    ezButton(kCancelButton, 45.25 - cancelWidth, 12, cancelWidth, 1.375, cancelCaption, "TX");
     startControl(true);
     ezButton(kHelpButton, 3.25, 12, 8, 1.375, translate("&Help"), "T");
     startControl(true);

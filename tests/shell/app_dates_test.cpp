@@ -211,8 +211,10 @@ TEST_P(AppDates, ExportWritesWhatTheCommandLineWritesAndRemembersTheChoice) {
     ASSERT_EQ(failure, "");
     EXPECT_EQ(years, "2026 2027 ");
     EXPECT_EQ(yearsAgain, "2026 2026 ");
-    // The proposed name, accepted as it stands.
-    const fs::path written = documents / "Broadcast Calendar 2026.ics";
+    // The proposed name in the window's language, accepted as it stands.
+    const fs::path written =
+        documents / (std::string(GetParam()) == "fr" ? "Calendrier de radiodiffusion 2026.ics"
+                                                     : "Broadcast Calendar 2026.ics");
     EXPECT_NE(refusal.find(missing.string()), std::string::npos) << refusal;
     EXPECT_FALSE(fs::exists(missing.parent_path()));
     EXPECT_NE(status.find(fillIn(translate("Calendar exported to %1"), {written.string()})),
