@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QDateEdit>
 #include <QFileDialog>
@@ -100,6 +101,9 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
     };
     std::string opened;
     std::vector<std::string> shown, copied;
+    // The date picker's calendar: its week starts on Monday, as the broadcast week does.
+    Qt::DayOfWeek firstDay = Qt::Sunday;
+    QLocale::Language pickerLanguage = QLocale::AnyLanguage;
     std::string failure =
         runProgram(scratch,
                    {mainWindowShown(),
@@ -108,6 +112,8 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
                     {"form", [] { return active(findForm()); },
                      [&] {
                          opened = dateField()->text().toStdString();
+                         firstDay = dateField()->calendarWidget()->firstDayOfWeek();
+                         pickerLanguage = dateField()->calendarWidget()->locale().language();
                          for (const auto& [date, answer] : cases) {
                              QApplication::clipboard()->setText(QStringLiteral("(nothing)"));
                              typeDate(date);
@@ -122,6 +128,8 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
                    kPatientMs);
     ASSERT_EQ(failure, "");
     EXPECT_EQ(opened, "2026-11-04");
+    EXPECT_EQ(firstDay, Qt::Monday);
+    if (!english()) EXPECT_EQ(pickerLanguage, QLocale::French);
     ASSERT_EQ(shown.size(), std::size(cases));
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const auto [date, answer] = cases[i];
