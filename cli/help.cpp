@@ -55,8 +55,8 @@ const CommandHelp kCommands[] = {
      "       --weeks     adds one event per broadcast week.\n"
      "       --holidays  adds one event per public holiday of the United States (us)\n"
      "                   or Canada (ca), as pdf marks them.\n"
-     "       --language  the events' titles in English (en, the default), French (fr)\n"
-     "                   or Spanish (es).\n"
+     "       --language  the events' titles and descriptions and the calendar's name\n"
+     "                   in English (en, the default), French (fr) or Spanish (es).\n"
      "       --output    the file to write, which then replaces any earlier export\n"
      "                   only when complete; by default standard output.\n"},
     {"date", "  merivane-cli date [DATE] [--json] [--language en|fr|es]\n",
@@ -65,7 +65,7 @@ const CommandHelp kCommands[] = {
      "       first and last day of its broadcast week and month.\n"
      "       --json      the same as one JSON object.\n"
      "       --language  the line in English (en, the default), French (fr) or\n"
-     "                   Spanish (es); the JSON object is the same in every language.\n"},
+     "                   Spanish (es); in JSON only month_name changes, as in days.\n"},
     {"days",
      "  merivane-cli days FIRST_YEAR [LAST_YEAR] [--json] [--holidays us|ca]\n"
      "                   [--language en|fr|es]\n",

@@ -237,10 +237,12 @@ Language desktopLanguage() {
         if (!locale.empty()) break;
     }
     const std::string languages = environmentText("LANGUAGE");
+    // As gettext: a list with no language Merivane has leaves the texts in English.
     Language language = Language::English;
-    if (!languages.empty() && !locale.empty() && locale != "C" && locale != "POSIX" &&
-        firstKnownLanguage(languages, language))
+    if (!languages.empty() && !locale.empty() && locale != "C" && locale != "POSIX") {
+        firstKnownLanguage(languages, language);
         return language;
+    }
     return languageOfLocaleName(locale);
 }
 

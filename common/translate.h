@@ -49,7 +49,8 @@ bool catalogueReadable(Language language);
 std::string cataloguePath(Language language);
 
 // The language the desktop asks for: the first of LC_ALL, LC_MESSAGES and LANG that is set
-// names the locale, and LANGUAGE's first entry overrides it unless that locale is C or POSIX.
+// names the locale, and LANGUAGE overrides it unless that locale is C or POSIX: its first entry
+// that names a language Merivane has, English when none does ("pt:fr" is French).
 Language desktopLanguage();
 
 // Zarn.ini's value for a language: its code, or "" for Automatic.

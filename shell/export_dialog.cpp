@@ -185,9 +185,16 @@ void exportDesign() {
     startControl(kDialogFont);
     ezButton(kHelpButton, 2.5, 10.75, 8, 1.5, translate("&Help"), "T");
     startControl(kDialogFont);
-    ezButton(kExportButton, 23.5 + extra, 10.75, 9, 1.5, translate("&Export..."), "TD");
+    // Longer captions widen the buttons to the left of where the English ones end.
+    const char* exportCaption = translate("&Export...");
+    const char* cancelCaption = translate("&Cancel");
+    const double cancelWidth = ezFitWidth('B', kDialogFont, cancelCaption, 8);
+    const double exportWidth = ezFitWidth('B', kDialogFont, exportCaption, 9);
+    const double cancelLeft = 41.5 + extra - cancelWidth;
+    ezButton(kExportButton, cancelLeft - 1 - exportWidth, 10.75, exportWidth, 1.5, exportCaption,
+             "TD");
     startControl(kDialogFont);
-    ezButton(kCancelButton, 33.5 + extra, 10.75, 8, 1.5, translate("&Cancel"), "TX");
+    ezButton(kCancelButton, cancelLeft, 10.75, cancelWidth, 1.5, cancelCaption, "TX");
     startControl(kDialogFont);
     ezFrame(kRangeFrame, 2, 0.75, 40 + extra, 9.25, translate("Broadcast years"), "");
 }

@@ -43,6 +43,9 @@ constexpr double kCaptionLeft = 3.5;
 constexpr double kCaptionWidth = 13;
 constexpr double kAnswerLeft = 17;
 constexpr double kFormWidth = 61;
+constexpr double kAnswerWidth = 41.5;
+// A read-only box's frame and margins beside its text.
+constexpr double kAnswerMargin = 1.5;
 
 constexpr const char* kCaptions[] = {N_("Broadcast year:"), N_("Broadcast month:"),
                                      N_("Broadcast week:")};
@@ -62,6 +65,27 @@ std::string dateShown(DateNumber date) {
     calendarDate(date, month, day, year);
     return std::string(kWeekdayNames[weekdayNumber(date)]) + ", " + kMonthNames[month] + " " +
            std::to_string(day) + ", " + std::to_string(year);
+}
+
+std::string daysShown(DateNumber first, DateNumber last);
+
+// The days of a month or week run below their caption across the frame, as wide as the
+// caption and answer columns of the English layout together.
+constexpr double kDaysWidth = kAnswerLeft + kAnswerWidth - kCaptionLeft;
+
+// How much wider than the English layout the days must be for the longest of them in the
+// window's language to show whole: a Monday and a Sunday with every pair of month names.
+double answerExtraWidth() {
+    double widest = kDaysWidth;
+    for (int first = 1; first <= 12; ++first) {
+        const DateNumber monday = weekdayOnOrBefore(dateNumber(first, 28, 2027), Monday);
+        for (int last = 1; last <= 12; ++last) {
+            const DateNumber sunday = weekdayOnOrBefore(dateNumber(last, 28, 2027), Sunday);
+            widest = std::max(widest, ezFitWidth('L', kDialogFont, daysShown(monday, sunday), 0) +
+                                          kAnswerMargin);
+        }
+    }
+    return std::max(0.0, widest - kDaysWidth - extraWidth());
 }
 
 std::string daysShown(DateNumber first, DateNumber last) {
@@ -138,11 +162,14 @@ void ShowFindDateDialog(const std::string& parent) {
     answerLine.clear();
     ezColor(-1, -1);
     ezForm(kFindDateForm, parent, translate("Find a Broadcast Date"), 0, 0,
-           kFormWidth + extraWidth(), 17, "CM");
+           kFormWidth + extraWidth() + answerExtraWidth(), 17, "CM");
 }
 
 void findDateDesign() {
-    const double extra = extraWidth();
+    // The answers move right for a longer caption and widen for longer dates.
+    const double answerExtra = answerExtraWidth();
+    const double shift = extraWidth();
+    const double extra = shift + answerExtra;
     const char* dateCaption = translate("Date:");
     const double dateCaptionWidth = ezFitWidth('L', kDialogFont, dateCaption, 5);
     startControl(kDialogFont);
@@ -167,13 +194,14 @@ void findDateDesign() {
                          N_("Days of the broadcast week"), 9.25}};
     for (const Row& row : rows) {
         startControl(kDialogFont);
-        ezLabel(row.caption, kCaptionLeft, row.row + 0.125, kCaptionWidth + extra, 1,
+        ezLabel(row.caption, kCaptionLeft, row.row + 0.125, kCaptionWidth + shift, 1,
                 translate(row.text), "L");
         startControl(kValueFont);
-        ezText(row.value, kAnswerLeft + extra, row.row, 41.5, 1.5, "", "RT");
+        ezText(row.value, kAnswerLeft + shift, row.row, kAnswerWidth + answerExtra, 1.5, "", "RT");
         if (row.dates == 0) continue;
         startControl(kDialogFont);
-        ezText(row.dates, kAnswerLeft + extra, row.row + 1.75, 41.5, 1.5, "", "RT");
+        ezText(row.dates, kCaptionLeft, row.row + 1.75, kDaysWidth + shift + answerExtra, 1.5, "",
+               "RT");
         ezSetControlName(kFindDateForm, row.dates, translate(row.datesName));
     }
     startControl(kDialogFont);

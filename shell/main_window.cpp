@@ -285,7 +285,11 @@ void designControls() {
     ezPicture(kPreviewPicture, 1.5, 4.75, 28.25, 10.75, "", "CT");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
-    ezButton(kGenerateButton, 31.25, 16.75, 9.5, 1.625, translate("&Generate"), "TD");
+    // A longer caption widens the button to the left; it ends where the English one does.
+    const char* generateCaption = translate("&Generate");
+    const double generateWidth = ezFitWidth('B', kDialogFont, generateCaption, 9.5);
+    ezButton(kGenerateButton, 40.75 - generateWidth, 16.75, generateWidth, 1.625, generateCaption,
+             "TD");
     ezColor(-1, -1);
     ezUseFont(kDialogFont);
     ezButton(kExitButton, 43.25, 16.75, 7.25, 1.625, translate("E&xit"), "T");

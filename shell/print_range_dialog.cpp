@@ -122,6 +122,19 @@ const FormEvents kFormEvents = {
     kPrintRangeForm, kPrintRangeHelp, kCancelButton, dialogLoad, nullptr, nullptr, dialogUnload,
 };
 
+// The explanation under "all months" takes the width of its longer form in the window's language.
+double explanationWidth() {
+    const std::string months = fillIn(translate(kAllMonthsExplanation), {"0000"});
+    const std::string quarters = fillIn(translate(kAllQuartersExplanation), {"0000"});
+    return std::max(ezFitWidth('L', kDialogFont, months, 36.75),
+                    ezFitWidth('L', kDialogFont, quarters, 36.75));
+}
+
+// How much wider than the English layout the frames must be to hold the explanation.
+double frameExtraWidth() {
+    return std::max(0.0, explanationWidth() - 36.75);
+}
+
 } // namespace
 
 int ShowPrintRangeDialog(const std::string& parent, int year, int style) {
@@ -130,7 +143,7 @@ int ShowPrintRangeDialog(const std::string& parent, int year, int style) {
     selection = kCancelled;
     confirmed = false;
     ezColor(-1, -1);
-    ezForm(kPrintRangeForm, parent, "", 0, 0, 48.75, 14.125, "_CMR");
+    ezForm(kPrintRangeForm, parent, "", 0, 0, 48.75 + frameExtraWidth(), 14.125, "_CMR");
     return selection;
 }
 
@@ -151,21 +164,24 @@ void printRangeDesign() {
     }
     startControl(false);
     const std::string widest = fillIn(translate(kAllMonthsExplanation), {"0000"});
-    const std::string widestQuarters = fillIn(translate(kAllQuartersExplanation), {"0000"});
-    ezLabel(kExplanationLabel, 6.5, 9.625,
-            std::max(ezFitWidth('L', kDialogFont, widest, 36.75),
-                     ezFitWidth('L', kDialogFont, widestQuarters, 36.75)),
-            1, widest, "L");
+    const double extra = frameExtraWidth();
+    ezLabel(kExplanationLabel, 6.5, 9.625, explanationWidth(), 1, widest, "L");
     startControl(true);
-    ezButton(kOkButton, 26.5, 12, 8, 1.375, translate("&OK"), "TD");
+    // Longer captions widen the buttons to the left of where the English ones end.
+    const char* okCaption = translate("&OK");
+    const char* cancelCaption = translate("&Cancel");
+    const double okWidth = ezFitWidth('B', kDialogFont, okCaption, 8);
+    const double cancelWidth = ezFitWidth('B', kDialogFont, cancelCaption, 8);
+    ezButton(kOkButton, 34.5 + extra - okWidth, 12, okWidth, 1.375, okCaption, "TD");
     startControl(true);
-    ezButton(kCancelButton, 37.25, 12, 8, 1.375, translate("&Cancel"), "TX");
+    ezButton(kCancelButton, 45.25 + extra - cancelWidth, 12, cancelWidth, 1.375, cancelCaption,
+             "TX");
     startControl(true);
     ezButton(kHelpButton, 3.25, 12, 8, 1.375, translate("&Help"), "T");
     startControl(true);
-    ezFrame(kSingleMonthFrame, 2.25, 1.125, 44, 6, "", "");
+    ezFrame(kSingleMonthFrame, 2.25, 1.125, 44 + extra, 6, "", "");
     startControl(true);
-    ezFrame(kAllMonthsFrame, 2.25, 8.25, 44, 3.125, "", "");
+    ezFrame(kAllMonthsFrame, 2.25, 8.25, 44 + extra, 3.125, "", "");
 }
 
 void printRangeEvents(int controlId, int eventCode, int value, int& cancel) {

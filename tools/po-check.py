@@ -7,9 +7,9 @@ For every translated entry: the "{...}" option blocks of message boxes in the sa
 many "|" line and button breaks, the same "%1".."%9" places, the same "\\t" key name, and a
 "&" mnemonic where the English has one. Within one source file, texts whose English mnemonics
 differ must not share a mnemonic in translation. The language (the header's "Language:", else
-the file's name) adds its own rules: one translation for each glossary term, and French
-punctuation (a non-breaking space before ":", « » quotation marks). Prints each fault and exits
-1 if any.
+the file's name) adds its own rules: one translation for each glossary term, French
+punctuation (a non-breaking space before ":", « » quotation marks) and Spanish “ ” quotation
+marks. Prints each fault and exits 1 if any.
 """
 
 import os
@@ -59,6 +59,8 @@ def language_faults(language, english, translated):
         faults.append("French colon without a non-breaking space before it")
     if language == "fr" and ('"' in plain or "“" in plain):
         faults.append("French quotation marks other than « »")
+    if language == "es" and ('"' in plain or "«" in plain):
+        faults.append("Spanish quotation marks other than “ ”, as the help writes them")
     return faults
 
 

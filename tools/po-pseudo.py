@@ -21,7 +21,9 @@ _PADDING = "ëŏñĝåţ"
 
 
 def padding(text):
-    count = -(-len(text) * 4 // 10)  # ceil(40 %)
+    # The words are what a translation lengthens; a "%1" place stands for a text of its own.
+    words = re.sub(r"%[1-9]", "", text)
+    count = -(-len(words) * 4 // 10)  # ceil(40 %)
     return (_PADDING * (count // len(_PADDING) + 1))[:count]
 
 

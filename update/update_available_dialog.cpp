@@ -8,6 +8,8 @@
 #include "program/paths.h"
 #include "program/settings.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kHeadingLabel = 100;
@@ -34,6 +36,17 @@ constexpr const char* kNoNotes = N_("* Going forward, new features will be liste
 // The offer on the screen, while ShowUpdateAvailableDialog is on the stack.
 UpdateOffer* shown;
 
+std::string headingText(const UpdateOffer& offer) {
+    return fillIn(translate("Version %1 of %2 is available."),
+                  {versionShown(offer.newVersion), kProductName});
+}
+
+// The English layout's width, or more when the heading in the window's language needs it.
+double formWidth() {
+    if (shown == nullptr) return kWidth;
+    return std::max(kWidth, ezFitWidth('L', kLargeBoldFont, headingText(*shown), 0) + 0.5);
+}
+
 void startControl(int foreground, int background, const std::string& anchors) {
     ezColor(foreground, background);
     ezUseAutoSize(anchors);
@@ -41,10 +54,8 @@ void startControl(int foreground, int background, const std::string& anchors) {
 
 void dialogLoad() {
     UpdateOffer& offer = *shown;
-    ezSetFormMinMax(kUpdateAvailableForm, kWidth, kHeight, kWidth, kTallest);
-    ezSetText(kUpdateAvailableForm, kHeadingLabel,
-              fillIn(translate("Version %1 of %2 is available."),
-                     {versionShown(offer.newVersion), kProductName}));
+    ezSetFormMinMax(kUpdateAvailableForm, formWidth(), kHeight, formWidth(), kTallest);
+    ezSetText(kUpdateAvailableForm, kHeadingLabel, headingText(offer));
     ezSetText(kUpdateAvailableForm, kDescriptionLabel, offer.description);
     if (offer.notes.empty()) offer.notes = translate(kNoNotes);
     if (offer.notesAreRichText) {
@@ -83,45 +94,55 @@ const FormEvents kFormEvents = {
 void ShowUpdateAvailableDialog(const std::string& parent, UpdateOffer& offer) {
     shown = &offer;
     ezColor(kBlack, kWhite);
-    ezForm(kUpdateAvailableForm, parent, translate("Update Available"), 0, 0, kWidth, kHeight,
+    ezForm(kUpdateAvailableForm, parent, translate("Update Available"), 0, 0, formWidth(), kHeight,
            "=CMNRZ");
     shown = nullptr;
 }
 
 void updateAvailableDesign() {
+    const double width = formWidth();
+    const double wider = width - kWidth;
     startControl(kWhite, kBlue, "FL,FR");
     ezUseIFont("Segoe UI", 12, "BV");
-    ezLabel(kHeadingLabel, 0.25, 0.625, 55.5, 1.375, translate("A new version is available."), "C");
+    ezLabel(kHeadingLabel, 0.25, 0.625, width - 0.5, 1.375,
+            translate("A new version is available."), "C");
     startControl(kWhite, kBlue, "FL,FR");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezLabel(kDescriptionLabel, 0.25, 2.125, 55.5, 1.375, "", "C");
+    ezLabel(kDescriptionLabel, 0.25, 2.125, width - 0.5, 1.375, "", "C");
     startControl(kBlack, kBlue, "FL,FR");
     ezUseFont(kDialogFont);
-    ezLabel(kHeadingBand, 0, 0, kWidth, 4, "", "C");
+    ezLabel(kHeadingBand, 0, 0, width, 4, "", "C");
     startControl(kBlack, kWhite, "FL,FR");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezLabel(kCaptionLabel, 0, 4.375, kWidth, 1.25, translate("What's new in this version:"), "C");
+    ezLabel(kCaptionLabel, 0, 4.375, width, 1.25, translate("What's new in this version:"), "C");
     startControl(kBlack, kWhite, "CT,FB");
     ezUseFont(kDialogFont);
     // Read, scrolled and selected from the keyboard, never typed into.
-    ezText(kPlainNotesBox, 1.875, 5.875, 52.25, 7.5, "", "HMVRT");
+    ezText(kPlainNotesBox, 1.875, 5.875, 52.25 + wider, 7.5, "", "HMVRT");
     ezSetControlName(kUpdateAvailableForm, kPlainNotesBox, translate("Release notes"));
     startControl(-1, -1, "CT,FB");
     ezUseFont(kDialogFont);
-    ezRichText(kRichNotesBox, 1.875, 5.875, 52.25, 7.5, "", "VT");
+    ezRichText(kRichNotesBox, 1.875, 5.875, 52.25 + wider, 7.5, "", "VT");
     ezSetControlName(kUpdateAvailableForm, kRichNotesBox, translate("Release notes"));
     ezSetRichText(kUpdateAvailableForm, kRichNotesBox, "", kRichTextPlain);
     startControl(kBlack, kWhite, "FB,H");
     ezUseFont(kDialogFont);
     const char* stopCaption = translate("Stop reminding me about this update.");
     const double stopWidth = ezFitWidth('C', kDialogFont, stopCaption, 28.25);
-    ezCheckBox(kStopRemindingBox, (kWidth - stopWidth) / 2, 14.125, stopWidth, 1, stopCaption, "T");
+    ezCheckBox(kStopRemindingBox, (width - stopWidth) / 2, 14.125, stopWidth, 1, stopCaption, "T");
+    // Longer captions widen the buttons about the pair's middle, as wide apart as in English.
+    const char* downloadCaption = translate("Download Now");
+    const char* laterCaption = translate("Maybe Later");
+    const double downloadWidth = ezFitWidth('B', kMediumBoldFont, downloadCaption, 14.25);
+    const double laterWidth = ezFitWidth('B', kMediumBoldFont, laterCaption, 14.25);
+    const double downloadLeft = 10.75 + wider / 2 - (downloadWidth + laterWidth - 28.5) / 2;
     startControl(-1, -1, "FB,HE");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezButton(kDownloadNowButton, 10.75, 15.625, 14.25, 1.875, translate("Download Now"), "TD");
+    ezButton(kDownloadNowButton, downloadLeft, 15.625, downloadWidth, 1.875, downloadCaption, "TD");
     startControl(-1, -1, "FB,HE");
     ezUseIFont("Segoe UI", 10, "BV");
-    ezButton(kMaybeLaterButton, 31.5, 15.625, 14.25, 1.875, translate("Maybe Later"), "TX");
+    ezButton(kMaybeLaterButton, downloadLeft + downloadWidth + 6.5, 15.625, laterWidth, 1.875,
+             laterCaption, "TX");
 }
 
 void updateAvailableEvents(int controlId, int eventCode, int value, int& cancel) {

@@ -41,6 +41,24 @@ TEST(Translate, SettingTextsNameOnlyTheThreeLanguages) {
         EXPECT_EQ(languageFromSettingText(text), language) << text;
 }
 
+// --language takes what users type: any case, with a region.
+TEST(Translate, LanguageCodesTakeCaseAndRegion) {
+    const std::pair<std::string_view, Language> known[] = {
+        {"fr", Language::French},           {"FR", Language::French},
+        {"fr-CA", Language::French},        {"fr_CA", Language::French},
+        {"Es-419", Language::Spanish},      {"es_MX", Language::Spanish},
+        {"es_US.UTF-8", Language::Spanish}, {"EN-us", Language::English}};
+    for (const auto& [code, wanted] : known) {
+        Language language = Language::Automatic;
+        EXPECT_TRUE(languageFromCode(code, language)) << code;
+        EXPECT_EQ(language, wanted) << code;
+    }
+    for (const std::string_view code : {"", "de", "fra", "f", "pt-BR", "-fr", "french"}) {
+        Language language = Language::Automatic;
+        EXPECT_FALSE(languageFromCode(code, language)) << code;
+    }
+}
+
 TEST(Translate, DesktopLanguageFollowsTheLocaleVariables) {
     // LANGUAGE, LC_ALL, LC_MESSAGES, LANG, and the language they name together.
     const struct {
@@ -50,6 +68,11 @@ TEST(Translate, DesktopLanguageFollowsTheLocaleVariables) {
                 {{"", "es_US.UTF-8", "", "fr_CA"}, Language::Spanish},
                 {{"", "", "fr_FR@euro", "es_US"}, Language::French},
                 {{"es:fr", "", "", "fr_CA.UTF-8"}, Language::Spanish},
+                // A list is read until a language Merivane has, as gettext reads it.
+                {{"pt:fr", "", "", "en_US.UTF-8"}, Language::French},
+                {{"pt_BR:de:es_MX", "", "", "fr_CA.UTF-8"}, Language::Spanish},
+                {{"pt:en:fr", "", "", "es_US.UTF-8"}, Language::English},
+                {{"pt", "", "", "es_US.UTF-8"}, Language::English},
                 {{"fr", "", "", "C"}, Language::English},
                 {{"es", "", "POSIX", "fr_CA"}, Language::English},
                 {{"", "", "", "de_DE.UTF-8"}, Language::English},

@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QDateEdit>
 #include <QFileDialog>
@@ -101,6 +102,9 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
     std::string opened;
     std::vector<std::string> shown, copied;
     std::vector<bool> saidCopied;
+    // The date picker's calendar: its week starts on Monday, as the broadcast week does.
+    Qt::DayOfWeek firstDay = Qt::Sunday;
+    QLocale::Language pickerLanguage = QLocale::AnyLanguage;
     std::string failure =
         runProgram(scratch,
                    {mainWindowShown(),
@@ -109,6 +113,8 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
                     {"form", [] { return active(findForm()); },
                      [&] {
                          opened = dateField()->text().toStdString();
+                         firstDay = dateField()->calendarWidget()->firstDayOfWeek();
+                         pickerLanguage = dateField()->calendarWidget()->locale().language();
                          for (const auto& [date, answer] : cases) {
                              QApplication::clipboard()->setText(QStringLiteral("(nothing)"));
                              typeDate(date);
@@ -127,6 +133,8 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
                    kPatientMs);
     ASSERT_EQ(failure, "");
     EXPECT_EQ(opened, "2026-11-04");
+    EXPECT_EQ(firstDay, Qt::Monday);
+    if (!english()) EXPECT_EQ(pickerLanguage, QLocale::French);
     ASSERT_EQ(shown.size(), std::size(cases));
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const auto [date, answer] = cases[i];
@@ -217,8 +225,10 @@ TEST_P(AppDates, ExportWritesWhatTheCommandLineWritesAndRemembersTheChoice) {
     ASSERT_EQ(failure, "");
     EXPECT_EQ(years, "2026 2027 ");
     EXPECT_EQ(yearsAgain, "2026 2026 ");
-    // The proposed name, accepted as it stands.
-    const fs::path written = documents / "Broadcast Calendar 2026.ics";
+    // The proposed name in the window's language, accepted as it stands.
+    const fs::path written =
+        documents / (std::string(GetParam()) == "fr" ? "Calendrier de radiodiffusion 2026.ics"
+                                                     : "Broadcast Calendar 2026.ics");
     EXPECT_NE(refusal.find(missing.string()), std::string::npos) << refusal;
     EXPECT_FALSE(fs::exists(missing.parent_path()));
     EXPECT_NE(status.find(fillIn(translate("Calendar exported to %1"), {written.string()})),

@@ -37,6 +37,7 @@ struct MarkCase {
     std::size_t marks;              // 0: the file is the same, byte for byte, as without a country
     std::vector<std::string> days;  // the day numbers marked, sorted as text; {} to count only
     std::vector<std::string> names; // texts that name the holidays
+    Language language = Language::English;
 };
 
 // A holiday and the day observed in its place share one entry of the planner's note.
@@ -64,6 +65,27 @@ const MarkCase kCases[] = {
     {CanadaHolidays, Month, 2023, 1, 4, {"1", "2", "26", "27"}, {"Christmas Day", "Boxing Day"}},
     {UnitedStatesHolidays, Month, 2026, 8, 0, {}, {}},
     {CanadaHolidays, Month, 2026, 3, 0, {}, {}},
+    // French says a day taken before its Saturday holiday is no postponed one; notes are running
+    // text, with lower-case abbreviations and French's first of the month.
+    {UnitedStatesHolidays, Month, 2026, 7, 2, {"3", "4"}, {"(congé)"}, Language::French},
+    {CanadaHolidays, Month, 2023, 1, 4, {}, {"(congé reporté)"}, Language::French},
+    {UnitedStatesHolidays,
+     PlanningCalendar,
+     2028,
+     0,
+     13,
+     {},
+     {"sam. 1er\u00a0: Jour de l'An, congé le ven. 31"},
+     Language::French},
+    {UnitedStatesHolidays,
+     PlanningCalendar,
+     2028,
+     0,
+     13,
+     {},
+     {"sáb. 1: Año Nuevo, se observa el vie. 31"},
+     Language::Spanish},
+    {UnitedStatesHolidays, Month, 2026, 7, 2, {"3", "4"}, {"observa)"}, Language::Spanish},
 };
 
 TEST(HolidayMarks, EachStyleMarksAndNamesTheDaysInPlaceAndLeavesAPageWithoutHolidaysAlone) {
@@ -73,6 +95,7 @@ TEST(HolidayMarks, EachStyleMarksAndNamesTheDaysInPlaceAndLeavesAPageWithoutHoli
         SCOPED_TRACE(std::to_string(c.country) + "/" + std::to_string(c.style) + "/" +
                      std::to_string(c.year) + "/" + std::to_string(c.selection));
         CalendarRequest request = {c.style, c.year, c.selection, true};
+        request.language = c.language;
         std::string plainBytes, markedBytes;
         const std::vector<PdfPage> plain = renderRequest(request, &plainBytes);
         request.holidays = c.country;
