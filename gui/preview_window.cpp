@@ -53,13 +53,18 @@ QString text(const char* english) {
     return QString::fromUtf8(translate(english));
 }
 
+// Screen readers hear the page and the zoom as they change, as they hear the status bar.
 void announce(QWidget* widget, const QString& name, const QString& description) {
-    const bool renamed = widget->accessibleName() != name;
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
-    if (!renamed) return;
-    QAccessibleEvent changed(widget, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
+    if (widget->accessibleName() != name) {
+        widget->setAccessibleName(name);
+        QAccessibleEvent changed(widget, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+    if (widget->accessibleDescription() != description) {
+        widget->setAccessibleDescription(description);
+        QAccessibleEvent changed(widget, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 // Pixels a point of the page takes on screen (before the screen's own scale).
