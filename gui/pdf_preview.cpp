@@ -18,7 +18,6 @@
 #include <dlfcn.h>
 #include <mutex>
 #include <optional>
-#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -29,8 +28,6 @@ namespace {
 // The library's file name, and its folder in an installed copy relative to the executable's.
 constexpr const char* kModuleName = MERIVANE_PDFVIEW_MODULE_NAME;
 constexpr const char* kInstalledModuleFolder = MERIVANE_PDFVIEW_MODULE_FOLDER;
-// How much the preview's thread yields to the others (the niceness it adds).
-constexpr int kWorkerNiceness = 5;
 // Set on the picture label that is the preview.
 constexpr const char* kPreviewProperty = "merivanePreview";
 
@@ -121,8 +118,6 @@ void deliver(Drawn drawn);
 // Makes and draws each request in turn; one that a newer request replaced while waiting is
 // never made.
 void work(Worker* self) {
-    // Below the window's thread, so typing and the window's own drawing come first.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNiceness);
     for (;;) {
         std::unique_lock<std::mutex> held(self->lock);
         self->wake.wait(held, [self] { return self->stopping || self->pending.has_value(); });
