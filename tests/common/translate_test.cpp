@@ -43,6 +43,8 @@ TEST(Translate, DesktopLanguageFollowsTheLocaleVariables) {
                 {{"", "es_US.UTF-8", "", "fr_CA"}, Language::Spanish},
                 {{"", "", "fr_FR@euro", "es_US"}, Language::French},
                 {{"es:fr", "", "", "fr_CA.UTF-8"}, Language::Spanish},
+                {{"fr:es:en", "", "", "es_US.UTF-8"}, Language::French},
+                {{"es@euro", "", "", "fr_CA.UTF-8"}, Language::Spanish},
                 {{"fr", "", "", "C"}, Language::English},
                 {{"es", "", "POSIX", "fr_CA"}, Language::English},
                 {{"", "", "", "de_DE.UTF-8"}, Language::English},
@@ -73,6 +75,9 @@ TEST(Translate, LooksUpTheBuiltCataloguesAndFallsBackToEnglish) {
         setWindowLanguage(Language::French);
         EXPECT_STREQ(translate("&Cancel"), row.french) << row.folder;
         EXPECT_STREQ(translateIn(Language::Spanish, "&Cancel"), row.spanish) << row.folder;
+        // The window keeps its language after a look-up in another, which Automatic follows.
+        EXPECT_STREQ(translate("&Cancel"), row.french) << row.folder;
+        EXPECT_STREQ(translateIn(Language::Automatic, "&Cancel"), row.french) << row.folder;
         EXPECT_STREQ(translate("No such text"), "No such text");
         setWindowLanguage(Language::English);
         EXPECT_STREQ(translate("&Cancel"), "&Cancel");

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -149,13 +150,14 @@ TEST(LayoutFit, EveryStyleKeepsItsTextsApartAndOnThePage) {
 
 // A wide and a tall logo and the longest credit line on every style: the logo keeps its shape
 // and clears every text and rule, and the line shrinks and is cut before it meets the five-week
-// note.
+// note. The wide one stands level with the middle of the tall one.
 TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
     struct Logo {
         const char* name;
         int width, height;
     };
     const std::string path = testing::TempDir() + "fit_logo.png";
+    std::map<std::string, double> middles;
     for (const Logo logo : {Logo{"wide", 400, 60}, Logo{"tall", 60, 400}}) {
         writeText(path, pngPicture(logo.width, logo.height, PngRgb, 8));
         for (const Case& layout :
@@ -172,6 +174,9 @@ TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
                 EXPECT_NEAR(page.images[0].width / page.images[0].height,
                             static_cast<double>(logo.width) / logo.height, 0.01)
                     << what;
+                const double middle = page.images[0].top + page.images[0].height / 2;
+                if (!middles.count(layout.name)) middles[layout.name] = middle;
+                EXPECT_NEAR(middle, middles[layout.name], 0.5) << what;
             }
         }
     }
