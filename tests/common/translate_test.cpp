@@ -73,6 +73,8 @@ TEST(Translate, DesktopLanguageFollowsTheLocaleVariables) {
                 {{"pt_BR:de:es_MX", "", "", "fr_CA.UTF-8"}, Language::Spanish},
                 {{"pt:en:fr", "", "", "es_US.UTF-8"}, Language::English},
                 {{"pt", "", "", "es_US.UTF-8"}, Language::English},
+                {{"fr:es:en", "", "", "es_US.UTF-8"}, Language::French},
+                {{"es@euro", "", "", "fr_CA.UTF-8"}, Language::Spanish},
                 {{"fr", "", "", "C"}, Language::English},
                 {{"es", "", "POSIX", "fr_CA"}, Language::English},
                 {{"", "", "", "de_DE.UTF-8"}, Language::English},
@@ -158,6 +160,10 @@ TEST(Translate, LooksUpTheBuiltCataloguesAndFallsBackToEnglish) {
         setWindowLanguage(Language::French);
         EXPECT_STREQ(translate("&Cancel"), row.french);
         EXPECT_STREQ(translateIn(Language::French, "&Cancel"), row.french);
+        // The window keeps its language after a look-up in another, which Automatic follows.
+        translateIn(Language::Spanish, "&Cancel");
+        EXPECT_STREQ(translate("&Cancel"), row.french);
+        EXPECT_STREQ(translateIn(Language::Automatic, "&Cancel"), row.french);
         EXPECT_STREQ(translate("No such text"), "No such text");
         setWindowLanguage(Language::English);
         EXPECT_STREQ(translate("&Cancel"), "&Cancel");

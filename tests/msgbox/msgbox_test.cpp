@@ -563,7 +563,8 @@ TEST(MessageBoxColours, StandardButtonsKeepTheToolkitsColours) {
 }
 
 // On a dark desktop a text the markup leaves black reads in the theme's text colour; a designed
-// colour that reads on the dark face keeps it.
+// colour that reads on the dark face keeps it. A theme colour that would not read either gives
+// way to a lighter shade of the designed one.
 TEST(MessageBoxColours, DarkThemesShowTheirTextColourWhereTheDesignedOneWouldNotRead) {
     const QPalette light = QApplication::palette();
     const QPalette dark(QColor(0x22, 0x20, 0x20), QColor(0x22, 0x20, 0x20));
@@ -575,7 +576,31 @@ TEST(MessageBoxColours, DarkThemesShowTheirTextColourWhereTheDesignedOneWouldNot
              detailColor = label(6)->palette().color(QPalette::WindowText);
              click(button(1));
          });
-    QApplication::setPalette(light);
     EXPECT_EQ(mainColor, QColor(Qt::yellow));
     EXPECT_EQ(detailColor, dark.color(QPalette::WindowText));
+    // A theme whose own text colour would not read on its face either: the text is made lighter
+    // until it reads at 4.5 to 1, as WCAG counts contrast.
+    QPalette murky = dark;
+    murky.setColor(QPalette::WindowText, QColor(0x40, 0x40, 0x40));
+    QApplication::setPalette(murky);
+    show([] { return okMessage("Murky", "Main text.{f7,t14}", "Detail text.{f6}"); },
+         [&] {
+             detailColor = label(6)->palette().color(QPalette::WindowText);
+             click(button(1));
+         });
+    QApplication::setPalette(light);
+    const auto luminance = [](const QColor& colour) {
+        const double channels[] = {colour.redF(), colour.greenF(), colour.blueF()};
+        const double weights[] = {0.2126, 0.7152, 0.0722};
+        double sum = 0;
+        for (int i = 0; i < 3; ++i) {
+            const double value = channels[i];
+            sum += weights[i] *
+                   (value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4));
+        }
+        return sum;
+    };
+    EXPECT_GE((luminance(detailColor) + 0.05) / (luminance(dark.color(QPalette::Window)) + 0.05),
+              4.5)
+        << detailColor.name().toStdString();
 }

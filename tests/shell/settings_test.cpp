@@ -327,7 +327,14 @@ TEST_F(SettingsFile, CreditAndLogoRoundTripAsOneSafeLine) {
     writeText(ini, "[Pages]\nCredit=" + std::string(10000, 'A') + "\n");
     LoadPageBranding();
     EXPECT_EQ(global::pageBranding.credit, std::string(100, 'A'));
-    ASSERT_TRUE(SavePageBranding({"KXYZ", "/tmp/a\nb.png"}));
-    EXPECT_EQ(ReadSetting(ini, "Pages", "Logo", "unset"), "");
-    EXPECT_EQ(global::pageBranding.logo, "/tmp/a\nb.png");
+    // Stored only as it reads back: whole (999 characters at most) and without edge blanks.
+    const std::pair<std::string, bool> logos[] = {{"/tmp/a\nb.png", false},
+                                                  {"/" + std::string(994, 'l') + ".png", true},
+                                                  {"/" + std::string(995, 'l') + ".png", false},
+                                                  {" /tmp/logo.png", false}};
+    for (const auto& [logo, stored] : logos) {
+        ASSERT_TRUE(SavePageBranding({"KXYZ", logo}));
+        EXPECT_EQ(ReadSetting(ini, "Pages", "Logo", "unset"), stored ? logo : "") << logo.size();
+        EXPECT_EQ(global::pageBranding.logo, logo);
+    }
 }

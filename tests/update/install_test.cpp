@@ -174,22 +174,24 @@ TEST(PostUpdate, FailureNoticeGoesToTheWebSiteOnceAndSkipsTheCleanUp) {
 
 // Only the installer the download recorded goes, as it left it: an edited Install= never deletes
 // the user's own file, the settings, the program, a link or what it names, a FIFO, a second name
-// of another file, a changed file (also one whose time was put back), another file of the same
-// size and time in its place, or anything outside.
+// of another file, a changed file (also one whose time was put back, or rewritten at its size),
+// the download given a second name, another file of the same size and time in its place, or
+// anything outside.
 TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
     const struct {
         std::string install;
         std::string kind;
         bool deleted;
     } cases[] = {
-        {"Zarn.ini", "settings", false},        {"merivane-cli", "file", false},
-        {"libmerivane_proc.so", "file", false}, {".merivane-Ab12Cd", "file", false},
-        {"Zarn_6001.exe", "link", false},       {"Zarn_6002.exe", "hard link", false},
-        {"Zarn_6003.exe", "folder", false},     {"../victim", "file", false},
-        {"Zarn_6004.exe", "file", false},       {"notes.txt", "file", false},
-        {"Zarn_6005.exe", "fifo", false},       {"Zarn_6006.exe", "changed", false},
-        {"Zarn_6007.exe", "download", true},    {"Zarn_6008.exe", "replaced", false},
-        {"Zarn_6009.exe", "resized", false},
+        {"Zarn.ini", "settings", false},         {"merivane-cli", "file", false},
+        {"libmerivane_proc.so", "file", false},  {".merivane-Ab12Cd", "file", false},
+        {"Zarn_6001.exe", "link", false},        {"Zarn_6002.exe", "hard link", false},
+        {"Zarn_6003.exe", "folder", false},      {"../victim", "file", false},
+        {"Zarn_6004.exe", "file", false},        {"notes.txt", "file", false},
+        {"Zarn_6005.exe", "fifo", false},        {"Zarn_6006.exe", "changed", false},
+        {"Zarn_6007.exe", "download", true},     {"Zarn_6008.exe", "replaced", false},
+        {"Zarn_6009.exe", "resized", false},     {"Zarn_6010.exe", "retimed", false},
+        {"Zarn_6011.exe", "second name", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.install);
@@ -203,11 +205,12 @@ TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
         if (c.kind == "folder") fs::create_directory(target);
         if (c.kind == "fifo") mkfifo(target.c_str(), 0600);
         if (c.kind == "download" || c.kind == "changed" || c.kind == "replaced" ||
-            c.kind == "resized")
+            c.kind == "resized" || c.kind == "retimed" || c.kind == "second name")
             plantDownload(c.install);
+        if (c.kind == "second name") fs::create_hard_link(target, program / "kept.exe");
         if (c.kind == "changed") std::ofstream(target, std::ios::app) << "and more";
         struct stat recorded {};
-        if (c.kind == "replaced" || c.kind == "resized") {
+        if (c.kind == "replaced" || c.kind == "resized" || c.kind == "retimed") {
             ASSERT_EQ(stat(target.c_str(), &recorded), 0);
         }
         const struct timespec times[] = {recorded.st_atim, recorded.st_mtim};
@@ -221,6 +224,12 @@ TEST(PostUpdate, CleanUpDeletesOnlyTheRecordedDownload) {
         if (c.kind == "resized") {
             std::ofstream(target, std::ios::app) << " grown";
             ASSERT_EQ(utimensat(AT_FDCWD, target.c_str(), times, 0), 0);
+        }
+        // The same file and size, written again a second later.
+        if (c.kind == "retimed") {
+            std::fstream(target, std::ios::in | std::ios::out) << "INSTALLER";
+            const struct timespec later[] = {times[0], {times[1].tv_sec + 1, times[1].tv_nsec}};
+            ASSERT_EQ(utimensat(AT_FDCWD, target.c_str(), later, 0), 0);
         }
         startWith("");
         runWithAnswers([] { PostUpdateProcessing({}); });

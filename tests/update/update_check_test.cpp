@@ -9,6 +9,7 @@
 #include "update/download.h"
 #include "update/http_client.h"
 #include "update/https_server.h"
+#include "update/installer_file.h"
 #include "update/update_check.h"
 #include "update/updates.h"
 
@@ -385,18 +386,28 @@ TEST_F(UpdateCheckTest, HostileInstallerNamesAndLinksAreRefused) {
         {server.baseUrl + "libmerivane_proc.so", "libmerivane_proc.so", "file"},
         {server.baseUrl + "Setup.sh", "Setup.sh", "file"},
         {server.baseUrl + "Zarn_6001.exe", "Zarn_6001.exe", "recorded"},
+        {server.baseUrl + "ZARN_6001.EXE", "ZARN_6001.EXE", "recorded"}, // whatever the case
         {server.baseUrl + "notes.txt", "notes.txt", "named"}, // Install= names the user's file
+        // The record of an earlier download, intact, lets only that very name be replaced.
+        {server.baseUrl + "notes.txt", "notes.txt", "beside a download"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.address + " over " + c.kind);
         testhttps::writeFile(victim, "precious");
         const fs::path planted = program / c.planted;
         if (c.kind == "link") fs::create_symlink(victim, planted);
-        const bool stored = c.kind == "recorded", mine = c.kind == "file" || c.kind == "named";
+        const bool stored = c.kind == "recorded", beside = c.kind == "beside a download",
+                   mine = c.kind == "file" || c.kind == "named" || beside;
         if (mine || stored) writeText(planted, "mine");
-        if (c.kind == "named") testhttps::writeFile(served + "/notes.txt", installerBytes());
+        if (stored) testhttps::writeFile(served + "/" + c.planted, installerBytes());
+        if (c.kind == "named" || beside)
+            testhttps::writeFile(served + "/notes.txt", installerBytes());
         writeText(program / "Zarn.ini", "[Update]\nSite=" + server.baseUrl + "\nInstall=" +
                                             (stored || c.kind == "named" ? c.planted : "") + "\n");
+        if (beside) {
+            writeText(program / "Zarn_6000.exe", "installer");
+            ASSERT_TRUE(recordInstaller(global::programFolder, "Zarn_6000.exe"));
+        }
         serveVersionFile("Zarn\r\n" + c.address + "\r\nn\r\n6.0.0.1");
         answerOffer("Download Now");
         answers["Update Not Downloaded"] = [](QWidget* window) { press(window, "&OK"); };
@@ -413,8 +424,11 @@ TEST_F(UpdateCheckTest, HostileInstallerNamesAndLinksAreRefused) {
                                      : c.kind == "link" ? "precious"
                                                         : "");
         EXPECT_EQ(std::distance(fs::directory_iterator(program.folder), fs::directory_iterator()),
-                  c.planted.empty() ? 1 : 2);
+                  c.planted.empty() ? 1
+                  : beside          ? 3
+                                    : 2);
         if (!c.planted.empty()) fs::remove(planted);
+        fs::remove(program / "Zarn_6000.exe");
     }
 }
 

@@ -169,6 +169,14 @@ TEST_F(Branding, CreditLinePrintsAsTypedWithinItsPlace) {
             << credit.drawn;
         EXPECT_GE(drawn->x, noteRight + noteGap - 0.01) << credit.drawn;
     }
+    // Wherever blanks fall, a cut line never ends in one before the ellipsis.
+    for (std::size_t at = 85; at < 98; ++at) {
+        CalendarRequest request = {Month, 2026, 3, false};
+        request.credit = std::string(at, 'W') + "   " + std::string(97 - at, 'W');
+        const std::string drawn = creditOf(renderRequest(request)[0]).text;
+        ASSERT_GT(drawn.size(), 4u);
+        EXPECT_NE(drawn[drawn.size() - 4], ' ') << at;
+    }
 }
 
 // With neither set, or a line of blanks and control characters only, every style's document is

@@ -43,6 +43,12 @@ struct MarkCase {
 // A holiday and the day observed in its place share one entry of the planner's note.
 const std::string kPlannerNote = "Sat 1 New Year's Day, observed Fri 31";
 const std::string kJuneteenthNote = "Sat 19 Juneteenth National Independence Day, observed Fri 18";
+// Sunday 4 July 2027 is observed on Monday 5, in the next week: each week has its own entry.
+const std::string kObservedNextWeek = "Mon 5 Independence Day (observed)";
+// Broadcast 2023 begins with Monday 26 December 2022, Christmas observed and Boxing Day, itself
+// observed the next day; 16 days in all are marked in Canada.
+const std::string kBoxingDayNote =
+    "Mon 26 Christmas Day (observed), Boxing Day, observed Tue 27; Sun 1 New Year's Day";
 
 // 2026: Monday 25 May is Memorial Day; Saturday 4 July is observed on Friday 3 July. Broadcast
 // 2028 begins with Friday 31 December 2027, the observed New Year's Day of 2028. August 2026 has
@@ -61,7 +67,8 @@ const MarkCase kCases[] = {
     {UnitedStatesHolidays, ThreeYears, 2026, 0, 39, {}, {}},
     {UnitedStatesHolidays, KeyboardStrips, 2026, 0, 9 * 12, {}, {}},
     {UnitedStatesHolidays, PlanningCalendar, 2028, 0, 13, {}, {kPlannerNote}},
-    {UnitedStatesHolidays, PlanningCalendar, 2027, 0, 14, {}, {kJuneteenthNote}},
+    {UnitedStatesHolidays, PlanningCalendar, 2027, 0, 14, {}, {kJuneteenthNote, kObservedNextWeek}},
+    {CanadaHolidays, PlanningCalendar, 2023, 0, 16, {}, {kBoxingDayNote}},
     {CanadaHolidays, Month, 2023, 1, 4, {"1", "2", "26", "27"}, {"Christmas Day", "Boxing Day"}},
     {UnitedStatesHolidays, Month, 2026, 8, 0, {}, {}},
     {CanadaHolidays, Month, 2026, 3, 0, {}, {}},

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -150,14 +151,15 @@ TEST(LayoutFit, EveryStyleKeepsItsTextsApartAndOnThePage) {
 
 // A wide and a tall logo and the longest credit line on every style: the logo keeps its shape,
 // stands on the content margin a quarter inch or more from the paper's edges, clears every text
-// and rule, and the line shrinks and is cut before it meets the five-week
-// note.
+// and rule, and the line shrinks and is cut before it meets the five-week note. The wide one
+// stands level with the middle of the tall one.
 TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
     struct Logo {
         const char* name;
         int width, height;
     };
     const std::string path = testing::TempDir() + "fit_logo.png";
+    std::map<std::string, double> middles;
     for (const Logo logo :
          {Logo{"wide", 400, 60}, Logo{"tall", 60, 400}, Logo{"portrait", 60, 80}}) {
         writeText(path, pngPicture(logo.width, logo.height, PngRgb, 8));
@@ -189,6 +191,11 @@ TEST(LayoutFit, CreditAndLogoKeepClearOfEverything) {
                 EXPECT_LE(image.top + image.height, page.height - 18) << what;
                 // A portrait logo of 3 by 4 stays large enough to recognise.
                 if (logo.height == 80) EXPECT_GE(std::min(image.width, image.height), 24) << what;
+                // The portrait one may take a taller box of its own.
+                const double middle = image.top + image.height / 2;
+                if (logo.height == 80) continue;
+                if (!middles.count(layout.name)) middles[layout.name] = middle;
+                EXPECT_NEAR(middle, middles[layout.name], 0.5) << what;
             }
         }
     }
