@@ -184,6 +184,7 @@ template <typename LookUp> const char* inLanguageLocked(Language language, LookU
     const char* callers = std::getenv("LANGUAGE");
     const std::string callersLanguage = callers != nullptr ? callers : "";
     setenv("LANGUAGE", languageInfo(language).catalogue, 1);
+    useMessagesLocaleLocked();
     ++_nl_msg_cat_cntr;
     const char* translated = lookUp();
     if (callers != nullptr)

@@ -85,11 +85,13 @@ void drawHeaderBand(const GenerationRequest& request, int tableTop) {
     setFillColour(page, kBlack);
 }
 
-std::string dayText(DateNumber date, Language language) {
+// "Mon 25"; only "25" where the note is too long for its column with the weekdays.
+std::string dayText(DateNumber date, Language language, bool withWeekday) {
     int month = 0, day = 0, year = 0;
     calendarDate(date, month, day, year);
     const std::string dayNumber =
         day == 1 ? translateInContext(language, "day of the month", "1") : std::to_string(day);
+    if (!withWeekday) return dayNumber;
     return fillIn(
         translateIn(language, "%1 %2"),
         {translateInContext(language, kInText, kWeekdayAbbreviations[weekdayNumber(date)]),
@@ -103,7 +105,8 @@ bool sameHoliday(const HolidayMark& a, const HolidayMark& b) {
 // "Mon 25 Memorial Day", and for several days "Mon 11 ...; Thu 14 ...", several names on one day
 // joined by commas. A holiday and the day observed in its place in the same week share one
 // entry: "Sat 19 Juneteenth National Independence Day, observed Fri 18".
-std::string holidayNote(const std::vector<HolidayMark>& marks, Language language) {
+std::string holidayNote(const std::vector<HolidayMark>& marks, Language language,
+                        bool withWeekdays) {
     std::string note;
     DateNumber previousDay = 0;
     for (const HolidayMark& mark : marks) {
@@ -117,7 +120,7 @@ std::string holidayNote(const std::vector<HolidayMark>& marks, Language language
             for (const HolidayMark& other : marks)
                 if (other.day != other.lawDay && sameHoliday(other, mark))
                     entry = fillIn(translateIn(language, "%1, observed %2"),
-                                   {entry, dayText(other.day, language)});
+                                   {entry, dayText(other.day, language, withWeekdays)});
         }
         if (mark.day == previousDay) {
             note += ", " + entry;
@@ -126,7 +129,7 @@ std::string holidayNote(const std::vector<HolidayMark>& marks, Language language
         if (!note.empty()) note += "; ";
         // TRANSLATORS: a holiday in the planner's notes: %1 its day ("Mon 25"), %2 its name.
         note += fillIn(translateInContext(language, "holiday note", "%1 %2"),
-                       {dayText(mark.day, language), entry});
+                       {dayText(mark.day, language, withWeekdays), entry});
         previousDay = mark.day;
     }
     return note;
@@ -149,10 +152,15 @@ std::string monthCaption(const GenerationRequest& request, int month, int year) 
 } // namespace
 
 PlannerNote plannerNote(HPDF_Font font, const std::vector<HolidayMark>& marks, Language language) {
-    PlannerNote note = {holidayNote(marks, language), kHolidayNoteSize};
-    while (note.size > kSmallestNoteSize &&
-           textWidth(font, note.size, note.text) > kPlannerNotesWidth)
-        --note.size;
+    PlannerNote note;
+    // The weekdays go first when the smallest size is not enough: the row's week tells them.
+    for (const bool withWeekdays : {true, false}) {
+        note = {holidayNote(marks, language, withWeekdays), kHolidayNoteSize};
+        while (note.size > kSmallestNoteSize &&
+               textWidth(font, note.size, note.text) > kPlannerNotesWidth)
+            --note.size;
+        if (textWidth(font, note.size, note.text) <= kPlannerNotesWidth) break;
+    }
     return note;
 }
 

@@ -134,7 +134,9 @@ TEST_P(AppDates, FindADateAnswersAsTheCommandLineDoes) {
     ASSERT_EQ(failure, "");
     EXPECT_EQ(opened, "2026-11-04");
     EXPECT_EQ(firstDay, Qt::Monday);
-    if (!english()) EXPECT_EQ(pickerLanguage, QLocale::French);
+    if (!english()) {
+        EXPECT_EQ(pickerLanguage, QLocale::French);
+    }
     ASSERT_EQ(shown.size(), std::size(cases));
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const auto [date, answer] = cases[i];
