@@ -78,8 +78,9 @@ QString wrappedTooltip(const std::string& text) {
     }
 }
 
-// A text longer than its part loses its middle, where a path's folders are, and keeps its
-// start and the file name; the whole text is the part's tooltip.
+// A text longer than its part loses its middle; one that names a file loses its start instead,
+// so the folder and the file's name stay in sight, which matter most when no reader opened it.
+// The whole text is the part's tooltip.
 void showStatusPartText(QLabel* part) {
     const QString whole = part->property(kWholeTextProperty).toString();
     // A framed label indents its text by half an "x" unless told otherwise.
@@ -87,7 +88,9 @@ void showStatusPartText(QLabel* part) {
                        : part->frameWidth() > 0 ? part->fontMetrics().horizontalAdvance('x') / 2
                                                 : 0;
     const int room = part->contentsRect().width() - 2 * part->margin() - indent;
-    const QString shown = part->fontMetrics().elidedText(whole, Qt::ElideMiddle, std::max(room, 0));
+    const Qt::TextElideMode mode =
+        whole.contains(QLatin1Char('/')) ? Qt::ElideLeft : Qt::ElideMiddle;
+    const QString shown = part->fontMetrics().elidedText(whole, mode, std::max(room, 0));
     part->setText(shown);
     part->setToolTip(shown == whole ? QString() : whole);
 }
