@@ -2,6 +2,7 @@
 // of the year after that (median), and the preview window's paging, on a 12-page month calendar
 // with a logo. Runs the real program in this process on the offscreen platform:
 //   QT_QPA_PLATFORM=offscreen build/bench/preview_bench [CHANGES]
+#include "common/numbers.h"
 #include "shell/app_harness.h"
 
 #include <QApplication>
@@ -43,7 +44,7 @@ double untilDrawn(const QElapsedTimer& clock, qint64 before) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int changes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    const int changes = argc > 1 ? std::max(1, leadingInteger(argv[1])) : 21;
     const AppScratch scratch = makeAppScratch(true);
     writeText(scratch.settingsFile, std::string("[Last]\nYear=2026\nStyle=1\n[Pages]\nLogo=") +
                                         MERIVANE_SAMPLE_LOGO + "\nCredit=KXYZ Sales\n");
