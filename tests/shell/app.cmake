@@ -10,6 +10,9 @@ add_dependencies(app_window_test merivane_catalogues)
 # The start reads the catalogues and keeps the window's language out of its children's.
 merivane_add_test(app_startup_test SOURCES app_startup_test.cpp app_harness.cpp
                   LIBS ${MERIVANE_APP_TEST_LIBS} LABELS program gui common)
+target_compile_definitions(app_startup_test PRIVATE
+                           MERIVANE_BUILD_LOCALES="${CMAKE_BINARY_DIR}/bin/locale")
+add_dependencies(app_startup_test merivane_catalogues)
 # The same start-ups on a Wayland desktop without X (a headless Weston compositor).
 merivane_add_command_test(app_startup_wayland LABELS gui
     COMMAND ${CMAKE_SOURCE_DIR}/tests/support/wayland-session.sh $<TARGET_FILE:app_startup_test>)

@@ -229,20 +229,27 @@ TEST_F(AppStartup, ALanguageWithoutItsCatalogueIsSaidOnce) {
     EXPECT_TRUE(english);
 }
 
-// The window's language stays inside it: the PDF viewer starts with the caller's LANGUAGE.
+// The window's language stays inside it: a French window's PDF viewer starts with the caller's
+// LANGUAGE.
 TEST_F(AppStartup, ThePdfViewerSeesTheCallersLanguage) {
     makeFakeDesktop(scratch.root, "#!/bin/sh\nprintf '%s\\n' \"${LANGUAGE-unset}\" >> '" +
                                       scratch.openedLog.string() + "'\n");
+    writeText(scratch.settingsFile, "[Display]\nLanguage=fr\n");
+    setenv("MERIVANE_LOCALEDIR", MERIVANE_BUILD_LOCALES, 1);
     setenv("LANGUAGE", "de", 1);
     std::string failure =
         runProgram(scratch, {{"main window", [] { return mainWindow(); },
                               [] {
                                   typeYear("2026");
-                                  click(buttonIn(mainWindow(), "&Generate"));
+                                  click(buttonIn(mainWindow(), translate("&Generate")));
                               }},
                              {"opened", [&] { return !openedFiles(scratch).empty(); },
-                              [] { click(buttonIn(mainWindow(), "E&xit")); }}});
+                              [] { click(buttonIn(mainWindow(), translate("E&xit"))); }}});
     unsetenv("LANGUAGE");
+    unsetenv("MERIVANE_LOCALEDIR");
+    const bool french = windowLanguage() == Language::French;
+    setWindowLanguage(Language::English);
+    EXPECT_TRUE(french);
     EXPECT_EQ(failure, "");
     EXPECT_EQ(openedFiles(scratch), std::vector<std::string>{"de"});
 }
