@@ -119,14 +119,10 @@ std::string monthNameInText(int month, Language language) {
     return translateInContext(language, kInText, kMonthNamesInText[month]);
 }
 
-namespace {
-
 std::string dayOfMonthIn(int day, Language language) {
     // TRANSLATORS: the first day of a month inside a date, "1er" in French.
     return day == 1 ? translateInContext(language, "day of the month", "1") : std::to_string(day);
 }
-
-} // namespace
 
 std::string writtenDateIn(DateNumber date, Language language) {
     int month = 0, day = 0, year = 0;

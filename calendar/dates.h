@@ -28,6 +28,8 @@ std::string longDateText(DateNumber date);
 // The same date written in running text in a language: "lundi 1er juin 2026",
 // "lunes 1 de junio de 2026".
 std::string longDateIn(DateNumber date, Language language);
+// A day of the month inside a date in a language: "1er" for the first in French.
+std::string dayOfMonthIn(int day, Language language);
 // A date without its weekday, as a sentence writes it: "7 December 2026", "7 décembre 2026",
 // "7 de diciembre de 2026".
 std::string writtenDateIn(DateNumber date, Language language);

@@ -2,6 +2,7 @@
 // its own, the newest request winning, and the page library loaded on the first one.
 #include "gui/pdf_preview.h"
 
+#include "common/program_library.h"
 #include "common/translate.h"
 #include "gui/adapter.h"
 #include "gui/pdf_view_plugin.h"
@@ -73,11 +74,10 @@ Preview preview;
 std::once_flag moduleOnce;
 const PdfViewPluginTable* module = nullptr;
 
-// The table of the library at path, an absolute path; nullptr when it is missing, cannot be
-// loaded (a library it needs is missing) or belongs to another build.
+// The table of the library at path, an absolute path; nullptr when it is missing, damaged,
+// cannot be loaded (a library it needs is missing) or belongs to another build.
 const PdfViewPluginTable* openModule(const std::string& path) {
-    if (path.empty() || path.front() != '/') return nullptr;
-    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* library = openProgramLibrary(path);
     if (library == nullptr) return nullptr;
     auto entry = reinterpret_cast<PdfViewPluginEntry>(dlsym(library, kPdfViewPluginEntry));
     const PdfViewPluginTable* table = entry == nullptr ? nullptr : entry();
@@ -88,21 +88,14 @@ const PdfViewPluginTable* openModule(const std::string& path) {
     return nullptr;
 }
 
-// The folder of the running executable, with a trailing "/"; never the current folder.
-std::string executableFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return "";
-    const std::string text(path, static_cast<std::size_t>(length));
-    return text.substr(0, text.rfind('/') + 1);
-}
-
-// Beside the executable (the build's bin folder), else in the installed copy's library folder.
+// Beside the executable (the build's bin folder, a portable copy), else in the library folder
+// of an installed copy whose folders no other user can write.
 void loadModule() {
-    const std::string folder = executableFolder();
-    if (folder.empty()) return;
-    module = openModule(folder + kModuleName);
-    if (module == nullptr) module = openModule(folder + kInstalledModuleFolder + "/" + kModuleName);
+    for (const std::string& place :
+         programLibraryPlaces(executableFolder(), kInstalledModuleFolder, kModuleName)) {
+        module = openModule(place);
+        if (module != nullptr) return;
+    }
 }
 
 // The page fitted into room, its shape kept.

@@ -89,8 +89,7 @@ void drawHeaderBand(const GenerationRequest& request, int tableTop) {
 std::string dayText(DateNumber date, Language language, bool withWeekday) {
     int month = 0, day = 0, year = 0;
     calendarDate(date, month, day, year);
-    const std::string dayNumber =
-        day == 1 ? translateInContext(language, "day of the month", "1") : std::to_string(day);
+    const std::string dayNumber = dayOfMonthIn(day, language);
     if (!withWeekday) return dayNumber;
     return fillIn(
         translateIn(language, "%1 %2"),

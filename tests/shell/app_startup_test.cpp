@@ -1,6 +1,6 @@
 // Start-up: the program folder, the PDF folder and its clean-up, the PDF reader probe, and the
 // date text the main window reads today from.
-#include "app_harness.h"
+#include "app_steps.h"
 
 #include "gui/app_desktop.h"
 #include "program/program.h"
@@ -131,11 +131,7 @@ TEST_F(AppStartup, TheProbeNeverWritesThroughALink) {
     fs::create_symlink(victim, scratch.pdfFolder / "-x.PDF");
     std::string warning;
     std::string failure = runProgram(
-        scratch, {{"warning", [] { return modalTitled("PDF Folder Unavailable") != nullptr; },
-                   [&] {
-                       warning = labelTextsOf(modalTitled("PDF Folder Unavailable"));
-                       click(buttonIn(modalTitled("PDF Folder Unavailable"), "&OK"));
-                   }},
+        scratch, {messageRead("PDF Folder Unavailable", warning),
                   {"main window", [] { return mainWindow() && !QApplication::activeModalWidget(); },
                    [] { click(buttonIn(mainWindow(), "E&xit")); }}});
     ASSERT_EQ(failure, "");
@@ -210,12 +206,7 @@ TEST_F(AppStartup, ALanguageWithoutItsCatalogueIsSaidOnce) {
     std::string warning;
     bool english = false;
     std::string failure = runProgram(
-        scratch, {{"warning", [] { return modalTitled("Language Not Available") != nullptr; },
-                   [&] {
-                       QWidget* box = modalTitled("Language Not Available");
-                       warning = labelTextsOf(box);
-                       click(buttonIn(box, "&OK"));
-                   }},
+        scratch, {messageRead("Language Not Available", warning),
                   {"main window", [] { return mainWindow() && !QApplication::activeModalWidget(); },
                    [&] {
                        english = buttonIn(mainWindow(), "&Generate") != nullptr;
@@ -260,12 +251,7 @@ TEST(AppStartupReader, WithoutAPdfReaderWarnsAndGenerateWaitsForAnEdit) {
     bool enabledAfterWarning = true, enabledAfterEdit = false;
     std::string failure = runProgram(
         scratch,
-        {{"warning", [] { return modalTitled("PDF Reader Required") != nullptr; },
-          [&] {
-              QWidget* box = modalTitled("PDF Reader Required");
-              warning = labelTextsOf(box);
-              click(buttonIn(box, "&OK"));
-          }},
+        {messageRead("PDF Reader Required", warning),
          {"after warning", [] { return mainWindow() && !QApplication::activeModalWidget(); },
           [&] {
               enabledAfterWarning = buttonIn(mainWindow(), "&Generate")->isEnabled();

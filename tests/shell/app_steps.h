@@ -17,3 +17,13 @@ inline ScriptStep exitProgram() {
     return {"exit", [] { return QApplication::activeModalWidget() == nullptr; },
             [] { click(buttonIn(mainWindow(), translate("E&xit"))); }};
 }
+
+// A message box titled title: its texts kept in texts, then closed with OK.
+inline ScriptStep messageRead(const char* title, std::string& texts) {
+    return {title, [title] { return modalTitled(title) != nullptr; },
+            [title, &texts] {
+                QWidget* box = modalTitled(title);
+                texts = labelTextsOf(box);
+                click(buttonIn(box, "&OK"));
+            }};
+}

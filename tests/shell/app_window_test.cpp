@@ -687,11 +687,7 @@ TEST_F(AppWindow, PreferencesShowTheCreditLineAndLogoAsTheUserLeftThem) {
                   if (field->text().startsWith("WKRP")) field->setText(QString(150, 'W'));
               click(buttonIn(preferences(), "&Save"));
           }},
-         {"told", [] { return modalTitled("Credit Line Too Long"); },
-          [&] {
-              tooLong = labelTextsOf(modalTitled("Credit Line Too Long"));
-              click(buttonIn(modalTitled("Credit Line Too Long"), "&OK"));
-          }},
+         messageRead("Credit Line Too Long", tooLong),
          {"close", [&] { return preferences() && !modalTitled("Credit Line Too Long"); },
           [&] {
               keptOpen = true;
